@@ -1,0 +1,3 @@
+#include "shell/version.h"
+
+const char* versionText = "Jex7 - Version 7.4";
