@@ -1,0 +1,572 @@
+// The workspace-format bank (.bnk data file and .ind index file).
+#include "banks/jexbank.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/bytes.h"
+#include "core/date.h"
+#include "core/missing.h"
+#include "core/printout.h"
+#include "interp/tokens.h"
+#include "platform/platform.h"
+
+bool JexBank::syncWrites = true;
+
+namespace {
+
+// Pushes a stream's buffered bytes to the file and, when asked, to the storage device.
+bool flushfile(std::FILE* f) {
+    if (std::fflush(f) != 0) return false;
+    if (JexBank::syncWrites && ::fsync(fileno(f)) != 0) return false;
+    return true;
+}
+
+// Reads n bytes at a position of the file, whatever the stream's own position; false on a
+// short read.
+bool readat(std::FILE* f, std::int64_t pos, std::uint8_t* out, std::size_t n) {
+    const int fd = fileno(f);
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t r = ::pread(fd, out + done, n - done, static_cast<off_t>(pos + done));
+        if (r <= 0) return false;
+        done += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+bool seekto(std::FILE* f, std::int64_t pos) {
+    return f && fseeko(f, static_cast<off_t>(pos), SEEK_SET) == 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Construction
+
+JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, int firstMonth,
+                 int quiet) {
+    className_ = "JexBank";
+    dataPath_ = std::string(stem ? stem : "") + ".bnk";
+    indexPath_ = std::string(stem ? stem : "") + ".ind";
+    frequency_ = 1;
+    status_ = -1;
+    int rc;
+    if (mode && std::strcmp(mode, "New") == 0) {
+        mode_ = 'n';
+        rc = createNew(baseYear, maxObs, firstMonth, quiet);
+    } else if (mode && std::strcmp(mode, "ReadWrite") == 0) {
+        mode_ = '+';
+        rc = openExisting("r+b", quiet);
+    } else {
+        mode_ = 'r';
+        rc = openExisting("rb", quiet);
+    }
+    if (rc == 0) {
+        kind_ = 'w';
+        status_ = 1;
+        rebuildNameMap();
+    } else {
+        status_ = -1;
+        if (dataFile_) std::fclose(dataFile_);
+        dataFile_ = nullptr;
+        names_.clear();
+        nameOffsets_.clear();
+        seriesCount_ = 0;
+    }
+}
+
+JexBank::~JexBank() {
+    if (dataFile_) std::fclose(dataFile_);
+    if (indexFile_) std::fclose(indexFile_);
+    dataFile_ = indexFile_ = nullptr;
+    cache.clear();
+    cacheOn_ = 0;
+}
+
+int JexBank::createNew(int baseYear, int maxObs, int firstMonth, int quiet) {
+    if (maxObs < 0 || maxObs > maxSeriesObs) {
+        if (!quiet)
+            printout("\nError:  a bank series may hold at most %d observations (%d asked).\n",
+                     maxSeriesObs, maxObs);
+        return -1;
+    }
+    baseYear_ = static_cast<std::uint16_t>(baseYear < 1900 ? baseYear + 1900 : baseYear);
+    firstMonth_ = static_cast<std::uint16_t>(firstMonth);
+    maxObs_ = static_cast<std::uint16_t>(maxObs);
+    title_ = "Untitled";
+    dataFile_ = std::fopen(dataPath_.c_str(), "w+b");
+    if (!dataFile_ || writeHeader() != 0) {
+        if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
+        kind_ = 'x';
+        return -1;
+    }
+    seriesCount_ = 0;
+    nameOffsets_.assign(1, 0);
+    names_.assign(1, 0);
+    nameBytes_ = 1;
+    cacheOn_ = 0;
+    // writeIndex reports its own failures; the constructor's message follows.
+    if (writeIndex() != 0) {
+        if (!quiet) printout("Unable to write to index.\r\n");
+        return -1;
+    }
+    return 0;
+}
+
+int JexBank::openExisting(const char* fileMode, int quiet) {
+    dataFile_ = std::fopen(dataPath_.c_str(), fileMode);
+    std::uint8_t header[bankHeaderSize];
+    if (!dataFile_ || !bytes::readBytes(dataFile_, header, bankHeaderSize)) {
+        if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
+        kind_ = 'x';
+        return -1;
+    }
+    bytes::ByteReader h(header, bankHeaderSize);
+    std::uint16_t year = 0, month = 0, obs = 0;
+    h.u16(year);
+    h.u16(month);
+    h.u16(obs);
+    h.fixedText(title_, bankTitleSize);  // ends at its NUL, or after 79 characters
+    baseYear_ = static_cast<std::uint16_t>(year < 1900 ? year + 1900 : year);
+    firstMonth_ = month;
+    maxObs_ = obs;
+    if (obs > maxSeriesObs) {
+        if (!quiet)
+            printout("\nError:  %s holds %d observations per series; at most %d are allowed.\n"
+                     "No bank now assigned\n",
+                     dataPath_.c_str(), obs, maxSeriesObs);
+        return -1;
+    }
+    return readIndex(quiet);
+}
+
+int JexBank::readIndex(int quiet) {
+    std::FILE* f = std::fopen(indexPath_.c_str(), "rb");
+    if (!f) {
+        if (!quiet)
+            printout(" Cannot open index file %s\r\nNo bank now assigned\n", indexPath_.c_str());
+        return -1;
+    }
+    auto fail = [&](const char* message) {
+        if (!quiet) printout("%s", message);
+        std::fclose(f);
+        return -1;
+    };
+    std::uint16_t count = 0;
+    if (!bytes::readU16(f, count)) return fail("Cannot read index file.\n");
+    std::vector<std::uint16_t> offsets(count + 1, 0);
+    if (count != 0) {
+        std::vector<std::uint8_t> raw(2 * (static_cast<std::size_t>(count) + 1));
+        if (!bytes::readBytes(f, raw.data(), raw.size())) return fail("Index file not read \n");
+        for (std::size_t i = 0; i <= count; ++i) offsets[i] = bytes::getU16(&raw[2 * i]);
+    }
+    if (offsets[count] == 0xFFFF) return fail("\nError:  overflow in Jexbank constructor.\n\n");
+    std::int32_t block = offsets[count] + 1;
+    std::vector<std::uint8_t> names(block, 0);
+    if (count != 0 && !bytes::readBytes(f, names.data(), block))
+        return fail("Index file not read.\n");
+    // Every name must begin where the one before it ended, lie inside the block and end at
+    // its own NUL: a damaged index is refused rather than trusted.
+    bool good = offsets[0] == 0;
+    for (std::size_t i = 0; good && i < count; ++i) {
+        std::uint16_t a = offsets[i], b = offsets[i + 1];
+        if (b <= a || b > offsets[count]) { good = false; break; }
+        const void* nul = std::memchr(&names[a], 0, b - a);
+        good = nul == &names[b - 1];
+    }
+    if (!good) {
+        char message[600];
+        std::snprintf(message, sizeof message,
+                      "\nError:  the index file %s is damaged.\nNo bank now assigned\n",
+                      indexPath_.c_str());
+        return fail(message);
+    }
+    std::fclose(f);
+    seriesCount_ = count;
+    nameOffsets_ = std::move(offsets);
+    names_ = std::move(names);
+    nameBytes_ = block;
+    return 0;
+}
+
+void JexBank::rebuildNameMap() {
+    nameMap_.clear();
+    nameMap_.reserve(seriesCount_);
+    for (int i = 0; i < seriesCount_; ++i) nameMap_.emplace(nameAt(i), i);  // first one wins
+}
+
+int JexBank::writeHeader() {
+    bytes::ByteWriter w;
+    w.u16(baseYear_);
+    w.u16(firstMonth_);
+    w.u16(maxObs_);
+    w.fixedText(title_.c_str(), bankTitleSize);
+    if (!seekto(dataFile_, 0)) return -2;
+    if (!bytes::writeBytes(dataFile_, w.data().data(), w.size()) || !flushfile(dataFile_))
+        return -1;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Index
+
+int JexBank::writeIndex() {
+    if (cacheOn_) return 0;
+    if (nameOffsets_.empty()) return -1;  // a bank that failed to open has no index
+    const std::string temp = indexPath_ + ".tmp";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    auto fail = [&](const char* message) {
+        printout("%s", message);
+        if (f) std::fclose(f);
+        std::remove(temp.c_str());
+        return -1;
+    };
+    if (!f || !bytes::writeU16(f, seriesCount_)) return fail("Cannot write index file.\n");
+    // An empty bank's index is its count alone.
+    const int offsets = seriesCount_ == 0 ? 0 : seriesCount_ + 1;
+    const std::int32_t nameBytes = seriesCount_ == 0 ? 0 : nameBytes_;
+    bytes::ByteWriter w;
+    for (int i = 0; i < offsets; ++i) w.u16(nameOffsets_[i]);
+    if (!bytes::writeBytes(f, w.data().data(), w.size())) return fail("Index file not written \n");
+    if (!bytes::writeBytes(f, names_.data(), nameBytes) || !flushfile(f))
+        return fail("Index file not written.\n");
+    if (std::fclose(f) != 0) {
+        f = nullptr;
+        return fail("Index file not written.\n");
+    }
+    f = nullptr;
+    if (std::rename(temp.c_str(), indexPath_.c_str()) != 0) return fail("Index file not written.\n");
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading
+
+int JexBank::findser(const char* name) {
+    if (!name) return -1;
+    if (cacheOn_) return cache.count(name) ? 0 : -1;
+    auto it = nameMap_.find(std::string_view(name));
+    return it == nameMap_.end() ? -1 : it->second;
+}
+
+int JexBank::readRecord(int i, std::uint8_t& freq, std::vector<float>& values, int n,
+                        const char* name) {
+    values.resize(n);
+    return readRecordInto(i, freq, values.data(), n, name);
+}
+
+int JexBank::readRecordInto(int i, std::uint8_t& freq, float* values, int n,
+                            const char* name) {
+    if (!dataFile_ || recordOffset(i) < 0) {
+        printout("Cannot position to location of series in JexBank.\n");
+        return -1;
+    }
+    // One positioned read of the record (every write is flushed before it returns, so the
+    // file holds what the stream wrote).
+    scratch_.resize(1 + 4 * static_cast<std::size_t>(n));
+    if (!readat(dataFile_, recordOffset(i), scratch_.data(), scratch_.size())) {
+        printout("\nError:  cannot read series %s from %s.\n", name, dataPath_.c_str());
+        return -1;
+    }
+    freq = scratch_[0];
+    for (int k = 0; k < n; ++k) values[k] = bytes::getF32(&scratch_[1 + 4 * k]);
+    return 0;
+}
+
+void JexBank::align(float* array, int n) const {
+    JexDate first;
+    first.setMonth(static_cast<std::int16_t>(baseYear_), static_cast<std::int16_t>(firstMonth_),
+                   frequency_);
+    const long c = first.wsIndex();
+    if (c < 0) {
+        // The bank starts before the workspace: drop the first |c| values.
+        const long k = -c;
+        for (long i = 0; i + k < n; ++i) array[i] = array[i + k];
+        for (long i = std::max(0L, n - k); i < n; ++i) array[i] = MISSING;
+    } else if (c > 0) {
+        // The bank starts later: move the values back, never past the array's end.
+        long top = std::min<long>(n + c - 1, seriesArrayLength - 1);
+        for (long j = top; j >= c; --j) array[j] = array[j - c];
+        long fill = std::min<long>(c, seriesArrayLength);
+        for (long j = 0; j < fill; ++j) array[j] = MISSING;
+    }
+}
+
+std::int16_t JexBank::getser(const char* name, float* array, std::int16_t count) {
+    if (cacheOn_) {
+        try {
+            auto it = cache.find(name);
+            if (it == cache.end()) return -1;
+            if (!array) return 0;
+            lastFrequency_ = static_cast<std::uint8_t>(it->second.first);
+            frequency_ = lastFrequency_;
+            int n = count < 0 ? maxObs_ : std::min<int>(count, seriesArrayLength);
+            const std::vector<float>& v = it->second.second;
+            for (int k = 0; k < n; ++k) array[k] = k < static_cast<int>(v.size()) ? v[k] : 0.0f;
+            if (frequency_ != 0) align(array, n);
+            return 0;
+        } catch (...) {
+            return -1;
+        }
+    }
+    int i = findser(name);
+    if (i < 0) return -1;
+    if (!array) return 0;
+    int n = count < 0 ? maxObs_ : std::min<int>(count, seriesArrayLength);
+    const int stored = std::min<int>(n, maxObs_);
+    std::fill(array + stored, array + n, 0.0f);
+    std::uint8_t freq = 0;
+    if (readRecordInto(i, freq, array, stored, name) != 0) {
+        std::fill(array, array + n, 0.0f);
+        return -1;
+    }
+    lastFrequency_ = freq;
+    frequency_ = freq;
+    if (freq != 0) align(array, n);
+    return 0;
+}
+
+std::int16_t JexBank::collectser(std::vector<std::string>& list, const char* pattern,
+                                 std::int16_t) {
+    list.clear();
+    const char* p = pattern ? pattern : "";
+    auto consider = [&](const char* name) {
+        if (platform::escapePressed()) return false;
+        if (*p == 0 || wildmatch(name, p) != 0) list.emplace_back(name);
+        return true;
+    };
+    if (cacheOn_) {
+        for (const auto& entry : cache)
+            if (!consider(entry.first.c_str())) break;
+    } else {
+        for (int i = 0; i < seriesCount_; ++i)
+            if (!consider(nameAt(i))) break;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing
+
+int JexBank::writeRecord(int i, std::uint8_t freq, const float* values, int n,
+                         const char* name) {
+    if (!seekto(dataFile_, recordOffset(i))) {
+        printout("Cannot position to write.\n");
+        return -1;
+    }
+    // A record that is new at the end of the file is written whole (missing values after
+    // the n given), so that every record the index names lies complete in the file.
+    std::int64_t size = -1;
+    if (fseeko(dataFile_, 0, SEEK_END) == 0) size = ftello(dataFile_);
+    int length = n;
+    if (size >= 0 && size < recordOffset(i + 1)) length = maxObs_;
+    if (!seekto(dataFile_, recordOffset(i))) {
+        printout("Cannot position to write.\n");
+        return -1;
+    }
+    bytes::ByteWriter w;
+    w.u8(freq);
+    for (int k = 0; k < length; ++k) w.f32(k < n ? values[k] : MISSING);
+    if (!bytes::writeBytes(dataFile_, w.data().data(), w.size()) || !flushfile(dataFile_)) {
+        printout("\nError:  cannot write series %s to %s.\n", name, dataPath_.c_str());
+        return -1;
+    }
+    return 0;
+}
+
+int JexBank::addser(const char* name, const float* values, char writeIndexLetter,
+                    std::int16_t count) {
+    if (status_ != 1) {
+        printout("\nError:  workspace bank is not open.  Cannot write to file.\n");
+        return -1;
+    }
+    const std::uint8_t freq = static_cast<std::uint8_t>(frequency_ & 0xFF);
+    const int n = count < 0 ? maxObs_ : std::min<int>(count, maxObs_);
+    if (cacheOn_) {
+        try {
+            auto it = cache.find(name);
+            if (it == cache.end()) ++seriesCount_;
+            cache[name] = CacheEntry(freq, std::vector<float>(values, values + n));
+            return 0;
+        } catch (...) {
+            return -1;
+        }
+    }
+    int i = findser(name);
+    const bool isNew = i < 0;
+    if (isNew) {
+        const std::size_t length = std::strlen(name);
+        const std::int64_t start = nameOffsets_[seriesCount_];
+        if (seriesCount_ >= 65535 || start >= 65535 ||
+            start + static_cast<std::int64_t>(length) + 1 >= 65535) {
+            printout(" No more room for %s in workspace bank!\r\n", name);
+            return -1;
+        }
+        names_.resize(start + length + 2, 0);
+        std::memcpy(&names_[start], name, length + 1);
+        names_[start + length + 1] = 0;
+        nameOffsets_.push_back(static_cast<std::uint16_t>(start + length + 1));
+        i = seriesCount_;
+        ++seriesCount_;
+        nameBytes_ = nameOffsets_[seriesCount_] + 1;
+        nameMap_.emplace(name, i);
+    }
+    auto undo = [&]() {
+        if (!isNew) return;
+        nameMap_.erase(std::string(name));
+        --seriesCount_;
+        nameOffsets_.pop_back();
+        nameBytes_ = nameOffsets_[seriesCount_] + 1;
+        names_.resize(nameBytes_);
+        names_[nameBytes_ - 1] = 0;
+    };
+    // A replaced series keeps its index entry: the index is rewritten only for a new name.
+    if (writeRecord(i, freq, values, n, name) != 0 ||
+        (writeIndexLetter == 'y' && isNew && writeIndex() != 0)) {
+        undo();
+        return -1;
+    }
+    if (seriesCount_ >= 65535 || nameOffsets_[seriesCount_] >= nameBlockWarnOffset) {
+        printout("No room for any more variables in data bank\n");
+        printout("Series = %d; Characters in names = %d\n", seriesCount_,
+                 nameOffsets_[seriesCount_]);
+        return -1;
+    }
+    return i;
+}
+
+void JexBank::replaceName(int i, const char* text, bool dropLast) {
+    const int last = dropLast ? seriesCount_ - 1 : seriesCount_;
+    const std::size_t length = std::strlen(text);
+    std::vector<std::uint8_t> block(names_.begin(), names_.begin() + nameOffsets_[i]);
+    block.insert(block.end(), text, text + length + 1);
+    std::vector<std::uint16_t> offsets(nameOffsets_.begin(), nameOffsets_.begin() + i + 1);
+    for (int k = i + 1; k < last; ++k) {
+        const char* n = nameAt(k);
+        block.insert(block.end(), n, n + std::strlen(n) + 1);
+        offsets.push_back(static_cast<std::uint16_t>(block.size() - (std::strlen(n) + 1)));
+    }
+    offsets.push_back(static_cast<std::uint16_t>(block.size()));
+    block.push_back(0);  // the byte after the last NUL
+    names_ = std::move(block);
+    nameOffsets_ = std::move(offsets);
+    seriesCount_ = static_cast<std::uint16_t>(last);
+    nameBytes_ = nameOffsets_[seriesCount_] + 1;
+    rebuildNameMap();
+}
+
+std::int16_t JexBank::delren(char op, const char* oldName, const char* newName) {
+    if (cacheOn_) {
+        auto it = cache.find(oldName);
+        if (it == cache.end()) {
+            printout("Cannot find %s\n", oldName);
+            return -1;
+        }
+        if (op == 'r') {
+            if (std::strcmp(oldName, newName) == 0) return 0;
+            if (cache.count(newName)) {
+                printout("\nError:  %s already exists in the workspace bank.\n", newName);
+                return -1;
+            }
+            CacheEntry copy = it->second;
+            cache[newName] = std::move(copy);
+            cache.erase(oldName);
+        } else {
+            --seriesCount_;
+            cache.erase(it);
+        }
+        return 0;
+    }
+    const int i = findser(oldName);
+    if (i < 0) {
+        printout("Cannot find %s\n", oldName);
+        return -1;
+    }
+    if (op == 'r') {
+        if (std::strcmp(oldName, newName) == 0) return 0;
+        if (findser(newName) >= 0) {
+            printout("\nError:  %s already exists in the workspace bank.\n", newName);
+            return -1;
+        }
+        const std::int64_t end = static_cast<std::int64_t>(nameOffsets_[seriesCount_]) +
+                                 std::strlen(newName) - std::strlen(oldName);
+        if (end > maxNameOffset) {
+            printout(" No more room for %s in workspace bank!\r\n", newName);
+            return -1;
+        }
+        auto savedNames = names_;
+        auto savedOffsets = nameOffsets_;
+        replaceName(i, newName, false);
+        if (writeIndex() != 0) {
+            names_ = std::move(savedNames);
+            nameOffsets_ = std::move(savedOffsets);
+            nameBytes_ = nameOffsets_[seriesCount_] + 1;
+            rebuildNameMap();
+            return -1;
+        }
+        return 0;
+    }
+    // Delete.
+    const int last = seriesCount_ - 1;
+    auto savedNames = names_;
+    auto savedOffsets = nameOffsets_;
+    auto restore = [&]() {
+        names_ = std::move(savedNames);
+        nameOffsets_ = std::move(savedOffsets);
+        seriesCount_ = static_cast<std::uint16_t>(nameOffsets_.size() - 1);
+        nameBytes_ = nameOffsets_[seriesCount_] + 1;
+        rebuildNameMap();
+    };
+    if (i != last) {
+        // The last series takes the freed place: its record is copied as stored (no
+        // alignment) over record i before the index names it there.
+        std::uint8_t freq = 0;
+        std::vector<float> values;
+        const std::string lastName = nameAt(last);
+        if (readRecord(last, freq, values, maxObs_, lastName.c_str()) != 0) return -1;
+        frequency_ = freq;
+        if (writeRecord(i, freq, values.data(), maxObs_, oldName) != 0) return -1;
+        replaceName(i, lastName.c_str(), true);
+    } else {
+        --seriesCount_;
+        nameOffsets_.pop_back();
+        nameBytes_ = nameOffsets_[seriesCount_] + 1;
+        names_.resize(nameBytes_);
+        names_[nameBytes_ - 1] = 0;
+        rebuildNameMap();
+    }
+    if (writeIndex() != 0) {
+        restore();
+        return -1;
+    }
+    return 0;
+}
+
+std::int16_t JexBank::delser(const char* name) { return delren('d', name, nullptr); }
+
+std::int16_t JexBank::renser(const char* oldName, const char* newName) {
+    return delren('r', oldName, newName);
+}
+
+const char* JexBank::settitle(const char* text) {
+    title_ = text ? text : "";
+    if (title_.size() > bankTitleSize - 1) title_.resize(bankTitleSize - 1);
+    int rc = dataFile_ ? writeHeader() : -1;
+    if (rc == -2) {
+        printout("Cannot fseek.\n");
+        return nullptr;
+    }
+    if (rc != 0) {
+        printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
+        return nullptr;
+    }
+    return title_.c_str();
+}
+
+void JexBank::setCache(bool on) {
+    cache.clear();
+    cacheOn_ = on ? 1 : 0;
+}

@@ -1,0 +1,102 @@
+// The workspace-format bank: <stem>.bnk holds an 86-byte header and one fixed-length record
+// per series (a frequency byte and maxObs single-precision values); <stem>.ind holds the
+// series count, the name offsets and the NUL-terminated names. Little-endian, byte-packed.
+//
+// Safety: a record is written (and flushed to the file) before the index names it; the index
+// is written whole beside the old one and renamed over it, so an interrupted program leaves a
+// bank that opens with every series stored before the interruption. Counts and offsets read
+// from the files are checked before use; a damaged bank is refused, never trusted.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "banks/databank.h"
+
+// Sizes of the data file's layout.
+constexpr int bankHeaderSize = 86;
+constexpr int bankTitleSize = 80;
+// Name offsets are 16-bit: a name block ends below this offset.
+constexpr int maxNameOffset = 65534;
+// From this offset on, an addition warns that the name block is nearly full.
+constexpr int nameBlockWarnOffset = 65516;
+
+class JexBank : public DataBank {
+public:
+    // mode: "New" (create empty, truncating), "Read" or "ReadWrite". baseYear, maxObs and
+    // firstMonth are used by New only. quiet suppresses the constructor's messages.
+    JexBank(const char* stem, const char* mode, int baseYear, int maxObs, int firstMonth,
+            int quiet = 0);
+    ~JexBank() override;
+
+    std::int16_t getser(const char* name, float* array, std::int16_t count) override;
+    std::int16_t show(const char*, int, std::FILE*) override { return 1; }
+    int findser(const char* name) override;
+    std::int16_t collectser(std::vector<std::string>& list, const char* pattern,
+                            std::int16_t columns) override;
+    const char* settitle(const char* text) override;
+
+    // Rewrites the index file (beside the old one, renamed over it); 0 or -1. Nothing in
+    // cache mode.
+    int writeIndex();
+    // Adds or replaces a series; writeIndexLetter 'y' rewrites the index. Returns the
+    // series' ordinal, or -1 (no room, write failure; a new name is then taken out again).
+    int addser(const char* name, const float* values, char writeIndexLetter,
+               std::int16_t count = -1);
+    std::int16_t delser(const char* name);
+    std::int16_t renser(const char* oldName, const char* newName);
+
+    bool cacheOn() const { return cacheOn_ != 0; }
+    void setCache(bool on);
+    char mode() const { return mode_; }
+    std::uint8_t lastFrequency() const { return lastFrequency_; }
+    // Bytes of the name block in use (the offset after the last NUL, plus one).
+    std::int32_t nameBytes() const { return nameBytes_; }
+    // Name of series i in index order (no check: 0 <= i < seriesCount).
+    const char* nameAt(int i) const {
+        return reinterpret_cast<const char*>(names_.data()) + nameOffsets_[i];
+    }
+
+    // Flush every write to the storage device (fsync) before a command returns; on by
+    // default. Turned off only to measure its cost.
+    static bool syncWrites;
+
+private:
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    using NameMap = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
+
+    int openExisting(const char* fileMode, int quiet);
+    int createNew(int baseYear, int maxObs, int firstMonth, int quiet);
+    int readIndex(int quiet);
+    void rebuildNameMap();
+    int writeHeader();
+    // Record i: raw read and write, without alignment.
+    int readRecord(int i, std::uint8_t& freq, std::vector<float>& values, int n,
+                   const char* name);
+    int readRecordInto(int i, std::uint8_t& freq, float* values, int n, const char* name);
+    int writeRecord(int i, std::uint8_t freq, const float* values, int n, const char* name);
+    void align(float* array, int n) const;
+    // Replaces the name of entry i by text; with drop set the last entry goes away too.
+    void replaceName(int i, const char* text, bool dropLast);
+    std::int16_t delren(char op, const char* oldName, const char* newName);
+    std::int64_t recordOffset(int i) const {
+        return bankHeaderSize + static_cast<std::int64_t>(i) * (4 * maxObs_ + 1);
+    }
+
+    std::int32_t nameBytes_ = 1;
+    std::vector<std::uint8_t> names_;          // the name block (+ one trailing byte)
+    std::vector<std::uint16_t> nameOffsets_;   // seriesCount + 1 entries
+    NameMap nameMap_;                          // name -> ordinal (first of equal names)
+    char mode_ = 'n';
+    char cacheOn_ = 0;
+    std::uint8_t lastFrequency_ = 0;
+    std::vector<std::uint8_t> scratch_;        // one record's bytes, reused by every read
+};

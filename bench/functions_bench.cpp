@@ -1,0 +1,237 @@
+// The costly @functions: the Hodrick-Prescott trend by the banded solve (@hpfilter) and by
+// Prescott's recursions (@prescott), and the Fisher chain indexes over many pairs.
+//
+// HP filters: the kernels on spans of 250 to 1999 observations (a banded solve must grow
+// linearly with the span), the whole @hpfilter call on a 1999-observation workspace series
+// (argument reading, evaluation and the filter), and as baselines in the same run one pass
+// of a five-point moving sum over the same span and, for small spans, the dense solution of
+// (I + lambda K'K) x = y by Gaussian elimination, which grows with the cube of the span.
+//
+// Chain indexes: 700 quantity-price pairs over 100 and over 1999 periods, chain form and
+// nominal form; baseline: one pass computing the four sums of products of every link.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "banks/jexbank.h"
+#include "banks/slots.h"
+#include "core/date.h"
+#include "interp/reader.h"
+#include "interp/state.h"
+#include "platform/platform.h"
+#include "series/atfunction.h"
+#include "series/functions.h"
+#include "series/functions_chain.h"
+#include "series/functions_hp.h"
+#include "series/series_state.h"
+
+namespace {
+
+std::vector<double> wavy(int n) {
+    std::vector<double> y(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) y[i] = 100 + 0.8 * i + 5 * std::sin(0.07 * i) + 2 * std::cos(2.3 * i * i);
+    return y;
+}
+
+void BM_HpFilterKernel(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<double> y = wavy(n);
+    std::vector<double> trend(static_cast<std::size_t>(n));
+    for (auto _ : state) {
+        if (hpfilterkernel(y.data(), n, 1600, trend.data()) != 0) state.SkipWithError("hpfilter failed");
+        benchmark::DoNotOptimize(trend.data());
+    }
+    state.SetComplexityN(n);
+}
+
+void BM_PrescottKernel(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<double> y = wavy(n);
+    std::vector<double> trend(static_cast<std::size_t>(n));
+    for (auto _ : state) {
+        if (prescottkernel(y.data(), n, 1600, trend.data()) != 0) state.SkipWithError("prescott failed");
+        benchmark::DoNotOptimize(trend.data());
+    }
+    state.SetComplexityN(n);
+}
+
+// Baseline: one pass of a five-point moving sum over the span.
+void BM_MovingSumBaseline(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<double> y = wavy(n);
+    std::vector<double> out(static_cast<std::size_t>(n));
+    for (auto _ : state) {
+        for (int i = 2; i + 2 < n; ++i) out[i] = y[i - 2] + y[i - 1] + y[i] + y[i + 1] + y[i + 2];
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetComplexityN(n);
+}
+
+// Baseline: the dense solution of (I + lambda K'K) x = y, by Gaussian elimination.
+void BM_DenseSolveBaseline(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<double> y = wavy(n);
+    const double lambda = 1600;
+    std::vector<double> A(static_cast<std::size_t>(n) * n);
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (auto _ : state) {
+        std::fill(A.begin(), A.end(), 0.0);
+        for (int i = 0; i < n; ++i) A[i * n + i] = 1.0;
+        for (int r = 0; r + 2 < n; ++r) {
+            const double k[3] = {1, -2, 1};
+            for (int a = 0; a < 3; ++a)
+                for (int b = 0; b < 3; ++b) A[(r + a) * n + r + b] += lambda * k[a] * k[b];
+        }
+        x = y;
+        for (int c = 0; c < n; ++c) {
+            for (int r = c + 1; r < n; ++r) {
+                const double f = A[r * n + c] / A[c * n + c];
+                if (f == 0.0) continue;
+                for (int j = c; j < n; ++j) A[r * n + j] -= f * A[c * n + j];
+                x[r] -= f * x[c];
+            }
+        }
+        for (int r = n - 1; r >= 0; --r) {
+            double s = x[r];
+            for (int j = r + 1; j < n; ++j) s -= A[r * n + j] * x[j];
+            x[r] = s / A[r * n + r];
+        }
+        benchmark::DoNotOptimize(x.data());
+    }
+    state.SetComplexityN(n);
+}
+
+class QuietPlatform final : public platform::Platform {
+public:
+    void appendResultsLine(const std::string&) override {}
+    void clearResults() override {}
+    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
+        return platform::defaultAnswer(b);
+    }
+    int choose(const std::string&, const std::string&, const std::vector<std::string>&, int d) override {
+        return d;
+    }
+    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
+};
+
+QuietPlatform quiet;
+
+// The whole @hpfilter / @prescott call on a quarterly series of 1999 observations in a
+// workspace held in memory.
+void runHandler(benchmark::State& state, AtHandler handler) {
+    char pattern[] = "/tmp/jexbenchXXXXXX";
+    if (mkdtemp(pattern) == nullptr) std::abort();
+    const std::filesystem::path dir = pattern;
+    platform::install(&quiet);
+    resetinterpstate();
+    resetbankslots();
+    resetseriesstate();
+    wsBaseYear = 1000;
+    wsMaxObs = 1999;
+    wsFirstMonth = 1;
+    cfgFirstMonth = 1;
+    wsStartDate = JexDate(1000, 1, 1, 13);
+    setWorkspaceBank(new JexBank((dir / "ws").c_str(), "New", 1000, 1999, 1));
+    workspaceBank->setCache(true);
+    const std::vector<double> y = wavy(1999);
+    std::vector<float> v(y.begin(), y.end());
+    v.resize(2000);
+    workspaceBank->setFreq(4);
+    workspaceBank->addser("x", v.data(), 'y', -1);
+    std::vector<float> out(2000);
+    char text[3000];
+    for (auto _ : state) {
+        settypedline("(x)");
+        text[0] = '\0';
+        char* cursor = text;
+        if (handler(out.data(), nullptr, cursor) != 0) state.SkipWithError("the handler failed");
+        benchmark::DoNotOptimize(out.data());
+    }
+    resetbankslots();
+    resetinterpstate();
+    platform::install(nullptr);
+    std::filesystem::remove_all(dir);
+}
+
+void BM_HpFilterCall1999(benchmark::State& state) { runHandler(state, athpfilter); }
+void BM_PrescottCall1999(benchmark::State& state) { runHandler(state, atprescott); }
+
+// 700 pairs of quantities and prices over `periods` periods.
+struct Pairs {
+    std::vector<std::vector<float>> q, p, v;
+    explicit Pairs(int periods) : q(700), p(700), v(700) {
+        for (int k = 0; k < 700; ++k) {
+            q[k].resize(static_cast<std::size_t>(periods));
+            p[k].resize(static_cast<std::size_t>(periods));
+            v[k].resize(static_cast<std::size_t>(periods));
+            for (int t = 0; t < periods; ++t) {
+                q[k][t] = 10.0f + static_cast<float>((k * 7 + t * 3) % 23) + 0.01f * t;
+                p[k][t] = 1.0f + 0.01f * static_cast<float>((k * 5 + t * 11) % 37) + 0.002f * t;
+                v[k][t] = p[k][t] * q[k][t];
+            }
+        }
+    }
+};
+
+void BM_FisherChain700(benchmark::State& state) {
+    const int periods = static_cast<int>(state.range(0));
+    Pairs data(periods);
+    std::vector<float> qi, pi;
+    for (auto _ : state) {
+        if (chainkernel(data.q, data.p, periods, 0, qi, pi) != 0) state.SkipWithError("chain failed");
+        benchmark::DoNotOptimize(qi.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 700 * periods);
+}
+
+void BM_FisherChwt700(benchmark::State& state) {
+    const int periods = static_cast<int>(state.range(0));
+    Pairs data(periods);
+    std::vector<double> Q, N;
+    for (auto _ : state) {
+        if (chwtkernel(data.v, data.q, periods, 0, false, 1000, Q, N) != 0) state.SkipWithError("chwt failed");
+        benchmark::DoNotOptimize(Q.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 700 * periods);
+}
+
+// Baseline: the four sums of products of every link, nothing else.
+void BM_ChainSumsBaseline(benchmark::State& state) {
+    const int periods = static_cast<int>(state.range(0));
+    Pairs data(periods);
+    std::vector<double> out(static_cast<std::size_t>(periods));
+    for (auto _ : state) {
+        for (int t = 1; t < periods; ++t) {
+            double A = 0, B = 0, C = 0, D = 0;
+            for (int k = 0; k < 700; ++k) {
+                const double q0 = data.q[k][t - 1], q1 = data.q[k][t], p0 = data.p[k][t - 1], p1 = data.p[k][t];
+                A += p0 * q1;
+                B += p0 * q0;
+                C += p1 * q0;
+                D += p1 * q1;
+            }
+            out[t] = A * D / (B * C);
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 700 * periods);
+}
+
+}  // namespace
+
+BENCHMARK(BM_HpFilterKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
+BENCHMARK(BM_PrescottKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
+BENCHMARK(BM_MovingSumBaseline)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999);
+BENCHMARK(BM_DenseSolveBaseline)->Arg(125)->Arg(250)->Arg(500);
+BENCHMARK(BM_HpFilterCall1999);
+BENCHMARK(BM_PrescottCall1999);
+BENCHMARK(BM_FisherChain700)->Arg(100)->Arg(1999);
+BENCHMARK(BM_FisherChwt700)->Arg(100)->Arg(1999);
+BENCHMARK(BM_ChainSumsBaseline)->Arg(100)->Arg(1999);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,152 @@
+// The f command over a long workspace: 10,000 statements of a few operators each, read from
+// an add file with addprint off, each evaluated over 1999 observations and stored in the
+// workspace bank under one of 50 names in turn (after the first 50 statements every store
+// replaces an existing series, which leaves the bank's index unchanged).
+//
+// Variants: the bank's writes flushed to the device (fsync) or not, and the workspace in
+// cache mode (no file access at all), which isolates the cost of reading and evaluating.
+//
+// Baseline, measured in the same run: the same arithmetic as a plain loop over three arrays,
+// without reading, parsing, missing-value tests or storing.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "banks/jexbank.h"
+#include "banks/slots.h"
+#include "core/date.h"
+#include "interp/reader.h"
+#include "interp/state.h"
+#include "platform/platform.h"
+#include "series/series_commands.h"
+#include "series/series_state.h"
+
+namespace {
+
+constexpr int statements = 10000;
+constexpr int names = 50;
+constexpr int observations = 1999;
+
+class QuietPlatform final : public platform::Platform {
+public:
+    void appendResultsLine(const std::string&) override {}
+    void clearResults() override {}
+    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
+        return platform::defaultAnswer(b);
+    }
+    int choose(const std::string&, const std::string&, const std::vector<std::string>&, int d) override {
+        return d;
+    }
+    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
+};
+
+QuietPlatform quiet;
+
+struct Workspace {
+    std::filesystem::path dir;
+    std::string addFile;
+
+    Workspace(bool sync, bool cached) {
+        char pattern[] = "/tmp/jexbenchXXXXXX";
+        if (mkdtemp(pattern) == nullptr) std::abort();
+        dir = pattern;
+        platform::install(&quiet);
+        resetinterpstate();
+        resetbankslots();
+        resetseriesstate();
+        JexBank::syncWrites = sync;
+        wsBaseYear = 1000;
+        wsMaxObs = observations;
+        wsFirstMonth = 1;
+        cfgFirstMonth = 1;
+        wsStartDate = JexDate(1000, 1, 1, 13);
+        setWorkspaceBank(new JexBank((dir / "ws").c_str(), "New", 1000, observations, 1));
+        if (cached) workspaceBank->setCache(true);
+        std::vector<float> v(2000);
+        const char* inputs[] = {"a", "b", "c"};
+        for (int k = 0; k < 3; ++k) {
+            for (int i = 0; i < observations; ++i) v[i] = 1.0f + 0.001f * static_cast<float>((i * (k + 3)) % 997);
+            workspaceBank->setFreq(1);
+            workspaceBank->addser(inputs[k], v.data(), 'y', -1);
+        }
+        addFile = (dir / "many.add").string();
+        std::FILE* f = std::fopen(addFile.c_str(), "w");
+        const char* forms[] = {"(a + b) * c - a / 2", "a * b + c", "(a - c) / (b + 1)", "2 * a + b * c - 3"};
+        for (int s = 0; s < statements; ++s) std::fprintf(f, "f x%d = %s\n", s % names, forms[s % 4]);
+        std::fclose(f);
+    }
+    ~Workspace() {
+        resetbankslots();
+        resetinterpstate();
+        JexBank::syncWrites = true;
+        platform::install(nullptr);
+        std::filesystem::remove_all(dir);
+    }
+};
+
+// Reads the add file as the command loop does and runs every f statement; returns how many
+// succeeded.
+int runaddfile(const std::string& path) {
+    std::FILE* in = std::fopen(path.c_str(), "r");
+    keyboardInput = 'n';
+    addPrint = 0;
+    lastChar = '\n';
+    int done = 0;
+    char word[78];
+    for (;;) {
+        int cls = gettoken(word, in, 0, 78);
+        if (cls == 'e' || cls == -1) break;
+        if (cls == 'a' && word[0] == 'f' && word[1] == '\0' && fcmd(in) == 0) ++done;
+    }
+    std::fclose(in);
+    keyboardInput = 'y';
+    return done;
+}
+
+void runStatements(benchmark::State& state, bool sync, bool cached = false) {
+    Workspace ws(sync, cached);
+    int done = 0;
+    for (auto _ : state) {
+        done = runaddfile(ws.addFile);
+        benchmark::DoNotOptimize(done);
+    }
+    if (done != statements) state.SkipWithError("not every statement succeeded");
+    state.SetItemsProcessed(state.iterations() * statements);
+    state.counters["us_per_statement"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * statements,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
+}
+
+void BM_FStatements(benchmark::State& state) { runStatements(state, false); }
+void BM_FStatementsSynced(benchmark::State& state) { runStatements(state, true); }
+// The workspace in cache mode: the series live in memory, no file is touched.
+void BM_FStatementsCached(benchmark::State& state) { runStatements(state, false, true); }
+
+void BM_PlainArithmetic(benchmark::State& state) {
+    std::vector<float> a(2000), b(2000), c(2000), out(2000);
+    for (int i = 0; i < observations; ++i) {
+        a[i] = 1.0f + 0.001f * static_cast<float>(i % 997);
+        b[i] = 2.0f + 0.002f * static_cast<float>(i % 991);
+        c[i] = 3.0f;
+    }
+    for (auto _ : state) {
+        for (int s = 0; s < statements; ++s) {
+            for (int i = 0; i < observations; ++i) out[i] = (a[i] + b[i]) * c[i] - a[i] / 2;
+            benchmark::DoNotOptimize(out.data());
+            benchmark::ClobberMemory();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * statements);
+}
+
+}  // namespace
+
+BENCHMARK(BM_PlainArithmetic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FStatements)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FStatementsCached)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FStatementsSynced)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_MAIN();

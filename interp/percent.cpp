@@ -1,0 +1,319 @@
+#include "interp/percent.h"
+
+#include <climits>
+#include <cstdint>
+#include <exception>
+
+#include "core/printout.h"
+#include "interp/reader.h"
+#include "interp/state.h"
+#if __has_include("interp/percent_functions.h")
+#include "interp/percent_functions.h"
+#define JEX_HAVE_PERCENT_FUNCTIONS 1
+#endif
+
+namespace {
+
+const char* const missingArgumentText =
+    "You either called an add file that required an argument (like %1), and you\r\n"
+    "  did not provide it, or you typed '%' without giving a number.\r\n"
+    "  Please click OK to continue or Cancel to quit.";
+
+// The missing-argument box: 27 on Cancel, -1 on OK.
+int missingargument() { return pausebox(missingArgumentText, "Error") == 27 ? 27 : -1; }
+
+bool quiet() { return percentMode == 2; }
+
+// The leading integer of a text (3.7 gives 3); out-of-range values are held at the limits.
+int leadinginteger(const std::string& s) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        v = v * 10 + (s[i] - '0');
+        if (v > 1LL + INT_MAX) v = 1LL + INT_MAX;
+    }
+    if (negative) v = -v;
+    if (v > INT_MAX) v = INT_MAX;
+    return static_cast<int>(v);
+}
+
+#ifdef JEX_HAVE_PERCENT_FUNCTIONS
+int percentname(std::string& result, std::string& text, std::size_t& pos) {
+    result.clear();
+    return percentfunction(result, text, pos);
+}
+#else
+// A %-function name while the %-functions are not part of the interpreter: every name is
+// refused as an invalid keyword (quiet mode: the name disappears without a message).
+int percentname(std::string& result, std::string& text, std::size_t& pos) {
+    result.clear();
+    std::string name;
+    int cls = 0;
+    if (stringtoken(name, text, pos, cls) < 0) return cls >= 0 ? cls : -1;
+    if (quiet()) return 0;
+    printout("\nError:  invalid keyword \"%%%s\".\n", name.c_str());
+    return -1;
+}
+#endif
+
+// Expansions nest (an argument or a group inside %{...} is read by the text tokenizer,
+// which expands the sequences it meets); a text that expands into itself would nest
+// without end. Every nested expansion and parenthesised group counts one level; past the
+// limit the expansion fails with an error and every expansion still running fails at
+// once too, so that no retry starts the descent again.
+constexpr int maxExpansionDepth = 100;
+int expansionDepth = 0;
+bool expansionTooDeep = false;
+
+class DepthGuard {
+public:
+    DepthGuard() {
+        if (expansionTooDeep) {
+            failed_ = true;
+        } else if (expansionDepth >= maxExpansionDepth) {
+            expansionTooDeep = true;
+            failed_ = true;
+            printout("\nError:  %%-sequences nested too deeply (more than %d levels).\n",
+                     maxExpansionDepth);
+        }
+        ++expansionDepth;
+    }
+    ~DepthGuard() {
+        if (--expansionDepth == 0) expansionTooDeep = false;
+    }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+    // The status to return when this level must not run: 18 stops the reading.
+    bool failed() const { return failed_; }
+
+private:
+    bool failed_ = false;
+};
+
+bool isvalueclass(int cls) {
+    return !(cls == 0 || cls == '=' || cls == '+' || cls == '-' || cls == '*' || cls == '/');
+}
+
+}  // namespace
+
+int wrapadd(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+int wrapsub(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+int wrapmul(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+int wrapdiv(int a, int b) {
+    if (b == 0) return 0;
+    if (a == INT_MIN && b == -1) return INT_MIN;
+    return a / b;
+}
+
+void texterase(std::string& text, std::size_t& pos) {
+    if (pos < text.size()) text.erase(pos, 1);
+}
+
+int textskipline(std::string& text, std::size_t& pos) {
+    std::string tok;
+    int cls = 0;
+    for (;;) {
+        if (stringtoken(tok, text, pos, cls) < 0) return cls;
+        if (cls == 'f' || cls == 'e' || cls == -1 || cls == 27 || cls == 18) return cls;
+    }
+}
+
+int intexpression(std::string& result, std::string& text, std::size_t& pos) {
+    DepthGuard depth;
+    if (depth.failed()) return 18;
+    int sum = 0, term = 0, operand = 0;
+    char ops[3] = {'+', 0, 0};
+    int top = 0;
+    int previous = 0;
+    auto applymuldiv = [&] {
+        if (top >= 0 && ops[top] == '*') {
+            term = wrapmul(term, operand);
+            --top;
+        } else if (top >= 0 && ops[top] == '/') {
+            term = wrapdiv(term, operand);
+            --top;
+        } else {
+            term = operand;
+        }
+    };
+    auto applyaddsub = [&] {
+        if (top >= 0 && ops[top] == '+') {
+            sum = wrapadd(sum, term);
+            --top;
+        } else if (top >= 0 && ops[top] == '-') {
+            sum = wrapsub(sum, term);
+            --top;
+        } else {
+            sum = term;
+        }
+    };
+    auto badsyntax = [&] {
+        if (previous == '+' || previous == '-' || previous == '*' || previous == '/') {
+            printout("\r\nBad syntax in expression.\r\n");
+            return true;
+        }
+        return false;
+    };
+    std::string tok;
+    for (;;) {
+        int cls = 0;
+        stringtoken(tok, text, pos, cls);
+        if (cls == 'n') {
+            if (isvalueclass(previous)) break;
+            operand = leadinginteger(tok);
+            applymuldiv();
+        } else if (cls == '(') {
+            std::string inner;
+            int st = intexpression(inner, text, pos);
+            if (st != 0) {
+                textskipline(text, pos);
+                return st;
+            }
+            if (isvalueclass(previous)) break;
+            operand = leadinginteger(inner);
+            applymuldiv();
+        } else if (cls == ')' || cls == '}') {
+            break;
+        } else if (cls == '*' || cls == '/') {
+            if (badsyntax()) return -1;
+            top = 1;
+            ops[1] = static_cast<char>(cls);
+        } else if (cls == '+' || cls == '-') {
+            if (badsyntax()) return -1;
+            applyaddsub();
+            top = 0;
+            ops[0] = static_cast<char>(cls);
+        } else if (cls == '%') {
+            return quiet() ? -1 : missingargument();
+        } else if (cls == 27 || cls == 18) {
+            return cls;
+        } else {
+            return -1;
+        }
+        previous = cls;
+    }
+    applyaddsub();
+    result = std::to_string(sum);
+    return 0;
+}
+
+namespace {
+
+// Expands the one sequence at pos (see expandpercent).
+int expandsequence(std::string& result, std::string& text, std::size_t& pos) {
+    try {
+        std::size_t start = pos;
+        int next = start + 1 < text.size() ? static_cast<unsigned char>(text[start + 1]) : -1;
+        if (next >= '0' && next <= '9') {
+            std::size_t end = start + 2;
+            int n = next - '0';
+            if (end < text.size() && text[end] >= '0' && text[end] <= '9') n = n * 10 + (text[end++] - '0');
+            if (scriptArgs && n >= 1 && static_cast<std::size_t>(n) <= scriptArgs->size()) {
+                result = (*scriptArgs)[n - 1];
+                text.replace(start, end - start, result);
+                pos = start;
+                return 0;
+            }
+            if (quiet()) {
+                result = "%";
+                pos = start;
+                return 0;
+            }
+            return missingargument();
+        }
+        if (next == '{') {
+            std::size_t inner = start + 2;
+            if (text.find('}', inner) == std::string::npos) {
+                // Without its closing brace the sequence cannot be read at all.
+                if (quiet()) {
+                    result = "%";
+                    pos = start;
+                    return 0;
+                }
+                printout("\nError:  \"%%{\" without its closing brace \"}\".\n");
+                return 18;
+            }
+            std::size_t p = inner;
+            int st = intexpression(result, text, p);
+            if (st == 0) {
+                text.replace(start, p - start, result);
+                pos = start;
+                return 0;
+            }
+            if (st != -1) {
+                pos = start;
+                return st;
+            }
+            // A single word in braces stands for itself.
+            p = inner;
+            std::string word, close;
+            int c1 = 0, c2 = 0;
+            if (stringtoken(word, text, p, c1) >= 0 && c1 == 'a' &&
+                stringtoken(close, text, p, c2) >= 0 && c2 == '}') {
+                result = word;
+                text.replace(start, p - start, result);
+                pos = start;
+                return 0;
+            }
+            result.clear();
+            pos = start;
+            return -1;
+        }
+        if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z')) {
+            std::size_t p = start + 1;
+            int st = percentname(result, text, p);
+            if (st == -1) {
+                result.clear();
+                pos = start;
+                return -1;
+            }
+            text.replace(start, p - start, result);
+            fixedTokenWidth = 0;
+            pos = start;
+            return st;
+        }
+        if (next == '%') {
+            texterase(text, pos);
+            result = "%";
+            return 0;
+        }
+        if (quiet()) {
+            result = "%";
+            pos = start;
+            return 0;
+        }
+        return missingargument();
+    } catch (const std::exception&) {
+        printout("\nError:  in routine trying to interpret \"%%\"\n");
+        return -1;
+    }
+}
+
+}  // namespace
+
+int expandpercent(std::string& result, std::string& text, std::size_t& pos) {
+    result.clear();
+    DepthGuard depth;
+    if (depth.failed()) return 18;
+    const std::size_t before = text.size();
+    int status = expandsequence(result, text, pos);
+    // A text that grows past the line buffer cannot be read back into a line. Checked here
+    // as well as by the reader, because an argument that holds its own %-sequence makes
+    // the text of a nested reader grow at every turn, never reaching the reader's check.
+    if (status == 0 && text.size() > before && text.size() >= static_cast<std::size_t>(commandBufferSize)) {
+        printout("\nError:  line too long after %%-expansion (the limit is %d characters).\n",
+                 commandBufferSize - 1);
+        result.clear();
+        return 18;
+    }
+    return status;
+}

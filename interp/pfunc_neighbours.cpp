@@ -1,0 +1,15 @@
+#include "interp/pfunc_neighbours.h"
+
+float neighbourfitstart() { return 0.0f; }
+float neighbourfitend() { return 0.0f; }
+float neighbourtestend() { return 0.0f; }
+float neighbourgraphdate(int) { return 0.0f; }
+char neighbourgraphdatesset() { return 'n'; }
+const char* neighbourgraphsubtitle() { return ""; }
+std::string neighbourexcellasttext() { return std::string(); }
+std::string neighbourexceldatelisttext(int) { return "-1"; }
+std::string neighbourexceldatetext() { return std::string(); }
+int neighbourexcelyear() { return 0; }
+int neighbourexcelquarter() { return 0; }
+int neighbourexcelmonth() { return 0; }
+int neighbourexcelday() { return 0; }

@@ -1,0 +1,473 @@
+#include "series/functions_chain.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "banks/jexbank.h"
+#include "banks/lookup.h"
+#include "banks/slots.h"
+#include "core/date.h"
+#include "core/missing.h"
+#include "core/printout.h"
+#include "interp/reader.h"
+#include "interp/state.h"
+#include "series/exprtext.h"
+#include "series/functions.h"
+#include "series/functions_common.h"
+#include "series/group.h"
+#include "series/series_state.h"
+
+namespace {
+
+// Most names a list may hold (the first half quantities or values, the second half the
+// other member of each pair).
+constexpr int chainNameLimit = 3000;
+
+// The date text of period k of a range that starts at the date number first.
+std::string perioddate(float first, int k) {
+    JexDate d = JexDate(first) + k;
+    char buffer[JexDate::textSize];
+    d.print(buffer, '4');
+    return buffer;
+}
+
+}  // namespace
+
+// ---- kernels ----
+
+int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, int u,
+                std::vector<float>& quantity, std::vector<float>& price) {
+    const std::size_t pairs = q.size();
+    quantity.assign(static_cast<std::size_t>(w), 1.0f);
+    price.assign(static_cast<std::size_t>(w), 1.0f);
+    for (int t = 1; t < w; ++t) {
+        double A = 0, B = 0, C = 0, D = 0;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const double q0 = q[k][t - 1], q1 = q[k][t], p0 = p[k][t - 1], p1 = p[k][t];
+            A += p0 * q1;
+            B += p0 * q0;
+            C += p1 * q0;
+            D += p1 * q1;
+        }
+        double quantityLink = 1.0;
+        double priceLink = 1.0;
+        if (B == 0.0 || C == 0.0 || A == 0.0) {
+            printout("Warning:  in the chain function, data is missing in the %dth year.\n", t);
+        } else {
+            const double qq = (A / B) * (D / C);
+            const double pp = (C / B) * (D / A);
+            if (qq < 0.0 || pp < 0.0) {
+                printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
+            }
+            if (qq >= 0.0) quantityLink = std::sqrt(qq);
+            if (pp >= 0.0) priceLink = std::sqrt(pp);
+        }
+        quantity[static_cast<std::size_t>(t)] = static_cast<float>(quantity[static_cast<std::size_t>(t - 1)] * quantityLink);
+        price[static_cast<std::size_t>(t)] = static_cast<float>(price[static_cast<std::size_t>(t - 1)] * priceLink);
+    }
+    const std::size_t b = static_cast<std::size_t>(u);
+    if (std::fabs(price[b]) < 0.0000001f) {
+        printout("Error, price is zero in base year!\r\n");
+        printout("Error in chain function!\r\n");
+        return -1;
+    }
+    const float priceBase = price[b];
+    for (float& x : price) x /= priceBase;
+    if (std::fabs(quantity[b]) < 0.0000001f) {
+        printout("Error, quantity is zero in base year!\r\n");
+        printout("Error in chain function!\r\n");
+        return -1;
+    }
+    double total = 0.0;
+    for (std::size_t k = 0; k < pairs; ++k) total += q[k][b];
+    const double factor = total / quantity[b];
+    for (float& x : quantity) x = static_cast<float>(x * factor);
+    return 0;
+}
+
+int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q, int W, int u,
+               bool zero, float firstDate, std::vector<double>& Q, std::vector<double>& N) {
+    const std::size_t pairs = v.size();
+    const double missing = MISSING;
+    auto isgap = [](double x) { return ismissing(static_cast<float>(x)); };
+    N.assign(static_cast<std::size_t>(W), 0.0);
+    for (int t = 0; t < W; ++t) {
+        for (std::size_t k = 0; k < pairs; ++k) {
+            if (!ismissing(v[k][t])) N[static_cast<std::size_t>(t)] += v[k][t];
+        }
+    }
+    if (std::fabs(N[static_cast<std::size_t>(u)]) < 0.0000001) {
+        printout("Error:  nominal data is zero in the base year.\r\n");
+        printout("Error in chwt function!\r\n");
+        return -1;
+    }
+    Q.assign(static_cast<std::size_t>(W), missing);
+    std::vector<char> restarted(static_cast<std::size_t>(W), 0);
+    if (std::fabs(N[0]) > 0.000001) Q[0] = 1.0;
+    for (int t = 1; t < W; ++t) {
+        const std::size_t s = static_cast<std::size_t>(t);
+        const double previous = N[s - 1];
+        double E = 0.0;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            if (std::fabs(q[k][t]) > 0.000001f) E += static_cast<double>(v[k][t]) / q[k][t] * q[k][t - 1];
+        }
+        const bool nominalBreak = std::fabs(previous) < 0.000001;
+        if (nominalBreak || std::fabs(E) < 0.000001) {
+            printout("Error:  in chwt function, source data is zero in %s.\n",
+                     perioddate(firstDate, nominalBreak ? t - 1 : t).c_str());
+            if (!zero) return -1;
+            if (t == 1 || std::fabs(N[s]) < 0.000001) {
+                Q[s] = missing;
+            } else {
+                Q[s] = 1.0;
+                restarted[s] = 1;
+            }
+            continue;
+        }
+        double L = 0.0;
+        double P = 0.0;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const double q0 = q[k][t - 1];
+            const double q1 = q[k][t];
+            if (std::fabs(q0) <= 0.000001) continue;
+            L += v[k][t - 1] / previous * (q1 / q0);
+            if (std::fabs(q1) > 0.0000001) {
+                const double weight = (v[k][t] / q1 * q0) / E;
+                P += weight * (q1 / q0);
+            }
+        }
+        if (L * P > 0.000001) {
+            Q[s] = isgap(Q[s - 1]) ? 1.0 : Q[s - 1] * std::sqrt(L * P);
+            continue;
+        }
+        if (!zero) {
+            printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
+            return -1;
+        }
+        if (t == 1 || restarted[s]) {
+            Q[s - 1] = missing;
+            Q[s] = missing;
+            if (t + 1 < W) {
+                Q[s + 1] = 1.0;
+                restarted[s + 1] = 1;
+            }
+        } else if (isgap(Q[s - 1])) {
+            printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
+            return -1;
+        } else {
+            Q[s] = missing;
+        }
+    }
+    const std::size_t b = static_cast<std::size_t>(u);
+    double factor = 0.0;
+    if (std::fabs(N[b]) >= 0.0000001 && !isgap(Q[b])) factor = Q[b] / N[b];
+    if (std::fabs(factor) < 0.00000000001) {
+        printout("Error, quantity is zero in base year!\r\n");
+        printout("Error in chwt function!\r\n");
+        return -1;
+    }
+    for (double& x : Q) {
+        if (!isgap(x)) x /= factor;
+    }
+    return 0;
+}
+
+// ---- handlers ----
+
+namespace {
+
+// What the argument list of a chain function gave.
+struct ChainList {
+    std::vector<std::string> names;
+    JexDate base;        // unset when the list gave none
+    bool zero = false;   // the z option of the nominal form
+};
+
+// Reads the list after "(". Returns 0, or -1 after the message.
+int readchainlist(std::FILE* in, char*& text, bool nominal, ChainList& list) {
+    const char* failure = nominal ? "Error in chwt function!\r\n" : "Error in chain function!\r\n";
+    char token[78];
+    bool first = true;
+    auto separate = [&]() {
+        if (!first && text != nullptr) textappend(text, ",");
+        first = false;
+    };
+    for (;;) {
+        if (static_cast<int>(list.names.size()) >= chainNameLimit) {
+            printout("Error:  in chain weighting routine, too many series given (more than %d).\n", chainNameLimit / 2);
+            return -1;
+        }
+        int cls = gettoken(token, in, 0, 78);
+        if (cls == 'a') {
+            char name[78];
+            std::strcpy(name, token);
+            char next[78];
+            int after = gettoken(next, in, 0, 78);
+            separate();
+            if (after == '(') {
+                if (text != nullptr) {
+                    textappend(text, name);
+                    textappend(text, "(\"");
+                }
+                std::vector<std::int32_t> members;
+                std::string echo;
+                const int room = chainNameLimit - static_cast<int>(list.names.size());
+                int count = parsegroupint(in, text, members, echo, room);
+                if (count < 0) {
+                    printout("Error:  in chain weighting routine, too many series given (more than %d), or a bad group.\n",
+                             chainNameLimit / 2);
+                    return -1;
+                }
+                if (lastTokenClass != ')') {
+                    printout("%s", failure);
+                    return -1;
+                }
+                // The group's text ends with the ")" that closed it: the quote goes before it.
+                if (text != nullptr && text[-1] == ')') {
+                    --text;
+                    *text = '\0';
+                }
+                if (text != nullptr) textappend(text, "\")");
+                for (std::int32_t k : members) {
+                    if (k < 0) continue;
+                    list.names.push_back(std::string(name) + std::to_string(k));
+                }
+            } else {
+                ungettoken();
+                if (text != nullptr) textappend(text, name);
+                list.names.push_back(name);
+            }
+        } else if (cls == 'n') {
+            separate();
+            if (text != nullptr) textappend(text, token);
+            list.base = JexDate();
+            list.base.parse(token);
+            int next = gettoken(token, in, 0, 78);
+            if (nominal && next == ',') {
+                if (text != nullptr) textappend(text, ",");
+                if (gettoken(token, in, 0, 78) != 'a' || token[0] != 'z') {
+                    printout("%s", failure);
+                    return -1;
+                }
+                if (text != nullptr) textappend(text, token);
+                list.zero = true;
+                next = gettoken(token, in, 0, 78);
+            }
+            if (next != ')') {
+                printout("%s", failure);
+                return -1;
+            }
+            if (text != nullptr) textappend(text, ")");
+            return 0;
+        } else if (cls == ',' || cls == 'f') {
+            continue;
+        } else if (cls == ')') {
+            if (text != nullptr) textappend(text, ")");
+            return 0;
+        } else {
+            printout("Error:  when reading text in chain routine.\n");
+            return -1;
+        }
+    }
+}
+
+// The names of one half, " %s" each, a line break before a name that would pass 80.
+void printnames(const std::vector<std::string>& names, std::size_t from, std::size_t to) {
+    std::size_t column = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        if (column > 0 && column + names[k].size() + 1 > 80) {
+            printout("\r\n");
+            column = 0;
+        }
+        printout(" %s", names[k].c_str());
+        column += names[k].size() + 1;
+    }
+    printout("\r\n");
+}
+
+// The report and the checks common to both forms, and the f range as indexes.
+// Returns 0 with the first index v and the number of periods w, or -1 after the message.
+int chainsetup(const ChainList& list, bool nominal, char mode, int& v, int& w) {
+    const std::size_t count = list.names.size();
+    if (count % 2 != 0) {
+        printout(nominal ? "Error in @chwt function: Odd number of series: %d.\r\n"
+                         : "Error in @chain function: Odd number of series: %d.\r\n",
+                 static_cast<int>(count));
+        return -1;
+    }
+    if (nominal && count == 0) {
+        printout("Error:  In @chwt function, zero data series found.\r\n");
+        return -1;
+    }
+    const std::size_t half = count / 2;
+    printout("Fisher %s chain index requested.\r\n", mode == 'p' ? "price" : "quantity");
+    printout(nominal ? "There are %d nominal and quantity variables\r\n" : "There are %d quantity and price variables\r\n",
+             static_cast<int>(count));
+    printout(nominal ? "The nominal variables are:\r\n" : "The quantity variables are:\r\n");
+    printnames(list.names, 0, half);
+    printout(nominal ? "The quantity variables are:\r\n" : "The price variables are:\r\n");
+    printnames(list.names, half, count);
+    char date[JexDate::textSize];
+    list.base.print(date, '4');
+    printout("The base date of the chain function is %s\r\n", date);
+    if (nominal && list.zero) printout("Replacing missing values with zero.\r\n");
+    printout("Calculating...\r\n");
+    if (list.base.frequency != fdate1Date.frequency) {
+        printout("Error:  In @chwt function, frequency for base date does not match fdates.\r\n");
+        return -1;
+    }
+    if (fdate1Date.frequency == 0 || fdate2Date.frequency != fdate1Date.frequency) {
+        printout("Error:  the chain functions need both f dates set, of one frequency.\r\n");
+        return -1;
+    }
+    v = fdate1Date.wsIndex();
+    w = (fdate2Date - fdate1Date) + 1;
+    if (v < 0 || w < 1 || v + w > atobs()) {
+        printout("Error:  the f dates of the chain function lie outside the workspace.\r\n");
+        return -1;
+    }
+    return 0;
+}
+
+// Fetches the series into scratch; -1 after the message when it is not found.
+int fetchchain(const std::string& name, float* scratch, std::FILE* in, const char* failure) {
+    char* none = nullptr;
+    if (fetchseries(name.c_str(), scratch, none, in, 0) < 0) {
+        printout("\n%s can't be found.\n", name.c_str());
+        printout("%s", failure);
+        return -1;
+    }
+    return 0;
+}
+
+// Stores values (w of them from index v, MISSING elsewhere) under name.
+int storechain(const char* name, const std::vector<float>& values, int v, int frequency) {
+    std::vector<float> all(fnArrayLength, MISSING);
+    for (std::size_t k = 0; k < values.size(); ++k) all[static_cast<std::size_t>(v) + k] = values[k];
+    if (workspaceBank == nullptr) return -1;
+    workspaceBank->setFreq(frequency);
+    return workspaceBank->addser(name, all.data(), 'y', -1) < 0 ? -1 : 0;
+}
+
+}  // namespace
+
+int atchain(float* out, std::FILE* in, char*& text, char mode) {
+    const char* failure = "Error in chain function!\r\n";
+    char token[78];
+    if (atread(token, in, text) != '(') {
+        printout("%s", failure);
+        return -1;
+    }
+    ChainList list;
+    if (readchainlist(in, text, false, list) != 0) return -1;
+    int v = 0;
+    int w = 0;
+    if (chainsetup(list, false, mode, v, w) != 0) return -1;
+    const int u = list.base.wsIndex() - v;
+    if (u < 0 || u >= w) {
+        printout("Error:  the base date of the chain function lies outside the f dates.\r\n");
+        printout("%s", failure);
+        return -1;
+    }
+    const std::size_t half = list.names.size() / 2;
+    std::vector<std::vector<float>> q(half), p(half);
+    WorkSeries scratch;
+    for (std::size_t k = 0; k < 2 * half; ++k) {
+        if (fetchchain(list.names[k], scratch.data(), in, failure) != 0) return -1;
+        std::vector<float>& target = k < half ? q[k] : p[k - half];
+        target.resize(static_cast<std::size_t>(w));
+        for (int t = 0; t < w; ++t) {
+            const float x = scratch.v[static_cast<std::size_t>(v + t)];
+            target[static_cast<std::size_t>(t)] = ismissing(x) ? 0.0f : x;
+        }
+    }
+    const int frequency = currentFrequency;
+    std::vector<float> quantity, price;
+    if (chainkernel(q, p, w, u, quantity, price) != 0) return -1;
+    if (storechain("chwqi", quantity, v, frequency) != 0 || storechain("chwpi", price, v, frequency) != 0) {
+        printout("%s", failure);
+        return -1;
+    }
+    const std::vector<float>& result = mode == 'p' ? price : quantity;
+    for (int t = 0; t < w; ++t) out[v + t] = result[static_cast<std::size_t>(t)];
+    currentFrequency = static_cast<std::int16_t>(frequency);
+    return 0;
+}
+
+int atchwt(float* out, std::FILE* in, char*& text, char mode) {
+    const char* failure = "Error in chwt function!\r\n";
+    char token[78];
+    if (atread(token, in, text) != '(') {
+        printout("%s", failure);
+        return -1;
+    }
+    ChainList list;
+    if (readchainlist(in, text, true, list) != 0) return -1;
+    int v = 0;
+    int w = 0;
+    if (chainsetup(list, true, mode, v, w) != 0) return -1;
+    // The working range: the f range widened to the base date.
+    const int baseIndex = list.base.wsIndex();
+    if (baseIndex < 0 || baseIndex >= atobs()) {
+        printout("Error:  the base date of the chwt function lies outside the workspace.\r\n");
+        printout("%s", failure);
+        return -1;
+    }
+    const int start = baseIndex < v ? baseIndex : v;
+    const int end = baseIndex > v + w - 1 ? baseIndex : v + w - 1;
+    const int W = end - start + 1;
+    const int u = baseIndex - start;
+    const float startDate = (fdate1Date - (v - start)).toFloat();
+
+    const std::size_t half = list.names.size() / 2;
+    std::vector<std::vector<float>> values(half), quantities(half);
+    WorkSeries scratch;
+    for (std::size_t k = 0; k < 2 * half; ++k) {
+        if (fetchchain(list.names[k], scratch.data(), in, failure) != 0) return -1;
+        std::vector<float>& target = k < half ? values[k] : quantities[k - half];
+        target.resize(static_cast<std::size_t>(W));
+        for (int t = 0; t < W; ++t) {
+            float x = scratch.v[static_cast<std::size_t>(start + t)];
+            if (ismissing(x)) {
+                if (!list.zero) {
+                    printout("Error:  in chwt command, there is a missing value in %s in %f.\r\n",
+                             list.names[k].c_str(), static_cast<double>((JexDate(startDate) + t).toFloat()));
+                    return -1;
+                }
+                x = 0.0f;
+            }
+            target[static_cast<std::size_t>(t)] = x;
+        }
+    }
+    const int frequency = currentFrequency;
+    std::vector<double> Q, N;
+    if (chwtkernel(values, quantities, W, u, list.zero, startDate, Q, N) != 0) {
+        printout("%s", failure);
+        return -1;
+    }
+    // Over the f range only.
+    std::vector<float> qi(static_cast<std::size_t>(w)), pi(static_cast<std::size_t>(w)), ni(static_cast<std::size_t>(w));
+    for (int t = 0; t < w; ++t) {
+        const std::size_t s = static_cast<std::size_t>(v - start + t);
+        const bool gap = ismissing(static_cast<float>(Q[s]));
+        qi[static_cast<std::size_t>(t)] = gap ? MISSING : static_cast<float>(Q[s]);
+        pi[static_cast<std::size_t>(t)] = gap ? MISSING : static_cast<float>(N[s] / Q[s]);
+        ni[static_cast<std::size_t>(t)] = static_cast<float>(N[s]);
+    }
+    if (storechain("chwqi", qi, v, frequency) != 0 || storechain("chwpi", pi, v, frequency) != 0 ||
+        storechain("chwni", ni, v, frequency) != 0) {
+        printout("%s", failure);
+        return -1;
+    }
+    const std::vector<float>& result = mode == 'p' ? pi : qi;
+    for (int t = 0; t < w; ++t) out[v + t] = result[static_cast<std::size_t>(t)];
+    currentFrequency = static_cast<std::int16_t>(frequency);
+    return 0;
+}
+
+int atpchain(float* out, std::FILE* in, char*& text) { return atchain(out, in, text, 'p'); }
+int atqchain(float* out, std::FILE* in, char*& text) { return atchain(out, in, text, 'q'); }
+int atpchwt(float* out, std::FILE* in, char*& text) { return atchwt(out, in, text, 'p'); }
+int atqchwt(float* out, std::FILE* in, char*& text) { return atchwt(out, in, text, 'q'); }

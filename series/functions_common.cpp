@@ -1,0 +1,60 @@
+#include "series/functions_common.h"
+
+#include <cmath>
+
+#include "banks/lookup.h"
+#include "banks/slots.h"
+#include "core/missing.h"
+#include "core/printout.h"
+#include "interp/reader.h"
+#include "series/exprtext.h"
+#include "series/series_state.h"
+
+float safelog(float x) {
+    if (ismissing(x)) return MISSING;
+    if (x > floatMax) return floatLogOfMax;
+    if (x <= floatExpMin) return x <= 0.0f ? MISSING : floatLogMin;
+    return std::log(x);
+}
+
+float safeexp(float x) {
+    if (ismissing(x)) return MISSING;
+    if (x >= floatLogMax) return floatExpMax;
+    if (x <= floatLogMin) return floatExpMin;
+    return std::exp(x);
+}
+
+int atfail(const char* label) {
+    printout("\r\n error in %s function \r\n", label);
+    return -1;
+}
+
+int atread(char* token, std::FILE* in, char*& text) {
+    int cls = gettoken(token, in, 0, 78);
+    if (cls != 'f' && cls != 'e' && cls != -1 && text != nullptr) textappend(text, token);
+    return cls;
+}
+
+void atback(char*& text) {
+    if (text != nullptr) --text;
+}
+
+void atcomma(char*& text) {
+    atback(text);
+    if (text != nullptr) textappend(text, ",");
+}
+
+FRange frange(int n) {
+    FRange r{fdate1index(), fdate2index()};
+    if (r.first < 0) r.first = 0;
+    if (r.last > n - 1) r.last = n - 1;
+    return r;
+}
+
+float atfillvalue() { return missingOn == 'n' ? 0.0f : MISSING; }
+
+int atobs() {
+    int n = wsMaxObs;
+    if (n < 0) return 0;
+    return n > 1999 ? 1999 : n;
+}

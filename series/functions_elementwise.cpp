@@ -1,0 +1,165 @@
+#include "series/functions_elementwise.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "banks/slots.h"
+#include "core/missing.h"
+#include "core/numfuncs.h"
+#include "core/random.h"
+#include "series/functions.h"
+#include "series/functions_common.h"
+#include "series/rhs.h"
+
+// ---- kernels ----
+
+void diffkernel(float* x, int n) {
+    for (int i = n - 1; i >= 1; --i) {
+        x[i] = ismissing(x[i]) || ismissing(x[i - 1]) ? MISSING : x[i] - x[i - 1];
+    }
+    if (n > 0) x[0] = MISSING;
+}
+
+void dlogkernel(float* x, int n) {
+    auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
+    for (int i = n - 1; i >= 1; --i) {
+        x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : safelog(x[i]) - safelog(x[i - 1]);
+    }
+    if (n > 0) x[0] = MISSING;
+}
+
+void mapkernel(float* x, int n, float (*f)(float)) {
+    for (int i = 0; i < n; ++i) x[i] = f(x[i]);
+}
+
+float fnexp(float x) { return safeexp(x); }
+float fnlog(float x) { return safelog(x); }
+float fnsqrt(float x) { return x < 0.0f ? 0.0f : std::sqrt(x); }
+float fnsq(float x) { return ismissing(x) ? x : x * x; }
+float fnfabs(float x) { return ismissing(x) ? x : std::fabs(x); }
+float fnsign(float x) { return x < 0.0f ? -1.0f : 1.0f; }
+float fnsin(float x) { return std::sin(x); }
+float fnifpos(float x) { return x > 0.0f ? 1.0f : 0.0f; }
+float fnpos(float x) { return ismissing(x) || x >= 0.0f ? x : 0.0f; }
+float fnzero(float x) { return ismissing(x) ? 0.0f : x; }
+float fnmiss(float x) { return belowtiny(x) ? MISSING : x; }
+
+void roundkernel(float* x, int n, long decimals) {
+    float f = 1.0f;
+    for (long k = 0; k < decimals && std::isfinite(f); ++k) f *= 10.0f;
+    const float inverse = 1.0f / f;
+    // Magnitudes from 2^62 on do not fit the integer intermediate (with the 0.5 added).
+    constexpr double limit = 4611686018427387904.0;
+    for (int i = 0; i < n; ++i) {
+        double scaled = static_cast<double>(x[i] * f);
+        if (!std::isfinite(scaled) || std::fabs(scaled) >= limit) continue;
+        std::int64_t v = static_cast<std::int64_t>(x[i] < 0.0f ? scaled - 0.5 : scaled + 0.5);
+        x[i] = inverse * static_cast<float>(v);
+    }
+}
+
+void powkernel(float* x, const float* y, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (ismissing(x[i]) || ismissing(y[i]) || x[i] < 0.0000001f) continue;
+        x[i] = safeexp(y[i] * safelog(x[i]));
+    }
+}
+
+void lintkernel(float* x, int n) {
+    int s = 0;
+    while (s < n && ismissing(x[s])) ++s;
+    while (s < n) s = fillgap(x, s, n, 1);
+}
+
+void randkernel(float* x, int n) {
+    for (int i = 0; i < n; ++i) x[i] = randuniform(drawSeed);
+}
+
+void normalkernel(float* x, int n) {
+    for (int i = 0; i < n; ++i) x[i] = randnormal();
+}
+
+// ---- handlers ----
+
+namespace {
+
+// "(" x ")": x evaluated into out, then the kernel.
+int oneseries(float* out, std::FILE* in, char*& text, const char* label, void (*kernel)(float*, int)) {
+    char token[78];
+    if (atread(token, in, text) != '(') return atfail(label);
+    if (rhs(out, in, text) != 41) return atfail(label);
+    atback(text);
+    kernel(out, atobs());
+    return 0;
+}
+
+int mapped(float* out, std::FILE* in, char*& text, const char* label, float (*f)(float)) {
+    char token[78];
+    if (atread(token, in, text) != '(') return atfail(label);
+    if (rhs(out, in, text) != 41) return atfail(label);
+    atback(text);
+    mapkernel(out, atobs(), f);
+    return 0;
+}
+
+// "(" ")" for the random draws, which have frequency 0.
+int draws(float* out, std::FILE* in, char*& text, const char* label, void (*kernel)(float*, int)) {
+    char token[78];
+    if (atread(token, in, text) != '(') return atfail(label);
+    if (atread(token, in, text) != ')') return atfail(label);
+    kernel(out, atobs());
+    currentFrequency = 0;
+    return 0;
+}
+
+}  // namespace
+
+int atdiff(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@diff", diffkernel); }
+int atdlog(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@dlog", dlogkernel); }
+int atlint(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@lint", lintkernel); }
+int atexp(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@exp", fnexp); }
+int atlog(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@log", fnlog); }
+int atsqrt(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sqrt", fnsqrt); }
+int atsq(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sq", fnsq); }
+int atfabs(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@fabs", fnfabs); }
+int atsign(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sign", fnsign); }
+int atsin(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sin", fnsin); }
+int atifpos(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@ifpos", fnifpos); }
+int atpos(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@pos", fnpos); }
+int atzero(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@zero", fnzero); }
+int atmiss(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@miss", fnmiss); }
+int atrand(float* out, std::FILE* in, char*& text) { return draws(out, in, text, "@rand", randkernel); }
+int atnormal(float* out, std::FILE* in, char*& text) { return draws(out, in, text, "@normal", normalkernel); }
+
+int atround(float* out, std::FILE* in, char*& text) {
+    const char* label = "round";
+    char token[78];
+    if (atread(token, in, text) != '(') return atfail(label);
+    if (rhs(out, in, text) != 44) return atfail(label);
+    atcomma(text);
+    // A count, which may be written with a minus sign (@round(x, -1)).
+    int cls = atread(token, in, text);
+    long sign = 1;
+    if (cls == '-') {
+        sign = -1;
+        cls = atread(token, in, text);
+    }
+    if (cls != 'n') return atfail(label);
+    long decimals = sign * std::strtol(token, nullptr, 10);
+    if (atread(token, in, text) != ')') return atfail(label);
+    roundkernel(out, atobs(), decimals);
+    return 0;
+}
+
+int atpow(float* out, std::FILE* in, char*& text) {
+    const char* label = "@pow";
+    char token[78];
+    if (atread(token, in, text) != '(') return atfail(label);
+    if (rhs(out, in, text) != 44) return atfail(label);
+    atcomma(text);
+    WorkSeries y;
+    if (rhs(y.data(), in, text) != 41) return atfail(label);
+    atback(text);
+    powkernel(out, y.data(), atobs());
+    return 0;
+}

@@ -1,0 +1,214 @@
+#include "series/functions_interp.h"
+
+#include <vector>
+
+#include "banks/slots.h"
+#include "core/missing.h"
+#include "core/numfuncs.h"
+#include "core/printout.h"
+#include "series/functions.h"
+#include "series/functions_common.h"
+#include "series/rhs.h"
+
+namespace {
+
+// First and last observation that is not missing; false when there is none.
+bool validspan(const float* x, int n, int& first, int& last) {
+    first = 0;
+    while (first < n && ismissing(x[first])) ++first;
+    if (first == n) return false;
+    last = n - 1;
+    while (ismissing(x[last])) --last;
+    return true;
+}
+
+}  // namespace
+
+int interpkernel(float* x, int n, char target, char mode) {
+    int r = 4;
+    float h = 0.25f;
+    if (target == 's') {
+        r = 2;
+        h = 0.5f;
+    } else if (target == 'm') {
+        r = 3;
+        h = 0.33333331f;
+    }
+    int first = 0;
+    int last = 0;
+    if (!validspan(x, n, first, last)) return -1;
+    const int window = mode == 'y' ? 4 : 3;
+    if (last - first + 1 < window) return -1;
+
+    // Weights of the cubic through the nodes 0..3 at t = 0, h, 2h, ... up to 3.
+    float table[16][4] = {};
+    const float nodes[4] = {0.0f, 1.0f, 2.0f, 3.0f};
+    float t = 0.0f;
+    for (int k = 0; k < 16 && t <= 3.0f; ++k, t += h) lagrangeweights(t, table[k], nodes);
+
+    const int big = n > 1999 ? n : 1999;
+    std::vector<float> work(static_cast<std::size_t>(big) + 1, MISSING);
+    int pos = first * r + (mode == 'y' ? r - 1 : 0);
+    if (pos + r <= big) subperiodvalues(x, table, work.data(), r, first, pos, 0, mode);
+    const int stop = mode == 'y' ? last - 3 : last - 2;
+    for (int i = first; i <= stop; ++i) {
+        pos += r;
+        if (pos + r > big) break;
+        subperiodvalues(x, table, work.data(), r, i, pos, r, mode);
+    }
+    pos += r;
+    if (pos + r < big) {
+        subperiodvalues(x, table, work.data(), r, stop, pos, 2 * r, mode);
+        if (mode == 'y') work[static_cast<std::size_t>(pos + r)] = x[last];
+    }
+    for (int i = 0; i < n; ++i) x[i] = work[static_cast<std::size_t>(i)];
+    return 0;
+}
+
+int ininkernel(float* x, const float* indicator, int n, int ratio) {
+    const int a = ratio;
+    int first = 0;
+    int last = 0;
+    if (!validspan(x, n, first, last) || last - first + 1 < 3) return -1;
+    std::vector<float> result(static_cast<std::size_t>(n), 0.0f);
+    std::vector<float> C(static_cast<std::size_t>(3 * a + 1));
+    std::vector<float> Z(static_cast<std::size_t>(3 * a + 1));
+    for (int i = first; i < last - 1; ++i) {
+        // The window covers the sub-periods i*a .. (i+3)*a - 1, all inside the series.
+        if ((i + 3) * a > n) return -2;
+        C[0] = 0.0f;
+        for (int k = 1; k <= 3 * a; ++k) C[k] = C[k - 1] + indicator[i * a + k - 1];
+        float Y[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        float X[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (int m = 1; m <= 3; ++m) {
+            Y[m] = Y[m - 1] + x[i + m - 1];
+            X[m] = C[m * a];
+        }
+        const int lo = i == first ? 0 : a;
+        const int hi = i == last - 2 ? 3 * a : 2 * a;
+        for (int k = lo; k <= hi; ++k) {
+            float w[4];
+            if (lagrangeweights(C[k], w, X) == 0) return -2;
+            Z[k] = w[0] * Y[0] + w[1] * Y[1] + w[2] * Y[2] + w[3] * Y[3];
+        }
+        for (int k = lo; k < hi; ++k) result[static_cast<std::size_t>(i * a + k)] = (Z[k + 1] - Z[k]) * a;
+    }
+    for (int i = 0; i < n; ++i) x[i] = result[static_cast<std::size_t>(i)];
+    return 0;
+}
+
+int readinterptable(std::FILE* file, float* abscissae, float* ordinates, int room) {
+    int count = 0;
+    for (;;) {
+        float a = 0.0f;
+        float b = 0.0f;
+        int got = std::fscanf(file, "%f %f", &a, &b);
+        if (got == EOF) break;
+        if (got != 2) return -1;
+        if (count < room) {
+            abscissae[count] = a;
+            ordinates[count] = b;
+            ++count;
+        }
+    }
+    if (count < 4) return -1;
+    for (int i = 1; i < count; ++i) {
+        if (!(abscissae[i] > abscissae[i - 1])) return -1;
+    }
+    return count;
+}
+
+void tablekernel(float* x, int n, const float* abscissae, const float* ordinates, int pairs) {
+    for (int i = 0; i < n; ++i) x[i] = static_cast<float>(lagrangeat(x[i], abscissae, ordinates, pairs));
+}
+
+// ---- handlers ----
+
+int interpfrequency(float* out, std::FILE* in, char*& text, char target, char mode) {
+    char token[78];
+    if (atread(token, in, text) != '(' || rhs(out, in, text) != 41) {
+        printout("syntax error in interpolation function");
+        return -1;
+    }
+    atback(text);
+    if (interpkernel(out, atobs(), target, mode) != 0) {
+        printout("\nError:  too few periods of data to interpolate (%d needed).\n", mode == 'y' ? 4 : 3);
+        return -1;
+    }
+    return 0;
+}
+
+int inint(float* out, std::FILE* in, char*& text, int ratio) {
+    auto fail = []() {
+        printout("\r\nError in inint.\r\n");
+        return -1;
+    };
+    char token[78];
+    if (atread(token, in, text) != '(') return fail();
+    if (rhs(out, in, text) != 44) return fail();
+    atcomma(text);
+    WorkSeries indicator;
+    if (rhs(indicator.data(), in, text) != 41) return fail();
+    atback(text);
+    int r = ininkernel(out, indicator.data(), atobs(), ratio);
+    if (r == -1) {
+        printout("\nError:  too few periods of data to interpolate (3 needed).\n");
+        return fail();
+    }
+    if (r == -2) {
+        printout("Indicator shorter than source.\n");
+        return fail();
+    }
+    return 0;
+}
+
+namespace {
+
+int tohigher(float* out, std::FILE* in, char*& text, char target, char mode, int frequency) {
+    int r = interpfrequency(out, in, text, target, mode);
+    currentFrequency = static_cast<std::int16_t>(frequency);
+    return r;
+}
+
+}  // namespace
+
+int atatoq(float* out, std::FILE* in, char*& text) { return tohigher(out, in, text, 'q', 'n', 4); }
+int atatoqe(float* out, std::FILE* in, char*& text) { return tohigher(out, in, text, 'q', 'y', 4); }
+int atqtom(float* out, std::FILE* in, char*& text) { return tohigher(out, in, text, 'm', 'n', 12); }
+int atqtome(float* out, std::FILE* in, char*& text) { return tohigher(out, in, text, 'm', 'y', 12); }
+int atstoq(float* out, std::FILE* in, char*& text) { return tohigher(out, in, text, 's', 'n', 4); }
+
+int atatoqi(float* out, std::FILE* in, char*& text) {
+    int r = inint(out, in, text, 4);
+    currentFrequency = 4;
+    return r;
+}
+
+int atinterp(float* out, std::FILE* in, char*& text) {
+    auto fail = []() {
+        printout("\r\nError in @interp function.\r\n");
+        return -1;
+    };
+    char token[78];
+    char name[78];
+    if (atread(token, in, text) != '(') return fail();
+    if (atread(name, in, text) != 'a') return fail();
+    std::FILE* file = std::fopen(name, "r");
+    if (file == nullptr) {
+        printout("\r\nCannot open %s\r\n", name);
+        return fail();
+    }
+    float abscissae[99];
+    float ordinates[99];
+    int pairs = readinterptable(file, abscissae, ordinates, 99);
+    std::fclose(file);
+    if (pairs < 0) {
+        printout("\r\nThe table in %s needs at least four pairs of numbers with ascending abscissae.\r\n", name);
+        return fail();
+    }
+    if (atread(token, in, text) != ',') return fail();
+    if (rhs(out, in, text) != 41) return fail();
+    atback(text);
+    tablekernel(out, atobs(), abscissae, ordinates, pairs);
+    return 0;
+}

@@ -1,0 +1,38 @@
+// @sum(x): the sum over the regression limits. Kept apart from the other statistics since it
+// reads the limits of the regression commands.
+#include <cstdio>
+
+#include "banks/lookup.h"
+#include "banks/slots.h"
+#include "core/printout.h"
+#include "series/functions.h"
+#include "series/functions_common.h"
+#include "series/functions_stats.h"
+#include "series/rhs.h"
+
+// The regression limits (date numbers, 0 when unset), owned by the regression commands.
+// Referenced weakly: until the regression commands are part of the program there are no
+// limits, and @sum says so instead of failing to link.
+extern float fitStart __attribute__((weak));
+extern float fitEnd __attribute__((weak));
+
+int atsum(float* out, std::FILE* in, char*& text) {
+    const char* label = "@sum";
+    char token[78];
+    if (atread(token, in, text) != '(') return atfail(label);
+    if (rhs(out, in, text) != 41) return atfail(label);
+    atback(text);
+    if (&fitStart == nullptr || &fitEnd == nullptr) {
+        printout("\nError:  In @sum(), no regression limits are set.\n");
+        return atfail(label);
+    }
+    const auto frequency = currentFrequency;
+    int i1 = dateindex(fitStart);
+    int i2 = dateindex(fitEnd);
+    currentFrequency = frequency;
+    if (fitStart == 0.0f || fitEnd == 0.0f || sumkernel(out, atobs(), i1, i2) != 0) {
+        printout("\nError:  In @sum(), the regression limits lie outside the workspace.\n");
+        return atfail(label);
+    }
+    return 0;
+}

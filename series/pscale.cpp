@@ -1,0 +1,514 @@
+#include "series/pscale.h"
+
+#include <cfenv>
+#include <cfloat>
+#include <cmath>
+#include <exception>
+#include <new>
+
+#include "core/missing.h"
+#include "core/printout.h"
+#include "core/workarrays.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr double zeroTol = 1e-7;       // zero, sign and equality of sums
+constexpr double amountTol = 1e-10;    // size of the amount to distribute
+constexpr double smallestMove = 1e-100;
+constexpr double maxStart = -1e101;    // start of every maximum
+
+// The keys of the member sort; non-empty only while a rank-preserving run sorts.
+std::vector<double> sortKeys;
+// Set when the user cancels at a numerical-error box; a Cancel ends the scaling at once.
+bool cancelled = false;
+// Internal result of a step that was cancelled (the entry points turn it into -1).
+constexpr int stepCancelled = -27;
+
+}  // namespace
+
+int scalingcheck() {
+    if (!std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW)) return 0;
+    platform::clearFloatingPointStatus();
+    printout("Error:  numerical error in proportional scaling routine.\n");
+    return pausebox("Error:  in proportional scaling routine.", "Error") == 27 ? 27 : 0;
+}
+
+bool scalecancelled() { return cancelled; }
+
+namespace {
+
+bool validMember(short i, short n) { return i >= 1 && i <= n; }
+
+// The numerical check inside the routines: true (and the cancel flag set) on Cancel.
+bool cancelnow() {
+    if (scalingcheck() != 27) return false;
+    cancelled = true;
+    return true;
+}
+
+// Sorts positions 0..m-1 ascending by keyLess: a bottom-up merge sort, which stays within its
+// arrays whatever the comparison answers. Returns false when a comparison was cancelled (the
+// order is then not usable).
+bool sortPositions(std::vector<int>& pos) {
+    const size_t m = pos.size();
+    std::vector<int> tmp(m);
+    for (size_t width = 1; width < m; width *= 2) {
+        for (size_t lo = 0; lo < m; lo += 2 * width) {
+            size_t mid = lo + width < m ? lo + width : m;
+            size_t hi = lo + 2 * width < m ? lo + 2 * width : m;
+            size_t a = lo, b = mid, k = lo;
+            while (a < mid && b < hi) {
+                // Take from the right run only when it is strictly smaller: stable.
+                bool rightFirst = keyLess(pos[b], pos[a]);
+                if (cancelled) return false;
+                tmp[k++] = rightFirst ? pos[b++] : pos[a++];
+            }
+            while (a < mid) tmp[k++] = pos[a++];
+            while (b < hi) tmp[k++] = pos[b++];
+        }
+        pos.swap(tmp);
+    }
+    return true;
+}
+
+// The rank-preserving method, steps 4 to 15. Throws only what allocation throws.
+int rankPreserving(double* x, short n, const short* members, short nidx, double c,
+                   char includeZeros, bool allZero) {
+    bool zeroControlWarning = false;
+
+    // 4. A zero control for members that are not zero.
+    if (!allZero && std::fabs(c) < zeroTol) {
+        printout("Warning:  vector elements are not zero, but control is zero.\n");
+        int shown = 0;
+        for (short k = 0; k < nidx; ++k) {
+            short i = members[k];
+            if (!validMember(i, n)) continue;
+            ++shown;
+            printout("%d (%15.8f), %s", i, x[i], shown % 5 == 0 ? "\n" : "");
+        }
+        printout("\ncontrol:  %15.8f\n", c);
+        zeroControlWarning = true;
+    }
+
+    // 5. Zero members for a control that is not zero.
+    if (includeZeros == 0 && allZero && std::fabs(c) > zeroTol) {
+        printout("Warning:  vector elements are zero, but control is not zero.\n");
+        return -1;
+    }
+
+    // 6. The participating members, in list order.
+    std::vector<short> part;
+    for (short k = 0; k < nidx; ++k) {
+        short i = members[k];
+        if (!validMember(i, n)) continue;
+        if (includeZeros != 0 || std::fabs(x[i]) >= zeroTol) part.push_back(i);
+    }
+    const int m = static_cast<int>(part.size());
+    if (m < 1) {
+        printout("Error:  in proportional scaling routine.\n");
+        return -1;
+    }
+
+    // 7. Sign-adjusted values, sorted ascending.
+    const double sgn = c >= 0 ? 1.0 : -1.0;
+    std::vector<double> key(m);
+    for (int j = 0; j < m; ++j) key[j] = sgn * x[part[j]];
+    std::vector<int> order(m);
+    for (int j = 0; j < m; ++j) order[j] = j;
+    setSortKeys(key.data(), m);
+    bool sorted = sortPositions(order);
+    setSortKeys(nullptr, -1);
+    if (!sorted || cancelnow()) return stepCancelled;
+
+    std::vector<double> v(m);
+    std::vector<short> elem(m);
+    for (int j = 0; j < m; ++j) {
+        v[j] = key[order[j]];
+        elem[j] = part[order[j]];
+    }
+    for (int j = 0; j + 1 < m; ++j) {
+        if (!(v[j] <= v[j + 1])) {
+            for (int k = 0; k < m; ++k)
+                printout("indx: %d, gindx: %d, gindx[indx]: %d, vec[gindx]: %f, "
+                         "vec[gindx[indx]]: %f, x[i]: %f\n",
+                         order[k], part[k], part[order[k]], x[part[k]], x[part[order[k]]],
+                         v[k]);
+            return -1;
+        }
+    }
+
+    // 8. The amount to distribute.
+    double sx = 0;
+    for (double value : v) sx += value;
+    const double D = std::fabs(c) - sx;
+
+    // 9. Plain weights.
+    std::vector<double> w(m);
+    double sw = 0;
+    for (int j = 0; j < m; ++j) {
+        w[j] = std::fabs(v[j]) + 1;
+        sw += w[j];
+    }
+
+    // 10. The gaps between neighbours relative to the amount.
+    std::vector<double> lhs(m > 1 ? m - 1 : 0);
+    for (int j = 0; j + 1 < m; ++j)
+        lhs[j] = std::fabs(D) > amountTol ? (v[j] - v[j + 1]) / D : (v[j] - v[j + 1]);
+
+    // 11. Would the plain weights break the order?
+    double g1 = maxStart, g2 = maxStart;
+    const double q = m < sw ? sw - m : 1.0;
+    for (int j = 0; j + 1 < m; ++j) {
+        double a = lhs[j] - (w[j + 1] - w[j]) / sw;
+        double b = lhs[j] - ((w[j + 1] - 1) - (w[j] - 1)) / q;
+        if (a > g1) g1 = a;
+        if (b > g2) g2 = b;
+    }
+    if (cancelnow()) return stepCancelled;
+
+    // 12. Flatten the weights just enough.
+    bool failed = false;
+    if (g1 > 0 && std::fabs(g2) > zeroTol) {
+        double nlo = 1, nhi = 10;
+        int bracketed = bracketRoot(&nlo, &nhi, w, lhs);
+        if (cancelled) return stepCancelled;
+        if (bracketed != 0) {
+            printout("Warning:  in pscale, trouble finding bracket for solution.\n");
+            for (int j = 0; j < m; ++j)
+                printout("x%d = %f (Element %d, value %f), w%d = %f\n", j, v[j], elem[j],
+                         x[elem[j]], j, w[j]);
+            printout("ctrl = %f\n", std::fabs(c));
+            printout("Employ uniform weights in place of proportional weights.\n");
+            for (double& wj : w) wj = 1;
+            sw = m;
+        } else {
+            double root = 0;
+            int r = rtbis(nlo, nhi, &root, w, lhs);
+            if (cancelled) return stepCancelled;
+            if (r != 0 || root < 1) {
+                for (int j = 0; j < m; ++j)
+                    printout("x%d = %f (Element %d, value %f)\n", j, v[j], elem[j], x[elem[j]]);
+                printout("ctrl = %f\n", std::fabs(c));
+                for (int j = 0; j < m; ++j) printout("w%d = %f\n", j, w[j]);
+                for (int j = 0; j + 1 < m; ++j) printout("lhs%d = %f\n", j, lhs[j]);
+                printout("D = %f\n", D);
+                printout("sx = %f\n", sx);
+                printout("n = %f\n", root);
+                printout("Error:  in pscale, trouble finding solution.\n");
+                failed = true;
+            } else {
+                sw = 0;
+                for (double& wj : w) {
+                    wj = clampedPow(wj, 1.0 / root);
+                    sw += wj;
+                }
+            }
+        }
+    }
+
+    if (!failed) {
+        // 13, 14. Distribute and write back.
+        for (int j = 0; j < m; ++j) {
+            v[j] += D * w[j] / sw;
+            x[elem[j]] = sgn * v[j];
+        }
+    }
+
+    // 15.
+    if (cancelnow()) return stepCancelled;
+    if (failed) return -1;
+    return zeroControlWarning ? 28 : 0;
+}
+
+}  // namespace
+
+double clampedPow(double a, double p) {
+    double b = a > 1 ? std::log(a) : 1.0;
+    double lo = doubleLogMin / b, hi = doubleLogMax / b;
+    if (p < lo) p = lo;
+    if (p > hi) p = hi;
+    return std::pow(a, p);
+}
+
+void setSortKeys(const double* keys, int m) {
+    if (m < 0 || keys == nullptr) {
+        sortKeys.clear();
+        return;
+    }
+    sortKeys.assign(keys, keys + m);
+}
+
+int sortKeyCount() { return static_cast<int>(sortKeys.size()); }
+
+bool keyLess(int i, int j) {
+    bool less = false;
+    if (!sortKeys.empty() && i >= 0 && j >= 0 && static_cast<size_t>(i) < sortKeys.size() &&
+        static_cast<size_t>(j) < sortKeys.size())
+        less = sortKeys[i] < sortKeys[j];
+    // A Cancel ends the sort: the comparison answers "not less" and the sort stops.
+    if (cancelnow()) return false;
+    return less;
+}
+
+double rankViolation(double n, const std::vector<double>& w, const std::vector<double>& lhs) {
+    const size_t m = w.size();
+    std::vector<double> u(m);
+    double U = 0;
+    for (size_t j = 0; j < m; ++j) {
+        u[j] = clampedPow(w[j], 1.0 / n);
+        U += u[j];
+    }
+    double result = maxStart;
+    for (size_t j = 0; j + 1 < m && j < lhs.size(); ++j) {
+        double du = u[j + 1] - u[j];
+        if (du < 0) {
+            double value = lhs[j] - du / U;
+            if (value > result) result = value;
+        }
+    }
+    if (cancelnow()) return 27;
+    return result;
+}
+
+int bracketRoot(double* nlo, double* nhi, const std::vector<double>& w,
+                const std::vector<double>& lhs) {
+    cancelled = false;
+    if (*nlo == *nhi) return -1;
+    double f1 = rankViolation(*nlo, w, lhs);
+    double f2 = rankViolation(*nhi, w, lhs);
+    for (int k = 0; k < 53; ++k) {
+        if (cancelled || cancelnow()) return 27;
+        if (f1 * f2 < 0) return 0;
+        *nhi += 1.6 * (*nhi - *nlo);
+        f2 = rankViolation(*nhi, w, lhs);
+    }
+    return -1;
+}
+
+int rtbis(double nlo, double nhi, double* root, const std::vector<double>& w,
+          const std::vector<double>& lhs) {
+    cancelled = false;
+    const double xacc = (std::fabs(nlo) + std::fabs(nhi)) * 1e-11 / 2;
+    double f = rankViolation(nlo, w, lhs);
+    double fmid = rankViolation(nhi, w, lhs);
+    if (cancelled) return -1;
+    if (f * fmid >= 0) {
+        printout("Error:  Root must be bracketed for bisection in rtbis");
+        return -1;
+    }
+    double rtb = f < 0 ? nlo : nhi;
+    double dx = f < 0 ? nhi - nlo : nlo - nhi;
+    for (int k = 0; k < 40; ++k) {
+        dx /= 2;
+        double xmid = rtb + dx;
+        fmid = rankViolation(xmid, w, lhs);
+        if (cancelled) return -1;
+        if (fmid <= 0) rtb = xmid;
+        if (std::fabs(dx) < xacc || fmid == 0) {
+            *root = rtb;
+            return 0;
+        }
+    }
+    printout("Error:  Too many bisections in rtbis");
+    return -1;
+}
+
+namespace {
+
+// pscalesolve's steps; stepCancelled after a Cancel (the values may be partly changed).
+int solvesteps(double* x, short n, const short* members, short nidx, double c,
+               double* factor, char includeZeros) {
+    // 1.
+    if (cancelnow()) return stepCancelled;
+    *factor = 0;
+
+    // 2. Sums and signs over the valid members.
+    double S = 0, A = 0;
+    bool posFound = false, negFound = false;
+    for (short k = 0; k < nidx; ++k) {
+        short i = members[k];
+        if (!validMember(i, n)) continue;
+        S += x[i];
+        A += std::fabs(x[i]);
+        if (x[i] > zeroTol) posFound = true;
+        if (x[i] < -zeroTol) negFound = true;
+    }
+    const bool allZero = !posFound && !negFound;
+
+    // 3. Choice of method.
+    const bool rank = (c - (S + A) >= zeroTol && negFound) ||
+                      (c - (S - A) <= -zeroTol && posFound) ||
+                      (allZero && std::fabs(c) > zeroTol) ||
+                      (!allZero && std::fabs(c) < zeroTol);
+    if (rank) {
+        try {
+            return rankPreserving(x, n, members, nidx, c, includeZeros, allZero);
+        } catch (const std::exception&) {
+            bool stop = cancelnow();
+            setSortKeys(nullptr, -1);
+            if (stop) return stepCancelled;
+            printout("Error:  in pscale routine.\n");
+            return -1;
+        }
+    }
+
+    // Absolute-value method.
+    // 4. Already at the control?
+    if ((std::fabs(c) < zeroTol && std::fabs(c - S) < zeroTol) ||
+        (std::fabs(c) > zeroTol && std::fabs((c - S) / c) < zeroTol)) {
+        if (cancelnow()) return stepCancelled;
+        return 0;
+    }
+    // 5.
+    const double f = std::fabs(A) > zeroTol ? (c - S) / A : 0.0;
+    *factor = f;
+    // 6.
+    for (short k = 0; k < nidx; ++k) {
+        short i = members[k];
+        if (!validMember(i, n)) continue;
+        double d = std::fabs(x[i]) * f;
+        if (std::fabs(d) <= smallestMove) d = d < 0 ? -smallestMove : smallestMove;
+        if (cancelnow()) return stepCancelled;
+        x[i] += d;
+        if (cancelnow()) return stepCancelled;
+    }
+    // 7.
+    if (posFound && negFound) {
+        if (c - (S + A) > zeroTol) return 21;
+        if (std::fabs(c - (S + A)) <= zeroTol) return 22;
+        if (std::fabs(c - (S - A)) <= zeroTol) return 23;
+        if (c - (S - A) < zeroTol) return 24;
+        return 20;
+    }
+    if (posFound && !negFound && c < -zeroTol) return 25;
+    if (negFound && !posFound && c > zeroTol) return 26;
+    if (std::fabs(c) < zeroTol) return 27;
+    if (!allZero && std::fabs(c) < zeroTol) return 28;
+    return 20;
+}
+
+}  // namespace
+
+int pscalesolve(double* x, short n, const short* members, short nidx, double c,
+                double* factor, char includeZeros) {
+    cancelled = false;
+    *factor = 0;
+    if (members == nullptr || nidx < 0) nidx = 0;
+    // The listed values as they came, to put back after a Cancel.
+    std::vector<double> saved;
+    try {
+        saved.resize(static_cast<size_t>(nidx));
+    } catch (const std::bad_alloc&) {
+        nomemory();
+        printout("Error:  in pscale routine.\n");
+        return -1;
+    }
+    for (short k = 0; k < nidx; ++k)
+        if (validMember(members[k], n)) saved[k] = x[members[k]];
+
+    int code = solvesteps(x, n, members, nidx, c, factor, includeZeros);
+    if (code != stepCancelled) return code;
+    for (short k = nidx - 1; k >= 0; --k)
+        if (validMember(members[k], n)) x[members[k]] = saved[k];
+    *factor = 0;
+    return -1;
+}
+
+int pscale(float* x, short n, const short* members, short nidx, float c, float* factor,
+           char includeZeros) {
+    *factor = 0;
+    // 1.
+    cancelled = false;
+    if (cancelnow()) return -1;
+    if (members == nullptr || nidx < 0) nidx = 0;
+    // 2.
+    const int size = n > 0 ? n : 0;
+    std::vector<double> y;
+    std::vector<float> old;
+    try {
+        y.resize(static_cast<size_t>(size) + 1);
+        old.assign(x, x + size + 1);
+    } catch (const std::bad_alloc&) {
+        nomemory();
+        printout("Error:  cannot allocate memory in the pscale function\n");
+        return -1;
+    }
+    for (int i = 1; i <= size; ++i) y[i] = x[i];
+    if (cancelnow()) return -1;
+
+    // 3.
+    double f = 0;
+    int code = pscalesolve(y.data(), n, members, nidx, c, &f, includeZeros);
+    if (cancelled || cancelnow()) return -1;
+    *factor = static_cast<float>(f);
+
+    // 4. Only the listed elements are written back: the others keep their exact values.
+    bool stop = false;
+    for (short k = 0; k < nidx && !stop; ++k) {
+        const short i = members[k];
+        if (!validMember(i, n)) continue;
+        double value = y[i];
+        if (std::fabs(value) > FLT_MAX) x[i] = value < 0 ? -FLT_MAX : FLT_MAX;
+        else if (std::fabs(value) < 1e-37) x[i] = 0.0f;
+        else x[i] = static_cast<float>(value);
+        stop = cancelnow();
+    }
+    // 5.
+    if (stop || cancelnow()) {
+        for (int i = 1; i <= size; ++i) x[i] = old[i];
+        *factor = 0;
+        return -1;
+    }
+    return code;
+}
+
+int scalemessage(int code) {
+    switch (code) {
+        case -1:
+            printout("Error:  in scaling routine.\n");
+            return -1;
+        case 21:
+            printout("\nThe control total is greater than the sum of the elements and\n");
+            printout("the sum of the absolute values of the elements.\n");
+            printout("\nThe negative elements become positive and their rank order is changed.\n");
+            return 21;
+        case 22:
+            printout("\nThe control total is equal to the sum of the elements and\n");
+            printout("the sum of the absolute values of the elements.\n");
+            printout("\nThe negative elements become zero and their rank order is changed.\n");
+            return 22;
+        case 23:
+            printout("\nThe control total is equal to the difference between the sum of\n");
+            printout("the elements and the sum of the absolute values of the elements.\n");
+            printout("\nThe positive elements become zero and their rank order is changed.\n");
+            return 23;
+        case 24:
+            printout("\nThe control total is less than the difference between the sum of\n");
+            printout("the elements and the sum of the absolute values of the elements.\n");
+            printout("\nThe positive elements become negative and their rank order is changed.\n");
+            return 24;
+        case 25:
+            printout("The control total is less than zero and all of the elelments are greater than\n");
+            printout("or equal to zero.\n");
+            printout("The positive elements become negative.\n");
+            return 25;
+        case 26:
+            printout("The control total is greater than zero and all of the elements are less than\n");
+            printout("or equal to zero.\n");
+            printout("The negative elements become positive.\n");
+            return 26;
+        case 27:
+            printout("The control total is zero and either all of the elements positive or\n");
+            printout("all of the elements are negative.\n");
+            printout("All of the elements become zero.\n");
+            return 27;
+        case 28:
+            printout("The control total is zero but the elements are not zero\n");
+            return 0;
+        case 30:
+            return 0;
+        default:
+            return code;
+    }
+}

@@ -1,0 +1,353 @@
+#include "series/rhs.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "banks/lookup.h"
+#include "banks/slots.h"
+#include "core/missing.h"
+#include "core/printout.h"
+#include "core/workarrays.h"
+#include "interp/reader.h"
+#include "interp/tokens.h"
+#include "series/atfunction.h"
+#include "series/exprtext.h"
+
+namespace {
+
+// Observations every series array of the evaluator clears.
+constexpr int clearedObs = 1999;
+
+// The band of the missing-value test of core/missing.h (x in [-0.0000011, -0.0000009]
+// compared in double) as floats: the floats just inside the double bounds, so that a float
+// lies in the band exactly when it lies between these two.
+const float missingLow = [] {
+    float f = static_cast<float>(-0.0000011);
+    return static_cast<double>(f) < -0.0000011 ? std::nextafter(f, 0.0f) : f;
+}();
+const float missingHigh = [] {
+    float f = static_cast<float>(-0.0000009);
+    return static_cast<double>(f) > -0.0000009 ? std::nextafter(f, -1.0f) : f;
+}();
+
+bool isoperator(int cls) { return cls == '+' || cls == '-' || cls == '*' || cls == '/'; }
+
+// Classes after which an operand is used (the start of the expression or an operator).
+bool takesoperand(int cls) { return cls == 0 || isoperator(cls) || cls == '='; }
+
+// Folds the incoming frequency into the stored one; -1 after the message on a conflict.
+int mergefrequency(int& stored, int incoming) {
+    if (stored == 0) {
+        stored = incoming;
+    } else if (incoming != 0 && incoming != stored) {
+        printout("\r\nFrequency conflict in expression.\r\n");
+        return -1;
+    }
+    return 0;
+}
+
+// The two work arrays of one level of the evaluation, freed on every way out.
+struct WorkArrays {
+    float* term = fvector(0, 1999);
+    float* operand = fvector(0, 1999);
+    ~WorkArrays() {
+        free_fvector(operand, 0);
+        free_fvector(term, 0);
+    }
+    bool ok() const { return term != nullptr && operand != nullptr; }
+};
+
+}  // namespace
+
+int operatorcheck(int previousClass) {
+    if (isoperator(previousClass)) {
+        printout("\r\nBad syntax in expression.\r\n");
+        return -1;
+    }
+    return 0;
+}
+
+// The loops over observations work on the bit patterns of the floats: the tests (missing,
+// near zero) and the choice between results are integer operations without branches, so
+// that the compiler can vectorise the loops. Where a value is missing the arithmetic is done
+// on 1s, so that it raises no floating-point exception that the chosen result lacks.
+namespace {
+
+inline std::uint32_t bitsof(float x) { return std::bit_cast<std::uint32_t>(x); }
+// All ones when c holds, else 0.
+inline std::uint32_t maskif(bool c) { return 0u - static_cast<std::uint32_t>(c); }
+// a where the mask is set, else b.
+inline float pick(std::uint32_t mask, float a, float b) {
+    return std::bit_cast<float>((mask & bitsof(a)) | (~mask & bitsof(b)));
+}
+
+// Negative floats order their bit patterns by magnitude: the missing band is one range of
+// patterns, from that of missingHigh (the smaller magnitude) to that of missingLow.
+const std::uint32_t missingFirstBits = bitsof(missingHigh);
+const std::uint32_t missingSpan = bitsof(missingLow) - bitsof(missingHigh);
+inline bool missingbits(std::uint32_t b, std::uint32_t first, std::uint32_t span) { return b - first <= span; }
+// |x| < 0.0000001 (false for a NaN).
+const std::uint32_t tinyBits = bitsof(0.0000001f);
+inline bool tinybits(std::uint32_t b) { return (b & 0x7fffffffu) < tinyBits; }
+
+// a[i] = f(a[i], b[i]) for i = 0..n-1: in blocks of a fixed length through local copies
+// (which the compiler vectorises at every optimisation level), then the rest one by one.
+template <class F>
+inline void elementwise(float* a, const float* b, int n, F f) {
+    constexpr int block = 8;
+    int i = 0;
+    for (; i + block <= n; i += block) {
+        float x[block], y[block], r[block];
+        std::memcpy(x, a + i, sizeof x);
+        std::memcpy(y, b + i, sizeof y);
+        for (int k = 0; k < block; ++k) r[k] = f(x[k], y[k]);
+        std::memcpy(a + i, r, sizeof r);
+    }
+    for (; i < n; ++i) a[i] = f(a[i], b[i]);
+}
+
+}  // namespace
+
+int applymuldiv(float* term, char* stack, int& top, const float* operand, int& termFrequency,
+                int operandFrequency) {
+    if (mergefrequency(termFrequency, operandFrequency) != 0) return -1;
+    const int n = wsMaxObs;
+    const char op = top >= 0 ? stack[top] : 0;
+    const std::uint32_t first = missingFirstBits, span = missingSpan;
+    if (op == '*') {
+        elementwise(term, operand, n, [=](float tv, float ov) {
+            const std::uint32_t tm = maskif(missingbits(bitsof(tv), first, span));
+            const std::uint32_t om = maskif(missingbits(bitsof(ov), first, span));
+            const std::uint32_t either = tm | om;
+            const float product = pick(either, 1.0f, tv) * pick(either, 1.0f, ov);
+            return pick(tm, tv, pick(om, ov, product));
+        });
+        --top;
+    } else if (op == '/') {
+        elementwise(term, operand, n, [=](float tv, float ov) {
+            const std::uint32_t tm = maskif(missingbits(bitsof(tv), first, span));
+            const std::uint32_t om = maskif(missingbits(bitsof(ov), first, span));
+            const std::uint32_t small = maskif(tinybits(bitsof(ov)));
+            const std::uint32_t skip = tm | om | small;
+            const float quotient = pick(skip, 1.0f, tv) / pick(skip, 1.0f, ov);
+            return pick(tm, tv, pick(om, ov, pick(small, 0.0f, quotient)));
+        });
+        --top;
+    } else {
+        std::memcpy(term, operand, sizeof(float) * static_cast<std::size_t>(n > 0 ? n : 0));
+    }
+    return 0;
+}
+
+int applyaddsub(float* sum, char* stack, int& top, const float* term, int& sumFrequency,
+                int termFrequency) {
+    if (mergefrequency(sumFrequency, termFrequency) != 0) return -1;
+    const int n = wsMaxObs;
+    const char op = top >= 0 ? stack[top] : 0;
+    const std::uint32_t first = missingFirstBits, span = missingSpan;
+    if (op == '+' || op == '-') {
+        // A sum or difference with a missing operand never overflows: no masking needed.
+        const float sign = op == '+' ? 1.0f : -1.0f;
+        elementwise(sum, term, n, [=](float sv, float tv) {
+            const std::uint32_t tm = maskif(missingbits(bitsof(tv), first, span));
+            const std::uint32_t sm = maskif(missingbits(bitsof(sv), first, span));
+            const float result = sv + sign * tv;
+            return pick(tm, MISSING, pick(sm, sv, result));
+        });
+        --top;
+    } else {
+        std::memcpy(sum, term, sizeof(float) * static_cast<std::size_t>(n > 0 ? n : 0));
+    }
+    return 0;
+}
+
+int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
+    TextBound bound(text, textRoom);
+    fpcheck("before rhs", -1);
+
+    WorkArrays work;
+    int result = 0;
+    bool stopped = false;  // a stop skips the folding of the last term
+    if (!work.ok()) {
+        result = -1;
+        stopped = true;
+    }
+
+    char stack[3] = {'+', 0, 0};
+    int top = 0;
+    int sumFrequency = 0, termFrequency = 0, operandFrequency = 0;
+    int last = 0;  // class of the last token of this level (0 before the first)
+    char token[78];
+    const int n = wsMaxObs;
+
+    if (!stopped) {
+        std::memset(out, 0, sizeof(float) * clearedObs);
+        std::memset(work.term, 0, sizeof(float) * clearedObs);
+        std::memset(work.operand, 0, sizeof(float) * clearedObs);
+    }
+
+    while (!stopped) {
+        int previous = last;
+        int cls = gettoken(token, in, 0, 78);
+        last = cls;
+        char* before = text;
+        textappend(text, token);
+        // Takes the token's text out again (a delimiter or line end is not kept).
+        auto untext = [&]() {
+            text = before;
+            if (text != nullptr) *text = '\0';
+        };
+
+        bool apply = false;
+        bool ended = false;
+        switch (cls) {
+        case '(': {
+            int r = rhs(work.operand, in, text);
+            if (r == 41) {
+                // The inner level left the cursor one past the NUL after its ")".
+                --text;
+                result = 41;
+                operandFrequency = currentFrequency;
+                last = ')';
+                apply = true;
+            } else if (r == 27) {
+                skipstatement(in);
+                result = 27;
+                stopped = true;
+            } else {
+                printout("error: missing )");
+                skipstatement(in);
+                result = -1;
+                stopped = true;
+            }
+            break;
+        }
+        case ')':
+        case ',':
+        case '<':
+        case '>':
+        case ';':
+        case '=':
+            // An operator right before a delimiter has no right operand.
+            if (operatorcheck(previous) != 0) {
+                result = -1;
+                stopped = true;
+                break;
+            }
+            if (cls != ')') untext();
+            result = cls;
+            ended = true;
+            break;
+        case '*':
+        case '/':
+            if (operatorcheck(previous) != 0) {
+                result = -1;
+                stopped = true;
+                break;
+            }
+            stack[1] = static_cast<char>(cls);
+            top = 1;
+            break;
+        case '+':
+        case '-':
+            if (operatorcheck(previous) != 0) {
+                result = -1;
+                stopped = true;
+                break;
+            }
+            applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency);
+            stack[0] = static_cast<char>(cls);
+            top = 0;
+            break;
+        case '@':
+            if (atfunction(work.operand, in, text) != 0) {
+                result = -1;
+                stopped = true;
+                break;
+            }
+            textclamp(text);
+            operandFrequency = currentFrequency;
+            apply = true;
+            break;
+        case 'a': {
+            int r = fetchseries(token, work.operand, text, in, 1);
+            if (r == -1) {
+                char message[120];
+                std::snprintf(message, sizeof message, "Unable to find %s", token);
+                if (pausebox(message, "rhs error") == 27) {
+                    skipstatement(in);
+                    result = 27;
+                } else {
+                    result = -1;
+                }
+                stopped = true;
+                break;
+            }
+            operandFrequency = currentFrequency;
+            textclamp(text);
+            apply = true;
+            break;
+        }
+        case 'n': {
+            float value = static_cast<float>(std::strtod(token, nullptr));
+            for (int i = 0; i < n; ++i) work.operand[i] = value;
+            operandFrequency = 0;
+            if (!takesoperand(previous)) {
+                ungettoken();
+                result = 0;
+                ended = true;
+                break;
+            }
+            apply = true;
+            break;
+        }
+        case 'f':
+            untext();
+            if (previous == 0 || isoperator(previous)) {
+                // The expression goes on with the next line, judged as if it followed.
+                last = previous;
+            } else {
+                result = 102;
+                ended = true;
+            }
+            break;
+        default:
+            printout("\r\nUnrecognized element in expression\r\n");
+            result = -1;
+            stopped = true;
+            break;
+        }
+        if (stopped || ended) break;
+        if (apply) {
+            if (takesoperand(previous)) {
+                if (applymuldiv(work.term, stack, top, work.operand, termFrequency, operandFrequency) != 0) {
+                    result = -1;
+                    stopped = true;
+                    break;
+                }
+            } else {
+                // An operand straight after an operand ends the expression unused.
+                break;
+            }
+        }
+    }
+
+    if (!stopped) {
+        if (applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency) != 0) {
+            result = -1;
+        } else {
+            currentFrequency = static_cast<std::int16_t>(sumFrequency);
+            if (text != nullptr) {
+                *text = '\0';
+                ++text;
+                *text = '\0';
+            }
+        }
+    }
+
+    if (fpcheck("in rhs", -1) == 27) result = 27;
+    return result;
+}

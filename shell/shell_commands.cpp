@@ -1,0 +1,102 @@
+#include "shell/shell_commands.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "banks/slots.h"
+#include "core/printout.h"
+#include "interp/reader.h"
+#include "interp/state.h"
+#include "interp/switches.h"
+#include "interp/tokens.h"
+#include "shell/version.h"
+
+char workingDirectory[workingDirectorySize] = "";
+
+namespace {
+
+constexpr int maxDirectoryName = 99;
+
+std::string currentdirectory() {
+    std::string path(PATH_MAX, '\0');
+    if (!getcwd(path.data(), path.size())) return std::string();
+    path.resize(std::strlen(path.c_str()));
+    return path;
+}
+
+// Directory names may be written with backslashes.
+std::string nativepath(const char* name) {
+    std::string path(name);
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+bool endsname(int c) {
+    return c == '\n' || c == '#' || c == -1 || c == 0 || c == 18 || c == 27;
+}
+
+}  // namespace
+
+void recordworkingdirectory() {
+    std::string dir = currentdirectory();
+    std::snprintf(workingDirectory, sizeof workingDirectory, "%s", dir.c_str());
+}
+
+void pwdcmd() {
+    printout("Your present working directory is %s\n\n", currentdirectory().c_str());
+}
+
+int cdcmd(std::FILE* in) {
+    int c = chop(in);
+    while (c == ' ' || c == '\t') c = chop(in);
+    if (c == '\n' || c == '\r' || c == -1 || c == 0 || c == 18 || c == 27) {
+        printout("\ncd command:  cd <directory>\n");
+        printout("to change directories.\n");
+        printout("Related command:  \"pwd\" prints the working directory.\r\n");
+        if (c == 0 || c == '\r') skipline(in);
+        return 0;
+    }
+
+    char name[maxDirectoryName + 1];
+    int n = 0;
+    while (!endsname(c)) {
+        name[n++] = static_cast<char>(c);
+        if (n == maxDirectoryName) break;
+        c = chop(in);
+    }
+    name[n] = 0;
+    trimblanks(name);
+
+    changedirectory(name);
+    if (c == '#' || n == maxDirectoryName) skipline(in);
+    return 0;
+}
+
+void changedirectory(const char* name) {
+    if (!*name || chdir(nativepath(name).c_str()) != 0) printout("Invalid directory: %s\n", name);
+    pwdcmd();
+    recordworkingdirectory();
+}
+
+void consolebeep() {
+    std::fputc('\a', stderr);
+    std::fflush(stderr);
+}
+
+int versioncmd(std::FILE*) {
+    printout("%s\n", versionText);
+    return 0;
+}
+
+int shutdown() {
+    // Every bank goes (the workspace bank first), then the output files of the command
+    // language are closed, so that nothing written to them is lost.
+    deleteallbanks();
+    resetswitches();
+    return 0;
+}

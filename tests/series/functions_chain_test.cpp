@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "functions_fixture.h"
+#include "series/functions_chain.h"
+
+using seriestest::AtCall;
+using seriestest::expectSeries;
+using seriestest::M;
+
+namespace {
+
+using Table = std::vector<std::vector<float>>;
+
+// Three goods over six periods with prices and quantities moving apart.
+const Table quantities = {{10, 12, 13, 15, 14, 18}, {5, 5, 6, 4, 7, 8}, {20, 18, 22, 25, 24, 30}};
+const Table prices = {{1.0f, 1.1f, 1.3f, 1.2f, 1.5f, 1.6f}, {4, 3.8f, 4.2f, 5, 4.4f, 4.1f}, {0.5f, 0.6f, 0.55f, 0.7f, 0.8f, 0.75f}};
+
+double sumproduct(const Table& p, int tp, const Table& q, int tq) {
+    double s = 0;
+    for (std::size_t k = 0; k < p.size(); ++k) s += static_cast<double>(p[k][tp]) * q[k][tq];
+    return s;
+}
+
+TEST(ChainKernels, FisherChainAgainstTheTextbookFormula) {
+    const int w = 6;
+    const int u = 2;
+    std::vector<float> qi, pi;
+    ASSERT_EQ(chainkernel(quantities, prices, w, u, qi, pi), 0);
+    // Textbook Fisher links: the geometric mean of the Laspeyres and Paasche links.
+    std::vector<double> Q(w, 1.0), P(w, 1.0);
+    for (int t = 1; t < w; ++t) {
+        const double laspeyresQ = sumproduct(prices, t - 1, quantities, t) / sumproduct(prices, t - 1, quantities, t - 1);
+        const double paascheQ = sumproduct(prices, t, quantities, t) / sumproduct(prices, t, quantities, t - 1);
+        const double laspeyresP = sumproduct(prices, t, quantities, t - 1) / sumproduct(prices, t - 1, quantities, t - 1);
+        const double paascheP = sumproduct(prices, t, quantities, t) / sumproduct(prices, t - 1, quantities, t);
+        Q[t] = Q[t - 1] * std::sqrt(laspeyresQ * paascheQ);
+        P[t] = P[t - 1] * std::sqrt(laspeyresP * paascheP);
+    }
+    const double total = quantities[0][u] + quantities[1][u] + quantities[2][u];
+    for (int t = 0; t < w; ++t) {
+        EXPECT_NEAR(pi[t], P[t] / P[u], 1e-6) << t;
+        EXPECT_NEAR(qi[t], Q[t] / Q[u] * total, 1e-5 * total) << t;
+        // Factor reversal: price index times quantity index moves with the total value.
+        const double value = sumproduct(prices, t, quantities, t) / sumproduct(prices, u, quantities, u);
+        EXPECT_NEAR(pi[t] * qi[t] / total, value, 1e-5) << t;
+    }
+}
+
+TEST(ChainKernels, UnitPricesAndZeroBases) {
+    const Table q = {{1, 2, 3}, {4, 4, 5}};
+    const Table ones = {{1, 1, 1}, {1, 1, 1}};
+    std::vector<float> qi, pi;
+    ASSERT_EQ(chainkernel(q, ones, 3, 0, qi, pi), 0);
+    expectSeries(pi, {1, 1, 1}, "price");
+    expectSeries(qi, {5, 6, 8}, "quantity = sum of quantities");
+    // Both links 0 in period 1 (every value there is 0 in one of its sums): a base there
+    // has no price level.
+    const Table q2 = {{1, 0}, {1, 1}};
+    const Table p2 = {{1, 1}, {1, 0}};
+    EXPECT_EQ(chainkernel(q2, p2, 2, 1, qi, pi), -1);
+    EXPECT_EQ(chainkernel(q2, p2, 2, 0, qi, pi), 0);
+}
+
+TEST(ChainKernels, NominalFormMatchesTheChainForm) {
+    const int w = 6;
+    const int u = 3;
+    Table values(3, std::vector<float>(w));
+    for (int k = 0; k < 3; ++k)
+        for (int t = 0; t < w; ++t) values[k][t] = prices[k][t] * quantities[k][t];
+    std::vector<double> Q, N;
+    ASSERT_EQ(chwtkernel(values, quantities, w, u, false, 1990, Q, N), 0);
+    std::vector<float> qi, pi;
+    ASSERT_EQ(chainkernel(quantities, prices, w, u, qi, pi), 0);
+    const double total = quantities[0][u] + quantities[1][u] + quantities[2][u];
+    EXPECT_NEAR(Q[u], N[u], 1e-9 * N[u]);
+    for (int t = 0; t < w; ++t) {
+        EXPECT_NEAR(N[t], sumproduct(prices, t, quantities, t), 1e-4);
+        EXPECT_NEAR(Q[t], qi[t] / total * N[u], 1e-5 * N[u]) << t;
+        EXPECT_NEAR(N[t] / Q[t], pi[t], 1e-5) << t;  // the implicit price index
+    }
+}
+
+TEST(ChainKernels, NominalBreaksFailOrRestartWithZ) {
+    // The nominal total is zero in period 2: without z a failure, with z the chain is
+    // missing there and restarts at 1 after it.
+    const Table v = {{10, 11, 0, 12, 13}, {5, 6, 0, 6, 7}};
+    const Table q = {{10, 10, 0, 11, 12}, {5, 5, 0, 5, 6}};
+    std::vector<double> Q, N;
+    EXPECT_EQ(chwtkernel(v, q, 5, 0, false, 1990, Q, N), -1);
+    ASSERT_EQ(chwtkernel(v, q, 5, 0, true, 1990, Q, N), 0);
+    EXPECT_TRUE(ismissing(static_cast<float>(Q[2])));
+    EXPECT_NEAR(Q[0], N[0], 1e-9);
+    EXPECT_FALSE(ismissing(static_cast<float>(Q[3])));
+    EXPECT_FALSE(ismissing(static_cast<float>(Q[4])));
+}
+
+class ChainHandlers : public seriestest::FunctionFixture {
+protected:
+    void SetUp() override {
+        FunctionFixture::SetUp();
+        for (int k = 0; k < 3; ++k) {
+            std::vector<float> q(obs, M), p(obs, M), v(obs, M);
+            for (int t = 0; t < 6; ++t) {
+                q[t] = quantities[k][t];
+                p[t] = prices[k][t];
+                v[t] = p[t] * q[t];
+            }
+            store(("q" + std::to_string(k + 1)).c_str(), q);
+            store(("p" + std::to_string(k + 1)).c_str(), p);
+            store(("v" + std::to_string(k + 1)).c_str(), v);
+        }
+        setfdates(1990, 1995);
+    }
+};
+
+TEST_F(ChainHandlers, PriceIndexStoredAndReturned) {
+    AtCall r = call(atpchain, "(q1, q2, q3, p(1-3), 1992)", 7.0f);
+    ASSERT_EQ(r.code, 0) << output();
+    std::vector<float> qi, pi;
+    ASSERT_EQ(chainkernel(quantities, prices, 6, 2, qi, pi), 0);
+    expectSeries(r.values, {pi[0], pi[1], 1, pi[3], pi[4], pi[5], 7}, "@pchain");
+    expectSeries(series("chwpi"), {pi[0], pi[1], 1, pi[3], pi[4], pi[5], M}, "chwpi");
+    expectSeries(series("chwqi"), {qi[0], qi[1], qi[2], qi[3], qi[4], qi[5], M}, "chwqi");
+    EXPECT_EQ(r.text, "(q1,q2,q3,p(\"1-3\"),1992)");
+    EXPECT_TRUE(printed("Fisher price chain index requested."));
+    EXPECT_TRUE(printed("There are 6 quantity and price variables"));
+    EXPECT_TRUE(printed(" p1 p2 p3"));
+    EXPECT_TRUE(printed("The base date of the chain function is 1992"));
+
+    AtCall q = call(atqchain, "(q1, q2, q3, p1, p2, p3, 1992)");
+    ASSERT_EQ(q.code, 0);
+    EXPECT_NEAR(q.values[2], quantities[0][2] + quantities[1][2] + quantities[2][2], 1e-4);
+}
+
+TEST_F(ChainHandlers, NominalFormAndItsZOption) {
+    AtCall r = call(atqchwt, "(v1, v2, v3, q1, q2, q3, 1993)");
+    ASSERT_EQ(r.code, 0) << output();
+    const double n3 = sumproduct(prices, 3, quantities, 3);
+    EXPECT_NEAR(r.values[3], n3, 1e-4 * n3);
+    expectSeries(series("chwni"), {static_cast<float>(sumproduct(prices, 0, quantities, 0))}, "chwni");
+
+    // A base date after the f range widens the working range for the nominal form.
+    setfdates(1990, 1992);
+    AtCall wide = call(atpchwt, "(v1, v2, v3, q1, q2, q3, 1994)");
+    ASSERT_EQ(wide.code, 0) << output();
+    EXPECT_TRUE(ismissing(series("chwqi")[3]));  // stored over the f range only
+
+    setfdates(1990, 1995);
+    std::vector<float> gap(obs, M);
+    for (int t = 0; t < 6; ++t) gap[t] = prices[0][t] * quantities[0][t];
+    gap[4] = M;
+    store("v1", gap);
+    EXPECT_EQ(call(atqchwt, "(v1, v2, v3, q1, q2, q3, 1993)").code, -1);
+    EXPECT_TRUE(printed("Error:  in chwt command, there is a missing value in v1 in 1994.000000."));
+    output();
+    AtCall z = call(atqchwt, "(v1, v2, v3, q1, q2, q3, 1993, z)");
+    EXPECT_EQ(z.code, 0) << output();
+    EXPECT_TRUE(printed("Replacing missing values with zero."));
+}
+
+TEST_F(ChainHandlers, RefusedLists) {
+    struct Case {
+        AtHandler handler;
+        const char* line;
+        const char* message;
+    };
+    const Case cases[] = {
+        {atpchain, "(q1, q2, p1, 1992)", "Error in @chain function: Odd number of series: 3."},
+        {atpchwt, "(v1, q1, q2, 1992)", "Error in @chwt function: Odd number of series: 3."},
+        {atpchwt, "(1992)", "Error:  In @chwt function, zero data series found."},
+        {atpchain, "(q1, p1, 1992.1)", "frequency for base date does not match fdates"},
+        {atpchain, "(q1, p1)", "frequency for base date does not match fdates"},
+        {atpchain, "(q1, p1, 1996)", "lies outside the f dates"},
+        {atpchain, "(q1, p1, 1989)", "lies outside the f dates"},
+        {atpchain, "(q1, nothere, 1992)", "nothere can't be found."},
+        {atpchain, "(q1, p1, 1992, z)", "Error in chain function!"},
+        {atpchwt, "(v1, q1, 1992, y)", "Error in chwt function!"},
+        {atpchain, "(q1; p1, 1992)", "Error:  when reading text in chain routine."},
+        {atpchain, "(q(1-2000), p(1-2000), 1992)", "too many series given (more than 1500)"},
+    };
+    for (const Case& c : cases) {
+        AtCall r = call(c.handler, c.line);
+        EXPECT_EQ(r.code, -1) << c.line;
+        EXPECT_TRUE(printed(c.message)) << c.line << "\n" << output();
+        output();
+    }
+    // Only the first f date set.
+    fdate2 = -1;
+    fdate2Date = JexDate();
+    EXPECT_EQ(call(atpchain, "(q1, p1, 1992)").code, -1);
+    EXPECT_TRUE(printed("need both f dates set"));
+}
+
+}  // namespace

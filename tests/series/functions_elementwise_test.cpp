@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+#include "core/missing.h"
+#include "core/random.h"
+#include "functions_fixture.h"
+#include "series/functions_common.h"
+#include "series/functions_elementwise.h"
+
+using seriestest::AtCall;
+using seriestest::expectSeries;
+using seriestest::M;
+
+namespace {
+
+std::vector<float> apply(void (*kernel)(float*, int), std::vector<float> x) {
+    kernel(x.data(), static_cast<int>(x.size()));
+    return x;
+}
+
+TEST(ElementwiseKernels, DifferencesUseEarlierValuesAndMarkGaps) {
+    // A gap at 2 spoils observations 2 and 3; observation 0 has no predecessor.
+    expectSeries(apply(diffkernel, {1, 4, M, 10, 15}), {M, 3, M, M, 5}, "diff");
+    // ln(e^2) - ln(e) = 1; a zero, a negative and a missing value spoil both neighbours.
+    const float e = static_cast<float>(std::exp(1.0));
+    expectSeries(apply(dlogkernel, {e, e * e, 0, 5, -3, 5, M, 2}), {M, 1, M, M, M, M, M, M}, "dlog");
+    expectSeries(apply(dlogkernel, {2, 8}), {M, static_cast<float>(std::log(4.0))}, "dlog ratio");
+}
+
+TEST(ElementwiseKernels, ValueFunctionsFollowTheirMissingRules) {
+    struct Case {
+        const char* name;
+        float (*f)(float);
+        float in;
+        float expected;
+    };
+    const Case cases[] = {
+        {"exp 0", fnexp, 0, 1},           {"exp 100", fnexp, 100, floatExpMax},
+        {"exp missing", fnexp, M, M},     {"log e", fnlog, static_cast<float>(std::exp(1.0)), 1},
+        {"log 0", fnlog, 0, M},           {"log -2", fnlog, -2, M},
+        {"log missing", fnlog, M, M},     {"log max", fnlog, FLT_MAX, std::log(FLT_MAX)},
+        {"sqrt 9", fnsqrt, 9, 3},         {"sqrt -4", fnsqrt, -4, 0},
+        {"sqrt missing", fnsqrt, M, 0},   {"sq -3", fnsq, -3, 9},
+        {"sq missing", fnsq, M, M},       {"fabs -2", fnfabs, -2, 2},
+        {"fabs missing", fnfabs, M, M},   {"sign 0", fnsign, 0, 1},
+        {"sign -5", fnsign, -5, -1},      {"sign missing", fnsign, M, -1},
+        {"ifpos 0", fnifpos, 0, 0},       {"ifpos 2", fnifpos, 2, 1},
+        {"ifpos missing", fnifpos, M, 0}, {"pos -3", fnpos, -3, 0},
+        {"pos 3", fnpos, 3, 3},           {"pos missing", fnpos, M, M},
+        {"zero missing", fnzero, M, 0},   {"zero 4", fnzero, 4, 4},
+        {"miss 0", fnmiss, 0, M},         {"miss 0.00000005", fnmiss, 0.00000005f, M},
+        {"miss 1", fnmiss, 1, 1},         {"sin pi/2", fnsin, 1.5707964f, 1},
+    };
+    for (const Case& c : cases) {
+        const float got = c.f(c.in);
+        if (ismissing(c.expected)) {
+            EXPECT_TRUE(ismissing(got)) << c.name << " gave " << got;
+        } else {
+            EXPECT_NEAR(got, c.expected, 1e-6 * (1 + std::fabs(c.expected))) << c.name;
+        }
+    }
+}
+
+TEST(ElementwiseKernels, RoundHalvesAwayFromZeroAndNeverOverflows) {
+    struct Case {
+        float in;
+        long decimals;
+        float expected;
+    };
+    const Case cases[] = {
+        {2.5f, 0, 3}, {-2.5f, 0, -3}, {1.2345f, 2, 1.23f}, {-1.2355f, 3, -1.236f},
+        {7.6f, -1, 8}, {M, 2, 0}, {M, 6, -0.000001f},
+        // Far beyond the 64-bit intermediate: the value stands as it is.
+        {3.0e30f, 2, 3.0e30f}, {-1.0e20f, 0, -1.0e20f}, {12.5f, 60, 12.5f},
+    };
+    for (const Case& c : cases) {
+        std::vector<float> x = {c.in};
+        roundkernel(x.data(), 1, c.decimals);
+        EXPECT_NEAR(x[0], c.expected, 1e-6 * (1 + std::fabs(c.expected))) << c.in << " to " << c.decimals;
+    }
+}
+
+TEST(ElementwiseKernels, PowLeavesZeroNegativeAndMissingBases) {
+    std::vector<float> x = {3, 0, -2, M, 4, 2};
+    const std::vector<float> y = {2, 2, 2, 2, M, 0.5f};
+    powkernel(x.data(), y.data(), 6);
+    expectSeries(x, {9, 0, -2, M, 4, std::sqrt(2.0f)}, "pow");
+}
+
+TEST(ElementwiseKernels, LintFillsInteriorGapsOnly) {
+    expectSeries(apply(lintkernel, {M, 1, M, M, 4, M}), {M, 1, 2, 3, 4, M}, "lint");
+    expectSeries(apply(lintkernel, {M, M, M}), {M, M, M}, "all missing");
+    expectSeries(apply(lintkernel, {0, M, 10, M, M, M, 2}), {0, 5, 10, 8, 6, 4, 2}, "two gaps");
+}
+
+TEST(ElementwiseKernels, RandomDrawsRepeatAfterTheSameSeed) {
+    std::vector<float> a(500), b(500), c(500);
+    randuniform(5);
+    randkernel(a.data(), 500);
+    randkernel(c.data(), 500);
+    randuniform(5);
+    randkernel(b.data(), 500);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, c);  // one seed gives one continuing sequence
+    for (float v : a) {
+        EXPECT_GE(v, 0.0f);
+        EXPECT_LT(v, 1.0f);
+    }
+    std::vector<float> n(4000);
+    randuniform(11);
+    normalkernel(n.data(), 4000);
+    double sum = 0, squares = 0;
+    for (float v : n) {
+        sum += v;
+        squares += static_cast<double>(v) * v;
+    }
+    EXPECT_NEAR(sum / 4000, 0.0, 0.08);
+    EXPECT_NEAR(squares / 4000, 1.0, 0.1);
+}
+
+class ElementwiseHandlers : public seriestest::FunctionFixture {
+protected:
+    void SetUp() override {
+        FunctionFixture::SetUp();
+        store("x", {M, 1, M, M, 4, M, 2.5f, -2.5f});
+        store("q", {100, 110, 99}, 4);
+    }
+};
+
+TEST_F(ElementwiseHandlers, ValuesTextAndFrequency) {
+    AtCall lint = call(atlint, "(x)");
+    ASSERT_EQ(lint.code, 0);
+    expectSeries(lint.values, {M, 1, 2, 3, 4, 3.25f, 2.5f, -2.5f, M}, "@lint(x)");
+    EXPECT_EQ(lint.text, "(x)");
+    EXPECT_EQ(lint.frequency, 1);
+
+    AtCall round = call(atround, "(x, 0)");
+    ASSERT_EQ(round.code, 0);
+    EXPECT_EQ(round.values[6], 3.0f);
+    EXPECT_EQ(round.values[7], -3.0f);
+    EXPECT_EQ(round.text, "(x,0)");
+
+    AtCall whole = call(atround, "(q*1.26, -1)");
+    ASSERT_EQ(whole.code, 0);
+    EXPECT_EQ(whole.values[0], 126.0f);
+    EXPECT_EQ(whole.frequency, 4);
+
+    AtCall pow = call(atpow, "(q, 2)");
+    ASSERT_EQ(pow.code, 0);
+    EXPECT_NEAR(pow.values[1], 12100.0f, 0.01f);
+    EXPECT_EQ(pow.frequency, 0);  // that of the constant exponent
+    EXPECT_EQ(pow.text, "(q,2)");
+
+    AtCall diff = call(atdiff, "(q)");
+    ASSERT_EQ(diff.code, 0);
+    expectSeries(diff.values, {M, 10, -11, M}, "@diff(q)");
+}
+
+TEST_F(ElementwiseHandlers, ArgumentFaultsAreReported) {
+    struct Case {
+        AtHandler handler;
+        const char* line;
+        const char* label;
+    };
+    const Case cases[] = {
+        {atexp, "(x, 2)", "@exp"},   {atdiff, "x)", "@diff"},  {atround, "(x)", "round"},
+        {atround, "(x, y)", "round"}, {atpow, "(x)", "@pow"},   {atrand, "(3)", "@rand"},
+        {atnormal, "(x)", "@normal"},
+    };
+    for (const Case& c : cases) {
+        AtCall r = call(c.handler, c.line);
+        EXPECT_NE(r.code, 0) << c.line;
+        EXPECT_TRUE(printed(std::string(" error in ") + c.label + " function")) << c.line << output();
+        output();
+    }
+}
+
+TEST_F(ElementwiseHandlers, RandomDrawsHaveNoFrequency) {
+    randuniform(5);
+    AtCall r = call(atrand, "()");
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(r.frequency, 0);
+    randuniform(5);
+    std::vector<float> again(obs);
+    randkernel(again.data(), obs);
+    EXPECT_EQ(r.values, again);
+    EXPECT_EQ(r.text, "()");
+}
+
+}  // namespace

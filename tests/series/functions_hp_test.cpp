@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "functions_fixture.h"
+#include "series/functions_hp.h"
+
+using seriestest::AtCall;
+using seriestest::M;
+
+namespace {
+
+// The trend by the textbook definition: solve (I + lambda K'K) x = y densely, K the
+// (n-2) x n second-difference operator, by Gaussian elimination with partial pivoting.
+std::vector<double> densetrend(const std::vector<double>& y, double lambda) {
+    const int n = static_cast<int>(y.size());
+    std::vector<std::vector<double>> A(n, std::vector<double>(n + 1, 0.0));
+    for (int i = 0; i < n; ++i) {
+        A[i][i] = 1.0;
+        A[i][n] = y[i];
+    }
+    for (int r = 0; r + 2 < n; ++r) {
+        const int cols[3] = {r, r + 1, r + 2};
+        const double k[3] = {1.0, -2.0, 1.0};
+        for (int a = 0; a < 3; ++a)
+            for (int b = 0; b < 3; ++b) A[cols[a]][cols[b]] += lambda * k[a] * k[b];
+    }
+    for (int c = 0; c < n; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < n; ++r)
+            if (std::fabs(A[r][c]) > std::fabs(A[pivot][c])) pivot = r;
+        std::swap(A[c], A[pivot]);
+        for (int r = c + 1; r < n; ++r) {
+            const double f = A[r][c] / A[c][c];
+            for (int j = c; j <= n; ++j) A[r][j] -= f * A[c][j];
+        }
+    }
+    std::vector<double> x(n);
+    for (int r = n - 1; r >= 0; --r) {
+        double s = A[r][n];
+        for (int j = r + 1; j < n; ++j) s -= A[r][j] * x[j];
+        x[r] = s / A[r][r];
+    }
+    return x;
+}
+
+std::vector<double> wavy(int n) {
+    std::vector<double> y(n);
+    for (int i = 0; i < n; ++i) y[i] = 100 + 0.8 * i + 5 * std::sin(0.7 * i) + 2 * std::cos(2.3 * i * i);
+    return y;
+}
+
+void expectClose(const std::vector<double>& a, const std::vector<double>& b, double tolerance, const char* what) {
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], tolerance * (1 + std::fabs(b[i]))) << what << " " << i;
+}
+
+TEST(HodrickPrescott, BothFiltersMatchTheDirectSolution) {
+    for (int n : {3, 4, 5, 9, 40, 200}) {
+        for (double lambda : {6.0, 100.0, 1600.0, 14400.0}) {
+            const std::vector<double> y = wavy(n);
+            const std::vector<double> expected = densetrend(y, lambda);
+            std::vector<double> prescott(n);
+            ASSERT_EQ(prescottkernel(y.data(), n, lambda, prescott.data()), 0);
+            expectClose(prescott, expected, 1e-7, "prescott");
+            if (n < 4) continue;
+            std::vector<double> banded(n);
+            ASSERT_EQ(hpfilterkernel(y.data(), n, lambda, banded.data()), 0);
+            expectClose(banded, expected, 1e-9, "hpfilter");
+        }
+    }
+}
+
+TEST(HodrickPrescott, StraightLinesAndVeryLargeLambda) {
+    const int n = 30;
+    std::vector<double> line(n);
+    for (int i = 0; i < n; ++i) line[i] = 3.5 - 0.25 * i;
+    std::vector<double> t(n);
+    ASSERT_EQ(hpfilterkernel(line.data(), n, 1600, t.data()), 0);
+    expectClose(t, line, 1e-10, "line, hpfilter");
+    ASSERT_EQ(prescottkernel(line.data(), n, 1600, t.data()), 0);
+    expectClose(t, line, 1e-9, "line, prescott");
+
+    // With a huge lambda the trend is the least-squares line; 1e12 would have overflowed
+    // integer band entries.
+    const std::vector<double> y = wavy(n);
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (int i = 0; i < n; ++i) {
+        sx += i;
+        sy += y[i];
+        sxx += static_cast<double>(i) * i;
+        sxy += i * y[i];
+    }
+    const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    const double intercept = (sy - slope * sx) / n;
+    for (double lambda : {1e8, 1e12}) {
+        ASSERT_EQ(hpfilterkernel(y.data(), n, lambda, t.data()), 0);
+        for (int i = 0; i < n; ++i) EXPECT_NEAR(t[i], intercept + slope * i, 1e-3) << lambda << " " << i;
+    }
+}
+
+TEST(HodrickPrescott, TooShortSpansAndBadSizesAreRefused) {
+    const std::vector<double> y = {1, 2, 3};
+    std::vector<double> t(3, -1);
+    EXPECT_EQ(hpfilterkernel(y.data(), 3, 1600, t.data()), -1);
+    EXPECT_EQ(prescottkernel(y.data(), 2, 1600, t.data()), -1);
+    EXPECT_EQ(prescottkernel(y.data(), 3, 0, t.data()), -1);
+    EXPECT_EQ(t[0], -1);
+    Vector<double> a(5, 1), b(3, 1), c(3, 1), v(5, 1);
+    EXPECT_EQ(hpsolve(v, a, b, c).count(), 0);
+    Vector<double> a4(4, 1);
+    Vector<double> b4(4, 1), c3(3, 1);
+    EXPECT_EQ(hpsolve(v, a4, b4, c3).count(), 0);
+}
+
+class HodrickPrescottHandlers : public seriestest::FunctionFixture {
+protected:
+    void SetUp() override {
+        FunctionFixture::SetUp();
+        std::vector<double> y = wavy(obs);
+        std::vector<float> x(y.begin(), y.end());
+        store("x", x);
+        store("q", x, 4);
+        store("m", x, 12);
+        values = y;
+    }
+    std::vector<double> values;
+
+    // The kernel's trend over observations first..last of the stored series.
+    std::vector<double> expected(int first, int last, double lambda) {
+        std::vector<double> y(values.begin() + first, values.begin() + last + 1);
+        std::vector<double> t(y.size());
+        EXPECT_EQ(hpfilterkernel(y.data(), static_cast<int>(y.size()), lambda, t.data()), 0);
+        return t;
+    }
+};
+
+TEST_F(HodrickPrescottHandlers, LambdaFromTheFrequencyOrTheArgument) {
+    struct Case {
+        AtHandler handler;
+        const char* line;
+        double lambda;
+    };
+    const Case cases[] = {
+        {athpfilter, "(x)", 100},        {athpfilter, "(q)", 1600},    {athpfilter, "(m)", 14400},
+        {athpfilter, "(x, 6.25)", 6},    {atprescott, "(q)", 1600},    {atprescott, "(m, 6)", 6},
+    };
+    for (const Case& c : cases) {
+        AtCall r = call(c.handler, c.line);
+        ASSERT_EQ(r.code, 0) << c.line << output();
+        const std::vector<double> t = expected(0, obs - 1, c.lambda);
+        for (int i = 0; i < obs; ++i) EXPECT_NEAR(r.values[i], t[i], 1e-4 * std::fabs(t[i])) << c.line << " " << i;
+    }
+    EXPECT_EQ(call(athpfilter, "(x, 6.25)").text, "(x,6.25)");
+    EXPECT_EQ(call(athpfilter, "(q)").frequency, 4);
+}
+
+TEST_F(HodrickPrescottHandlers, OnlyTheFRangeIsFiltered) {
+    setfdates(1993, 2002);
+    AtCall r = call(athpfilter, "(x)");
+    ASSERT_EQ(r.code, 0);
+    const std::vector<double> t = expected(3, 12, 100);
+    EXPECT_FLOAT_EQ(r.values[2], static_cast<float>(values[2]));
+    EXPECT_FLOAT_EQ(r.values[13], static_cast<float>(values[13]));
+    for (int i = 3; i <= 12; ++i) EXPECT_NEAR(r.values[i], t[i - 3], 1e-4 * std::fabs(t[i - 3]));
+
+    setfdates(1993, 1995);
+    EXPECT_NE(call(athpfilter, "(x)").code, 0);
+    EXPECT_TRUE(printed(" error in @hpfilter function"));
+    EXPECT_EQ(call(atprescott, "(x)").code, 0);  // three observations suffice for the recursions
+    setfdates(1993, 1994);
+    EXPECT_NE(call(atprescott, "(x)").code, 0);
+    for (const char* line : {"(x, y)", "(x, 5", "x)"}) {
+        EXPECT_NE(call(athpfilter, line).code, 0) << line;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "functions_fixture.h"
+#include "series/functions_interp.h"
+
+using seriestest::AtCall;
+using seriestest::expectSeries;
+using seriestest::M;
+
+namespace {
+
+std::vector<float> series(std::initializer_list<float> values, int n) {
+    std::vector<float> x(static_cast<std::size_t>(n), M);
+    std::copy(values.begin(), values.end(), x.begin());
+    return x;
+}
+
+TEST(InterpolationKernels, FlowsRisingLinearlyComeOutExactly) {
+    // Annual flows 10 + 4p are the integrals of the rate 8 + 4t over each year, whose
+    // cumulative sum is quadratic: the cubic through the cumulated knots is exact, and
+    // quarter j of year p is the rate at its middle, 8 + 4 (p + (2j + 1) / 8).
+    std::vector<float> x = series({10, 14, 18, 22, 26}, 24);
+    ASSERT_EQ(interpkernel(x.data(), 24, 'q', 'n'), 0);
+    for (int p = 0; p < 5; ++p) {
+        double sum = 0;
+        for (int j = 0; j < 4; ++j) {
+            const float got = x[static_cast<std::size_t>(p * 4 + j)];
+            EXPECT_NEAR(got, 8 + 4 * (p + (2 * j + 1) / 8.0), 1e-4) << p << " " << j;
+            sum += got;
+        }
+        EXPECT_NEAR(sum, 4 * (10 + 4 * p), 1e-3);
+    }
+    EXPECT_TRUE(ismissing(x[20]));
+
+    std::vector<float> c = series({5, 5, 5}, 16);
+    ASSERT_EQ(interpkernel(c.data(), 16, 'q', 'n'), 0);
+    expectSeries(c, {5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, M, M, M, M}, "constant");
+}
+
+TEST(InterpolationKernels, MonthlyAveragesAndSemiannualStayExact) {
+    // An uneven quarterly series: every quarter's three months average to it.
+    const float q[6] = {3, 8, 2, 7, 7, 1};
+    std::vector<float> x = series({3, 8, 2, 7, 7, 1}, 20);
+    ASSERT_EQ(interpkernel(x.data(), 20, 'm', 'n'), 0);
+    for (int p = 0; p < 6; ++p) {
+        const double mean = (x[p * 3] + x[p * 3 + 1] + x[p * 3 + 2]) / 3.0;
+        EXPECT_NEAR(mean, q[p], 2e-5 * 10) << p;
+    }
+    std::vector<float> s = series({4, 6, 10}, 8);
+    ASSERT_EQ(interpkernel(s.data(), 8, 's', 'n'), 0);
+    EXPECT_NEAR((s[0] + s[1]) / 2, 4, 1e-5);
+    EXPECT_NEAR((s[4] + s[5]) / 2, 10, 1e-5);
+}
+
+TEST(InterpolationKernels, LevelsPassThroughTheEndOfEachPeriod) {
+    std::vector<float> x = series({10, 20, 30, 40}, 20);
+    ASSERT_EQ(interpkernel(x.data(), 20, 'q', 'y'), 0);
+    expectSeries(x, {M, M, M, 10, 12.5f, 15, 17.5f, 20, 22.5f, 25, 27.5f, 30, 32.5f, 35, 37.5f, 40, M}, "atoqe");
+}
+
+TEST(InterpolationKernels, ASourceShorterThanOneWindowIsRefused) {
+    std::vector<float> two = series({M, 10, 20}, 12);
+    const std::vector<float> before = two;
+    EXPECT_EQ(interpkernel(two.data(), 12, 'q', 'n'), -1);
+    EXPECT_EQ(two, before);
+    std::vector<float> three = series({10, 20, 30}, 12);
+    EXPECT_EQ(interpkernel(three.data(), 12, 'q', 'y'), -1);
+    std::vector<float> none(12, M);
+    EXPECT_EQ(interpkernel(none.data(), 12, 'q', 'n'), -1);
+    std::vector<float> ind(12, 1.0f);
+    std::vector<float> short2 = series({10, 20}, 12);
+    EXPECT_EQ(ininkernel(short2.data(), ind.data(), 12, 4), -1);
+}
+
+TEST(InterpolationKernels, IndicatorShapesTheQuarters) {
+    const int n = 24;
+    // A constant indicator gives the same quarters as the plain interpolation.
+    std::vector<float> plain = series({10, 14, 19, 22, 30}, n);
+    std::vector<float> withIndicator = plain;
+    std::vector<float> flat(n, 2.0f);
+    ASSERT_EQ(interpkernel(plain.data(), n, 'q', 'n'), 0);
+    ASSERT_EQ(ininkernel(withIndicator.data(), flat.data(), n, 4), 0);
+    for (int i = 0; i < 20; ++i) EXPECT_NEAR(withIndicator[i], plain[i], 1e-3) << i;
+    EXPECT_EQ(withIndicator[20], 0.0f);  // outside the years of x: 0
+
+    // An indicator growing in the second half of every year: later quarters get more, and
+    // each year's quarters still average to the annual value.
+    std::vector<float> grow(n);
+    for (int i = 0; i < n; ++i) grow[i] = i % 4 < 2 ? 1.0f : 3.0f;
+    std::vector<float> x = series({10, 10, 10, 10}, n);
+    ASSERT_EQ(ininkernel(x.data(), grow.data(), n, 4), 0);
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_NEAR((x[p * 4] + x[p * 4 + 1] + x[p * 4 + 2] + x[p * 4 + 3]) / 4, 10, 1e-3) << p;
+        EXPECT_GT(x[p * 4 + 3], x[p * 4]) << p;
+    }
+    // An indicator that is 0 over a whole year of a window cannot place that year.
+    std::vector<float> gap(n, 1.0f);
+    for (int i = 4; i < 8; ++i) gap[i] = 0.0f;
+    std::vector<float> y = series({10, 10, 10, 10}, n);
+    EXPECT_EQ(ininkernel(y.data(), gap.data(), n, 4), -2);
+    // An annual series whose windows need quarters beyond the series.
+    std::vector<float> late(n, M);
+    for (int i = 3; i < 8; ++i) late[i] = 5;
+    EXPECT_EQ(ininkernel(late.data(), flat.data(), n, 4), -2);
+}
+
+std::FILE* tablefile(const std::string& content) {
+    std::FILE* f = std::tmpfile();
+    std::fputs(content.c_str(), f);
+    std::rewind(f);
+    return f;
+}
+
+TEST(InterpolationKernels, TablesNeedFourAscendingPairs) {
+    float a[99], b[99];
+    std::FILE* good = tablefile("0 0\n1 1\n2 4\n3 9\n");
+    ASSERT_EQ(readinterptable(good, a, b, 99), 4);
+    std::fclose(good);
+    std::vector<float> x = {1.5f, -1, 10, 2};
+    tablekernel(x.data(), 4, a, b, 4);
+    expectSeries(x, {2.25f, 0, 9, 4}, "table");
+    for (const char* bad : {"0 0\n1 1\n2 4\n", "0 0\n2 4\n1 1\n3 9\n", "0 0\n1 1\n1 4\n3 9\n", "0 0\n1 x\n2 4\n3 9\n"}) {
+        std::FILE* f = tablefile(bad);
+        EXPECT_EQ(readinterptable(f, a, b, 99), -1) << bad;
+        std::fclose(f);
+    }
+    // More pairs than the table holds: the first 99 are used.
+    std::string many;
+    for (int i = 0; i < 150; ++i) many += std::to_string(i) + " " + std::to_string(2 * i) + "\n";
+    std::FILE* f = tablefile(many);
+    EXPECT_EQ(readinterptable(f, a, b, 99), 99);
+    std::fclose(f);
+    EXPECT_EQ(b[98], 196.0f);
+}
+
+class InterpolationHandlers : public seriestest::FunctionFixture {};
+
+TEST_F(InterpolationHandlers, FrequencyAndFailures) {
+    store("a", {10, 14, 18, 22});
+    AtCall q = call(atatoq, "(a)");
+    ASSERT_EQ(q.code, 0) << output();
+    EXPECT_EQ(q.frequency, 4);
+    EXPECT_NEAR(q.values[0], 8.5f, 1e-4);
+    EXPECT_EQ(q.text, "(a)");
+
+    store("b", {10, 14});
+    AtCall shortSource = call(atatoq, "(b)");
+    EXPECT_EQ(shortSource.code, -1);
+    EXPECT_EQ(shortSource.frequency, 4);
+    AtCall noParen = call(atqtom, "a)");
+    EXPECT_EQ(noParen.code, -1);
+    EXPECT_TRUE(printed("syntax error in interpolation function"));
+    output();
+
+    store("ind", std::vector<float>(obs, 0.0f), 4);
+    AtCall zero = call(atatoqi, "(a, ind)");
+    EXPECT_EQ(zero.code, -1);
+    EXPECT_TRUE(printed("Indicator shorter than source.\n"));
+    EXPECT_TRUE(printed("Error in inint."));
+}
+
+TEST_F(InterpolationHandlers, TableFromAFile) {
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    std::ofstream("tab") << "0 0\n1 1\n2 4\n3 9\n";
+    std::ofstream("short") << "0 0\n1 1\n";
+    store("x", {1.5f, -1, 10});
+    AtCall r = call(atinterp, "(tab, x)");
+    AtCall refused = call(atinterp, "(short, x)");
+    AtCall missing = call(atinterp, "(nofile, x)");
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(r.code, 0) << output();
+    expectSeries(r.values, {2.25f, 0, 9}, "@interp(tab, x)");
+    EXPECT_EQ(r.text, "(tab,x)");
+    EXPECT_EQ(refused.code, -1);
+    EXPECT_EQ(missing.code, -1);
+    EXPECT_TRUE(printed("Cannot open nofile"));
+    EXPECT_TRUE(printed("Error in @interp function."));
+}
+
+}  // namespace

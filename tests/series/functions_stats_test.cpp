@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+#include "functions_fixture.h"
+#include "series/functions_stats.h"
+
+using seriestest::AtCall;
+using seriestest::expectSeries;
+using seriestest::M;
+
+namespace {
+
+TEST(StatsKernels, MeanAndStandardDeviationByHand) {
+    // 2 4 4 4 5 5 7 9: mean 40/8 = 5, squared deviations 9+1+1+1+0+0+4+16 = 32, sample
+    // variance 32/7.
+    const std::vector<float> x = {2, 4, M, 4, 4, 5, 5, 7, 9};
+    EXPECT_FLOAT_EQ(meankernel(x.data(), 0, 8), 5.0f);
+    EXPECT_NEAR(stdevkernel(x.data(), 0, 8), std::sqrt(32.0 / 7.0), 1e-6);
+    // One valid value: variance divided by 1 is 0; a constant series: 0; none: missing.
+    EXPECT_EQ(stdevkernel(x.data(), 1, 2), 0.0f);
+    const std::vector<float> c = {3, 3, 3};
+    EXPECT_EQ(stdevkernel(c.data(), 0, 2), 0.0f);
+    EXPECT_TRUE(ismissing(stdevkernel(x.data(), 2, 2)));
+    EXPECT_TRUE(ismissing(meankernel(x.data(), 2, 2)));
+}
+
+TEST(StatsKernels, CompoundGrowth) {
+    std::vector<float> x(11, 0.0f);
+    x[0] = 100;
+    x[10] = 200;
+    EXPECT_NEAR(ggrkernel(x.data(), 0, 10), 100.0 * (std::pow(2.0, 0.1) - 1.0), 1e-4);  // about 7.177
+    x[10] = 0;
+    EXPECT_FLOAT_EQ(ggrkernel(x.data(), 0, 10), -100.0f);
+    x[0] = -100;
+    x[10] = 200;
+    EXPECT_TRUE(ismissing(ggrkernel(x.data(), 0, 10)));
+    x[0] = 0;
+    EXPECT_TRUE(ismissing(ggrkernel(x.data(), 0, 10)));
+    x[0] = M;
+    EXPECT_TRUE(ismissing(ggrkernel(x.data(), 0, 10)));
+    // Equal dates: no growth period, so no rate (and no division by zero).
+    x[3] = 50;
+    EXPECT_TRUE(ismissing(ggrkernel(x.data(), 3, 3)));
+}
+
+TEST(StatsKernels, ExtremesAndSums) {
+    const std::vector<float> x = {3, M, -7, 12, 5};
+    EXPECT_EQ(extremekernel(x.data(), 0, 4, true), 12.0f);
+    EXPECT_EQ(extremekernel(x.data(), 0, 4, false), -7.0f);
+    EXPECT_TRUE(ismissing(extremekernel(x.data(), 1, 1, true)));
+
+    std::vector<float> s = {1, 2, 3, 4, 5, 6};
+    ASSERT_EQ(sumkernel(s.data(), 6, 1, 3), 0);
+    expectSeries(s, {0, 0, 0, 9, 0, 0}, "sum");
+    // Limits beyond the series are cut to it; limits wholly outside are refused.
+    std::vector<float> t = {1, 2, 3, 4};
+    ASSERT_EQ(sumkernel(t.data(), 4, -3, 99), 0);
+    expectSeries(t, {0, 0, 0, 10}, "cut sum");
+    std::vector<float> u = {1, 2, 3, 4};
+    EXPECT_EQ(sumkernel(u.data(), 4, 5, 9), -1);
+    EXPECT_EQ(sumkernel(u.data(), 4, -9, -1), -1);
+    expectSeries(u, {1, 2, 3, 4}, "untouched");
+}
+
+class StatsHandlers : public seriestest::FunctionFixture {
+protected:
+    void SetUp() override {
+        FunctionFixture::SetUp();
+        // 1990..1995: 10 20 missing 30 40 50, then 60 from 1996.
+        std::vector<float> x = {10, 20, M, 30, 40, 50};
+        for (int i = 6; i < obs; ++i) x.push_back(60);
+        store("x", x);
+        store("none", {M, M, M, M, M, M});
+    }
+};
+
+TEST_F(StatsHandlers, MeanFillsTheFRange) {
+    setfdates(1992, 1994);
+    AtCall r = call(atmean, "(x, 1990, 1995)");
+    ASSERT_EQ(r.code, 0) << output();
+    // (10 + 20 + 30 + 40 + 50) / 5.
+    expectSeries(r.values, {10, 20, 30, 30, 30, 50, 60}, "@mean over 1992-1994");
+    EXPECT_EQ(r.text, "(x,1990,1995)");
+    EXPECT_EQ(r.frequency, 1);
+
+    AtCall none = call(atmean, "(none, 1990, 1995)");
+    ASSERT_EQ(none.code, 0);
+    EXPECT_TRUE(ismissing(none.values[3]));
+
+    AtCall sd = call(atstdev, "(x, 1990, 1995)");
+    ASSERT_EQ(sd.code, 0);
+    // Deviations from 30: -20 -10 0 10 20 -> 1000 / 4.
+    EXPECT_NEAR(sd.values[2], std::sqrt(250.0), 1e-4);
+}
+
+TEST_F(StatsHandlers, DateChecksAndTheirMessages) {
+    struct Case {
+        AtHandler handler;
+        const char* line;
+        const char* message;
+        const char* label;
+    };
+    const Case cases[] = {
+        {atmean, "(x, 1900, 1995)", "Error:  In @mean(), first date is before start date in jex.cfg.", "@mean"},
+        {atmean, "(x, 2100, 2101)", "Error:  In @mean(), first date exceeds the end of the workspace.", "@mean"},
+        {atstdev, "(x, 1990, 1900)", "Error:  In @stdev(), second date is before start date in jex.cfg.", "@stdev"},
+        {atggr, "(x, 1990, 2100)", "Error:  In @ggr(), second date exceeds the end of the workspace.", "@ggr"},
+        {atmax, "(x, 1995, 1990)", "Error:  In @max(), second date must come after the first.", "@max"},
+        {atmean, "(x, 1995, 1990)", "Error:  In @mean(), second date must come after the first.", "@mean"},
+        {atmin, "(x, 1990 1995)", nullptr, "@min"},
+        {atmean, "(x)", nullptr, "@mean"},
+    };
+    for (const Case& c : cases) {
+        AtCall r = call(c.handler, c.line);
+        EXPECT_NE(r.code, 0) << c.line;
+        if (c.message != nullptr) {
+            EXPECT_TRUE(printed(c.message)) << c.line << output();
+        }
+        EXPECT_TRUE(printed(std::string(" error in ") + c.label + " function")) << c.line;
+        output();
+    }
+}
+
+TEST_F(StatsHandlers, SumWithoutRegressionLimitsIsRefused) {
+    // This program has no regression limits yet: @sum says so instead of summing anything.
+    AtCall r = call(atsum, "(x)");
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(printed("Error:  In @sum(), no regression limits are set."));
+    EXPECT_TRUE(printed(" error in @sum function"));
+}
+
+TEST_F(StatsHandlers, ExtremesOverTheRangeOrDatesAndGrowth) {
+    AtCall whole = call(atmax, "(x)");
+    ASSERT_EQ(whole.code, 0);
+    EXPECT_EQ(whole.values[0], 60.0f);
+    EXPECT_EQ(whole.values[obs - 1], 60.0f);
+    AtCall span = call(atmin, "(x, 1991, 1993)");
+    ASSERT_EQ(span.code, 0);
+    EXPECT_EQ(span.values[5], 20.0f);
+
+    setfdates(1990, 1990);
+    AtCall g = call(atggr, "(x, 1990, 1993)");
+    ASSERT_EQ(g.code, 0);
+    EXPECT_NEAR(g.values[0], 100.0 * (std::pow(3.0, 1.0 / 3.0) - 1.0), 1e-4);
+    EXPECT_EQ(g.values[1], 20.0f);
+    AtCall same = call(atggr, "(x, 1993, 1993)");
+    ASSERT_EQ(same.code, 0);
+    EXPECT_TRUE(ismissing(same.values[0]));
+}
+
+}  // namespace
