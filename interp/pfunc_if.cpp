@@ -325,7 +325,10 @@ private:
         for (;;) {
             int c = 0;
             if (int a = next(t, c)) return a;
-            if (c == -1 || c == 'f') return 0;
+            // The end of the text ends the skip; a %-sequence that failed in the skipped
+            // part (its message printed) fails the condition.
+            if (c == -1) return pos_ < text_.size() ? -1 : 0;
+            if (c == 'f') return 0;
             if (c == '(') {
                 ++count;
             } else if (c == ')') {

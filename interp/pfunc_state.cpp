@@ -253,7 +253,8 @@ int pffont(PfuncCall& c) {
 
 int pfeval(PfuncCall& c) {
     const std::string& expression = c.arg(1);
-    const JexDate date(textToFloat(c.arg(2)));
+    const float dateNumber = textToFloat(c.arg(2));
+    const JexDate date(dateNumber);
     // The expression is read as a line of its own, ended by a ',' and a newline.
     if (expression.size() + 3 > static_cast<std::size_t>(commandBufferSize)) {
         if (!pfuncquiet())
@@ -285,7 +286,9 @@ int pfeval(PfuncCall& c) {
     }
     if (delimiter == 27) return 27;
     if (delimiter != ',') return pfuncfail(c, "\nError:  in \"%%%s()\", error in expression.\n");
-    int i = date.wsIndex();
+    // A negative date number lies before any workspace (the date type would read it as a
+    // short year).
+    int i = dateNumber < 0 ? -1 : date.wsIndex();
     if (i < 0) return pfuncfail(c, "\nError:  in \"%%%s()\" command, date is before start date in jex.cfg.\n");
     if (i >= wsMaxObs || i >= static_cast<int>(values.size()))
         return pfuncfail(c, "\nError:  in \"%%%s()\" command, date exceeds the end of the workspace.\n");

@@ -23,8 +23,7 @@ namespace {
 
 // The chain, in the order the names are tried. d and diff share a handler, and so do pct
 // and gr; any name beginning with hpf or pre runs the Hodrick-Prescott filter in vector or
-// matrix form. @sum reads the regression limits, which this version does not have yet: it is
-// not available until they exist.
+// matrix form.
 const AtFunctionEntry chain[] = {
     {"agg", false, atagg}, {"atoq", false, atatoq}, {"atoqe", false, atatoqe},
     {"atoqi", false, atatoqi}, {"bmk", false, atbmk}, {"csum", false, atcsum},
@@ -48,7 +47,7 @@ const AtFunctionEntry chain[] = {
     {"qtosmin", false, atqtosmin}, {"rand", false, atrand}, {"round", false, atround},
     {"sign", false, atsign}, {"sin", false, atsin}, {"sq", false, atsq},
     {"sqrt", false, atsqrt}, {"stdev", false, atstdev}, {"stoq", false, atstoq},
-    {"sum", false, nullptr}, {"yoy", false, atyoy}, {"zero", false, atzero},
+    {"sum", false, atsum}, {"yoy", false, atyoy}, {"zero", false, atzero},
 };
 constexpr int chainLength = static_cast<int>(sizeof chain / sizeof chain[0]);
 

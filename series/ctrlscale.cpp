@@ -19,6 +19,7 @@ int ctrlscale(CtrlRun& run) {
 
     // Positions 1..count hold the members' values of one period.
     std::vector<float> values(static_cast<size_t>(count) + 1, 0.0f);
+    std::vector<float> before;  // the period's values before scaling
     std::vector<short> list;
     list.reserve(static_cast<size_t>(count));
 
@@ -53,6 +54,7 @@ int ctrlscale(CtrlRun& run) {
         }
 
         // 4. - 6. Scale.
+        before.assign(values.begin(), values.end());
         if (scalingcheck() == 27) return -1;
         float factor = 0;
         int code;
@@ -69,7 +71,8 @@ int ctrlscale(CtrlRun& run) {
                           &factor, 0);
             // A Cancel at a numerical-error box inside the scaling ends the command.
             if (code == -1 && scalecancelled()) return -1;
-            scaled = code >= 20;
+            // Code 0 also comes from the rank-preserving method, which does move the values.
+            scaled = code >= 20 || (code == 0 && values != before);
         }
         if (scalingcheck() == 27) return -1;
 

@@ -22,7 +22,7 @@ int atsum(float* out, std::FILE* in, char*& text) {
     if (atread(token, in, text) != '(') return atfail(label);
     if (rhs(out, in, text) != 41) return atfail(label);
     atback(text);
-    if (&fitStart == nullptr || &fitEnd == nullptr) {
+    if (&fitStart == nullptr || &fitEnd == nullptr || fitStart == 0.0f || fitEnd == 0.0f) {
         printout("\nError:  In @sum(), no regression limits are set.\n");
         return atfail(label);
     }
@@ -30,7 +30,7 @@ int atsum(float* out, std::FILE* in, char*& text) {
     int i1 = dateindex(fitStart);
     int i2 = dateindex(fitEnd);
     currentFrequency = frequency;
-    if (fitStart == 0.0f || fitEnd == 0.0f || sumkernel(out, atobs(), i1, i2) != 0) {
+    if (sumkernel(out, atobs(), i1, i2) != 0) {
         printout("\nError:  In @sum(), the regression limits lie outside the workspace.\n");
         return atfail(label);
     }

@@ -191,6 +191,20 @@ TEST_F(PfuncIf, QuietFailuresDropTheCallUpToTheFailingToken) {
     EXPECT_EQ(o.rest, "== 2, y, n) tail\n");
 }
 
+TEST_F(PfuncIf, SequencesInTheConditionExpandOnlyWhenRead) {
+    // The right side of || is skipped unread; that of && is read token by token, so a
+    // failing %-sequence there fails the condition, with its message once.
+    Outcome o = run("(1 == 1 || %strlen(x) == 1, y, n)\n");
+    EXPECT_EQ(o.result, "yes");
+    EXPECT_EQ(o.printed, "");
+    o = run("(1 == 2 && %strlen(x) == 1, y, n)\n");
+    EXPECT_EQ(o.status, -1);
+    EXPECT_EQ(o.printed, std::string("\nError:  in %strlen() routine, need \n\t'%strlen(<string>)'.\n") +
+                             argumentsMessage);
+    o = run("(%strlen(\"abc\") == 3, y, n)\n");
+    EXPECT_EQ(o.result, "yes");
+}
+
 TEST_F(PfuncIf, ConditionsReadDirectly) {
     struct Case {
         const char* text;

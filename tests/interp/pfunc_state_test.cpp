@@ -70,6 +70,7 @@ TEST_F(PfuncState, EvalFailures) {
     };
     const Case cases[] = {
         {"eval(gdp,1980)\n", "\nError:  in \"%eval()\" command, date is before start date in jex.cfg.\n"},
+        {"eval(gdp,-5)\n", "\nError:  in \"%eval()\" command, date is before start date in jex.cfg.\n"},
         {"eval(gdp,2010)\n", "\nError:  in \"%eval()\" command, date exceeds the end of the workspace.\n"},
         {"getval(gdp,2500)\n", "\nError:  in \"%getval()\" command, date exceeds the end of the workspace.\n"},
         {"eval(\"gdp gdp\",1991)\n", "\nError:  in \"%eval()\", error in expression.\n"},

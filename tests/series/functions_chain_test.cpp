@@ -97,6 +97,24 @@ TEST(ChainKernels, NominalBreaksFailOrRestartWithZ) {
     EXPECT_FALSE(ismissing(static_cast<float>(Q[4])));
 }
 
+TEST(ChainKernels, NominalFormByHand) {
+    // v1 10 12 0 15, v2 5 6 7 8, q1 10 11 12 12, q2 5 5 6 6, base period 1.
+    // Link 1: E = 12/11*10 + 6 = 16.909; L = 10/15*1.1 + 5/15 = 1.06667;
+    //         P = (10.909*1.1 + 6*1) / 16.909 = 1.06452.
+    // Link 2: E = 0 + 7/6*5; L = 12/18*12/11 + 6/18*1.2 = 1.12727; P = 1.2.
+    // Link 3: L = 7/7 = 1 (the zero value carries no share); P = (15 + 8) / 23 = 1.
+    const Table v = {{10, 12, 0, 15}, {5, 6, 7, 8}};
+    const Table q = {{10, 11, 12, 12}, {5, 5, 6, 6}};
+    std::vector<double> Q, N;
+    ASSERT_EQ(chwtkernel(v, q, 4, 1, true, 1990, Q, N), 0);
+    const double E1 = 12.0 / 11 * 10 + 6;
+    const double link1 = std::sqrt((10.0 / 15 * 1.1 + 5.0 / 15) * ((12.0 / 11 * 10 * 1.1 + 6) / E1));
+    const double link2 = std::sqrt((12.0 / 18 * 12 / 11 + 6.0 / 18 * 1.2) * 1.2);
+    const double expected[4] = {18 / link1, 18, 18 * link2, 18 * link2};
+    for (int t = 0; t < 4; ++t) EXPECT_NEAR(Q[t], expected[t], 1e-5 * expected[t]) << t;
+    EXPECT_NEAR(N[2], 7, 1e-12);
+}
+
 class ChainHandlers : public seriestest::FunctionFixture {
 protected:
     void SetUp() override {

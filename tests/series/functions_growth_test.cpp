@@ -99,6 +99,21 @@ TEST_F(GrowthHandlers, LevelsOverTheFRange) {
     EXPECT_EQ(r.values[10], 100.0f);
     EXPECT_TRUE(ismissing(r.values[16]));  // lev was missing there and stays
     EXPECT_EQ(r.text, "(lev,g)");
+    // Backward from the level after the range.
+    store("known", {M, M, M, M, M, M, M, M, M, M, M, M, M, M, M, M, 102});
+    setfdates(2001, 2005);
+    AtCall back = call(atpcl, "(known, g, b)");
+    ASSERT_EQ(back.code, 0) << output();
+    EXPECT_NEAR(back.values[15], 100.0f, 1e-4);
+    EXPECT_NEAR(back.values[11], 102 / std::pow(1.02f, 5.0f), 1e-3);
+    EXPECT_TRUE(ismissing(back.values[10]));
+    EXPECT_EQ(back.text, "(known,g,b)");
+    // Without f dates the chain runs over the whole workspace from the first observation.
+    setfdates(-1, -1);
+    AtCall whole = call(atpcl, "(lev, g)");
+    ASSERT_EQ(whole.code, 0);
+    EXPECT_EQ(whole.values[0], 100.0f);
+    EXPECT_NEAR(whole.values[obs - 1], 100 * std::pow(1.02f, static_cast<float>(obs - 1)), 1e-2);
     AtCall bad = call(atpcl, "(lev g)");
     EXPECT_NE(bad.code, 0);
     EXPECT_TRUE(printed("@pcl(level, pct) in which pct of 1 means 1%."));

@@ -85,6 +85,20 @@ TEST_F(CtrlScaleTest, ScalesEveryPeriodAndPrintsTheFactor) {
     EXPECT_TRUE(scripted.platform.boxes.empty());
 }
 
+// The rank-preserving method also gives code 0, but it moves the values: the period's line
+// must not say that nothing had to change.
+TEST_F(CtrlScaleTest, RankPreservingPeriodIsNotReportedAsAlreadyEqual) {
+    setup({1, 2, 3}, -6);
+    run.last = 10;
+    run.addPrint = 1;
+    EXPECT_EQ(ctrlscale(run), 0);
+    EXPECT_NEAR(at(1, 10), -2.0321, 1e-4);
+    EXPECT_NEAR(at(3, 10), -1.9358, 1e-4);
+    EXPECT_EQ(shown(), (std::vector<std::string>{
+                           "For 1990, the proportional scaling factor is  0.0000."}));
+    EXPECT_TRUE(scripted.platform.boxes.empty());
+}
+
 TEST_F(CtrlScaleTest, RightDirectionScalingReportsItsFactor) {
     setup({1, 2, 3}, 12);
     run.rightDirection = true;

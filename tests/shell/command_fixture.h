@@ -36,6 +36,7 @@ protected:
         clearPendingLine();
         defaultVamBank = -1;
         savedShutdown_ = shutdownHandler;
+        savedStepDialog_ = stepDialog;
         shutdownHandler = nullptr;
     }
 
@@ -44,6 +45,7 @@ protected:
         resetinterpstate();
         clearPendingLine();
         shutdownHandler = savedShutdown_;
+        stepDialog = savedStepDialog_;
         std::filesystem::current_path(home_);
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
@@ -102,6 +104,7 @@ private:
     std::filesystem::path home_;
     std::filesystem::path dir_;
     void (*savedShutdown_)() = nullptr;
+    int (*savedStepDialog_)(const char*) = nullptr;
     bool scriptClosed_ = false;
     static inline int counter_ = 0;
 };

@@ -1,0 +1,82 @@
+// Fuzz target: opening and reading a directory-of-forecasts bank from arbitrary bytes. The
+// input is three 2-byte little-endian lengths a, b, c, then a bytes of the forecast file, b
+// bytes of the history file, c bytes of the macro names file, and the rest as the listing
+// file. Whatever the bytes, opening either refuses the bank or gives one whose every listed
+// series reads (or fails with a message) without touching memory outside the caller's array.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "banks/dirfor.h"
+#include "banks/slots.h"
+#include "core/bytes.h"
+#include "core/date.h"
+#include "platform/platform.h"
+
+namespace {
+
+class QuietPlatform final : public platform::Platform {
+public:
+    void appendResultsLine(const std::string&) override {}
+    void clearResults() override {}
+    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
+        return platform::defaultAnswer(b);
+    }
+    int choose(const std::string&, const std::string&, const std::vector<std::string>&, int d) override {
+        return d;
+    }
+    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
+};
+
+void setup() {
+    static QuietPlatform quiet;
+    platform::install(&quiet);
+    char pattern[] = "/tmp/jexdirforfuzzXXXXXX";
+    if (!mkdtemp(pattern)) std::abort();
+    if (chdir(pattern) != 0) std::abort();  // the listing names its files relative to here
+}
+
+void writefile(const char* path, const std::uint8_t* p, std::size_t n) {
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f) std::abort();
+    if (n) std::fwrite(p, 1, n, f);
+    std::fclose(f);
+}
+
+constexpr int guard = 16;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static bool ready = (setup(), true);
+    (void)ready;
+    if (size < 6) return 0;
+    std::size_t at = 6;
+    const char* files[] = {"fc.dfr", "fc.dhs", "macro.nam"};
+    for (int i = 0; i < 3; ++i) {
+        std::size_t n = bytes::getU16(data + 2 * i);
+        if (n > size - at) n = size - at;
+        writefile(files[i], data + at, n);
+        at += n;
+    }
+    writefile("dirfor.dat", data + at, size - at);
+    Dirfor bank("fc", "dirfor.dat");
+    if (!bank.isOpen()) return 0;
+    std::vector<std::string> names;
+    bank.collectser(names, "", 0);
+    std::vector<float> v(seriesArrayLength + guard, 42.0f);
+    std::size_t tried = 0;
+    for (const std::string& name : names) {
+        if (++tried > 200) break;
+        bank.getser(name.c_str(), v.data(), -1);
+        for (int k = seriesArrayLength; k < seriesArrayLength + guard; ++k)
+            if (v[k] != 42.0f) std::abort();
+    }
+    bank.getser("x9999999", v.data(), -1);
+    bank.info(3);
+    return 0;
+}
