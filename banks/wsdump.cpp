@@ -89,22 +89,33 @@ int cacheoff(JexBank*& bank) {
     const std::string part = stem + ".cachepart";
     const std::string title = bank->title();
     const int baseYear = bank->baseyear(), maxObs = bank->maxObs(), firstMonth = bank->firstMonth();
+    auto dropPart = [&part]() {
+        std::error_code ignored;
+        std::filesystem::remove(part + ".bnk", ignored);
+        std::filesystem::remove(part + ".ind", ignored);
+    };
     {
         JexBank fresh(part.c_str(), "New", baseYear, maxObs, firstMonth, 0);
-        if (!fresh.isOpen()) return -1;
-        if (!title.empty()) fresh.settitle(title.c_str());
-        for (const Series& s : all) {
-            fresh.setFreq(s.frequency);
-            if (fresh.addser(s.name.c_str(), s.values.data(), 'n', static_cast<std::int16_t>(s.values.size())) < 0)
-                return -1;
+        bool ok = fresh.isOpen();
+        if (ok && !title.empty()) fresh.settitle(title.c_str());
+        for (std::size_t i = 0; ok && i < all.size(); ++i) {
+            fresh.setFreq(all[i].frequency);
+            ok = fresh.addser(all[i].name.c_str(), all[i].values.data(), 'n',
+                              static_cast<std::int16_t>(all[i].values.size())) >= 0;
         }
-        if (fresh.writeIndex() != 0) return -1;
+        if (ok) ok = fresh.writeIndex() == 0;
+        if (!ok) {
+            dropPart();
+            return -1;
+        }
     }
     std::error_code ec;
     std::filesystem::rename(part + ".bnk", stem + ".bnk", ec);
-    if (ec) return -1;
-    std::filesystem::rename(part + ".ind", stem + ".ind", ec);
-    if (ec) return -1;
+    if (!ec) std::filesystem::rename(part + ".ind", stem + ".ind", ec);
+    if (ec) {
+        dropPart();
+        return -1;
+    }
     auto* reopened = new JexBank(stem.c_str(), "ReadWrite", baseYear, maxObs, firstMonth);
     if (!reopened->isOpen()) {
         delete reopened;
