@@ -10,43 +10,29 @@
 
 #include <editline/readline.h>
 
+#include "banks/startup.h"
 #include "core/printout.h"
 #include "interp/commandloop.h"
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "platform/console_platform.h"
 #include "platform/platform.h"
-
 #include "interp/switches.h"
 #include "shell/mainform.h"
-
-// The start-up configuration reader (jex.cfg) belongs to the banks.
-#if __has_include("banks/startup.h")
-#include "banks/startup.h"
-#define JEX_HAVE_STARTUP_CFG 1
-#endif
 
 namespace {
 
 // The start of the program as the main window makes it: its creation (switches, fonts,
 // floating-point masks, the random generator, the shut-down routine), then, on its first
 // showing, the start-up configuration file. The console has no start-directory dialog: the
-// working directory is the start directory. jex.cfg is read when it is there; without it the
-// program starts with no workspace bank and no banks (zap or wsreset makes one), and says
-// nothing, so that a console session in any directory starts quietly.
+// working directory is the start directory. Without a jex.cfg there the reader says so (a
+// warning and a message box) and the program goes on with no workspace bank and no banks;
+// zap or wsreset makes a workspace later.
 void startup() {
     resetinterpstate();
     platform::loadAnswerQueueFromEnvironment();
     mainformcreate();
-#ifdef JEX_HAVE_STARTUP_CFG
-    if (std::FILE* cfg = std::fopen("jex.cfg", "r")) {
-        std::fclose(cfg);
-        readstartupcfg(0);
-    }
-#else
-    // Hook: the start-up configuration file (workspace bank, default bank, regression
-    // limits, base year, first month, maximum observations, start-up add file) is read here.
-#endif
+    readstartupcfg(0);
 }
 
 // One line as the command box runs it: echoed to the results window, kept in the command

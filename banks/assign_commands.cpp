@@ -76,7 +76,15 @@ int bankcmd(std::FILE* in, char kind) {
         skipline(in);
     }
     if (bankTypes[slot] != ' ' || bankSlots[slot]) closeslot(slot);
-    DataBank* bank = openbank(kind, stem);
+    // A directory of forecasts takes the name of its listing file from the next line; any
+    // token other than a word there (it is consumed either way) means dirfor.dat.
+    std::string listing = "dirfor.dat";
+    if (kind == 'd') {
+        printout("\r\nPlease give name of Dirfor.dat file: ");
+        char name[tokenSize];
+        if (gettoken(name, in, 0, tokenSize) == 'a') listing = name;
+    }
+    DataBank* bank = openbank(kind, stem, listing.c_str());
     if (!bank || !bank->isOpen()) {
         printout("Unable to open %s as assigned bank %c.  Continuing.\n", stem, 'a' + slot);
         delete bank;

@@ -27,8 +27,12 @@ int datacmd(std::FILE* in);
 int updatecmd(std::FILE* in);
 // monup <name> with lines of monthly figures: quarterly means.
 int monupcmd(std::FILE* in);
-// matdata ('d') / matup ('u'): several series from a table of columns.
+// matdata ('d') / matup ('u'): several series from a table of columns; or, when a word
+// follows, the root-name form (matdataroot).
 int matdatacmd(std::FILE* in, char mode);
+// matdata root(group) start_date, then one line of values per member k > 0 of the group,
+// stored as root<k> at the frequency of the start date. 0, -1, or 27.
+int matdataroot(std::FILE* in);
 // bupdate <name> = <expression>: replace observations where the expression is not missing.
 int bupdatecmd(std::FILE* in);
 // del ('d') <name>... / rename ('r') <old> <new>

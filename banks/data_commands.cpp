@@ -1,5 +1,7 @@
 // Data entry and series maintenance: data, update, monup, matdata/matup, bupdate, del,
 // rename, frequency.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -14,6 +16,10 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
+#include "series/exprtext.h"
+#include "series/group.h"
+#include "series/rhs.h"
+#include "series/series_commands.h"
 
 namespace {
 
@@ -153,9 +159,11 @@ int updatecmd(std::FILE* in) {
     if (fetchseries(name, values.data(), text, in, 1) != 0) return -1;
     readdatalines(values.data(), in, name);  // what was read is stored even after an error
     if (storeseries(name, values.data()) < 0) return -1;
-    if (saveOn == 'y')
-        printout("\nWarning:  listing %s to the save file is not available in this version.\n",
-                 name);
+    // With the save file open, the updated series is listed there (not on the screen).
+    if (saveOn == 'y') {
+        const int r = typeseries(name, 'n', "", in);
+        if (r != 0) return r;
+    }
     return 0;
 }
 
@@ -236,13 +244,91 @@ int monupcmd(std::FILE* in) {
     return storeseries(name, values.data()) < 0 ? -1 : 0;
 }
 
+namespace {
+
+int matdataformat() {
+    printout("format: matdata <rootname(group)> <start_date>\n");
+    return -1;
+}
+
+}  // namespace
+
+int matdataroot(std::FILE* in) {
+    char root[tokenSize];
+    char token[tokenSize];
+    if (gettoken(root, in, 0, tokenSize) != 'a' || gettoken(token, in, 0, tokenSize) != '(')
+        return matdataformat();
+    char groupText[exprTextSize];
+    groupText[0] = '\0';
+    char* cursor = groupText;
+    std::vector<std::int16_t> members;
+    if (parsegroup(in, cursor, members, groupLimit, sizeof groupText) < 0) return matdataformat();
+    if (gettoken(token, in, 0, tokenSize) != 'n') return matdataformat();
+    const double date = std::strtod(token, nullptr);
+    int start = dateindex(date);
+    const std::int16_t frequency = currentFrequency;
+    if (start == -1) {
+        printout("\nError:  the data series that you are attempting to read\n"
+                 "begins in %f, but the workspace begins in %d.\n",
+                 date, wsBaseYear);
+        skipline(in);
+        return -1;
+    }
+    skipline(in);
+
+    const int limit = obslimit();
+    int result = 0;
+    std::vector<float> values(seriesArrayLength + 1);
+    for (const std::int16_t k : members) {
+        if (k <= 0) continue;
+        char name[tokenSize + 8];
+        std::snprintf(name, sizeof name, "%s%d", root, k);
+        std::fill(values.begin(), values.end(), MISSING);
+        Overflow overflow{name};
+        // One line of values: a number, '?', or a sign and a number; values before the
+        // workspace's first observation (a start date early in the base year) are dropped.
+        int i = start;
+        int cls = gettoken(token, in, 0, tokenSize);
+        for (;; cls = gettoken(token, in, 0, tokenSize)) {
+            if (cls == 'f') break;
+            if (cls == 'e') {
+                printout("Insufficient data lines\n");
+                return matdataformat();
+            }
+            if (cls == -1) return 27;
+            float sign = 1.0f;
+            if (cls == '+' || cls == '-') {
+                sign = cls == '-' ? -1.0f : 1.0f;
+                cls = gettoken(token, in, 0, tokenSize);
+                if (cls != 'n') return matdataformat();
+            }
+            if (cls != 'n' && cls != '?') {
+                skipline(in);
+                break;
+            }
+            const float v = cls == '?' ? MISSING : sign * static_cast<float>(std::strtod(token, nullptr));
+            if (i >= limit) overflow.report();
+            else if (i >= 0) values[i] = v;
+            ++i;
+        }
+        if (overflow.reported) {
+            result = -1;
+            continue;
+        }
+        currentFrequency = frequency;
+        if (storeseries(name, values.data()) < 0) return -1;
+    }
+    currentFrequency = frequency;
+    return result;
+}
+
 int matdatacmd(std::FILE* in, char mode) {
     char token[tokenSize];
     int cls = gettoken(token, in, 0, tokenSize);
     if (cls == 'a') {
-        printout("\nError:  the root-name form of matdata is not available in this version.\n");
-        skipstatement(in);
-        return -1;
+        // A root name with a group: one line of values for each member (in either mode).
+        ungettoken();
+        return matdataroot(in);
     }
     bool consecutive = false;
     int row = 0;
@@ -314,9 +400,41 @@ int matdatacmd(std::FILE* in, char mode) {
 }
 
 int bupdatecmd(std::FILE* in) {
-    printout("\nError:  the bupdate command is not available in this version.\n");
-    skipstatement(in);
-    return -1;
+    char name[tokenSize];
+    if (gettoken(name, in, 0, tokenSize) != 'a') {
+        printout("Bad format; see help menu\n");
+        return -1;
+    }
+    std::vector<float> old(seriesArrayLength + 1, MISSING);
+    char* none = nullptr;
+    const bool found = fetchseries(name, old.data(), none, in, 1) == 0;
+    const std::int16_t seriesFrequency = currentFrequency;
+    char token[tokenSize];
+    if (gettoken(token, in, 0, tokenSize) != '=') printout("Supplied = sign\n");
+
+    std::vector<float> values(seriesArrayLength + 1, 0.0f);
+    char textBuffer[exprTextSize];
+    textBuffer[0] = '\0';
+    char* cursor = textBuffer;
+    int r = rhs(values.data(), in, cursor, sizeof textBuffer);
+    if (r == 0) {
+        // An operand followed a complete operand with no operator between them.
+        skipstatement(in);
+        r = -1;
+    }
+    if (r == 27) return 27;
+    if (r == -1) {
+        printout("Error in bup command; check parentheses.\n");
+        return -1;
+    }
+    if (!found) return -1;
+    const int limit = obslimit();
+    for (int i = 0; i < limit; ++i)
+        if (!ismissing(values[i])) old[i] = values[i];
+    // The series takes the expression's frequency; a constant expression has none, and
+    // then the series keeps its own (it would otherwise be stored as undated).
+    if (currentFrequency == 0) currentFrequency = seriesFrequency;
+    return storeseries(name, old.data()) < 0 ? -1 : 0;
 }
 
 int delcmd(std::FILE* in, char mode) {

@@ -1,6 +1,7 @@
 // The workspace-format bank (.bnk data file and .ind index file).
 #include "banks/jexbank.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,7 +14,11 @@
 #include "interp/tokens.h"
 #include "platform/platform.h"
 
-bool JexBank::syncWrites = true;
+// Off by default: writes reach the operating system before a command returns (which is
+// what survives a crash or kill of the program); forcing them to the device as well costs
+// three to six times a store (see docs/performance.md).
+bool JexBank::syncWrites = false;
+std::size_t JexBank::recordCacheLimit = std::size_t{256} << 20;
 
 namespace {
 
@@ -22,6 +27,25 @@ bool flushfile(std::FILE* f) {
     if (std::fflush(f) != 0) return false;
     if (JexBank::syncWrites && ::fsync(fileno(f)) != 0) return false;
     return true;
+}
+
+// Writes n bytes at a position of the file with positioned writes (no stream buffer);
+// false on a failed or short write.
+bool writeat(std::FILE* f, std::int64_t pos, const std::uint8_t* data, std::size_t n) {
+    const int fd = fileno(f);
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t w = ::pwrite(fd, data + done, n - done, static_cast<off_t>(pos + done));
+        if (w <= 0) return false;
+        done += static_cast<std::size_t>(w);
+    }
+    return !JexBank::syncWrites || ::fsync(fd) == 0;
+}
+
+std::int64_t filesize(std::FILE* f) {
+    struct stat st;
+    if (::fstat(fileno(f), &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
 }
 
 // Reads n bytes at a position of the file, whatever the stream's own position; false on a
@@ -67,6 +91,7 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
     if (rc == 0) {
         kind_ = 'w';
         status_ = 1;
+        dataSize_ = filesize(dataFile_);
         rebuildNameMap();
     } else {
         status_ = -1;
@@ -319,9 +344,16 @@ std::int16_t JexBank::getser(const char* name, float* array, std::int16_t count)
     const int stored = std::min<int>(n, maxObs_);
     std::fill(array + stored, array + n, 0.0f);
     std::uint8_t freq = 0;
-    if (readRecordInto(i, freq, array, stored, name) != 0) {
-        std::fill(array, array + n, 0.0f);
-        return -1;
+    if (i < static_cast<int>(records_.size()) && records_[i].valid) {
+        const CachedRecord& r = records_[i];
+        std::copy(r.values.begin(), r.values.begin() + stored, array);
+        freq = r.freq;
+    } else {
+        if (readRecordInto(i, freq, array, stored, name) != 0) {
+            std::fill(array, array + n, 0.0f);
+            return -1;
+        }
+        if (stored == maxObs_) keepRecord(i, freq, array, stored, true);
     }
     lastFrequency_ = freq;
     frequency_ = freq;
@@ -338,12 +370,14 @@ std::int16_t JexBank::collectser(std::vector<std::string>& list, const char* pat
         if (*p == 0 || wildmatch(name, p) != 0) list.emplace_back(name);
         return true;
     };
+    // Escape stops the walk: the list holds the names collected so far and the result is
+    // 27, so that a caller acting on the whole list (@agg) can abort instead of using it.
     if (cacheOn_) {
         for (const auto& entry : cache)
-            if (!consider(entry.first.c_str())) break;
+            if (!consider(entry.first.c_str())) return 27;
     } else {
         for (int i = 0; i < seriesCount_; ++i)
-            if (!consider(nameAt(i))) break;
+            if (!consider(nameAt(i))) return 27;
     }
     return 0;
 }
@@ -353,28 +387,62 @@ std::int16_t JexBank::collectser(std::vector<std::string>& list, const char* pat
 
 int JexBank::writeRecord(int i, std::uint8_t freq, const float* values, int n,
                          const char* name) {
-    if (!seekto(dataFile_, recordOffset(i))) {
+    if (!dataFile_ || recordOffset(i) < 0) {
         printout("Cannot position to write.\n");
         return -1;
     }
     // A record that is new at the end of the file is written whole (missing values after
     // the n given), so that every record the index names lies complete in the file.
-    std::int64_t size = -1;
-    if (fseeko(dataFile_, 0, SEEK_END) == 0) size = ftello(dataFile_);
-    int length = n;
-    if (size >= 0 && size < recordOffset(i + 1)) length = maxObs_;
-    if (!seekto(dataFile_, recordOffset(i))) {
-        printout("Cannot position to write.\n");
-        return -1;
-    }
-    bytes::ByteWriter w;
-    w.u8(freq);
-    for (int k = 0; k < length; ++k) w.f32(k < n ? values[k] : MISSING);
-    if (!bytes::writeBytes(dataFile_, w.data().data(), w.size()) || !flushfile(dataFile_)) {
+    const bool whole = dataSize_ < recordOffset(i + 1);
+    const int length = whole ? maxObs_ : n;
+    encoded_.resize(1 + 4 * static_cast<std::size_t>(length));
+    encoded_[0] = freq;
+    for (int k = 0; k < length; ++k) bytes::putF32(&encoded_[1 + 4 * k], k < n ? values[k] : MISSING);
+    if (!writeat(dataFile_, recordOffset(i), encoded_.data(), encoded_.size())) {
         printout("\nError:  cannot write series %s to %s.\n", name, dataPath_.c_str());
+        dropRecord(i);
+        dataSize_ = filesize(dataFile_);
         return -1;
     }
+    dataSize_ = std::max(dataSize_, recordOffset(i) + static_cast<std::int64_t>(encoded_.size()));
+    keepRecord(i, freq, values, n, whole || n >= maxObs_);
     return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Record cache
+
+void JexBank::keepRecord(int i, std::uint8_t freq, const float* values, int n, bool whole) {
+    if (!recordCacheable() || i < 0) return;
+    if (static_cast<int>(records_.size()) <= i) records_.resize(i + 1);
+    CachedRecord& r = records_[i];
+    if (!r.valid) {
+        // A record not held yet is taken only whole, and only while there is room.
+        const std::size_t bytes = static_cast<std::size_t>(maxObs_) * sizeof(float);
+        if (!whole || (static_cast<std::size_t>(cachedRecordCount_) + 1) * bytes > recordCacheLimit)
+            return;
+        r.values.assign(maxObs_, MISSING);
+        r.valid = true;
+        ++cachedRecordCount_;
+    }
+    // The file now holds these n values at the front of the record, and (for a whole
+    // record) missing values after them; a shorter write leaves the rest as it was.
+    const int m = std::min<int>(n, maxObs_);
+    std::copy(values, values + m, r.values.begin());
+    if (whole) std::fill(r.values.begin() + m, r.values.end(), MISSING);
+    r.freq = freq;
+}
+
+void JexBank::dropRecord(int i) {
+    if (i < 0 || i >= static_cast<int>(records_.size()) || !records_[i].valid) return;
+    records_[i].valid = false;
+    std::vector<float>().swap(records_[i].values);
+    --cachedRecordCount_;
+}
+
+void JexBank::dropRecords() {
+    records_.clear();
+    cachedRecordCount_ = 0;
 }
 
 int JexBank::addser(const char* name, const float* values, char writeIndexLetter,
@@ -416,6 +484,7 @@ int JexBank::addser(const char* name, const float* values, char writeIndexLetter
     }
     auto undo = [&]() {
         if (!isNew) return;
+        dropRecord(i);
         nameMap_.erase(std::string(name));
         --seriesCount_;
         nameOffsets_.pop_back();
@@ -514,6 +583,7 @@ std::int16_t JexBank::delren(char op, const char* oldName, const char* newName) 
     auto savedNames = names_;
     auto savedOffsets = nameOffsets_;
     auto restore = [&]() {
+        dropRecords();  // the files are the truth after a failure
         names_ = std::move(savedNames);
         nameOffsets_ = std::move(savedOffsets);
         seriesCount_ = static_cast<std::uint16_t>(nameOffsets_.size() - 1);
@@ -530,7 +600,9 @@ std::int16_t JexBank::delren(char op, const char* oldName, const char* newName) 
         frequency_ = freq;
         if (writeRecord(i, freq, values.data(), maxObs_, oldName) != 0) return -1;
         replaceName(i, lastName.c_str(), true);
+        dropRecord(last);
     } else {
+        dropRecord(last);
         --seriesCount_;
         nameOffsets_.pop_back();
         nameBytes_ = nameOffsets_[seriesCount_] + 1;
@@ -568,5 +640,6 @@ const char* JexBank::settitle(const char* text) {
 
 void JexBank::setCache(bool on) {
     cache.clear();
+    dropRecords();
     cacheOn_ = on ? 1 : 0;
 }

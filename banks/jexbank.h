@@ -35,6 +35,8 @@ public:
     std::int16_t getser(const char* name, float* array, std::int16_t count) override;
     std::int16_t show(const char*, int, std::FILE*) override { return 1; }
     int findser(const char* name) override;
+    // The names matching the pattern, in index order (cache mode: sorted). 0, or 27 when
+    // Escape stopped the walk (the list then holds the names collected before it).
     std::int16_t collectser(std::vector<std::string>& list, const char* pattern,
                             std::int16_t columns) override;
     const char* settitle(const char* text) override;
@@ -60,9 +62,24 @@ public:
         return reinterpret_cast<const char*>(names_.data()) + nameOffsets_[i];
     }
 
-    // Flush every write to the storage device (fsync) before a command returns; on by
-    // default. Turned off only to measure its cost.
+    // Durability. Every record and index write is handed to the operating system (a write
+    // system call, no user-space buffer left behind) before addser, delser, renser or
+    // settitle returns, so that a crash or kill of the program loses nothing stored before
+    // it: the bank reopens with every series. syncWrites additionally forces each write to
+    // the storage device (fsync), which protects against a power cut or a crash of the
+    // system at three to six times the cost of a store; it is off by default and can be
+    // turned on where that protection is worth it.
     static bool syncWrites;
+
+    // Record cache of a bank opened for writing (New, ReadWrite: the workspace): a copy of
+    // each record read or written, kept in memory and written through, so that fetches are
+    // served from memory while every store still reaches the file before it returns. The
+    // files are the same byte for byte. Banks opened Read are always read from the file.
+    // recordCacheLimit bounds the memory it holds (bytes); records beyond it are read from
+    // the file each time.
+    static std::size_t recordCacheLimit;
+    // Records held in memory now (for tests and benchmarks).
+    int cachedRecords() const { return cachedRecordCount_; }
 
 private:
     struct NameHash {
@@ -87,6 +104,11 @@ private:
     // Replaces the name of entry i by text; with drop set the last entry goes away too.
     void replaceName(int i, const char* text, bool dropLast);
     std::int16_t delren(char op, const char* oldName, const char* newName);
+    // The record cache: keep / drop the copy of record i; drop every copy.
+    bool recordCacheable() const { return mode_ != 'r'; }
+    void keepRecord(int i, std::uint8_t freq, const float* values, int n, bool whole);
+    void dropRecord(int i);
+    void dropRecords();
     std::int64_t recordOffset(int i) const {
         return bankHeaderSize + static_cast<std::int64_t>(i) * (4 * maxObs_ + 1);
     }
@@ -99,4 +121,13 @@ private:
     char cacheOn_ = 0;
     std::uint8_t lastFrequency_ = 0;
     std::vector<std::uint8_t> scratch_;        // one record's bytes, reused by every read
+    std::vector<std::uint8_t> encoded_;        // one record's bytes, reused by every write
+    std::int64_t dataSize_ = 0;                // bytes of the data file
+    struct CachedRecord {
+        bool valid = false;
+        std::uint8_t freq = 0;
+        std::vector<float> values;             // maxObs values, as in the file
+    };
+    std::vector<CachedRecord> records_;        // by ordinal
+    int cachedRecordCount_ = 0;
 };

@@ -1,6 +1,7 @@
 // Series lookup across banks and the workspace date index.
 #include "banks/lookup.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -14,8 +15,6 @@
 #include "interp/state.h"
 #include "interp/tokens.h"
 #include "series/exprtext.h"
-
-char missingOn = 'y';
 
 namespace {
 
@@ -40,12 +39,25 @@ int lookin(DataBank* bank, const char* name, float* array) {
 
 }  // namespace
 
+namespace {
+
+// A whole series of missing values, copied in one block where an array is cleared.
+const std::array<float, seriesArrayLength>& missingseries() {
+    static const auto values = [] {
+        std::array<float, seriesArrayLength> v;
+        v.fill(MISSING);
+        return v;
+    }();
+    return values;
+}
+
+}  // namespace
+
 std::int16_t fetchseries(const char* name, float* array, char*& text, std::FILE* in,
                          int verbose) {
     setLastSupplier(nullptr);
     if (!name) return -1;
-    if (array)
-        for (int i = 0; i < seriesArrayLength; ++i) array[i] = MISSING;
+    if (array) std::memcpy(array, missingseries().data(), sizeof(float) * seriesArrayLength);
 
     DataBank* found = nullptr;
     if (name[0] != 0 && name[1] == '.') {

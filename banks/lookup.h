@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-// The missing switch: 'y' (start) undefined values are the missing value, 'n' they are 0.
-// Set by the missing command.
-extern char missingOn;
+// The missing switch missingOn ('y': undefined values are the missing value; 'n': 0)
+// belongs to the regression subsystem's state.
+#include "regress/regress_state.h"
 
 // Reads the series `name` (plain, or a bank letter and a point before it: a.gdp, w.gdp)
 // into `array` (room for 1999 values; null: only test whether the name exists), aligned to

@@ -1,15 +1,26 @@
-// Construction of lettered banks by kind. Only the workspace format is available here; the
-// compressed, hashed, directory-of-forecasts and Vam kinds are added in this one place.
+// Construction of lettered banks by kind: the one place where a bank of a given kind is made.
+// The Vam kind is not available here.
 #include "banks/openbank.h"
 
+#include "banks/compbank.h"
+#include "banks/dirfor.h"
+#include "banks/hashbank.h"
 #include "banks/jexbank.h"
 
-bool bankkindavailable(char kind) { return kind == 'w'; }
+bool bankkindavailable(char kind) {
+    return kind == 'w' || kind == 'c' || kind == 'h' || kind == 'd';
+}
 
-DataBank* openbank(char kind, const char* stem, const char*) {
+DataBank* openbank(char kind, const char* stem, const char* listing) {
     switch (kind) {
     case 'w':
         return new JexBank(stem, "Read", 1965, 200, 1);
+    case 'c':
+        return new CompBank(stem);
+    case 'h':
+        return new HashBank(stem);
+    case 'd':
+        return new Dirfor(stem, listing ? listing : "dirfor.dat");
     default:
         return nullptr;
     }

@@ -15,6 +15,7 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "platform/platform.h"
+#include "regress/regress_state.h"
 #include "series/series_state.h"
 
 namespace {
@@ -188,9 +189,20 @@ int readstartupcfg(int) {
                  datetext(last).c_str());
         pausebox("Error:  Illegal dates.", "");
     }
-    // 9 of the steps: the date ranges. The print, fit and graph dates belong to commands
-    // that are not part of this version; the f dates are set here.
+    // The default date ranges: the print dates (first, last), the regression limits and
+    // the graph dates (first, middle, last) and the f dates (first, last). The switches
+    // that say the print and graph dates were set by their commands stay as they are.
     if (haveDates) {
+        printDates[0] = first;
+        printDates[1] = last;
+        printDateRange[0] = JexDate(first);
+        printDateRange[1] = JexDate(last);
+        fitStart = first;
+        fitEnd = middle;
+        testEnd = last;
+        graphDates[0] = first;
+        graphDates[1] = middle;
+        graphDates[2] = last;
         fdate1 = first;
         fdate2 = last;
         fdate1Date = JexDate(first);

@@ -4,8 +4,11 @@
 // names in turn (after the first 50 statements every store replaces an existing series,
 // which leaves the bank's index unchanged).
 //
-// Variants: the bank's writes flushed to the device (fsync) or not, and the workspace in
-// cache mode (no file access at all), which isolates the cost of reading and evaluating.
+// Variants: the bank as it runs (records kept in memory and written through, each write
+// handed to the OS before the statement ends), the same without the record cache (every
+// fetch reads the file), the same with fsync of every write (JexBank::syncWrites), and the
+// workspace in cache mode (no file access at all), which isolates the cost of reading and
+// evaluating.
 //
 // Baseline, measured in the same run: the same arithmetic as a plain loop over three arrays,
 // without reading, parsing, missing-value tests or storing.
@@ -52,7 +55,10 @@ struct Workspace {
     std::filesystem::path dir;
     std::string addFile;
 
-    Workspace(bool sync, bool cached) {
+    bool oldSync = JexBank::syncWrites;
+    std::size_t oldLimit = JexBank::recordCacheLimit;
+
+    Workspace(bool sync, bool cached, bool records = true) {
         char pattern[] = "/tmp/jexbenchXXXXXX";
         if (mkdtemp(pattern) == nullptr) std::abort();
         dir = pattern;
@@ -61,6 +67,7 @@ struct Workspace {
         resetbankslots();
         resetseriesstate();
         JexBank::syncWrites = sync;
+        if (!records) JexBank::recordCacheLimit = 0;
         wsBaseYear = 1000;
         wsMaxObs = observations;
         wsFirstMonth = 1;
@@ -84,7 +91,8 @@ struct Workspace {
     ~Workspace() {
         resetbankslots();
         resetinterpstate();
-        JexBank::syncWrites = true;
+        JexBank::syncWrites = oldSync;
+        JexBank::recordCacheLimit = oldLimit;
         platform::install(nullptr);
         std::filesystem::remove_all(dir);
     }
@@ -99,8 +107,8 @@ int runstatements(const std::string& path) {
     return runaddfile(path.c_str(), &none, 1);
 }
 
-void runStatements(benchmark::State& state, bool sync, bool cached = false) {
-    Workspace ws(sync, cached);
+void runStatements(benchmark::State& state, bool sync, bool cached = false, bool records = true) {
+    Workspace ws(sync, cached, records);
     int status = 0;
     for (auto _ : state) {
         status = runstatements(ws.addFile);
@@ -115,6 +123,8 @@ void runStatements(benchmark::State& state, bool sync, bool cached = false) {
 }
 
 void BM_FStatements(benchmark::State& state) { runStatements(state, false); }
+// Every fetch read from the file (no record cache), as the bank did before it kept records.
+void BM_FStatementsUncached(benchmark::State& state) { runStatements(state, false, false, false); }
 void BM_FStatementsSynced(benchmark::State& state) { runStatements(state, true); }
 // The workspace in cache mode: the series live in memory, no file is touched.
 void BM_FStatementsCached(benchmark::State& state) { runStatements(state, false, true); }
@@ -140,6 +150,7 @@ void BM_PlainArithmetic(benchmark::State& state) {
 
 BENCHMARK(BM_PlainArithmetic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FStatements)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FStatementsUncached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FStatementsCached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FStatementsSynced)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_MAIN();

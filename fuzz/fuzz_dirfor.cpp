@@ -32,13 +32,30 @@ public:
     bool askText(const std::string&, const std::string&, std::string&) override { return false; }
 };
 
+std::string work;  // the listing names its files relative to this folder
+std::string home;  // the fuzzer's own folder, restored after each input
+
 void setup() {
     static QuietPlatform quiet;
     platform::install(&quiet);
     char pattern[] = "/tmp/jexdirforfuzzXXXXXX";
     if (!mkdtemp(pattern)) std::abort();
-    if (chdir(pattern) != 0) std::abort();  // the listing names its files relative to here
+    work = pattern;
+    char here[4096];
+    if (!getcwd(here, sizeof here)) std::abort();
+    home = here;
 }
+
+// Works in the fuzz folder while it lives, back home afterwards (libFuzzer reads its
+// corpus and writes its artifacts relative to the folder it was started in).
+struct InWork {
+    InWork() {
+        if (chdir(work.c_str()) != 0) std::abort();
+    }
+    ~InWork() {
+        if (chdir(home.c_str()) != 0) std::abort();
+    }
+};
 
 void writefile(const char* path, const std::uint8_t* p, std::size_t n) {
     std::FILE* f = std::fopen(path, "wb");
@@ -55,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static bool ready = (setup(), true);
     (void)ready;
     if (size < 6) return 0;
+    InWork inWork;
     std::size_t at = 6;
     const char* files[] = {"fc.dfr", "fc.dhs", "macro.nam"};
     for (int i = 0; i < 3; ++i) {

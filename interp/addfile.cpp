@@ -1,5 +1,6 @@
 #include "interp/addfile.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -11,6 +12,8 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
+#include "series/exprtext.h"
+#include "series/group.h"
 
 namespace {
 
@@ -47,17 +50,6 @@ struct RunState {
 
 namespace {
 
-// Group loops (the file run once per member of a group, per pair of members of two groups,
-// per combination of three to ten) start at the '(' or '{' that ends the arguments. They
-// need the group parser; until it is part of the interpreter a group is refused with a
-// clear error rather than running the file once with the wrong %-values. The rest of the
-// line is dropped. Returns the runner's status.
-int rungroups(std::FILE** in) {
-    printout("\nError:  group loops of the add command are not available.\n");
-    skipline(*in);
-    return -1;
-}
-
 // One run of the file (or of the replay list when path is null) with the arguments that
 // are in force. Returns the command loop's status; an input the loop left open is closed.
 int runonce(const char* path) {
@@ -74,6 +66,158 @@ int runonce(const char* path) {
     int status = commandloop(&f);
     closeaddfile(f);
     return status;
+}
+
+// The groups of a group loop: the members of each group (at most maxLoopGroups groups) and,
+// for two groups, whether they run as matched pairs rather than all pairs.
+struct LoopGroups {
+    std::vector<std::vector<std::int16_t>> members;
+    bool matched = false;
+};
+
+constexpr int maxLoopGroups = 10;
+
+// Reads one group specification (the '(' before it already read). Returns its size, or
+// 0 or less when it is empty or invalid (the parser has said why when it failed).
+int readgroup(std::FILE** in, std::vector<std::int16_t>& members) {
+    char text[exprTextSize] = "";
+    char* cursor = text;
+    members.clear();
+    return parsegroup(*in, cursor, members, addGroupLimit);
+}
+
+// Reads the group list that starts after the '(' (or '{') that ended the arguments:
+// one group; then a second when the first ended with ')' and '(' follows; then, after the
+// second group's ')', either a word beginning with m (matched pairs) or more groups, each
+// after its own '(', up to ten in all. The token that ends the list is consumed; whatever
+// follows it on the line is dropped. Returns 0, or -1 after a message.
+int readgroups(std::FILE** in, LoopGroups& groups) {
+    char tok[78];
+    std::vector<std::int16_t> members;
+    if (readgroup(in, members) < 1) {
+        printout("Group definition invalid.\n");
+        return -1;
+    }
+    groups.members.push_back(members);
+    ungettoken();
+    int cls = gettoken(tok, *in, 0, sizeof tok);
+    if (cls == ')') {
+        cls = gettoken(tok, *in, 0, sizeof tok);
+        if (cls == '(') {
+            if (readgroup(in, members) < 1) {
+                printout("\r\nGroup definition invalid\r\n");
+                return -1;
+            }
+            groups.members.push_back(members);
+            ungettoken();
+            cls = gettoken(tok, *in, 0, sizeof tok);
+            if (cls == ')') {
+                cls = gettoken(tok, *in, 0, sizeof tok);
+                if (cls == 'a' && tok[0] == 'm') {
+                    groups.matched = true;
+                    cls = 0;
+                } else {
+                    while (cls == '(' && static_cast<int>(groups.members.size()) < maxLoopGroups) {
+                        if (readgroup(in, members) < 1) {
+                            printout("\r\nGroup definition invalid\r\n");
+                            return -1;
+                        }
+                        groups.members.push_back(members);
+                        // A group ended by the line end (not by its ')') ends the list there.
+                        ungettoken();
+                        cls = gettoken(tok, *in, 0, sizeof tok);
+                        if (cls != ')') break;
+                        if (static_cast<int>(groups.members.size()) == maxLoopGroups) {
+                            cls = 0;
+                            break;
+                        }
+                        cls = gettoken(tok, *in, 0, sizeof tok);
+                    }
+                }
+            }
+        }
+    }
+    // The rest of a line that did not end with the group list is not part of the command.
+    if (cls != 'f' && cls != 'e' && cls != -1) skipline(*in);
+    return 0;
+}
+
+// True when a run's status ends a group loop: a break, an abort, an error, a quit.
+bool endsloop(int status) { return status == 18 || status == 27 || status < 0 || status == 113; }
+
+// Runs the file once per member, pair or combination of the groups; the member numbers go
+// into the arguments from firstSlot on (one per group, in group order) as decimal text. Returns the status of the
+// last run, or -1.
+int rungroups(const char* path, const LoopGroups& groups, std::vector<std::string>& args,
+              std::size_t firstSlot) {
+    const std::size_t count = groups.members.size();
+    auto runwith = [&](const std::vector<int>& member) {
+        for (std::size_t g = 0; g < count; ++g) args[firstSlot + g] = std::to_string(member[g]);
+        // Nothing left of the previous run's line is read by the next run.
+        *readPointer = 0;
+        ungotChar = 0;
+        tokenPushedBack = 0;
+        return runonce(path);
+    };
+    int status = 0;
+    if (count == 1) {
+        for (std::int16_t m : groups.members[0]) {
+            if (m == 0) continue;
+            status = runwith({m});
+            if (status < 0) return -1;
+            if (endsloop(status)) break;
+        }
+        return status;
+    }
+    if (count == 2 && groups.matched) {
+        std::vector<std::int16_t> first, second;
+        for (std::int16_t m : groups.members[0])
+            if (m != 0) first.push_back(m);
+        for (std::int16_t m : groups.members[1])
+            if (m != 0) second.push_back(m);
+        // Checked before any run, so that unequal groups leave nothing half done.
+        if (second.size() < first.size()) {
+            printout("Error: number of members is not equal in two groups.\n");
+            return -1;
+        }
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            status = runwith({first[i], second[i]});
+            if (endsloop(status)) break;
+        }
+        return status;
+    }
+    if (count == 2) {
+        long runs = 0;
+        for (std::int16_t a : groups.members[0]) {
+            if (a == 0) continue;
+            for (std::int16_t b : groups.members[1]) {
+                if (b == 0) continue;
+                if (++runs % 100 == 0) printout("do(%d,%d)\r", a, b);
+                status = runwith({a, b});
+                if (endsloop(status)) break;
+            }
+            if (endsloop(status)) break;
+        }
+        if (runs > 100) printout("\r\n");
+        return status;
+    }
+    // Three to ten groups: every combination, the last group varying fastest.
+    for (const auto& g : groups.members)
+        if (g.empty()) return 0;
+    std::vector<std::size_t> at(count, 0);
+    std::vector<int> member(count);
+    for (;;) {
+        for (std::size_t g = 0; g < count; ++g) member[g] = groups.members[g][at[g]];
+        status = runwith(member);
+        if (endsloop(status)) return status;
+        std::size_t g = count;
+        while (g > 0) {
+            --g;
+            if (++at[g] < groups.members[g].size()) break;
+            at[g] = 0;
+            if (g == 0) return status;
+        }
+    }
 }
 
 }  // namespace
@@ -117,8 +261,21 @@ int runaddfile(const char* path, std::FILE** in, int quiet) {
         }
         args.emplace_back(tok);
     }
+    LoopGroups loop;
+    std::size_t firstSlot = args.size();
+    if (groups) {
+        if (readgroups(in, loop) != 0) return -1;
+        // Each group's member number is one more argument after the regular ones.
+        if (args.size() + loop.members.size() > static_cast<std::size_t>(maxScriptArgs)) {
+            printout("\nError:  too many arguments: %d arguments and %d groups do not fit in "
+                     "%d arguments.\n",
+                     static_cast<int>(args.size()), static_cast<int>(loop.members.size()),
+                     maxScriptArgs);
+            return -1;
+        }
+        args.resize(args.size() + loop.members.size());
+    }
     keyboardInput = 'n';
-    if (groups) return rungroups(in);
 
     if (quiet == 1) addPrint = 0;
     if (replayList) {
@@ -127,6 +284,7 @@ int runaddfile(const char* path, std::FILE** in, int quiet) {
         replayMode = 'y';
     }
     scriptArgs = args.empty() ? nullptr : &args;
+    if (groups) return rungroups(path, loop, args, firstSlot);
     return runonce(path);
 }
 

@@ -19,6 +19,7 @@
 #include "interp/strings.h"
 #include "interp/userfunc.h"
 #include "interp/utility_commands.h"
+#include "series/export_commands.h"
 #include "series/scaling_commands.h"
 #include "series/series_commands.h"
 #include "shell/shell_commands.h"
@@ -196,8 +197,8 @@ const Entry chain2[] = {
 const Entry chain3[] = {
     {"mode", pre(3), na},
     {"missing", pre(4), na},
-    {"matty", pre(4), na},
-    {"matpr", pre(4), na},
+    {"matty", pre(4), mattycmd},
+    {"matpr", pre(4), mattycmd},
     {"gridtype", six(), na},
     {"monup", pre(3), monupcmd},
     {"mplot", pre(2), na, chars('y', 'n', 'n')},
@@ -247,8 +248,8 @@ const Entry chain4[] = {
     {"titpch", pre(4), na},
     {"punch", pre(2), na},
     {"eqpunch", pre(3), na},
-    {"p123", pre(2), na, chars('c')},
-    {"rp123", pre(3), na, chars('r')},
+    {"p123", pre(2), p123cmd, chars('c')},
+    {"rp123", pre(3), p123cmd, chars('r')},
     {"showt", eq(), na},
     {"recursive", pre(3), na},
     {"wregress", pre(2), na},

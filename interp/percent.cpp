@@ -7,10 +7,7 @@
 #include "core/printout.h"
 #include "interp/reader.h"
 #include "interp/state.h"
-#if __has_include("interp/percent_functions.h")
 #include "interp/percent_functions.h"
-#define JEX_HAVE_PERCENT_FUNCTIONS 1
-#endif
 
 namespace {
 
@@ -23,41 +20,6 @@ const char* const missingArgumentText =
 int missingargument() { return pausebox(missingArgumentText, "Error") == 27 ? 27 : -1; }
 
 bool quiet() { return percentMode == 2; }
-
-// The leading integer of a text (3.7 gives 3); out-of-range values are held at the limits.
-int leadinginteger(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    long long v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        v = v * 10 + (s[i] - '0');
-        if (v > 1LL + INT_MAX) v = 1LL + INT_MAX;
-    }
-    if (negative) v = -v;
-    if (v > INT_MAX) v = INT_MAX;
-    return static_cast<int>(v);
-}
-
-#ifdef JEX_HAVE_PERCENT_FUNCTIONS
-int percentname(std::string& result, std::string& text, std::size_t& pos) {
-    result.clear();
-    return percentfunction(result, text, pos);
-}
-#else
-// A %-function name while the %-functions are not part of the interpreter: every name is
-// refused as an invalid keyword (quiet mode: the name disappears without a message).
-int percentname(std::string& result, std::string& text, std::size_t& pos) {
-    result.clear();
-    std::string name;
-    int cls = 0;
-    if (stringtoken(name, text, pos, cls) < 0) return cls >= 0 ? cls : -1;
-    if (quiet()) return 0;
-    printout("\nError:  invalid keyword \"%%%s\".\n", name.c_str());
-    return -1;
-}
-#endif
 
 // Expansions nest (an argument or a group inside %{...} is read by the text tokenizer,
 // which expands the sequences it meets); a text that expands into itself would nest
@@ -169,7 +131,7 @@ int intexpression(std::string& result, std::string& text, std::size_t& pos) {
         stringtoken(tok, text, pos, cls);
         if (cls == 'n') {
             if (isvalueclass(previous)) break;
-            operand = leadinginteger(tok);
+            operand = textToInt(tok);
             applymuldiv();
         } else if (cls == '(') {
             std::string inner;
@@ -179,7 +141,7 @@ int intexpression(std::string& result, std::string& text, std::size_t& pos) {
                 return st;
             }
             if (isvalueclass(previous)) break;
-            operand = leadinginteger(inner);
+            operand = textToInt(inner);
             applymuldiv();
         } else if (cls == ')' || cls == '}') {
             break;
@@ -270,7 +232,8 @@ int expandsequence(std::string& result, std::string& text, std::size_t& pos) {
         }
         if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z')) {
             std::size_t p = start + 1;
-            int st = percentname(result, text, p);
+            result.clear();
+            int st = percentfunction(result, text, p);
             if (st == -1) {
                 result.clear();
                 pos = start;

@@ -514,7 +514,7 @@ int faddcmd(std::FILE* in) {
         }
         result = commandloop(&f);
         if (f) std::fclose(f);
-        if (result == 27 || result == -1 || result == 18) break;
+        if (result == 27 || result == -1 || result == 18 || result == 113 || quitRequested) break;
     }
     return result;
 }

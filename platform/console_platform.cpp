@@ -28,9 +28,22 @@ bool interactive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 
 class ConsolePlatform final : public Platform {
 public:
+    // Line breaks inside the line ("\r\n", or a lone "\r") show as further lines, as the
+    // windowed results window shows them: each becomes one plain "\n", so that no carriage
+    // return reaches standard output.
     void appendResultsLine(const std::string& line) override {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
+        std::string text;
+        text.reserve(line.size() + 1);
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '\r') {
+                if (i + 1 < line.size() && line[i + 1] == '\n') ++i;
+                text.push_back('\n');
+            } else {
+                text.push_back(line[i]);
+            }
+        }
+        text.push_back('\n');
+        std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
     }
 

@@ -53,7 +53,7 @@ int p123cmd(std::FILE* in, char mode) {
         if (!endclass(cls)) skipline(in);
         return -1;
     }
-    if ((d1 < wsfirst(d1)) == 1) {
+    if ((d1 < wsfirst(d1)) == 1 || d1.wsIndex() < 0) {
         printout("\n First date is before beginning of workspace bank.\n");
         skipline(in);
         return -1;

@@ -8,13 +8,8 @@
 #include "series/functions.h"
 #include "series/functions_common.h"
 #include "series/functions_stats.h"
+#include "regress/regress_state.h"
 #include "series/rhs.h"
-
-// The regression limits (date numbers, 0 when unset), owned by the regression commands.
-// Referenced weakly: until the regression commands are part of the program there are no
-// limits, and @sum says so instead of failing to link.
-extern float fitStart __attribute__((weak));
-extern float fitEnd __attribute__((weak));
 
 int atsum(float* out, std::FILE* in, char*& text) {
     const char* label = "@sum";
@@ -22,7 +17,7 @@ int atsum(float* out, std::FILE* in, char*& text) {
     if (atread(token, in, text) != '(') return atfail(label);
     if (rhs(out, in, text) != 41) return atfail(label);
     atback(text);
-    if (&fitStart == nullptr || &fitEnd == nullptr || fitStart == 0.0f || fitEnd == 0.0f) {
+    if (fitStart == 0.0f || fitEnd == 0.0f) {
         printout("\nError:  In @sum(), no regression limits are set.\n");
         return atfail(label);
     }

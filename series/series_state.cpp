@@ -11,6 +11,9 @@ float printDates[2] = {0, 0};
 JexDate printDateRange[2];
 char printDatesSet = 'n';
 
+float graphDates[3] = {0, 0, 0};
+char graphDatesSet = 'n';
+
 std::int16_t decs = 1;
 std::int16_t width = 10;
 std::int16_t obsPerLine = 6;
@@ -38,6 +41,8 @@ void resetseriesstate() {
     printDates[0] = printDates[1] = 0;
     printDateRange[0] = printDateRange[1] = JexDate();
     printDatesSet = 'n';
+    graphDates[0] = graphDates[1] = graphDates[2] = 0;
+    graphDatesSet = 'n';
     decs = 1;
     width = 10;
     obsPerLine = 6;

@@ -26,6 +26,13 @@ extern float printDates[2];
 extern JexDate printDateRange[2];
 extern char printDatesSet;
 
+// The graph dates (first, middle, last) as date numbers, 0 until set; graphDatesSet is 'y'
+// once the gdates command has set them. jex.cfg sets the dates (not the switch) at start.
+// They belong to the graph commands; they are kept here, beside the print dates, since the
+// start-up reader and the %gdate functions need them before any graph command exists.
+extern float graphDates[3];
+extern char graphDatesSet;
+
 // Print format settings.
 extern std::int16_t decs;             // decimals of printed numbers [1]
 extern std::int16_t width;            // field width [10]

@@ -89,7 +89,8 @@ void consolebeep() {
 }
 
 int versioncmd(std::FILE*) {
-    printout("%s\n", versionText);
+    printout("Jex7: Version %s\r\n", versionText);
+    printout("Build Date: %s\r\n", buildDate);
     return 0;
 }
 

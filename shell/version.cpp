@@ -1,3 +1,5 @@
 #include "shell/version.h"
 
-const char* versionText = "Jex7 - Version 7.4";
+const char* versionText = "7.4150";
+const char* buildDate = "January 17, 2024.";
+const char* applicationTitle = "Jex7 - Version 7.4";

@@ -1,3 +1,6 @@
 #pragma once
-// The program's version text, shown in the title and by %version.
+// The program's version texts. The version command prints the version and the build date;
+// %version gives the version text as it stands. The main window's title is its own text.
 extern const char* versionText;
+extern const char* buildDate;
+extern const char* applicationTitle;

@@ -16,10 +16,13 @@
 //   --- stdout-hex          the same as hexadecimal pairs (for control bytes)
 //   --- stderr              the exact standard error expected (optional: unchecked if absent)
 //   --- exit N              the exit status expected (optional: 0 when absent)
+//   --- no-jex.cfg          the case runs without a jex.cfg (see below)
 //
 // A case starts at its "===" line; sections may come in any order; every section but
-// stdout is optional (no stdin means empty standard input). The directory holds only the
-// case's own files: a jex.cfg exists only when the case gives one ("--- file jex.cfg").
+// stdout is optional (no stdin means empty standard input). The directory holds the case's
+// own files and, unless the case gives its own ("--- file jex.cfg") or declares that it has
+// none ("--- no-jex.cfg"), the default jex.cfg below: a small workspace ws.bnk (base year
+// 1990, first month 1, 100 observations, dates 1990 2000 2009) and no default bank.
 // Content lines are taken as they stand, with two rules: a content line that begins with a
 // backslash loses that backslash (so "\=== x" and "\--- x" are content, and "\" alone is
 // an empty line), and blank lines right before a "===" line only separate cases.
@@ -71,11 +74,18 @@ struct Case {
     bool haveStderr = false;
     std::string expectedStderr;
     int expectedExit = 0;
+    bool noConfig = false;   // no jex.cfg at all (not even the default one)
     std::string parseError;  // non-empty when the case could not be read
 };
 
 // How GoogleTest names a case in its messages (instead of a dump of the object's bytes).
 void PrintTo(const Case& c, std::ostream* os) { *os << c.sourceFile << ".txt: " << c.name; }
+
+bool givesFile(const Case& c, const std::string& name) {
+    for (const Fixture& f : c.files)
+        if (f.name == name) return true;
+    return false;
+}
 
 std::string trim(const std::string& s) {
     std::size_t b = s.find_first_not_of(" \t");
@@ -158,6 +168,9 @@ void applySection(Case& c, const Section& s) {
         c.expectedStderr = joinLines(s.lines, true);
     } else if (s.kind == "exit") {
         c.expectedExit = std::atoi(s.argument.c_str());
+    } else if (s.kind == "no-jex.cfg") {
+        if (!s.argument.empty() || !s.lines.empty()) return fail("no-jex.cfg takes no text");
+        c.noConfig = true;
     } else {
         fail("unknown section \"" + s.kind + "\"");
     }
@@ -219,6 +232,8 @@ std::vector<Case> parseTranscript(const fs::path& path) {
     std::map<std::string, int> seen;
     for (Case& c : cases) {
         if (!c.haveStdout && c.parseError.empty()) c.parseError = "the case has no stdout section";
+        if (c.noConfig && givesFile(c, "jex.cfg") && c.parseError.empty())
+            c.parseError = "the case gives a jex.cfg and declares that it has none";
         std::string base = safeName(c.sourceFile + "_" + c.name);
         int n = ++seen[base];
         c.testName = n == 1 ? base : base + "_" + std::to_string(n);
@@ -261,6 +276,20 @@ bool writeFile(const fs::path& p, const std::string& content) {
     return static_cast<bool>(out);
 }
 
+// The start-up configuration every case gets unless it gives its own or declares none.
+const char* const defaultConfig =
+    "Name of workspace; ws.bnk\n"
+    "Name of workspace index; ws.ind\n"
+    "Name of default bank; \n"
+    "Name of default bank index; \n"
+    "Path to help files; x\n"
+    "Reserved for future use; x\n"
+    "Default regression limits; 1990 2000 2009\n"
+    "Default base year of workspace file; 1990\n"
+    "First month covered; 1\n"
+    "Default maximum number of observations per series in workspace; 100\n"
+    "Add file to run at startup; \n";
+
 RunResult runCase(const Case& c) {
     RunResult r;
     std::string templ = (fs::temp_directory_path() / "jex-transcript-XXXXXX").string();
@@ -278,6 +307,7 @@ RunResult runCase(const Case& c) {
         fs::create_directories(p.parent_path());
         writeFile(p, f.content);
     }
+    if (!c.noConfig && !givesFile(c, "jex.cfg")) writeFile(work / "jex.cfg", defaultConfig);
     writeFile(dir / "stdin", c.stdinText);
 
     pid_t pid = fork();

@@ -47,11 +47,12 @@ TEST_F(AssignCmd, FailedAssignmentFreesTheSlot) {
     EXPECT_EQ(assignedBankCount, 0);
 }
 
-TEST_F(AssignCmd, OtherKindsAreRefused) {
+TEST_F(AssignCmd, VamKindIsRefusedAndMissingBanksLeaveTheSlotFree) {
     EXPECT_EQ(typed(bankcmd, 'v', "model b"), -1);
     EXPECT_THAT(output(), HasSubstr("the vam command is not available in this version."));
-    EXPECT_EQ(typed(bankcmd, 'c', "x"), -1);
-    EXPECT_THAT(output(), HasSubstr("the cbk command is not available"));
+    EXPECT_EQ(typed(bankcmd, 'c', "nosuchbank"), -1);
+    EXPECT_THAT(output(), HasSubstr("Unable to open nosuchbank as assigned bank a.  Continuing."));
+    EXPECT_EQ(bankTypes[0], ' ');
     EXPECT_EQ(assignedBankCount, 0);
     EXPECT_EQ(typed(dvamcmd, "b"), -1);
     EXPECT_THAT(output(), HasSubstr("Bank b has not been assigned to a Vam file."));

@@ -21,7 +21,7 @@ protected:
         BankDirTest::SetUp();
         resetinterpstate();
         addPrint = 0;
-        missingOn = 'y';
+        resetregressstate();
         setWorkspaceBank(new JexBank("ws", "New", 1990, 100, 1));
         clearOutput();
     }
@@ -29,7 +29,7 @@ protected:
         if (script_) std::fclose(script_);
         script_ = nullptr;
         resetinterpstate();
-        missingOn = 'y';
+        resetregressstate();
         BankDirTest::TearDown();
     }
     // The handler on a typed line (the text after the command word).

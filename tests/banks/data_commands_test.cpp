@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/missing.h"
+#include "interp/state.h"
+#include "series/series_state.h"
 #include "tests/banks/command_test_util.h"
 
 using banktest::readFile;
@@ -166,10 +168,142 @@ TEST_F(DataCmd, MatdataLimits) {
     EXPECT_TRUE(ws("e").empty());
 }
 
-TEST_F(DataCmd, RootFormAndBupdateAreRefused) {
-    EXPECT_EQ(typed(matdatacmd, 'd', "x(1-3) 1990"), -1);
-    EXPECT_THAT(output(), HasSubstr("not available in this version"));
-    EXPECT_EQ(typed(bupdatecmd, "x = y"), -1);
+TEST_F(DataCmd, MatdataRootFormReadsOneLinePerMember) {
+    // Members 1, 3 and 5 (2 taken out, 0 skipped): quarterly values from 1990.1, signs,
+    // '?' for missing; a word ends a line's values and the rest of that line is dropped.
+    EXPECT_EQ(script(matdatacmd, 'd',
+                     "x(0-3 (2) 5) 1990.1 rest of line\n1 2 3\n? -4 +5\n7 junk 8\nnext\n"),
+              0)
+        << output();
+    auto x1 = ws("x1"), x3 = ws("x3"), x5 = ws("x5");
+    ASSERT_FALSE(x1.empty());
+    ASSERT_FALSE(x3.empty());
+    ASSERT_FALSE(x5.empty());
+    EXPECT_TRUE(ws("x0").empty());
+    EXPECT_TRUE(ws("x2").empty());
+    EXPECT_EQ(x1[0], 1.0f);
+    EXPECT_EQ(x1[2], 3.0f);
+    EXPECT_EQ(x1[3], MISSING);
+    EXPECT_EQ(x3[0], MISSING);
+    EXPECT_EQ(x3[1], -4.0f);
+    EXPECT_EQ(x3[2], 5.0f);
+    EXPECT_EQ(x5[0], 7.0f);
+    EXPECT_EQ(x5[1], MISSING);  // after the word nothing more of that line is read
+    EXPECT_EQ(nexttoken(), "next");
+    std::vector<float> v(1999);
+    ASSERT_EQ(workspaceBank->getser("x3", v.data(), -1), 0);
+    EXPECT_EQ(workspaceBank->freq(), 4);
+    // matup with a root name creates the series the same way.
+    EXPECT_EQ(script(matdatacmd, 'u', "y(2) 1991\n6 7\n"), 0);
+    EXPECT_EQ(ws("y2")[1], 6.0f);
+    EXPECT_EQ(ws("y2")[2], 7.0f);
+}
+
+TEST_F(DataCmd, MatdataRootFormErrors) {
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"x 1990\n1\n", "format: matdata <rootname(group)> <start_date>"},
+        {"x(1-2)\n1\n", "format: matdata <rootname(group)> <start_date>"},
+        {"x(1-2 :nogroup) 1990\n1\n", "Error:  problem in list."},
+        {"x(1) 1990\n- a\n", "format: matdata <rootname(group)> <start_date>"},
+        {"x(1) 1980\n1\n", "begins in 1980.000000, but the workspace begins in 1990."},
+    };
+    for (const Case& c : cases) {
+        clearOutput();
+        EXPECT_EQ(script(matdatacmd, 'd', c.text), -1) << c.text;
+        EXPECT_THAT(output(), HasSubstr(c.message)) << c.text;
+        EXPECT_TRUE(ws("x1").empty()) << c.text;
+    }
+    // The input ends before the last member's line: the members read before it are kept.
+    clearOutput();
+    EXPECT_EQ(script(matdatacmd, 'd', "z(1-3) 1990\n1\n2\n"), -1);
+    EXPECT_THAT(output(), HasSubstr("Insufficient data lines\nformat: matdata"));
+    EXPECT_EQ(ws("z1")[0], 1.0f);
+    EXPECT_EQ(ws("z2")[0], 2.0f);
+    EXPECT_TRUE(ws("z3").empty());
+    // A member whose values run past the workspace's end (2089) is refused; the others
+    // are stored.
+    clearOutput();
+    EXPECT_EQ(script(matdatacmd, 'd', "w(1-2) 2088\n1 2 3\n4\n"), -1);
+    EXPECT_THAT(output(), HasSubstr("values of w1 reach past the end"));
+    EXPECT_TRUE(ws("w1").empty());
+    EXPECT_EQ(ws("w2")[98], 4.0f);
+}
+
+TEST_F(DataCmd, BupdateReplacesWhereTheExpressionIsNotMissing) {
+    ASSERT_EQ(typed(datacmd, "x 1990 1 2 3 4 5 6 7 ;"), 0);
+    ASSERT_EQ(typed(datacmd, "y 1995 50 60 ;"), 0);
+    EXPECT_EQ(typed(bupdatecmd, "x = y * 2"), 0) << output();
+    auto v = ws("x");
+    const std::vector<float> expected = {1, 2, 3, 4, 5, 100, 120, MISSING};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(v[i], expected[i]) << i;
+    // A missing "=" is supplied (the token in its place is dropped).
+    EXPECT_EQ(typed(bupdatecmd, "x : y - 50"), 0);
+    EXPECT_THAT(output(), HasSubstr("Supplied = sign"));
+    EXPECT_EQ(ws("x")[5], 0.0f);
+    EXPECT_EQ(ws("x")[4], 5.0f);
+}
+
+TEST_F(DataCmd, BupdateKeepsTheSeriesFrequencyForAConstant) {
+    ASSERT_EQ(typed(datacmd, "q 1990.1 1 2 3 ;"), 0);
+    EXPECT_EQ(typed(bupdatecmd, "q = 7"), 0);
+    std::vector<float> v(1999);
+    ASSERT_EQ(workspaceBank->getser("q", v.data(), -1), 0);
+    EXPECT_EQ(workspaceBank->freq(), 4);
+    EXPECT_EQ(v[0], 7.0f);
+    EXPECT_EQ(v[99], 7.0f);
+}
+
+TEST_F(DataCmd, BupdateErrors) {
+    ASSERT_EQ(typed(datacmd, "x 1990 1 2 ;"), 0);
+    const auto before = readFile("ws.bnk");
+    struct Case {
+        const char* line;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"5 = x", "Bad format; see help menu"},
+        {"nothere = x + 1", "nothere can't be found."},
+        {"x = (x + 1", "Error in bup command; check parentheses."},
+        {"x = x x", "Error in bup command; check parentheses."},
+    };
+    for (const Case& c : cases) {
+        clearOutput();
+        EXPECT_EQ(typed(bupdatecmd, c.line), -1) << c.line;
+        EXPECT_THAT(output(), HasSubstr(c.message)) << c.line;
+    }
+    EXPECT_TRUE(ws("nothere").empty());
+    EXPECT_EQ(readFile("ws.bnk"), before);  // nothing was written
+}
+
+TEST_F(DataCmd, UpdateListsTheSeriesToTheSaveFile) {
+    ASSERT_EQ(typed(datacmd, "x 1990 1 2 3 ;"), 0);
+    printDates[0] = 1990;
+    printDates[1] = 1992;
+    printDateRange[0] = JexDate(1990.0f);
+    printDateRange[1] = JexDate(1992.0f);
+    saveFile = std::fopen("save.txt", "w");
+    ASSERT_NE(saveFile, nullptr);
+    saveOn = 'y';
+    clearOutput();
+    EXPECT_EQ(script(updatecmd, "x\n1991 9\n;\n"), 0);
+    EXPECT_EQ(output(), "");  // the listing goes to the save file only
+    EXPECT_EQ(ws("x")[1], 9.0f);
+    // Print dates before the workspace: the series is stored, the listing fails.
+    printDateRange[0] = JexDate(1985.0f);
+    EXPECT_EQ(script(updatecmd, "x\n1992 8\n;\n"), -1);
+    EXPECT_THAT(output(), HasSubstr("First date for type command before beginning"));
+    EXPECT_EQ(ws("x")[2], 8.0f);
+    std::fclose(saveFile);
+    saveFile = nullptr;
+    saveOn = 'n';
+    resetseriesstate();
+    const auto text = readFile("save.txt");
+    EXPECT_EQ(std::string(text.begin(), text.end()),
+              "update x\n    1990   1.0000000   9.000000   3.000000\n");
 }
 
 TEST_F(DataCmd, DelAndRename) {

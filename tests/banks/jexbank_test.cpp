@@ -10,6 +10,7 @@
 #include "banks/jexbank.h"
 #include "core/bytes.h"
 #include "core/missing.h"
+#include "platform/platform.h"
 #include "tests/banks/bank_test_util.h"
 
 using banktest::readFile;
@@ -173,8 +174,12 @@ TEST_F(JexBankTest, RenameChecksTheNewName) {
 }
 
 TEST_F(JexBankTest, NameBlockLimits) {
+    const bool sync = JexBank::syncWrites;
     JexBank::syncWrites = false;  // thousands of additions; durability is not the point here
-    struct Restore { ~Restore() { JexBank::syncWrites = true; } } restore;
+    struct Restore {
+        bool sync;
+        ~Restore() { JexBank::syncWrites = sync; }
+    } restore{sync};
     JexBank bank("ws", "New", 1990, 1, 1);
     bank.setFreq(1);
     float v[seriesArrayLength] = {1};
@@ -470,4 +475,124 @@ TEST_F(JexBankTest, CollectAndDescribe) {
     bank.setFreq(12);
     ASSERT_EQ(bank.getser("cons", out.data(), -1), 0);
     EXPECT_EQ(bank.freq(), 1);
+}
+
+TEST_F(JexBankTest, EscapeStopsCollectingWithAResult) {
+    for (bool cached : {false, true}) {
+        JexBank bank(cached ? "wc" : "ws", "New", 1990, 10, 1);
+        bank.setCache(cached);
+        bank.setFreq(1);
+        auto v = series({1});
+        for (const char* name : {"g1", "g2", "h1"}) ASSERT_GE(bank.addser(name, v.data(), 'y'), 0);
+        std::vector<std::string> names = {"left over"};
+        EXPECT_EQ(bank.collectser(names, "g*", 0), 0);
+        EXPECT_EQ(names, (std::vector<std::string>{"g1", "g2"}));
+        // Escape down: the walk stops at once, reports it, and keeps no stale names.
+        platform::pressEscape();
+        EXPECT_EQ(bank.collectser(names, "", 0), 27) << cached;
+        EXPECT_TRUE(names.empty());
+        EXPECT_FALSE(platform::escapePressed());  // the poll took the key press
+        EXPECT_EQ(bank.collectser(names, "", 0), 0);
+        EXPECT_EQ(names.size(), 3u);
+    }
+}
+
+// The record cache of a writable bank changes nothing but speed: the same operations on a
+// bank that keeps no records in memory give the same series and the same file bytes.
+TEST_F(JexBankTest, RecordCacheIsInvisibleInResultsAndFiles) {
+    const std::size_t limit = JexBank::recordCacheLimit;
+    struct Restore {
+        std::size_t limit;
+        ~Restore() { JexBank::recordCacheLimit = limit; }
+    } restore{limit};
+    // Limits: none, room for 3 records (the rest read from the file), the default.
+    for (std::size_t room : {std::size_t{0}, std::size_t{3 * 12 * sizeof(float)}, limit}) {
+        std::filesystem::create_directories("plain");
+        std::filesystem::create_directories("cached");
+        JexBank::recordCacheLimit = 0;
+        JexBank plain("plain/ws", "New", 1990, 12, 1);
+        JexBank::recordCacheLimit = room;
+        JexBank cached("cached/ws", "New", 1990, 12, 1);
+        std::mt19937 random(7);
+        std::vector<float> v(seriesArrayLength), a(seriesArrayLength), b(seriesArrayLength);
+        auto both = [&](auto op) {
+            JexBank::recordCacheLimit = 0;
+            auto x = op(plain);
+            JexBank::recordCacheLimit = room;
+            auto y = op(cached);
+            EXPECT_EQ(x, y);
+        };
+        for (int step = 0; step < 600; ++step) {
+            const std::string name = "s" + std::to_string(random() % 9);
+            const std::string other = "s" + std::to_string(random() % 9);
+            switch (random() % 6) {
+            case 0:
+            case 1: {  // a whole series, or the first few values only (count given)
+                for (float& x : v) x = static_cast<float>(random() % 1000);
+                const int count = random() % 3 == 0 ? static_cast<int>(random() % 12) : -1;
+                const int freq = 1 + static_cast<int>(random() % 2) * 3;
+                both([&](JexBank& bank) {
+                    bank.setFreq(freq);
+                    return bank.addser(name.c_str(), v.data(), 'y', static_cast<std::int16_t>(count));
+                });
+                break;
+            }
+            case 2:
+                both([&](JexBank& bank) { return static_cast<int>(bank.delser(name.c_str())); });
+                break;
+            case 3:
+                both([&](JexBank& bank) {
+                    return static_cast<int>(bank.renser(name.c_str(), other.c_str()));
+                });
+                break;
+            default: {
+                JexBank::recordCacheLimit = 0;
+                int ra = plain.getser(name.c_str(), a.data(), -1);
+                JexBank::recordCacheLimit = room;
+                int rb = cached.getser(name.c_str(), b.data(), -1);
+                ASSERT_EQ(ra, rb) << step;
+                EXPECT_EQ(plain.freq(), cached.freq()) << step;
+                EXPECT_EQ(a, b) << step;
+            }
+            }
+        }
+        EXPECT_EQ(plain.cachedRecords(), 0);
+        if (room == 0) EXPECT_EQ(cached.cachedRecords(), 0);
+        else if (room < limit) EXPECT_LE(cached.cachedRecords(), 3);
+        else EXPECT_GT(cached.cachedRecords(), 0);
+        EXPECT_EQ(readFile("plain/ws.bnk"), readFile("cached/ws.bnk")) << room;
+        EXPECT_EQ(readFile("plain/ws.ind"), readFile("cached/ws.ind")) << room;
+        // Every store is in the file when it returns: a second reader sees each series.
+        JexBank reader("cached/ws", "Read", 1965, 200, 1);
+        ASSERT_TRUE(reader.isOpen());
+        for (int i = 0; i < cached.seriesCount(); ++i) {
+            ASSERT_EQ(reader.getser(cached.nameAt(i), a.data(), -1), 0);
+            ASSERT_EQ(cached.getser(cached.nameAt(i), b.data(), -1), 0);
+            EXPECT_EQ(a, b) << cached.nameAt(i);
+        }
+        std::filesystem::remove_all("plain");
+        std::filesystem::remove_all("cached");
+    }
+}
+
+TEST_F(JexBankTest, ReadOnlyBanksKeepNoRecords) {
+    {
+        JexBank bank("ws", "New", 1990, 5, 1);
+        bank.setFreq(1);
+        auto v = series({1, 2, 3});
+        ASSERT_EQ(bank.addser("x", v.data(), 'y'), 0);
+    }
+    JexBank bank("ws", "Read", 1965, 200, 1);
+    std::vector<float> out(seriesArrayLength);
+    ASSERT_EQ(bank.getser("x", out.data(), -1), 0);
+    EXPECT_EQ(bank.cachedRecords(), 0);
+    // A change made to the file by someone else is seen by the next read.
+    {
+        JexBank writer("ws", "ReadWrite", 1965, 200, 1);
+        writer.setFreq(1);
+        auto v = series({9});
+        ASSERT_EQ(writer.addser("x", v.data(), 'y'), 0);
+    }
+    ASSERT_EQ(bank.getser("x", out.data(), -1), 0);
+    EXPECT_EQ(out[0], 9.0f);
 }

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "banks/compbank.h"
@@ -196,6 +197,47 @@ TEST_F(Listing, BtitleOfWorkspaceAndLetteredBanks) {
     EXPECT_EQ(typed(btitlecmd, "w x"), 0);
     EXPECT_THAT(output(), HasSubstr("Title: New title\n"));
     EXPECT_STREQ(workspaceBank->title(), "New title");
+}
+
+// A bank that is only a name: stands for a Vam bank in the slot tables.
+class VamStandIn : public DataBank {
+public:
+    VamStandIn() : DataBank("m.vam") {
+        dataPath_ = "m.vam";
+        status_ = 1;
+    }
+    std::int16_t getser(const char*, float*, std::int16_t) override { return -1; }
+    std::int16_t collectser(std::vector<std::string>& l, const char*, std::int16_t) override {
+        l = {"beta", "Alpha", "gamma"};
+        return 0;
+    }
+    std::int16_t show(const char* name, int slot, std::FILE*) override {
+        shown = std::string(name) + "@" + std::to_string(slot);
+        return 0;
+    }
+    std::string shown;
+};
+
+TEST_F(Listing, VamBanksInTheListings) {
+    auto* vam = new VamStandIn;
+    put(1, vam, 'v');
+    clearOutput();
+    EXPECT_EQ(typed(btitlecmd, "b"), -1);
+    EXPECT_EQ(output(), "\nWarning:  the \"btitle\" command is for macro banks.  To see\n"
+                        "the title of a Vam file, or to set the title of the default\n"
+                        "Vam file, use the \"vtitle\" command instead.\n\n");
+    EXPECT_THAT(screen.platform.boxes, ElementsAre("[Warning] Warning:  Problem with \"btitle\" usage."));
+    clearOutput();
+    EXPECT_EQ(typed(listnamescmd, 0, "-sv b"), 0);
+    EXPECT_EQ(output(), "Alpha\nbeta\ngamma\n\n");
+    EXPECT_EQ(typed(showcmd, "b.mat1"), 0);
+    EXPECT_EQ(vam->shown, "mat1@1");
+    defaultVamBank = 1;
+    EXPECT_EQ(typed(showcmd, "vec"), 0);
+    EXPECT_EQ(vam->shown, "vec@1");
+    std::vector<std::string> lines = {"b", "C", "a"};
+    std::sort(lines.begin(), lines.end(), comparetextdescending);
+    EXPECT_THAT(lines, ElementsAre("C", "b", "a"));
 }
 
 TEST_F(Listing, WsiFindmodeDfreqAndSwitches) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "banks/startup.h"
+#include "regress/regress_state.h"
 #include "series/series_state.h"
 #include "tests/banks/command_test_util.h"
 
@@ -38,11 +39,13 @@ protected:
         delete workspaceBank;
         setWorkspaceBank(nullptr);
         resetseriesstate();
+        resetregressstate();
         makeNamedBank("data", {{"gdp", 1}}, 1980, 50);
         settypedline("wsreset");
     }
     void TearDown() override {
         resetseriesstate();
+        resetregressstate();
         BankCmdTest::TearDown();
     }
 };
@@ -111,7 +114,7 @@ TEST_F(StartupCfg, UnknownBankTypeStillMakesTheWorkspace) {
 TEST_F(StartupCfg, BankAThatCannotBeOpened) {
     struct Case { const char* bank; const char* message; } cases[] = {
         {"nosuch", "Unable to open nosuch as assigned bank.  Continuing."},
-        {"data.cbk", "compressed banks are not available in this version."},
+        {"data.cbk", "Cannot open data.cbk"},
         {"data.vam", "Vam banks are not available in this version."},
     };
     for (const Case& c : cases) {
@@ -163,6 +166,33 @@ TEST_F(StartupCfg, DatesAreDefaultedAndAdjusted) {
     EXPECT_THAT(output(), HasSubstr("Specified dates are:  base year (1990), first (1985.3),middle (1995), last (2000)."));
     EXPECT_THAT(output(), HasSubstr("Adjusted dates are:  base year (1990), first (1990.3),middle (1995), last (2000)."));
     EXPECT_EQ(fdate1Date, JexDate(1990, 3, 0, 4));
+}
+
+TEST_F(StartupCfg, TheDatesSetEveryDefaultRange) {
+    // Quarterly dates: print dates first and last, regression limits and graph dates first,
+    // middle and last, f dates first and last. The switches that the tdates and gdates
+    // commands set stay off.
+    writeText("jex.cfg", config("", "1991.2 2000.1 2010.4", "1990"));
+    EXPECT_EQ(readstartupcfg(0), 0);
+    EXPECT_FLOAT_EQ(printDates[0], 1991.2f);
+    EXPECT_FLOAT_EQ(printDates[1], 2010.4f);
+    EXPECT_EQ(printDateRange[0], JexDate(1991, 2, 0, 4));
+    EXPECT_EQ(printDateRange[1], JexDate(2010, 4, 0, 4));
+    EXPECT_EQ(printDatesSet, 'n');
+    EXPECT_FLOAT_EQ(fitStart, 1991.2f);
+    EXPECT_FLOAT_EQ(fitEnd, 2000.1f);
+    EXPECT_FLOAT_EQ(testEnd, 2010.4f);
+    EXPECT_FLOAT_EQ(graphDates[0], 1991.2f);
+    EXPECT_FLOAT_EQ(graphDates[1], 2000.1f);
+    EXPECT_FLOAT_EQ(graphDates[2], 2010.4f);
+    EXPECT_EQ(graphDatesSet, 'n');
+    EXPECT_EQ(fdate2Date, JexDate(2010, 4, 0, 4));
+    // An entry 7 that holds no date leaves every range as it was.
+    writeText("jex.cfg", config("", "", "1990"));
+    EXPECT_EQ(readstartupcfg(0), 0);
+    EXPECT_FLOAT_EQ(printDates[0], 1991.2f);
+    EXPECT_FLOAT_EQ(fitEnd, 2000.1f);
+    EXPECT_FLOAT_EQ(graphDates[2], 2010.4f);
 }
 
 TEST_F(StartupCfg, BadEntriesAndTheLastLine) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "interp/reader.h"
+
 #include "interp/addfile.h"
 #include "interp/command.h"
 #include "interp/strings.h"
@@ -154,12 +156,170 @@ TEST_F(AddFileTest, BadNamesAndFilesAreRefused) {
     EXPECT_EQ(printed(), std::string("No name in add command.\n ") + addUsage);
 }
 
-TEST_F(AddFileTest, GroupsAreRefusedWithAClearError) {
-    write("f.add", "text ran %1\n");
-    EXPECT_EQ(typed("add f.add x (1-3)"), statusError);
-    EXPECT_EQ(printed().find("ran"), std::string::npos);
-    EXPECT_NE(printed().find("Error:  group loops of the add command are not available."),
-              std::string::npos);
+// ---- group loops ----
+
+TEST_F(AddFileTest, GroupLoopsRunOncePerMemberPairOrCombination) {
+    struct Case {
+        const char* body;
+        const char* line;
+        const char* printed;
+    };
+    const Case cases[] = {
+        // One group: the member number follows the regular arguments.
+        {"text [%1]\n", "add g.add (1-3)", "[1]\n[2]\n[3]\n"},
+        {"text [%1|%2]\n", "add g.add a (3-1)", "[a|3]\n[a|2]\n[a|1]\n"},
+        // Exclusions, and a member 0, which is skipped.
+        {"text [%1]\n", "add g.add (0-5 (2-4))", "[1]\n[5]\n"},
+        // A group ended by the line end instead of its ')'.
+        {"text [%1]\n", "add g.add (7 8", "[7]\n[8]\n"},
+        // Two groups: all pairs, the second varying fastest; member 0 skipped in both.
+        {"text [%1|%2]\n", "add g.add (1-2)(0-3)",
+         "[1|1]\n[1|2]\n[1|3]\n[2|1]\n[2|2]\n[2|3]\n"},
+        // Matched pairs: a word beginning with m after the second group.
+        {"text [%1|%2]\n", "add g.add (1-2)(1-3) m", "[1|1]\n[2|2]\n"},
+        {"text [%1|%2|%3]\n", "add g.add x (4 5)(7 0 9) matched", "[x|4|7]\n[x|5|9]\n"},
+        // Three groups: every combination, the last group fastest.
+        {"text [%1|%2|%3]\n", "add g.add (1-2)(3)(5-6)",
+         "[1|3|5]\n[1|3|6]\n[2|3|5]\n[2|3|6]\n"},
+        // Blanks between the groups are allowed.
+        {"text [%1|%2|%3]\n", "add g.add (1) (2) (3)", "[1|2|3]\n"},
+    };
+    for (const Case& c : cases) {
+        clearResults();
+        write("g.add", c.body);
+        EXPECT_EQ(typed(c.line), statusTyped) << c.line;
+        EXPECT_EQ(printed(), std::string(c.printed)) << c.line;
+        EXPECT_EQ(scriptArgs, nullptr) << c.line;
+    }
+}
+
+TEST_F(AddFileTest, TenGroupsAtMostAndEveryCombinationRuns) {
+    // Ten groups of two members: 1024 runs, each leaving a variable named by its members.
+    // An eleventh "(1)" is not read as a group: the rest of the line is dropped.
+    write("g.add", "str c%1%2%3%4%5%6%7%8%9%10 = \"x\"\n");
+    write("h.add", "add g.add (0 1)(0 1)(0 1)(0 1)(0 1)(0 1)(0 1)(0 1)(0 1)(0 1)(1)\n");
+    EXPECT_EQ(typed("add h.add"), statusTyped) << printed();
+    int count = 0;
+    for (int i = 0; i < 1024; ++i) {
+        std::string name = "c";
+        for (int b = 9; b >= 0; --b) name += ((i >> b) & 1) ? '1' : '0';
+        count += stringStore.has(name) ? 1 : 0;
+    }
+    EXPECT_EQ(count, 1024);
+    EXPECT_EQ(printed(), "");
+}
+
+TEST_F(AddFileTest, StatusesOfARunDecideWhetherTheLoopGoesOn) {
+    struct Case {
+        const char* body;  // the file; %1 is the member
+        const char* line;
+        int status;
+        const char* printed;
+    };
+    const Case cases[] = {
+        // continue leaves the run and goes on with the next member.
+        {"text a%1\nif (%1 == 1) { continue }\ntext b%1\n", "add g.add (1-3)", statusTyped,
+         "a1\na2\nb2\na3\nb3\n"},
+        // a continue in the last member's run comes out of the loop as 15.
+        {"text a%1\nif (%1 == 3) { continue }\n", "add g.add (1-3)", statusContinue,
+         "a1\na2\na3\n"},
+        // break ends the loop, and the add command returns it.
+        {"text a%1\nif (%1 == 2) { break }\n", "add g.add (1-3)", statusBreak, "a1\na2\n"},
+        {"text a%1\nif (%1 == 2) { return esc }\n", "add g.add (1-3)", statusAbort, "a1\na2\n"},
+        // return ends only the run.
+        {"text a%1\nreturn\ntext no\n", "add g.add (1-2)", statusTyped, "a1\na2\n"},
+        // The same for pairs and combinations.
+        {"text a%1%2\nif (%2 == 2) { break }\n", "add g.add (1-2)(1-3)", statusBreak,
+         "a11\na12\n"},
+        {"text a%1%2\nif (%2 == 1) { continue }\n", "add g.add (1-2)(1-2)", statusTyped,
+         "a11\na12\na21\na22\n"},
+        {"text a%1%2\nif (%1 == 2) { break }\n", "add g.add (1-3)(1-3) m", statusBreak,
+         "a11\na22\n"},
+        {"text a%1%2%3\nif (%3 == 2) { return esc }\n", "add g.add (1)(1)(1-3)", statusAbort,
+         "a111\na112\n"},
+    };
+    for (const Case& c : cases) {
+        clearResults();
+        write("g.add", c.body);
+        EXPECT_EQ(typed(c.line), c.status) << c.body;
+        EXPECT_EQ(printed(), c.printed) << c.body;
+    }
+}
+
+TEST_F(AddFileTest, AnErrorInARunEndsTheLoopWithMinusOne) {
+    write("g.add", "text a%1\nif (%1 == 2) { bogus }\n");
+    EXPECT_EQ(typed("add g.add (1-3)"), statusError);
+    EXPECT_EQ(printed(), std::string("a1\na2\nNot a Jex command.\n") + addUsage);
+}
+
+TEST_F(AddFileTest, ABreakInAGroupLoopEndsTheEnclosingFileToo) {
+    write("g.add", "text a%1\nif (%1 == 2) { break }\n");
+    write("outer.add", "text start\nadd g.add (1-3)\ntext not reached\n");
+    EXPECT_EQ(typed("add outer.add"), statusBreak);
+    EXPECT_EQ(printed(), "start\na1\na2\n");
+}
+
+TEST_F(AddFileTest, GroupLoopsInsideAnAddFileGoOnWithTheNextLine) {
+    write("g.add", "text a%1%2\n");
+    write("outer.add", "add g.add (1-2) (3-4) m trailing words\ntext next line\n"
+                       "add h.add (5)\ntext last\nadd k.add (1)(2)(3\ntext end\n");
+    write("k.add", "text k%1%2%3\n");
+    write("h.add", "text h%1\n");
+    EXPECT_EQ(typed("add outer.add"), statusTyped);
+    EXPECT_EQ(printed(), "a13\na24\nnext line\nh5\nlast\nk123\nend\n");
+}
+
+TEST_F(AddFileTest, BadGroupsAreRefused) {
+    write("g.add", "text ran %1\n");
+    struct Case {
+        const char* line;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"add g.add ()", "Group definition invalid.\n"},
+        {"add g.add (1 =)", "\nUnrecognized group element =\nError:  problem in list.\n"
+                            "Group definition invalid.\n"},
+        // (the later groups' message begins with a line break inside the line)
+        {"add g.add (1-2)()", "\r\nGroup definition invalid\n"},
+        {"add g.add (1-2)(3)(:nosuch)",
+         "There are no elements in nosuch.\nError:  problem in list.\n\r\nGroup definition invalid\n"},
+        // Matched pairs need as many members in the second group as in the first.
+        {"add g.add (1-3)(1-2) m", "Error: number of members is not equal in two groups.\n"},
+        // A group of more than 12000 members.
+        {"add g.add (1-12001)",
+         "\nError:  a group may hold at most 12000 members.\nError:  problem in list.\n"
+         "Group definition invalid.\n"},
+    };
+    for (const Case& c : cases) {
+        clearResults();
+        EXPECT_EQ(typed(c.line), statusError) << c.line;
+        EXPECT_EQ(printed(), std::string(c.printed) + addUsage) << c.line;
+    }
+    // 12000 members are fine.
+    clearResults();
+    write("g.add", "str last = \"%1\"\n");
+    EXPECT_EQ(typed("add g.add (1-12000)"), statusTyped);
+    std::string value;
+    ASSERT_EQ(stringStore.value("last", value), 0);
+    EXPECT_EQ(value, "12000");
+}
+
+TEST_F(AddFileTest, MemberSlotsMustFitInTheNinetyNineArguments) {
+    write("g.add", "text [%98] [%99]\n");
+    std::string line = "add g.add";
+    for (int i = 1; i <= 97; ++i) line += " a" + std::to_string(i);
+    EXPECT_EQ(typed(line + " (5)(6)"), statusTyped) << printed();
+    EXPECT_EQ(printed(), "[5] [6]\n");
+    clearResults();
+    EXPECT_EQ(typed(line + " x (5)(6)"), statusError);
+    EXPECT_EQ(printed().find("[5]"), std::string::npos);
+    EXPECT_NE(printed().find("do not fit"), std::string::npos);
+}
+
+TEST_F(AddFileTest, ManyPairsShowTheirProgressEveryHundredRuns) {
+    write("g.add", "str x = \"%1\"\n");
+    EXPECT_EQ(typed("add g.add (1-3)(1-100)"), statusTyped);
+    EXPECT_EQ(printed(), "do(1,100)\ndo(2,100)\ndo(3,100)\n\n");
 }
 
 TEST_F(AddFileTest, AddPauseAsksFirstAndCancelRunsNothing) {

@@ -251,10 +251,7 @@ TEST_F(ControlTest, DoRunsItsBodyWithArguments) {
 }
 
 TEST_F(ControlTest, DoGroupLoop) {
-    int r = typed("do {str v%1 = \"%1\"} (1-3)");
-    if (output().find("not available") != std::string::npos)
-        GTEST_SKIP() << "group loops are not available in the add-file runner yet";
-    EXPECT_EQ(r, statusTyped) << output();
+    EXPECT_EQ(typed("do {str v%1 = \"%1\"} (1-3)"), statusTyped) << output();
     EXPECT_EQ(var("v1"), "1");
     EXPECT_EQ(var("v2"), "2");
     EXPECT_EQ(var("v3"), "3");
@@ -266,6 +263,30 @@ TEST_F(ControlTest, DoGroupLoop) {
     EXPECT_TRUE(stringStore.has("m2"));
     EXPECT_FALSE(stringStore.has("m3"));
     EXPECT_EQ(var("after"), "yes");
+    // continue leaves the member's run; the loop goes on with the next member.
+    stringStore.reset();
+    EXPECT_EQ(script("do {\n if (%1 == 2) { continue }\n str c%1 = \"x\"\n} (1-3)\n"), 0) << output();
+    EXPECT_TRUE(stringStore.has("c1"));
+    EXPECT_FALSE(stringStore.has("c2"));
+    EXPECT_TRUE(stringStore.has("c3"));
+    // Pairs with arguments before the groups.
+    stringStore.reset();
+    EXPECT_EQ(typed("do {str p%1%2%3 = \"x\"} z (1-2)(3-4)"), statusTyped) << output();
+    for (const char* name : {"pz13", "pz14", "pz23", "pz24"}) EXPECT_TRUE(stringStore.has(name)) << name;
+}
+
+TEST_F(ControlTest, QuitInADoGroupLoopStopsItAtOnce) {
+    auto savedShutdown = shutdownHandler;
+    shutdownHandler = nullptr;
+    // 300 pairs would print their progress every hundred runs; quit in the first ends all.
+    EXPECT_EQ(script("do {\n str q%1x%2 = \"x\"\n quit\n} (1-3)(1-100)\nstr after = \"x\"\n"),
+              statusQuit)
+        << output();
+    EXPECT_FALSE(stringStore.has("after"));
+    EXPECT_TRUE(stringStore.has("q1x1"));
+    EXPECT_FALSE(stringStore.has("q1x2"));
+    EXPECT_EQ(output().find("do("), std::string::npos) << output();
+    shutdownHandler = savedShutdown;
 }
 
 TEST_F(ControlTest, DoErrors) {

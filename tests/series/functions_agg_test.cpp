@@ -122,6 +122,25 @@ TEST_F(AggregationHandlers, EscapeAbortsTheSum) {
     EXPECT_TRUE(printed("@agg stopped by the user."));
 }
 
+// A bank whose listing was stopped by Escape part way: some names and a non-zero result,
+// the key press already taken by the bank's own poll.
+class StoppedListingBank : public EscapingBank {
+public:
+    std::int16_t collectser(std::vector<std::string>& list, const char*, std::int16_t) override {
+        list = {"out121"};
+        return 27;
+    }
+};
+
+TEST_F(AggregationHandlers, AStoppedListingAbortsTheSum) {
+    bankSlots[1] = new StoppedListingBank;
+    bankTypes[1] = 'w';
+    AtCall r = call(atagg, "(b.out12)", 7.0f);
+    EXPECT_EQ(r.code, 27);
+    EXPECT_TRUE(printed("@agg stopped by the user."));
+    EXPECT_EQ(r.values[0], 7.0f);  // nothing was summed from the partial list
+}
+
 TEST_F(AggregationHandlers, ConditionalThroughTheHandler) {
     AtCall pos = call(atif, "(x > 0, x, 0)");
     ASSERT_EQ(pos.code, 0) << output();

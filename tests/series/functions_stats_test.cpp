@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "functions_fixture.h"
+#include "regress/regress_state.h"
 #include "series/functions_stats.h"
 
 using seriestest::AtCall;
@@ -124,11 +125,48 @@ TEST_F(StatsHandlers, DateChecksAndTheirMessages) {
     }
 }
 
-TEST_F(StatsHandlers, SumWithoutRegressionLimitsIsRefused) {
-    // This program has no regression limits yet: @sum says so instead of summing anything.
+TEST_F(StatsHandlers, SumOverTheRegressionLimits) {
+    // Limits 1990-1999: 10 + 20 + missing + 30 + 40 + 50 + 4 x 60 = 390 (the missing value
+    // adds -0.000001, below a float's resolution at 390), at 1999; 0 elsewhere.
+    fitStart = 1990;
+    fitEnd = 1999;
     AtCall r = call(atsum, "(x)");
-    EXPECT_NE(r.code, 0);
-    EXPECT_TRUE(printed("Error:  In @sum(), no regression limits are set."));
+    ASSERT_EQ(r.code, 0) << output();
+    for (int i = 0; i < obs; ++i) EXPECT_EQ(r.values[i], i == 9 ? 390.0f : 0.0f) << i;
+    EXPECT_EQ(r.text, "(x)");
+    EXPECT_EQ(r.frequency, 1);
+    // A last limit past the workspace is cut at its last observation (2009).
+    fitStart = 1995;
+    fitEnd = 2050;
+    AtCall cut = call(atsum, "(x)");
+    ASSERT_EQ(cut.code, 0);
+    EXPECT_EQ(cut.values[obs - 1], 50.0f + 14 * 60.0f);
+    EXPECT_EQ(cut.values[5], 0.0f);
+}
+
+TEST_F(StatsHandlers, SumNeedsLimitsInsideTheWorkspace) {
+    struct Case {
+        float start, end;
+        const char* message;
+    };
+    const Case cases[] = {
+        {0, 0, "Error:  In @sum(), no regression limits are set."},
+        {1995, 0, "Error:  In @sum(), no regression limits are set."},
+        {2030, 2040, "Error:  In @sum(), the regression limits lie outside the workspace."},
+        {1970, 1980, "Error:  In @sum(), the regression limits lie outside the workspace."},
+    };
+    for (const Case& c : cases) {
+        fitStart = c.start;
+        fitEnd = c.end;
+        AtCall r = call(atsum, "(x)");
+        EXPECT_NE(r.code, 0) << c.start;
+        EXPECT_TRUE(printed(c.message)) << c.start << output();
+        EXPECT_TRUE(printed(" error in @sum function")) << c.start;
+        output();
+    }
+    fitStart = 1990;
+    fitEnd = 1999;
+    EXPECT_NE(call(atsum, "(x, 2)").code, 0);
     EXPECT_TRUE(printed(" error in @sum function"));
 }
 

@@ -21,6 +21,7 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "platform/scripted_platform.h"
+#include "regress/regress_state.h"
 #include "series/series_state.h"
 #include "series_test_util.h"
 
@@ -42,7 +43,7 @@ protected:
         resetinterpstate();
         resetbankslots();
         resetseriesstate();
-        missingOn = 'y';
+        resetregressstate();
         wsBaseYear = 1990;
         wsMaxObs = obs;
         wsFirstMonth = 1;
@@ -55,6 +56,7 @@ protected:
     void TearDown() override {
         resetbankslots();
         resetseriesstate();
+        resetregressstate();
         resetinterpstate();
         clearPendingLine();
         std::filesystem::remove_all(dir);
