@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the tour of examples/ in a scratch copy and fails when any command of it reports an
+# error or when the computed series are not printed.
+set -euo pipefail
+jex="$1"; examples="$2"
+dir="$(mktemp -d)"
+trap 'rm -rf "$dir"' EXIT
+cp "$examples/jex.cfg" "$examples/tour.add" "$dir/"
+cd "$dir"
+out="$("$jex" tour.add < /dev/null 2>&1)"
+if grep -n -E 'Error|not available|Not a Jex command|Format for' <<<"$out"; then
+  echo "the tour reported an error" >&2
+  exit 1
+fi
+# Real GDP of 1990 is 100 * 5979.6 / 72.2; the quarterly interpolation averages back to the
+# annual values; the scaled components add up to the control total.
+grep -q ' 1990    8281.995' <<<"$out"
+grep -q ' 1995    9335.07[89]   9677.65[89]' <<<"$out"
+grep -q ' 1990    12.50000   22.22222   31.57895' <<<"$out"
+echo "tour ran"
