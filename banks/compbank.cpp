@@ -175,13 +175,7 @@ int CompBank::readHeader(std::FILE* f) {
     return in.ok() ? 0 : -1;
 }
 
-int CompBank::refuse(const char* what, int quiet) {
-    if (!quiet) printout("\nError:  %s is damaged (%s).\r\nNo bank now assigned\n", dataPath_.c_str(), what);
-    status_ = -1;
-    return -1;
-}
-
-CompBank::CompBank(const char* stem, int quiet) : DataBank(stem) {
+CompBank::CompBank(const char* stem, int quiet) : PackedBank(stem) {
     className_ = "CompBank";
     dataPath_ = std::string(stem) + ".cbk";
     indexPath_ = std::string(stem) + ".cin";
@@ -189,7 +183,7 @@ CompBank::CompBank(const char* stem, int quiet) : DataBank(stem) {
     status_ = -1;
     dataFile_ = std::fopen(dataPath_.c_str(), "rb");
     if (!dataFile_ || readHeader(dataFile_) != 0) {
-        if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
+        cannotopen(dataPath_, quiet);
         return;
     }
     dataSize_ = filesize(dataFile_);
@@ -219,7 +213,7 @@ CompBank::CompBank(const char* stem, int quiet) : DataBank(stem) {
     }
     indexFile_ = std::fopen(indexPath_.c_str(), "rb");
     if (!indexFile_) {
-        if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", indexPath_.c_str());
+        cannotopen(indexPath_, quiet);
         return;
     }
     std::int16_t count = 0;
@@ -258,11 +252,6 @@ CompBank::CompBank(const char* stem, int quiet) : DataBank(stem) {
     status_ = 1;
 }
 
-CompBank::~CompBank() {
-    if (dataFile_) std::fclose(dataFile_);
-    if (indexFile_) std::fclose(indexFile_);
-}
-
 int CompBank::findser(const char* name) {
     if (!name) return -1;
     for (std::size_t i = 0; i < names_.size(); ++i)
@@ -275,14 +264,7 @@ std::int16_t CompBank::getser(const char* name, float* array, std::int16_t) {
     const int i = findser(name);
     if (i < 0) return -1;
     if (!array) return 0;
-    if (fseeko(dataFile_, recordTable_[i], SEEK_SET) != 0) return -1;
-    PackedRecord r;
-    if (readpackedrecord(dataFile_, r) != 0) return -1;
-    frequency_ = static_cast<std::uint16_t>(r.frequency);
-    firstMonth_ = static_cast<std::uint16_t>(r.period);
-    lastEnd_ = placepackedrecord(r, array);
-    last_ = std::move(r);
-    return 0;
+    return readrecordat(recordTable_[i], array);
 }
 
 std::int16_t CompBank::listser(std::FILE* out, const char* pattern, std::int16_t) {
@@ -300,11 +282,37 @@ std::int16_t CompBank::collectser(std::vector<std::string>& list, const char* pa
     return 0;
 }
 
-int CompBank::info(std::int16_t slot) {
+int PackedBank::info(std::int16_t slot) {
     printout("Index file read.\n");
     printout("Title of assigned bank:%s\n", title_.c_str());
     printout("Max observations per series %d.\n", maxObs_);
     printout("Contains %d series.\n", seriesCount_);
     if (slot != 0) printout("\r\nThis bank assigned as bank: %c.\r\n", 'a' + slot);
+    return 0;
+}
+
+PackedBank::~PackedBank() {
+    if (dataFile_) std::fclose(dataFile_);
+    if (indexFile_) std::fclose(indexFile_);
+}
+
+void PackedBank::cannotopen(const std::string& path, int quiet) {
+    if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", path.c_str());
+}
+
+int PackedBank::refusefile(const std::string& path, const char* what, int quiet) {
+    if (!quiet) printout("\nError:  %s is damaged (%s).\r\nNo bank now assigned\n", path.c_str(), what);
+    status_ = -1;
+    return -1;
+}
+
+std::int16_t PackedBank::readrecordat(std::int64_t position, float* array) {
+    if (fseeko(dataFile_, position, SEEK_SET) != 0) return -1;
+    PackedRecord r;
+    if (readpackedrecord(dataFile_, r) != 0) return -1;
+    frequency_ = static_cast<std::uint16_t>(r.frequency);
+    firstMonth_ = static_cast<std::uint16_t>(r.period);
+    lastEnd_ = placepackedrecord(r, array);
+    last_ = std::move(r);
     return 0;
 }

@@ -44,10 +44,33 @@ std::vector<std::uint8_t> encodepackedrecord(int year, int frequency, int period
                                              std::uint8_t scale,
                                              const std::vector<float>& values);
 
-class CompBank : public DataBank {
+// What the compressed and the hashed bank share: both are read-only, keep their series as
+// packed records in the data file and describe themselves alike.
+class PackedBank : public DataBank {
+public:
+    explicit PackedBank(const char* stem) : DataBank(stem) {}
+    ~PackedBank() override;  // closes the data and the index file
+    int info(std::int16_t slot) override;
+    // The index just after the last observation of the series read last.
+    int lastEnd() const { return lastEnd_; }
+
+protected:
+    // "Cannot open <path>" (unless quiet); the bank stays closed.
+    static void cannotopen(const std::string& path, int quiet);
+    // The damage message naming `path` (unless quiet); the bank is closed. Returns -1.
+    int refusefile(const std::string& path, const char* what, int quiet);
+    // Reads the packed record at byte `position` of the data file into `array`; the bank's
+    // frequency and first month become the record's. 0, or -1 when it cannot be read.
+    std::int16_t readrecordat(std::int64_t position, float* array);
+
+    std::int64_t dataSize_ = 0;
+    PackedRecord last_;
+    int lastEnd_ = 0;
+};
+
+class CompBank : public PackedBank {
 public:
     CompBank(const char* stem, int quiet = 0);
-    ~CompBank() override;
 
     // Reads the header fields (title, count, table position) from the data file; 0 or -1.
     int readHeader(std::FILE* f);
@@ -58,22 +81,15 @@ public:
     std::int16_t listser(std::FILE* out, const char* pattern, std::int16_t columns) override;
     std::int16_t collectser(std::vector<std::string>& list, const char* pattern,
                             std::int16_t columns) override;
-    int info(std::int16_t slot) override;
-
-    // The index just after the last observation of the series read last.
-    int lastEnd() const { return lastEnd_; }
     const std::vector<std::string>& names() const { return names_; }
 
 private:
-    int refuse(const char* what, int quiet);
+    int refuse(const char* what, int quiet) { return refusefile(dataPath_, what, quiet); }
 
     std::int32_t tablePosition_ = 0;
     std::int16_t headerCount_ = 0;
     std::vector<std::int32_t> recordTable_;
     std::vector<std::string> names_;
-    std::int64_t dataSize_ = 0;
-    PackedRecord last_;
-    int lastEnd_ = 0;
 };
 
 // Size of an open file in bytes, -1 when it cannot be told. The stream's position is kept.

@@ -27,13 +27,7 @@ int HashBank::hash(const char* name) const {
     return hashvalue(name) % buckets_;
 }
 
-int HashBank::refuse(const char* what, int quiet) {
-    if (!quiet) printout("\nError:  %s is damaged (%s).\r\nNo bank now assigned\n", indexPath_.c_str(), what);
-    status_ = -1;
-    return -1;
-}
-
-HashBank::HashBank(const char* stem, int quiet) : DataBank(stem) {
+HashBank::HashBank(const char* stem, int quiet) : PackedBank(stem) {
     className_ = "HashBank";
     dataPath_ = std::string(stem) + ".hbk";
     indexPath_ = std::string(stem) + ".hin";
@@ -42,7 +36,7 @@ HashBank::HashBank(const char* stem, int quiet) : DataBank(stem) {
     dataFile_ = std::fopen(dataPath_.c_str(), "rb");
     std::uint8_t head[84];
     if (!dataFile_ || !bytes::readBytes(dataFile_, head, 82)) {
-        if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
+        cannotopen(dataPath_, quiet);
         return;
     }
     {
@@ -56,7 +50,7 @@ HashBank::HashBank(const char* stem, int quiet) : DataBank(stem) {
 
     indexFile_ = std::fopen(indexPath_.c_str(), "rb");
     if (!indexFile_) {
-        if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", indexPath_.c_str());
+        cannotopen(indexPath_, quiet);
         return;
     }
     const std::int64_t size = filesize(indexFile_);
@@ -152,11 +146,6 @@ HashBank::HashBank(const char* stem, int quiet) : DataBank(stem) {
     }
 }
 
-HashBank::~HashBank() {
-    if (dataFile_) std::fclose(dataFile_);
-    if (indexFile_) std::fclose(indexFile_);
-}
-
 int HashBank::findser(const char* name) {
     if (status_ != 1 || !name) return -1;
     const int b = hash(name);
@@ -178,14 +167,8 @@ std::int16_t HashBank::getser(const char* name, float* array, std::int16_t) {
     const int p = findser(name);
     if (p < 0) return -1;
     if (!array) return 0;
-    if (p + 5 > dataSize_ || fseeko(dataFile_, p, SEEK_SET) != 0) return -1;
-    PackedRecord r;
-    if (readpackedrecord(dataFile_, r) != 0) return -1;
-    frequency_ = static_cast<std::uint16_t>(r.frequency);
-    firstMonth_ = static_cast<std::uint16_t>(r.period);
-    lastEnd_ = placepackedrecord(r, array);
-    last_ = std::move(r);
-    return 0;
+    if (p + 5 > dataSize_) return -1;
+    return readrecordat(p, array);
 }
 
 std::int16_t HashBank::collectser(std::vector<std::string>& list, const char* pattern,
@@ -201,14 +184,5 @@ std::int16_t HashBank::collectser(std::vector<std::string>& list, const char* pa
             p += std::strlen(p) + 1;
         }
     }
-    return 0;
-}
-
-int HashBank::info(std::int16_t slot) {
-    printout("Index file read.\n");
-    printout("Title of assigned bank:%s\n", title_.c_str());
-    printout("Max observations per series %d.\n", maxObs_);
-    printout("Contains %d series.\n", seriesCount_);
-    if (slot != 0) printout("\r\nThis bank assigned as bank: %c.\r\n", 'a' + slot);
     return 0;
 }

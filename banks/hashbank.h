@@ -18,10 +18,9 @@
 #include "banks/compbank.h"
 #include "banks/databank.h"
 
-class HashBank : public DataBank {
+class HashBank : public PackedBank {
 public:
     HashBank(const char* stem, int quiet = 0);
-    ~HashBank() override;
 
     // The bucket of a name: h = (31 h + c) mod 65536 over its bytes taken as signed, then
     // h mod the number of buckets (0 when the bank has no buckets).
@@ -35,14 +34,12 @@ public:
     int findser(const char* name) override;
     std::int16_t collectser(std::vector<std::string>& list, const char* pattern,
                             std::int16_t columns) override;
-    int info(std::int16_t slot) override;
 
     int bucketCount() const { return buckets_; }
     std::int32_t hashCount() const { return hashCount_; }
-    int lastEnd() const { return lastEnd_; }
 
 private:
-    int refuse(const char* what, int quiet);
+    int refuse(const char* what, int quiet) { return refusefile(indexPath_, what, quiet); }
 
     std::int32_t hashCount_ = 0;
     std::uint16_t buckets_ = 0;
@@ -50,7 +47,4 @@ private:
     std::vector<std::uint16_t> bucketLengths_;
     std::vector<std::uint32_t> bucketPositions_;
     std::vector<std::uint8_t> index_;  // the whole hash file
-    std::int64_t dataSize_ = 0;
-    PackedRecord last_;
-    int lastEnd_ = 0;
 };

@@ -16,7 +16,7 @@
 
 // Off by default: writes reach the operating system before a command returns (which is
 // what survives a crash or kill of the program); forcing them to the device as well costs
-// three to six times a store (see docs/performance.md).
+// several times a store (see docs/performance.md).
 bool JexBank::syncWrites = false;
 std::size_t JexBank::recordCacheLimit = std::size_t{256} << 20;
 

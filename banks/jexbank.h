@@ -67,8 +67,8 @@ public:
     // settitle returns, so that a crash or kill of the program loses nothing stored before
     // it: the bank reopens with every series. syncWrites additionally forces each write to
     // the storage device (fsync), which protects against a power cut or a crash of the
-    // system at three to six times the cost of a store; it is off by default and can be
-    // turned on where that protection is worth it.
+    // system at several times the cost of a store (docs/performance.md); it is off by
+    // default and can be turned on where that protection is worth it.
     static bool syncWrites;
 
     // Record cache of a bank opened for writing (New, ReadWrite: the workspace): a copy of

@@ -12,6 +12,7 @@
 #include "core/lprog.h"
 #include "core/matrix_algebra.h"
 #include "platform/platform.h"
+#include "platform/quiet_platform.h"
 
 extern "C" {
 void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
@@ -24,19 +25,7 @@ void dgetrs_(const char* trans, const int* n, const int* nrhs, const double* a, 
 namespace {
 
 // Keeps the results window quiet while benchmarking (a large determinant prints a warning).
-class QuietPlatform final : public platform::Platform {
-public:
-    void appendResultsLine(const std::string&) override {}
-    void clearResults() override {}
-    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
-        return platform::defaultAnswer(b);
-    }
-    int choose(const std::string&, const std::string&, const std::vector<std::string>&,
-               int d) override {
-        return d;
-    }
-    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
-};
+using platform::QuietPlatform;
 
 QuietPlatform quiet;
 
@@ -55,6 +44,13 @@ Matrix<double> toMatrix(const std::vector<double>& a, int n) {
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) m.rowAt(i)[j] = a[static_cast<std::size_t>(i) * n + j];
     return m;
+}
+
+// The right-hand side of the solves (1-based): i % 7 - 3.
+Vector<double> testRhs(int n) {
+    Vector<double> rhs(n, 1);
+    for (int i = 1; i <= n; ++i) rhs[i] = i % 7 - 3.0;
+    return rhs;
 }
 
 void BM_JexInvert(benchmark::State& state) {
@@ -160,8 +156,7 @@ void BM_LapackInvert(benchmark::State& state) {
 void BM_JexLuSolve(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     Matrix<double> original = toMatrix(testMatrix(n), n);
-    Vector<double> rhs(n, 1);
-    for (int i = 1; i <= n; ++i) rhs[i] = i % 7 - 3.0;
+    const Vector<double> rhs = testRhs(n);
     for (auto _ : state) {
         Matrix<double> m = original;
         Vector<double> indx, b = rhs;
@@ -176,8 +171,7 @@ void BM_JexLuSolve(benchmark::State& state) {
 void BM_JexLuDecompSolver(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     Matrix<double> original = toMatrix(testMatrix(n), n);
-    Vector<double> rhs(n, 1);
-    for (int i = 1; i <= n; ++i) rhs[i] = i % 7 - 3.0;
+    const Vector<double> rhs = testRhs(n);
     for (auto _ : state) {
         Matrix<double> m = original;
         Vector<int> perm;

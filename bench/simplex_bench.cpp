@@ -12,6 +12,7 @@
 #include "core/matrix.h"
 #include "core/vector.h"
 #include "platform/platform.h"
+#include "platform/quiet_platform.h"
 
 extern "C" {
 void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
@@ -22,19 +23,7 @@ void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* w
 namespace {
 
 // Keeps the results window quiet while benchmarking.
-class QuietPlatform final : public platform::Platform {
-public:
-    void appendResultsLine(const std::string&) override {}
-    void clearResults() override {}
-    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
-        return platform::defaultAnswer(b);
-    }
-    int choose(const std::string&, const std::string&, const std::vector<std::string>&,
-               int d) override {
-        return d;
-    }
-    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
-};
+using platform::QuietPlatform;
 
 constexpr int variables = 200;
 constexpr int constraints = 100;

@@ -34,6 +34,31 @@ void reportYear(long long year) {
     printout("Error:  year %lld is out of range for a date.\n", year);
 }
 
+// Starts a date read from a number or a text: the year `full`, annual, first period. A year
+// out of range is reported and leaves the empty date; -1.
+int startannual(JexDate& date, long long full) {
+    if (!yearInRange(full)) {
+        date = JexDate();
+        reportYear(full);
+        return -1;
+    }
+    date.year = static_cast<std::int16_t>(full);
+    date.frequency = 1;
+    date.period = 1;
+    return 0;
+}
+
+// Reads one or two digits at p (a missing first digit counts 0) and moves past them.
+int twodigits(const unsigned char*& p) {
+    int v = std::isdigit(*p) ? *p - '0' : 0;
+    if (*p) ++p;
+    if (std::isdigit(*p)) {
+        v = v * 10 + (*p - '0');
+        ++p;
+    }
+    return v;
+}
+
 }  // namespace
 
 long JexDate::normaliseYear(long y) {
@@ -97,15 +122,7 @@ int JexDate::fromFloat(float x) {
     long long d = static_cast<long long>(1000.0 * static_cast<double>(t));  // exact in double
     long long f = d - 1000 * c;
 
-    long long full = normaliseYear(static_cast<long>(x));
-    if (!yearInRange(full)) {
-        *this = JexDate();
-        reportYear(full);
-        return -1;
-    }
-    year = static_cast<std::int16_t>(full);
-    frequency = 1;
-    period = 1;
+    if (startannual(*this, normaliseYear(static_cast<long>(x))) != 0) return -1;
     if (f > 0 && f <= 13) {
         frequency = 12;
         period = static_cast<std::uint8_t>(f);
@@ -133,13 +150,7 @@ int JexDate::parse(const char* text) {
         ++p;
     }
     long long full = digits > maxYear * 10 ? digits : normaliseYear(static_cast<long>(digits));
-    if (!yearInRange(full)) {
-        reportYear(full);
-        return -1;
-    }
-    year = static_cast<std::int16_t>(full);
-    frequency = 1;
-    period = 1;
+    if (startannual(*this, full) != 0) return -1;
     if (*p == 0) return 0;
 
     auto digitAt = [](const unsigned char* q) { return std::isdigit(*q) ? *q - '0' : 0; };
@@ -151,17 +162,10 @@ int JexDate::parse(const char* text) {
         frequency = 4;
         if (*p) ++p;
         break;
-    case 'm': {
-        int month = digitAt(p);
-        if (*p) ++p;
-        if (std::isdigit(*p)) {
-            month = month * 10 + (*p - '0');
-            ++p;
-        }
-        period = static_cast<std::uint8_t>(month);
+    case 'm':
+        period = static_cast<std::uint8_t>(twodigits(p));
         frequency = 12;
         break;
-    }
     case 's':
         period = static_cast<std::uint8_t>(digitAt(p));
         frequency = 2;
@@ -174,13 +178,7 @@ int JexDate::parse(const char* text) {
 
     if (*p == 'd') {
         ++p;
-        int d = digitAt(p);
-        if (*p) ++p;
-        if (std::isdigit(*p)) {
-            d = d * 10 + (*p - '0');
-            ++p;
-        }
-        day = static_cast<std::uint8_t>(d);
+        day = static_cast<std::uint8_t>(twodigits(p));
         frequency = 13;
     }
     return 0;

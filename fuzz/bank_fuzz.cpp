@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,34 +15,16 @@
 
 #include "banks/jexbank.h"
 #include "banks/slots.h"
-#include "core/bytes.h"
 #include "core/date.h"
 #include "core/missing.h"
-#include "platform/platform.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
-
-// Messages are dropped: only behaviour counts here.
-class QuietPlatform final : public platform::Platform {
-public:
-    void appendResultsLine(const std::string&) override {}
-    void clearResults() override {}
-    platform::Answer messageBox(const std::string&, const std::string&,
-                                platform::Buttons b) override {
-        return platform::defaultAnswer(b);
-    }
-    int choose(const std::string&, const std::string&, const std::vector<std::string>&,
-               int d) override {
-        return d;
-    }
-    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
-};
 
 std::string stem;
 
 void setup() {
-    static QuietPlatform quiet;
-    platform::install(&quiet);
+    fuzzsupport::installQuietPlatform();
     // Files in memory when the system has a memory file system: the disk is not what is
     // tested, and it would slow every input down.
     char shm[] = "/dev/shm/jexbankfuzzXXXXXX";
@@ -54,29 +35,17 @@ void setup() {
     stem = std::string(dir) + "/b";
     static std::string made = dir;
     std::atexit([] { std::filesystem::remove_all(made); });
-    wsStartDate = JexDate(1990, 1, 1, 13);
-    wsBaseYear = 1990;
+    fuzzsupport::workspaceFrom1990();
     wsFirstMonth = 1;
-    wsMaxObs = 1999;
     JexBank::syncWrites = false;  // durability is not what is tested here
 }
 
-void writefile(const std::string& path, const std::uint8_t* p, std::size_t n) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) std::abort();
-    if (n) std::fwrite(p, 1, n, f);
-    std::fclose(f);
-}
-
-constexpr int guard = 16;
-
 // Reads every named series into an array with guard values behind it.
 void readall(JexBank& bank) {
-    std::vector<float> v(seriesArrayLength + guard, 42.0f);
+    std::vector<float> v = fuzzsupport::guardedArray();
     for (int i = 0; i < bank.seriesCount(); ++i) {
         bank.getser(bank.nameAt(i), v.data(), -1);
-        for (int k = seriesArrayLength; k < seriesArrayLength + guard; ++k)
-            if (v[k] != 42.0f) std::abort();
+        fuzzsupport::checkGuard(v);
     }
     std::vector<std::string> names;
     bank.collectser(names, "", 0);
@@ -88,11 +57,7 @@ void readall(JexBank& bank) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static bool ready = (setup(), true);
     (void)ready;
-    if (size < 2) return 0;
-    std::size_t n = bytes::getU16(data);
-    if (n > size - 2) n = size - 2;
-    writefile(stem + ".bnk", data + 2, n);
-    writefile(stem + ".ind", data + 2 + n, size - 2 - n);
+    if (!fuzzsupport::splitTwoFiles(data, size, stem + ".bnk", stem + ".ind")) return 0;
 
     {
         JexBank bank(stem.c_str(), "Read", 1965, 200, 1, 1);
@@ -114,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!again.isOpen()) std::abort();  // a bank we wrote must open
     readall(again);
     if (again.findser("fz") >= 0 && again.maxObs() > 0) {
-        std::vector<float> v(seriesArrayLength + guard, 42.0f);
+        std::vector<float> v = fuzzsupport::guardedArray();
         if (again.getser("fz", v.data(), -1) == 0 && v[0] != 7.0f) std::abort();
     }
     return 0;

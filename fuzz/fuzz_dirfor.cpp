@@ -6,41 +6,22 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "banks/dirfor.h"
-#include "banks/slots.h"
 #include "core/bytes.h"
-#include "core/date.h"
-#include "platform/platform.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
-
-class QuietPlatform final : public platform::Platform {
-public:
-    void appendResultsLine(const std::string&) override {}
-    void clearResults() override {}
-    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
-        return platform::defaultAnswer(b);
-    }
-    int choose(const std::string&, const std::string&, const std::vector<std::string>&, int d) override {
-        return d;
-    }
-    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
-};
 
 std::string work;  // the listing names its files relative to this folder
 std::string home;  // the fuzzer's own folder, restored after each input
 
 void setup() {
-    static QuietPlatform quiet;
-    platform::install(&quiet);
-    char pattern[] = "/tmp/jexdirforfuzzXXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    work = pattern;
+    fuzzsupport::installQuietPlatform();
+    work = fuzzsupport::makeTempDir("/tmp/jexdirforfuzzXXXXXX");
     char here[4096];
     if (!getcwd(here, sizeof here)) std::abort();
     home = here;
@@ -57,15 +38,6 @@ struct InWork {
     }
 };
 
-void writefile(const char* path, const std::uint8_t* p, std::size_t n) {
-    std::FILE* f = std::fopen(path, "wb");
-    if (!f) std::abort();
-    if (n) std::fwrite(p, 1, n, f);
-    std::fclose(f);
-}
-
-constexpr int guard = 16;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -78,21 +50,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < 3; ++i) {
         std::size_t n = bytes::getU16(data + 2 * i);
         if (n > size - at) n = size - at;
-        writefile(files[i], data + at, n);
+        fuzzsupport::writefile(files[i], data + at, n);
         at += n;
     }
-    writefile("dirfor.dat", data + at, size - at);
+    fuzzsupport::writefile("dirfor.dat", data + at, size - at);
     Dirfor bank("fc", "dirfor.dat");
     if (!bank.isOpen()) return 0;
     std::vector<std::string> names;
     bank.collectser(names, "", 0);
-    std::vector<float> v(seriesArrayLength + guard, 42.0f);
+    std::vector<float> v = fuzzsupport::guardedArray();
     std::size_t tried = 0;
     for (const std::string& name : names) {
         if (++tried > 200) break;
         bank.getser(name.c_str(), v.data(), -1);
-        for (int k = seriesArrayLength; k < seriesArrayLength + guard; ++k)
-            if (v[k] != 42.0f) std::abort();
+        fuzzsupport::checkGuard(v);
     }
     bank.getser("x9999999", v.data(), -1);
     bank.info(3);

@@ -37,7 +37,7 @@ void closeoutput(char& on, std::FILE*& file) {
 
 // The optional "-a" / "-w" and the file name of save and catch. Returns false on a format
 // error; `name` receives the file name (or "off"), `mode` "w" or "a".
-bool readfilearguments(std::FILE* in, char* name, const char*& mode) {
+bool parsefilearguments(std::FILE* in, char* name, const char*& mode) {
     mode = "w";
     int cls = gettoken(name, in, 0, wordSize);
     if (cls != 'a' && cls != '"' && cls != '-') return false;
@@ -50,6 +50,13 @@ bool readfilearguments(std::FILE* in, char* name, const char*& mode) {
         if (cls != 'a' && cls != '"') return false;
     }
     return true;
+}
+
+// The same, printing the command's format when the arguments are wrong.
+bool readfilearguments(std::FILE* in, char* name, const char*& mode, const char* format) {
+    if (parsefilearguments(in, name, mode)) return true;
+    printout("%s", format);
+    return false;
 }
 
 std::string fullpath(const char* name) {
@@ -136,10 +143,7 @@ int savecmd(std::FILE* in) {
     static const char* const format = "\r\nFormat is \r\n save [-a|-w] <filename | off> \r\n";
     char name[wordSize];
     const char* mode = "w";
-    if (!readfilearguments(in, name, mode)) {
-        printout("%s", format);
-        return -1;
-    }
+    if (!readfilearguments(in, name, mode, format)) return -1;
     if (std::strcmp(name, "off") == 0) {
         if (saveOn == 'n') {
             printout("Saving is not on.\n");
@@ -181,10 +185,7 @@ int catchcmd(std::FILE* in) {
     static const char* const format = "\r\nFormat is \r\n catch [-a | -w] <filename | off> \r\n";
     char name[wordSize];
     const char* mode = "w";
-    if (!readfilearguments(in, name, mode)) {
-        printout("%s", format);
-        return -1;
-    }
+    if (!readfilearguments(in, name, mode, format)) return -1;
     if (std::strcmp(name, "off") == 0) {
         if (catchOn == 'y') {
             if (catchFile) std::fputs("\r\n", catchFile);

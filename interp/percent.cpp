@@ -76,6 +76,20 @@ int wrapdiv(int a, int b) {
     return a / b;
 }
 
+namespace {
+
+// a op b with the wrapping operations ('/' for any other operator).
+int wraparith(char op, int a, int b) {
+    switch (op) {
+    case '+': return wrapadd(a, b);
+    case '-': return wrapsub(a, b);
+    case '*': return wrapmul(a, b);
+    default: return wrapdiv(a, b);
+    }
+}
+
+}  // namespace
+
 void texterase(std::string& text, std::size_t& pos) {
     if (pos < text.size()) text.erase(pos, 1);
 }
@@ -96,28 +110,16 @@ int intexpression(std::string& result, std::string& text, std::size_t& pos) {
     char ops[3] = {'+', 0, 0};
     int top = 0;
     int previous = 0;
-    auto applymuldiv = [&] {
-        if (top >= 0 && ops[top] == '*') {
-            term = wrapmul(term, operand);
-            --top;
-        } else if (top >= 0 && ops[top] == '/') {
-            term = wrapdiv(term, operand);
-            --top;
-        } else {
-            term = operand;
-        }
+    // The pending operator of a level, when it is one of that level's two, folds the new
+    // value into the level's running value; else the new value starts it.
+    auto fold = [&](int& running, int value, char first, char second) {
+        if (top >= 0 && (ops[top] == first || ops[top] == second))
+            running = wraparith(ops[top--], running, value);
+        else
+            running = value;
     };
-    auto applyaddsub = [&] {
-        if (top >= 0 && ops[top] == '+') {
-            sum = wrapadd(sum, term);
-            --top;
-        } else if (top >= 0 && ops[top] == '-') {
-            sum = wrapsub(sum, term);
-            --top;
-        } else {
-            sum = term;
-        }
-    };
+    auto applymuldiv = [&] { fold(term, operand, '*', '/'); };
+    auto applyaddsub = [&] { fold(sum, term, '+', '-'); };
     auto badsyntax = [&] {
         if (previous == '+' || previous == '-' || previous == '*' || previous == '/') {
             printout("\r\nBad syntax in expression.\r\n");
@@ -174,6 +176,18 @@ namespace {
 int expandsequence(std::string& result, std::string& text, std::size_t& pos) {
     try {
         std::size_t start = pos;
+        // In quiet mode a sequence that cannot be expanded stays as it is: a plain '%'.
+        auto keeppercent = [&] {
+            result = "%";
+            pos = start;
+            return 0;
+        };
+        // The sequence (start up to `end`) replaced by the result, to be read from its start.
+        auto replaceby = [&](std::size_t end) {
+            text.replace(start, end - start, result);
+            pos = start;
+            return 0;
+        };
         int next = start + 1 < text.size() ? static_cast<unsigned char>(text[start + 1]) : -1;
         if (next >= '0' && next <= '9') {
             std::size_t end = start + 2;
@@ -181,36 +195,22 @@ int expandsequence(std::string& result, std::string& text, std::size_t& pos) {
             if (end < text.size() && text[end] >= '0' && text[end] <= '9') n = n * 10 + (text[end++] - '0');
             if (scriptArgs && n >= 1 && static_cast<std::size_t>(n) <= scriptArgs->size()) {
                 result = (*scriptArgs)[n - 1];
-                text.replace(start, end - start, result);
-                pos = start;
-                return 0;
+                return replaceby(end);
             }
-            if (quiet()) {
-                result = "%";
-                pos = start;
-                return 0;
-            }
+            if (quiet()) return keeppercent();
             return missingargument();
         }
         if (next == '{') {
             std::size_t inner = start + 2;
             if (text.find('}', inner) == std::string::npos) {
                 // Without its closing brace the sequence cannot be read at all.
-                if (quiet()) {
-                    result = "%";
-                    pos = start;
-                    return 0;
-                }
+                if (quiet()) return keeppercent();
                 printout("\nError:  \"%%{\" without its closing brace \"}\".\n");
                 return 18;
             }
             std::size_t p = inner;
             int st = intexpression(result, text, p);
-            if (st == 0) {
-                text.replace(start, p - start, result);
-                pos = start;
-                return 0;
-            }
+            if (st == 0) return replaceby(p);
             if (st != -1) {
                 pos = start;
                 return st;
@@ -222,9 +222,7 @@ int expandsequence(std::string& result, std::string& text, std::size_t& pos) {
             if (stringtoken(word, text, p, c1) >= 0 && c1 == 'a' &&
                 stringtoken(close, text, p, c2) >= 0 && c2 == '}') {
                 result = word;
-                text.replace(start, p - start, result);
-                pos = start;
-                return 0;
+                return replaceby(p);
             }
             result.clear();
             pos = start;
@@ -249,11 +247,7 @@ int expandsequence(std::string& result, std::string& text, std::size_t& pos) {
             result = "%";
             return 0;
         }
-        if (quiet()) {
-            result = "%";
-            pos = start;
-            return 0;
-        }
+        if (quiet()) return keeppercent();
         return missingargument();
     } catch (const std::exception&) {
         printout("\nError:  in routine trying to interpret \"%%\"\n");

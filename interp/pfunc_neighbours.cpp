@@ -1,10 +1,5 @@
 #include "interp/pfunc_neighbours.h"
 
-float neighbourfitstart() { return 0.0f; }
-float neighbourfitend() { return 0.0f; }
-float neighbourtestend() { return 0.0f; }
-float neighbourgraphdate(int) { return 0.0f; }
-char neighbourgraphdatesset() { return 'n'; }
 const char* neighbourgraphsubtitle() { return ""; }
 std::string neighbourexcellasttext() { return std::string(); }
 std::string neighbourexceldatelisttext(int) { return "-1"; }

@@ -1,19 +1,11 @@
-// What the %-functions read from layers that this build does not have yet: the limits of
-// the regression commands, the graph dates and subtitle, and the values the Excel link
-// leaves behind. Each gives that layer's start-up value (nothing set, nothing read), so
+// What the %-functions read from layers that this build does not have yet: the graph
+// subtitle and the values the Excel link leaves behind. Each gives that layer's start-up value (nothing set, nothing read), so
 // the functions behave as they do before the first regression, gdates or xl command.
 // When a layer arrives, its own globals take the place of these.
 #pragma once
 
 #include <string>
 
-// The regression limits as date numbers: fit start, fit end, test end; 0 (unset).
-float neighbourfitstart();
-float neighbourfitend();
-float neighbourtestend();
-// The graph dates (k = 0, 1, 2) as date numbers, 0 until set; 'n' until they are set.
-float neighbourgraphdate(int k);
-char neighbourgraphdatesset();
 // The graph subtitle: empty until a subtitle command.
 const char* neighbourgraphsubtitle();
 // The Excel link: the text last read (empty), date list entry i ("-1": no dates read),

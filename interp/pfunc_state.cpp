@@ -17,6 +17,7 @@
 #include "interp/percent_functions.h"
 #include "interp/pfunc_internal.h"
 #include "interp/pfunc_neighbours.h"
+#include "regress/regress_state.h"
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/strings.h"
@@ -187,16 +188,14 @@ int pfdatesetting(PfuncCall& c) {
         value = printDates[found->index];
         break;
     case 'g':
-        if (neighbourgraphdatesset() != 'y' && !pfuncquiet()) {
+        if (graphDatesSet != 'y' && !pfuncquiet()) {
             printout("\nError:  gdates have not been set.\n");
             return pfuncfail(c, invalid);
         }
-        value = neighbourgraphdate(found->index);
+        value = graphDates[found->index];
         break;
     default:
-        value = found->index == 0 ? neighbourfitstart()
-                : found->index == 1 ? neighbourfitend()
-                                    : neighbourtestend();
+        value = found->index == 0 ? fitStart : found->index == 1 ? fitEnd : testEnd;
     }
     // A setting of 0 (or below it: the series layer keeps -1 for "off") is not set.
     if (!(value > 0.0f)) return pfuncfail(c, invalid);

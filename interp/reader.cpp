@@ -57,6 +57,22 @@ void finishrefill() {
     readPointer = commandBuffer;
 }
 
+// Copies a line into commandBuffer, unterminated; returns its length there. A line longer
+// than maxReadLineLength is cut, with a warning.
+std::size_t copyline(const std::string& line) {
+    std::size_t n = line.size();
+    if (n > static_cast<std::size_t>(maxReadLineLength)) {
+        n = maxReadLineLength;
+        printout("%s", lineTooLongWarning);
+        pausebox("Error:  Line too long!", "Error!");
+    }
+    std::memcpy(commandBuffer, line.data(), n);
+    // A NUL inside the text would end the line early: show it as a blank.
+    for (std::size_t i = 0; i < n; ++i)
+        if (commandBuffer[i] == 0) commandBuffer[i] = ' ';
+    return n;
+}
+
 // Refill commandBuffer from the replay list or the add file. Returns 0 when a line is
 // ready, or the value chop must return (-1 end of input, 18 no file).
 int refill(std::FILE* in) {
@@ -66,17 +82,7 @@ int refill(std::FILE* in) {
         if (line.empty()) {
             std::strcpy(commandBuffer, "\n");
         } else {
-            std::size_t n = line.size();
-            if (n > static_cast<std::size_t>(maxReadLineLength)) {
-                n = maxReadLineLength;
-                printout("%s", lineTooLongWarning);
-                pausebox("Error:  Line too long!", "Error!");
-            }
-            std::memcpy(commandBuffer, line.data(), n);
-            commandBuffer[n] = 0;
-            // A NUL inside the text would end the line early: show it as a blank.
-            for (std::size_t i = 0; i < n; ++i)
-                if (commandBuffer[i] == 0) commandBuffer[i] = ' ';
+            commandBuffer[copyline(line)] = 0;
         }
     } else {
         if (!in) {
@@ -365,15 +371,7 @@ void resetreader() {
 }
 
 void settypedline(const std::string& line) {
-    std::size_t n = line.size();
-    if (n > static_cast<std::size_t>(maxReadLineLength)) {
-        n = maxReadLineLength;
-        printout("%s", lineTooLongWarning);
-        pausebox("Error:  Line too long!", "Error!");
-    }
-    std::memcpy(commandBuffer, line.data(), n);
-    for (std::size_t i = 0; i < n; ++i)
-        if (commandBuffer[i] == 0) commandBuffer[i] = ' ';
+    std::size_t n = copyline(line);
     commandBuffer[n] = '\n';
     commandBuffer[n + 1] = 0;
     resetreader();
@@ -404,16 +402,19 @@ namespace {
 
 // Expand the %-sequence at pos inside a token. Returns 0 and sets `literal` when the
 // expansion begins with '%' (the caller keeps one '%' and moves past it); otherwise the
-// text now holds the expansion at pos. A failure gives the status (never 0).
-int expandintoken(std::string& text, std::size_t& pos, std::string& result, bool& literal) {
+// text now holds the expansion at pos. A failure returns -1 with the token class set to
+// the failure's status (a stop code), or to -1.
+int expandintoken(std::string& text, std::size_t& pos, std::string& result, bool& literal,
+                  int& cls) {
     result.clear();
     int status = expandpercent(result, text, pos);
-    if (status != 0) return status;
+    if (status != 0) {
+        cls = status > 0 ? status : -1;
+        return -1;
+    }
     literal = !result.empty() && result[0] == '%';
     return 0;
 }
-
-int failclass(int status) { return status > 0 ? status : -1; }
 
 }  // namespace
 
@@ -436,10 +437,7 @@ int stringtoken(std::string& out, std::string& text, std::size_t& pos, int& cls)
         }
         if (c != '%') break;
         bool literal = false;
-        if (int st = expandintoken(text, pos, result, literal)) {
-            cls = failclass(st);
-            return -1;
-        }
+        if (expandintoken(text, pos, result, literal, cls) != 0) return -1;
         if (literal) {
             ++pos;
             out = "%";
@@ -476,10 +474,7 @@ int stringtoken(std::string& out, std::string& text, std::size_t& pos, int& cls)
             }
             if (ch == '%') {
                 bool literal = false;
-                if (int st = expandintoken(text, pos, result, literal)) {
-                    cls = failclass(st);
-                    return -1;
-                }
+                if (expandintoken(text, pos, result, literal, cls) != 0) return -1;
                 if (literal) {
                     out.push_back('%');
                     ++pos;
@@ -510,10 +505,7 @@ int stringtoken(std::string& out, std::string& text, std::size_t& pos, int& cls)
             int ch = static_cast<unsigned char>(text[pos]);
             if (ch == '%') {
                 bool literal = false;
-                if (int st = expandintoken(text, pos, result, literal)) {
-                    cls = failclass(st);
-                    return -1;
-                }
+                if (expandintoken(text, pos, result, literal, cls) != 0) return -1;
                 if (literal) {
                     out.push_back('%');
                     ++pos;

@@ -10,13 +10,6 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string result;
-    std::string rest;     // the text from where the function stopped reading
-    std::string printed;  // what the results window received
-};
-
 class PfuncFrame : public ReaderFixture {
 protected:
     void SetUp() override {
@@ -29,15 +22,6 @@ protected:
         stringStore.reset();
         regressionResults.clear();
         ReaderFixture::TearDown();
-    }
-    // Evaluates the function whose name starts `text` (the text after the '%').
-    Outcome call(std::string text) {
-        const std::string before = results() + pendingLine();
-        std::size_t pos = 0;
-        std::string result;
-        int st = percentfunction(result, text, pos);
-        std::string after = results() + pendingLine();
-        return {st, result, text.substr(pos), after.substr(before.size())};
     }
 };
 

@@ -21,22 +21,8 @@ protected:
         stringStore.reset();
         ReaderFixture::TearDown();
     }
-    struct Outcome {
-        int status;
-        std::string result;
-        std::string rest;
-        std::string printed;
-    };
     // %if with the text after its name.
-    Outcome run(const std::string& args) {
-        std::string text = "if" + args;
-        const std::string before = results() + pendingLine();
-        std::size_t pos = 0;
-        std::string result;
-        int st = percentfunction(result, text, pos);
-        std::string after = results() + pendingLine();
-        return {st, result, text.substr(pos), after.substr(before.size())};
-    }
+    Outcome run(const std::string& args) { return call("if" + args); }
 };
 
 const char* const argumentsMessage = "\nError:  in the arguments for the \"%if()\" command.\n";

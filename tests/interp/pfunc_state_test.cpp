@@ -11,6 +11,7 @@
 #include "interp/strings.h"
 #include "platform/platform.h"
 #include "shell/mainform.h"
+#include "tests/interp/reader_fixture.h"  // PercentOutcome
 #include "tests/series/series_fixture.h"
 
 namespace {
@@ -29,12 +30,7 @@ protected:
         if (file_) std::fclose(file_);
         SeriesFixture::TearDown();
     }
-    struct Outcome {
-        int status;
-        std::string result;
-        std::string rest;
-        std::string printed;
-    };
+    using Outcome = PercentOutcome;
     Outcome call(std::string text) {
         output();
         std::size_t pos = 0;

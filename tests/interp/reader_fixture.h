@@ -11,9 +11,19 @@
 #include <vector>
 
 #include "core/printout.h"
+#include "interp/percent_functions.h"
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "platform/scripted_platform.h"
+
+// What a %-function call gave: its status and result, the text from where it stopped
+// reading, and what the results window received meanwhile.
+struct PercentOutcome {
+    int status;
+    std::string result;
+    std::string rest;
+    std::string printed;
+};
 
 class ReaderFixture : public ::testing::Test {
 protected:
@@ -80,6 +90,17 @@ protected:
     std::string results() const { return scripted_.platform.text(); }
     std::vector<std::string>& boxes() { return scripted_.platform.boxes; }
     std::deque<std::string>& answers() { return scripted_.platform.answers; }
+
+    using Outcome = PercentOutcome;
+    // Calls the %-function whose name starts `text` (the text after the '%').
+    Outcome call(std::string text) {
+        const std::string before = results() + pendingLine();
+        std::size_t pos = 0;
+        std::string result;
+        int st = percentfunction(result, text, pos);
+        std::string after = results() + pendingLine();
+        return {st, result, text.substr(pos), after.substr(before.size())};
+    }
 
     void setArgs(std::vector<std::string> args) {
         args_ = std::move(args);

@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "core/printout.h"
 #include "interp/addfile.h"
@@ -18,57 +15,13 @@
 #include "interp/strings.h"
 #include "interp/userfunc.h"
 #include "platform/scripted_platform.h"
+#include "tests/interp/script_fixture.h"
 
 namespace {
 
-class ControlTest : public ::testing::Test {
+class ControlTest : public ScriptFixture {
 protected:
-    platform::ScopedScriptedPlatform screen;
-    std::filesystem::path dir;
-
-    void SetUp() override {
-        resetinterpstate();
-        clearPendingLine();
-        stringStore.reset();
-        userFunctions.clear();
-        dir = std::filesystem::temp_directory_path() /
-              ("jex_ctl_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override {
-        stringStore.reset();
-        userFunctions.clear();
-        std::filesystem::remove_all(dir);
-        resetinterpstate();
-    }
-
-    std::string write(const std::string& name, const std::string& text) {
-        std::string p = (dir / name).string();
-        std::ofstream(p, std::ios::binary) << text;
-        return p;
-    }
-    int typed(const std::string& line) {
-        settypedline(line);
-        std::FILE* none = nullptr;
-        return commandloop(&none);
-    }
-    // Runs the text as an add file; returns the status of the add command.
-    int script(const std::string& text, const std::string& args = "") {
-        std::string p = write("run.add", text);
-        settypedline("add \"" + p + "\"" + (args.empty() ? "" : " " + args));
-        std::FILE* none = nullptr;
-        char word[78];
-        gettoken(word, none, 0, sizeof word);  // the word add
-        return addcmd(&none);
-    }
-    std::string var(const std::string& name) {
-        std::string v;
-        EXPECT_EQ(stringStore.value(name, v), 0) << "no variable " << name << "\n" << output();
-        return v;
-    }
-    std::string output() { return screen.platform.text() + pendingLine(); }
+    ControlTest() : ScriptFixture("jex_ctl_") {}
 };
 
 TEST_F(ControlTest, IfTakesTheBranchOfItsCondition) {

@@ -2,11 +2,7 @@
 // regular expressions, trim, getline and store args.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "core/printout.h"
 #include "interp/command.h"
@@ -16,52 +12,19 @@
 #include "interp/strings.h"
 #include "interp/userfunc.h"
 #include "platform/scripted_platform.h"
+#include "tests/interp/script_fixture.h"
 
 namespace {
 
-class StringCommandTest : public ::testing::Test {
+class StringCommandTest : public ScriptFixture {
 protected:
-    platform::ScopedScriptedPlatform screen;
-    std::filesystem::path dir;
+    StringCommandTest() : ScriptFixture("jex_str_") {}
 
-    void SetUp() override {
-        resetinterpstate();
-        clearPendingLine();
-        stringStore.reset();
-        userFunctions.clear();
-        dir = std::filesystem::temp_directory_path() /
-              ("jex_str_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override {
-        stringStore.reset();
-        std::filesystem::remove_all(dir);
-        resetinterpstate();
-    }
-
-    std::string write(const std::string& name, const std::string& text) {
-        std::string p = (dir / name).string();
-        std::ofstream(p, std::ios::binary) << text;
-        return p;
-    }
-    int typed(const std::string& line) {
-        settypedline(line);
-        std::FILE* none = nullptr;
-        return commandloop(&none);
-    }
-    // Runs the text as an add file with the given arguments.
+    // Runs the text as an add file with the given arguments, typed as an add command.
     int script(const std::string& text, const std::string& args = "") {
         std::string p = write("run.add", text);
         return typed("add \"" + p + "\"" + (args.empty() ? "" : " " + args));
     }
-    std::string var(const std::string& name) {
-        std::string v;
-        EXPECT_EQ(stringStore.value(name, v), 0) << "no variable " << name;
-        return v;
-    }
-    std::string output() { return screen.platform.text() + pendingLine(); }
 };
 
 TEST_F(StringCommandTest, AssignAppendAndJoin) {

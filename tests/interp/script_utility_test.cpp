@@ -4,10 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "core/printout.h"
@@ -24,60 +21,25 @@
 #include "interp/utility_commands.h"
 #include "platform/process.h"
 #include "platform/scripted_platform.h"
+#include "tests/interp/script_fixture.h"
 
 namespace {
 
-class UtilityTest : public ::testing::Test {
+class UtilityTest : public ScriptFixture {
 protected:
-    platform::ScopedScriptedPlatform screen;
-    std::filesystem::path dir;
+    UtilityTest() : ScriptFixture("jex_util_") {}
+
     int (*savedStepDialog)(const char*) = nullptr;
 
     void SetUp() override {
-        resetinterpstate();
-        clearPendingLine();
-        stringStore.reset();
-        userFunctions.clear();
+        ScriptFixture::SetUp();
         savedStepDialog = stepDialog;
         Jex7ScriptControl.result = 0;
-        dir = std::filesystem::temp_directory_path() /
-              ("jex_util_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
     }
     void TearDown() override {
         stepDialog = savedStepDialog;
-        stringStore.reset();
-        std::filesystem::remove_all(dir);
-        resetinterpstate();
+        ScriptFixture::TearDown();
     }
-
-    std::string write(const std::string& name, const std::string& text) {
-        std::string p = (dir / name).string();
-        std::ofstream(p, std::ios::binary) << text;
-        return p;
-    }
-    int typed(const std::string& line) {
-        settypedline(line);
-        std::FILE* none = nullptr;
-        return commandloop(&none);
-    }
-    // Runs the text as an add file; returns the status of the add command.
-    int script(const std::string& text) {
-        std::string p = write("run.add", text);
-        settypedline("add \"" + p + "\"");
-        std::FILE* none = nullptr;
-        char word[78];
-        gettoken(word, none, 0, sizeof word);
-        return addcmd(&none);
-    }
-    std::string var(const std::string& name) {
-        std::string v;
-        EXPECT_EQ(stringStore.value(name, v), 0) << "no variable " << name << "\n" << output();
-        return v;
-    }
-    std::string output() { return screen.platform.text() + pendingLine(); }
 };
 
 std::tm at(int year, int month, int day, int hour, int minute, int second) {

@@ -12,8 +12,11 @@
 #include "platform/platform.h"
 #include "platform/scripted_platform.h"
 #include "series/pscale.h"
+#include "tests/series/scaling_test_util.h"
 
 namespace {
+
+using scalingtest::FlagRaisingPlatform;
 
 // Values 1..n in a 1-based array with all of them listed.
 struct Scaled {
@@ -45,19 +48,7 @@ protected:
     }
     platform::ScopedScriptedPlatform scripted;
     // The results window as the user sees it: one entry per displayed line.
-    std::vector<std::string> shown() const {
-        std::vector<std::string> out;
-        std::string text = scripted.platform.text(), line;
-        for (char ch : text) {
-            if (ch == '\n') {
-                out.push_back(line);
-                line.clear();
-            } else {
-                line += ch;
-            }
-        }
-        return out;
-    }
+    std::vector<std::string> shown() const { return scalingtest::splitlines(scripted.platform.text()); }
     void clearShown() { scripted.platform.lines.clear(); }
 };
 
@@ -305,28 +296,6 @@ TEST_F(PscaleTest, RtbisWithoutABracketSaysSoWithoutALineEnd) {
     EXPECT_NEAR(root, 1.422521, 1e-6);
     EXPECT_LE(rankViolation(root, w, lhs), 0);
 }
-
-// A platform that raises the invalid-operation flag again after answering each box, so that
-// every later numerical check fires too: the test decides at which check to cancel.
-class FlagRaisingPlatform final : public platform::Platform {
-public:
-    platform::ScriptedPlatform inner;
-    void appendResultsLine(const std::string& line) override { inner.appendResultsLine(line); }
-    void clearResults() override { inner.clearResults(); }
-    platform::Answer messageBox(const std::string& text, const std::string& caption,
-                                platform::Buttons buttons) override {
-        platform::Answer a = inner.messageBox(text, caption, buttons);
-        std::feraiseexcept(FE_INVALID);
-        return a;
-    }
-    int choose(const std::string& t, const std::string& c, const std::vector<std::string>& ch,
-               int d) override {
-        return inner.choose(t, c, ch, d);
-    }
-    bool askText(const std::string& p, const std::string& c, std::string& a) override {
-        return inner.askText(p, c, a);
-    }
-};
 
 class PscaleCancelTest : public ::testing::Test {
 protected:

@@ -33,6 +33,7 @@ protected:
         resetbankslots();
         resetseriesstate();
         clearPendingLine();
+        savedSyncWrites = JexBank::syncWrites;
         JexBank::syncWrites = false;
         workspace(200);
     }
@@ -41,10 +42,12 @@ protected:
         resetseriesstate();
         resetDateGlobals();
         clearPendingLine();
-        JexBank::syncWrites = true;
+        JexBank::syncWrites = savedSyncWrites;
         std::filesystem::current_path(old);
         std::filesystem::remove_all(dir);
     }
+
+    bool savedSyncWrites = false;
 
     // A workspace from 1980 (first month 1) with maxObs observations.
     void workspace(int maxObs) {

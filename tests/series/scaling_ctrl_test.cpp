@@ -12,8 +12,11 @@
 #include "platform/platform.h"
 #include "platform/scripted_platform.h"
 #include "series/ctrlscale.h"
+#include "tests/series/scaling_test_util.h"
 
 namespace {
+
+using scalingtest::FlagRaisingPlatform;
 
 constexpr int obs = 2000;
 
@@ -45,19 +48,7 @@ protected:
         run.last = 12;
         run.firstDate = JexDate(1990.0f);
     }
-    std::vector<std::string> shown() const {
-        std::vector<std::string> out;
-        std::string line;
-        for (char ch : scripted.platform.text()) {
-            if (ch == '\n') {
-                out.push_back(line);
-                line.clear();
-            } else {
-                line += ch;
-            }
-        }
-        return out;
-    }
+    std::vector<std::string> shown() const { return scalingtest::splitlines(scripted.platform.text()); }
     float at(int k, int t) const { return members[k - 1].values[t]; }
 
     platform::ScopedScriptedPlatform scripted;
@@ -215,28 +206,6 @@ TEST_F(CtrlScaleTest, RangeOutsideTheArraysIsRefused) {
     EXPECT_EQ(ctrlscale(run), -1);
     EXPECT_FLOAT_EQ(at(1, 10), 1);
 }
-
-// A platform that raises the invalid-operation flag again after answering each box, so
-// that every numerical check inside the scaling asks.
-class FlagRaisingPlatform final : public platform::Platform {
-public:
-    platform::ScriptedPlatform inner;
-    void appendResultsLine(const std::string& line) override { inner.appendResultsLine(line); }
-    void clearResults() override { inner.clearResults(); }
-    platform::Answer messageBox(const std::string& text, const std::string& caption,
-                                platform::Buttons buttons) override {
-        platform::Answer a = inner.messageBox(text, caption, buttons);
-        std::feraiseexcept(FE_INVALID);
-        return a;
-    }
-    int choose(const std::string& t, const std::string& c, const std::vector<std::string>& ch,
-               int d) override {
-        return inner.choose(t, c, ch, d);
-    }
-    bool askText(const std::string& p, const std::string& c, std::string& a) override {
-        return inner.askText(p, c, a);
-    }
-};
 
 TEST_F(CtrlScaleTest, CancelInsideTheScalingEndsTheCommandAtOnce) {
     for (int stop = 1; stop <= 6; ++stop) {

@@ -8,6 +8,7 @@
 #include "core/printout.h"
 #include "platform/scripted_platform.h"
 #include "series/linkseries.h"
+#include "tests/series/scaling_test_util.h"
 
 namespace {
 
@@ -36,19 +37,7 @@ protected:
         if (code != 0) return code;
         return linkextend(x.data(), y.data(), spec, backward, r, wsMax, avgFirst, avgLast, 0);
     }
-    std::vector<std::string> shown() const {
-        std::vector<std::string> out;
-        std::string line;
-        for (char ch : scripted.platform.text()) {
-            if (ch == '\n') {
-                out.push_back(line);
-                line.clear();
-            } else {
-                line += ch;
-            }
-        }
-        return out;
-    }
+    std::vector<std::string> shown() const { return scalingtest::splitlines(scripted.platform.text()); }
 
     platform::ScopedScriptedPlatform scripted;
     std::vector<float> x, y;
