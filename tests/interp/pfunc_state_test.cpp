@@ -11,7 +11,7 @@
 #include "interp/strings.h"
 #include "platform/platform.h"
 #include "shell/mainform.h"
-#include "tests/interp/reader_fixture.h"  // PercentOutcome
+#include "tests/interp/reader_fixture.h"  // PercentOutcome, startscript
 #include "tests/series/series_fixture.h"
 
 namespace {
@@ -92,15 +92,7 @@ TEST_F(PfuncState, EvalFailures) {
 TEST_F(PfuncState, EvalGivesTheReaderBackWhole) {
     // An add file whose first line is being read; the expression is evaluated in the middle
     // of it and must neither disturb that line nor read the next one.
-    file_ = std::tmpfile();
-    const char* content = "first %eval(\"gdp+\",1991) line\nsecond line\n";
-    std::fputs(content, file_);
-    std::rewind(file_);
-    keyboardInput = 'n';
-    replayMode = 'n';
-    commandBuffer[0] = 0;
-    resetreader();
-    lastChar = '\n';
+    startscript(file_, "first %eval(\"gdp+\",1991) line\nsecond line\n");
     char token[78];
     ASSERT_EQ(gettoken(token, file_, 0, sizeof token), 'a');
     ASSERT_STREQ(token, "first");

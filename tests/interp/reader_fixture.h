@@ -16,6 +16,22 @@
 #include "interp/state.h"
 #include "platform/scripted_platform.h"
 
+// Puts an add file holding `content` in front of the reader as the add command does:
+// keyboardInput 'n', no replay, an empty line buffer and the reader reset. `file` receives
+// the file (the one it held before is closed); the caller closes it.
+inline std::FILE* startscript(std::FILE*& file, const std::string& content) {
+    if (file) std::fclose(file);
+    file = std::tmpfile();
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::rewind(file);
+    keyboardInput = 'n';
+    replayMode = 'n';
+    commandBuffer[0] = 0;
+    resetreader();
+    lastChar = '\n';
+    return file;
+}
+
 // What a %-function call gave: its status and result, the text from where it stopped
 // reading, and what the results window received meanwhile.
 struct PercentOutcome {
@@ -45,18 +61,7 @@ protected:
     }
 
     // An add file holding `content`; keyboardInput becomes 'n' as the runner sets it.
-    std::FILE* script(const std::string& content) {
-        if (file_) std::fclose(file_);
-        file_ = std::tmpfile();
-        std::fwrite(content.data(), 1, content.size(), file_);
-        std::rewind(file_);
-        keyboardInput = 'n';
-        replayMode = 'n';
-        commandBuffer[0] = 0;
-        resetreader();
-        lastChar = '\n';
-        return file_;
-    }
+    std::FILE* script(const std::string& content) { return startscript(file_, content); }
 
     // A replay list of lines.
     void replay(std::vector<std::string> lines) {
