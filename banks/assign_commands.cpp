@@ -174,9 +174,17 @@ int zapcmd(std::FILE* in) {
         return -1;
     }
     const bool cached = workspaceBank && workspaceBank->cacheOn();
+    // The new bank is made before the old one is let go: when it cannot be created, the
+    // command fails and the workspace stays as it was.
+    auto* fresh = new JexBank("ws", "New", static_cast<int>(values[0]),
+                              static_cast<int>(values[2]), static_cast<int>(values[1]));
+    if (!fresh->isOpen()) {
+        delete fresh;
+        printout("The workspace bank is unchanged.\n");
+        return -1;
+    }
     delete workspaceBank;
-    setWorkspaceBank(new JexBank("ws", "New", static_cast<int>(values[0]),
-                                 static_cast<int>(values[2]), static_cast<int>(values[1])));
+    setWorkspaceBank(fresh);
     setcalendar(static_cast<int>(values[0] < 1900 ? values[0] + 1900 : values[0]),
                 static_cast<int>(values[1]), static_cast<int>(values[2]));
     wsSeriesCount = 0;

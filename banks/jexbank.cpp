@@ -65,6 +65,12 @@ bool seekto(std::FILE* f, std::int64_t pos) {
     return f && fseeko(f, static_cast<off_t>(pos), SEEK_SET) == 0;
 }
 
+// Every bank of this kind that is open, so that a writer can reach the readers of its files.
+std::vector<JexBank*>& openbanks() {
+    static std::vector<JexBank*> banks;
+    return banks;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -93,6 +99,14 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
         status_ = 1;
         dataSize_ = filesize(dataFile_);
         rebuildNameMap();
+        struct stat st;
+        if (::fstat(fileno(dataFile_), &st) == 0) {
+            fileDevice_ = static_cast<std::uint64_t>(st.st_dev);
+            fileInode_ = static_cast<std::uint64_t>(st.st_ino);
+        }
+        openbanks().push_back(this);
+        // A new bank truncated files that readers may hold.
+        if (mode_ == 'n') notifyReaders();
     } else {
         status_ = -1;
         if (dataFile_) std::fclose(dataFile_);
@@ -104,6 +118,8 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
 }
 
 JexBank::~JexBank() {
+    auto& banks = openbanks();
+    banks.erase(std::remove(banks.begin(), banks.end(), this), banks.end());
     if (dataFile_) std::fclose(dataFile_);
     if (indexFile_) std::fclose(indexFile_);
     dataFile_ = indexFile_ = nullptr;
@@ -264,7 +280,45 @@ int JexBank::writeIndex() {
     }
     f = nullptr;
     if (std::rename(temp.c_str(), indexPath_.c_str()) != 0) return fail("Index file not written.\n");
+    notifyReaders();
     return 0;
+}
+
+void JexBank::notifyReaders() {
+    if (fileInode_ == 0) return;
+    for (JexBank* other : openbanks())
+        if (other != this && other->mode_ == 'r' && other->fileInode_ == fileInode_ &&
+            other->fileDevice_ == fileDevice_)
+            other->reloadFromFiles();
+}
+
+void JexBank::reloadFromFiles() {
+    std::uint8_t header[bankHeaderSize];
+    bool good = dataFile_ && readat(dataFile_, 0, header, bankHeaderSize);
+    if (good) {
+        bytes::ByteReader h(header, bankHeaderSize);
+        std::uint16_t year = 0, month = 0, obs = 0;
+        h.u16(year);
+        h.u16(month);
+        h.u16(obs);
+        h.fixedText(title_, bankTitleSize);
+        good = obs <= maxSeriesObs;
+        if (good) {
+            baseYear_ = static_cast<std::uint16_t>(year < 1900 ? year + 1900 : year);
+            firstMonth_ = month;
+            maxObs_ = obs;
+        }
+    }
+    dataSize_ = filesize(dataFile_);
+    if (!good || readIndex(1) != 0) {
+        // Nothing that cannot be read again is served from the old names.
+        seriesCount_ = 0;
+        nameOffsets_.assign(1, 0);
+        names_.assign(1, 0);
+        nameBytes_ = 1;
+    }
+    rebuildNameMap();
+    dropRecords();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -635,6 +689,7 @@ const char* JexBank::settitle(const char* text) {
         printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
         return nullptr;
     }
+    notifyReaders();
     return title_.c_str();
 }
 

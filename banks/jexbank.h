@@ -109,6 +109,12 @@ private:
     void keepRecord(int i, std::uint8_t freq, const float* values, int n, bool whole);
     void dropRecord(int i);
     void dropRecords();
+    // A bank opened Read on the files of a bank open for writing in this program (the
+    // workspace's own files assigned to a slot) reads the header and index again whenever
+    // the writer rewrites them, so that its names never point at records that have moved.
+    void notifyReaders();
+    void reloadFromFiles();
+
     std::int64_t recordOffset(int i) const {
         return bankHeaderSize + static_cast<std::int64_t>(i) * (4 * maxObs_ + 1);
     }
@@ -130,4 +136,5 @@ private:
     };
     std::vector<CachedRecord> records_;        // by ordinal
     int cachedRecordCount_ = 0;
+    std::uint64_t fileDevice_ = 0, fileInode_ = 0;  // identity of the open data file
 };

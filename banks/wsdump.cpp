@@ -172,12 +172,6 @@ int wsdumpcmd(std::FILE* in) {
         skipline(in);
         return -1;
     }
-    std::FILE* out = std::fopen(name, "w+");
-    if (!out) {
-        printout("Error:  cannot dump bank to %s.\n", name);
-        skipline(in);
-        return -1;
-    }
     char token[tokenSize];
     cls = gettoken(token, in, 0, tokenSize);
     bool range = false;
@@ -187,7 +181,15 @@ int wsdumpcmd(std::FILE* in) {
     } else if (!endclass(cls)) {
         printout("Error:  invalid argument given after file name for bank dump.\n");
         skipline(in);
-        std::fclose(out);
+        return -1;
+    }
+    // The dump is written beside the file it replaces and renamed over it once complete, so
+    // a refused command or a failed write leaves an earlier file of that name as it was.
+    const std::string target = name;
+    const std::string part = target + ".part";
+    std::FILE* out = std::fopen(part.c_str(), "w");
+    if (!out) {
+        printout("Error:  cannot dump bank to %s.\n", name);
         return -1;
     }
     const int w = widthGiven ? width : 12;
@@ -242,7 +244,16 @@ int wsdumpcmd(std::FILE* in) {
         }
         std::fprintf(out, "\n");
     }
-    if (std::fclose(out) != 0) rc = -1;
+    // A failed read ends the dump with what was written so far; a failed write keeps the
+    // earlier file.
+    bool written = !std::ferror(out);
+    if (std::fclose(out) != 0) written = false;
+    if (written && std::rename(part.c_str(), target.c_str()) != 0) written = false;
+    if (!written) {
+        std::remove(part.c_str());
+        printout("Error:  cannot dump bank to %s.\n", name);
+        rc = -1;
+    }
     bank->setFreq(frequency);
     return rc;
 }

@@ -239,7 +239,15 @@ int JexString::save(std::FILE* in) {
                          k.c_str());
                 continue;
             }
-            if (std::fprintf(f, "str %s = \"%s\"\n", k.c_str(), protectPercent(v).c_str()) < 0)
+            // The reader takes a longer line in pieces, and the pieces after the first
+            // would run as commands of their own: such a value is not saved either.
+            const std::string value = protectPercent(v);
+            if (k.size() + value.size() + 10 > static_cast<std::size_t>(maxReadLineLength)) {
+                printout("Warning:  string \"%s\" is too long to be read back from a line; it is not saved.\n",
+                         k.c_str());
+                continue;
+            }
+            if (std::fprintf(f, "str %s = \"%s\"\n", k.c_str(), value.c_str()) < 0)
                 ok = false;
         }
         if (std::fclose(f) != 0) ok = false;

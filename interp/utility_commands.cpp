@@ -8,6 +8,7 @@
 #include "core/printout.h"
 #include "core/random.h"
 #include "interp/commandloop.h"
+#include "interp/conditional.h"
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
@@ -417,9 +418,15 @@ int seedcmd(std::FILE* in) {
 // ---------------------------------------------------------------- fadd
 
 int faddcmd(std::FILE* in) {
-    char cmdFile[commandBufferSize], argFile[commandBufferSize];
-    int t1 = gettoken(cmdFile, in, 0, sizeof cmdFile);
-    int t2 = (t1 == 'a' || t1 == '"') ? gettoken(argFile, in, 0, sizeof argFile) : 0;
+    // A command file that runs fadd on itself nests without end: each fadd counts as one
+    // nested run, and its buffers live on the heap, so that the limit comes before the
+    // stack runs out.
+    ScriptNestingGuard nesting;
+    std::vector<char> cmdFileBuf(commandBufferSize), argFileBuf(commandBufferSize);
+    char* cmdFile = cmdFileBuf.data();
+    char* argFile = argFileBuf.data();
+    int t1 = gettoken(cmdFile, in, 0, commandBufferSize);
+    int t2 = (t1 == 'a' || t1 == '"') ? gettoken(argFile, in, 0, commandBufferSize) : 0;
     if ((t1 != 'a' && t1 != '"') || (t2 != 'a' && t2 != '"')) {
         printout("Format is: fadd <CommandFile> <ArgumentFile>\n");
         return -1;
@@ -443,6 +450,7 @@ int faddcmd(std::FILE* in) {
             if (extras.size() < static_cast<std::size_t>(maxScriptArgs)) extras.emplace_back(tok);
         }
     }
+    if (nesting.tooDeep()) return -1;
 
     Keep<char> keepKeyboard(keyboardInput, 'n');
     Keep<char> keepMode(replayMode, 'n');
@@ -481,15 +489,16 @@ int faddcmd(std::FILE* in) {
         ungotChar = 0;
         tokenPushedBack = 0;
         std::vector<std::string> table;
-        char tok[commandBufferSize];
+        std::vector<char> tokBuf(commandBufferSize);
+        char* tok = tokBuf.data();
         for (;;) {
             if (table.size() >= static_cast<std::size_t>(maxScriptArgs)) break;
-            int t = gettoken(tok, nullptr, 0, sizeof tok);
+            int t = gettoken(tok, nullptr, 0, commandBufferSize);
             if (t == 'f' || t == 'e') break;
             if (t == -1) return 27;
             std::string arg = tok;
             if (t == '-' && *readPointer >= '0' && *readPointer <= '9' && ungotChar == 0) {
-                int n = gettoken(tok, nullptr, 0, sizeof tok);
+                int n = gettoken(tok, nullptr, 0, commandBufferSize);
                 if (n == -1) return 27;
                 arg += tok;
             }

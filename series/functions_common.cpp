@@ -8,6 +8,7 @@
 #include "core/printout.h"
 #include "interp/reader.h"
 #include "series/exprtext.h"
+#include "series/rhs.h"
 #include "series/series_state.h"
 
 float safelog(float x) {
@@ -25,6 +26,7 @@ float safeexp(float x) {
 }
 
 int atfail(const char* label) {
+    if (rhsnestingrefused()) return -1;  // the depth was reported once already
     printout("\r\n error in %s function \r\n", label);
     return -1;
 }

@@ -1,6 +1,7 @@
 #include "series/functions_elementwise.h"
 
 #include <cmath>
+#include <limits>
 #include <cstdlib>
 
 #include "banks/slots.h"
@@ -45,14 +46,19 @@ float fnzero(float x) { return ismissing(x) ? 0.0f : x; }
 float fnmiss(float x) { return belowtiny(x) ? MISSING : x; }
 
 void roundkernel(float* x, int n, long decimals) {
+    // The factor stops short of overflowing a float: past 1e38 no float has digits left to
+    // drop, and an infinite factor would raise the overflow flag for every observation.
     float f = 1.0f;
-    for (long k = 0; k < decimals && std::isfinite(f); ++k) f *= 10.0f;
+    for (long k = 0; k < decimals && f <= std::numeric_limits<float>::max() / 10.0f; ++k) f *= 10.0f;
     const float inverse = 1.0f / f;
     // Magnitudes from 2^62 on do not fit the integer intermediate (with the 0.5 added).
     constexpr double limit = 4611686018427387904.0;
     for (int i = 0; i < n; ++i) {
-        double scaled = static_cast<double>(x[i] * f);
-        if (!std::isfinite(scaled) || std::fabs(scaled) >= limit) continue;
+        // The product of two floats is exact in double; rounding it to float afterwards gives
+        // the float product, without overflowing when it is too large to round anyway.
+        const double exact = static_cast<double>(x[i]) * static_cast<double>(f);
+        if (!std::isfinite(exact) || std::fabs(exact) >= limit) continue;
+        const double scaled = static_cast<double>(static_cast<float>(exact));
         std::int64_t v = static_cast<std::int64_t>(x[i] < 0.0f ? scaled - 0.5 : scaled + 0.5);
         x[i] = inverse * static_cast<float>(v);
     }

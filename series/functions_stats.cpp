@@ -123,11 +123,17 @@ int readdates(std::FILE* in, char*& text, const char* label, const char* name, b
     v = d2.wsIndex();
     const int n = atobs();
     bool after;
-    if (byText) {
+    const bool inside = j >= 0 && j < n && v >= 0 && v < n;
+    if (inside && d1.frequency != d2.frequency) {
+        // Indexes of dates of two frequencies count different periods, so they make no span
+        // (1990.2 to 1991 would be observations 1 to 1): refused like unordered dates.
+        printout("Dates of different frequencies cannot be compared.\n");
+        after = true;
+    } else if (byText) {
         after = j > v;
     } else {
         // Dates of one year and different frequencies cannot be ordered (-1): refused too.
-        after = j >= 0 && j < n && v >= 0 && v < n && (d1 > d2) != 0;
+        after = inside && (d1 > d2) != 0;
     }
     if (checkdates(name, j, v, n, after) != 0) return atfail(label);
     return 0;

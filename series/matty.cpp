@@ -44,9 +44,15 @@ int mattycmd(std::FILE* in) {
         printout("\nNote that the keyword \"file\" must preceed the optional file name.\n");
         return 0;
     }
+    // The table file is written beside the file it replaces and renamed over it when the
+    // table is complete: a refused command leaves an earlier file of that name as it was.
     std::FILE* table = nullptr;
+    std::string tablePath, tablePart;
     auto closeall = [&]() {
-        if (table) std::fclose(table);
+        if (table) {
+            std::fclose(table);
+            std::remove(tablePart.c_str());
+        }
         table = nullptr;
     };
     if (cls == 'a' && std::strcmp(token, "file") == 0) {
@@ -56,7 +62,9 @@ int mattycmd(std::FILE* in) {
             if (!endclass(cls)) skipstatement(in);
             return -1;
         }
-        table = std::fopen(token, "w");
+        tablePath = token;
+        tablePart = tablePath + ".part";
+        table = std::fopen(tablePart.c_str(), "w");
         if (!table) {
             printout("\r\n Can't open %s\r\n", token);
             skipstatement(in);
@@ -200,7 +208,17 @@ int mattycmd(std::FILE* in) {
         if (toSave) std::fprintf(saveFile, "%s\n", row.c_str());
     }
     if (!table && addPrint == 1) printout("\r\n");
-    closeall();
+    int result = 0;
+    if (table) {
+        const bool written = !std::ferror(table) && std::fclose(table) == 0 &&
+                             std::rename(tablePart.c_str(), tablePath.c_str()) == 0;
+        table = nullptr;
+        if (!written) {
+            std::remove(tablePart.c_str());
+            printout("\r\n Can't open %s\r\n", tablePath.c_str());
+            result = -1;
+        }
+    }
     if (toSave && !dump) std::fprintf(saveFile, "\n");
-    return 0;
+    return result;
 }

@@ -21,6 +21,17 @@ namespace {
 // Observations every series array of the evaluator clears.
 constexpr int clearedObs = 1999;
 
+// The deepest nesting of parentheses and @function arguments an expression may have.
+constexpr int maxNesting = 200;
+int nestingDepth = 0;
+bool nestingRefused = false;  // the expression now being evaluated went past maxNesting
+struct NestingLevel {
+    NestingLevel() { ++nestingDepth; }
+    ~NestingLevel() { --nestingDepth; }
+    NestingLevel(const NestingLevel&) = delete;
+    NestingLevel& operator=(const NestingLevel&) = delete;
+};
+
 // The band of the missing-value test of core/missing.h (x in [-0.0000011, -0.0000009]
 // compared in double) as floats: the floats just inside the double bounds, so that a float
 // lies in the band exactly when it lies between these two.
@@ -197,7 +208,18 @@ int applyaddsub(float* sum, char* stack, int& top, const float* term, int& sumFr
     return 0;
 }
 
+bool rhsnestingrefused() { return nestingRefused && nestingDepth > 0; }
+
 int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
+    // Every parenthesis and every @function argument is one more level of this recursion;
+    // past maxNesting levels the expression is refused instead of running out of stack.
+    if (nestingDepth == 0) nestingRefused = false;
+    if (nestingDepth >= maxNesting) {
+        if (!nestingRefused) printout("\r\nExpression nested too deeply (more than %d levels).\r\n", maxNesting);
+        nestingRefused = true;
+        return -1;
+    }
+    NestingLevel level;
     TextBound bound(text, textRoom);
     fpcheck("before rhs", -1);
 
@@ -249,6 +271,10 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
             } else if (r == 27) {
                 skipstatement(in);
                 result = 27;
+                stopped = true;
+            } else if (nestingRefused) {
+                // Refused for its depth: reported once, by the innermost level.
+                result = -1;
                 stopped = true;
             } else {
                 printout("error: missing )");
