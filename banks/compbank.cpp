@@ -1,7 +1,6 @@
 // The compressed bank and the packed series record it shares with the hashed bank.
 #include "banks/compbank.h"
 
-#include <sys/types.h>
 
 #include <cmath>
 #include <cstring>
@@ -11,16 +10,10 @@
 #include "core/missing.h"
 #include "core/printout.h"
 #include "interp/tokens.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
-std::int64_t filesize(std::FILE* f) {
-    if (!f) return -1;
-    const off_t here = ftello(f);
-    if (here < 0 || fseeko(f, 0, SEEK_END) != 0) return -1;
-    const off_t size = ftello(f);
-    if (fseeko(f, here, SEEK_SET) != 0) return -1;
-    return size;
-}
+std::int64_t filesize(std::FILE* f) { return platform::fileSize(f); }
 
 namespace {
 
@@ -196,7 +189,7 @@ CompBank::CompBank(const char* stem, int quiet) : PackedBank(stem) {
         refuse("record table outside the file", quiet);
         return;
     }
-    if (fseeko(dataFile_, tablePosition_, SEEK_SET) != 0) {
+    if (!platform::seekTo(dataFile_, tablePosition_)) {
         refuse("record table cannot be read", quiet);
         return;
     }
@@ -307,7 +300,7 @@ int PackedBank::refusefile(const std::string& path, const char* what, int quiet)
 }
 
 std::int16_t PackedBank::readrecordat(std::int64_t position, float* array) {
-    if (fseeko(dataFile_, position, SEEK_SET) != 0) return -1;
+    if (!platform::seekTo(dataFile_, position)) return -1;
     PackedRecord r;
     if (readpackedrecord(dataFile_, r) != 0) return -1;
     frequency_ = static_cast<std::uint16_t>(r.frequency);

@@ -1,7 +1,6 @@
 // The directory-of-forecasts bank.
 #include "banks/dirfor.h"
 
-#include <sys/types.h>
 
 #include <bit>
 #include <cctype>
@@ -15,6 +14,7 @@
 #include "core/missing.h"
 #include "core/printout.h"
 #include "interp/tokens.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace {
@@ -108,7 +108,7 @@ Dirfor::Dirfor(const char* stem, const char* listing) : DataBank(stem) {
     dataPath_ = name;
     forecastSize_ = filesize(dataFile_);
     const long pos = 4L * recordLength_;
-    if (fseeko(dataFile_, pos, SEEK_SET) != 0) {
+    if (!platform::seekTo(dataFile_, pos)) {
         printout("Error fseeking on Dirfor file.  Pos=%ld.\n", pos);
         status_ = -1;
         return;
@@ -266,7 +266,7 @@ int Dirfor::parseListing() {
         bool ok = bytes::readI16(mf, count);
         macroLayout_ = 0;
         if (!ok || count < 0 || count > maxMacros) {
-            ok = fseeko(mf, 5, SEEK_SET) == 0 && bytes::readI16(mf, count);
+            ok = platform::seekTo(mf, 5) && bytes::readI16(mf, count);
             macroLayout_ = 1;
             first = 9;
             if (!ok || count < 0 || count > maxMacros) {
@@ -275,7 +275,7 @@ int Dirfor::parseListing() {
                 return closelisting(-1);
             }
         }
-        if (fseeko(mf, first, SEEK_SET) != 0) {
+        if (!platform::seekTo(mf, first)) {
             printout("Error fseeking on %s file.  Pos=%ld.\n", macroFileName_.c_str(), first);
             std::fclose(mf);
             return closelisting(-1);
@@ -320,7 +320,7 @@ int Dirfor::readrecord(std::FILE* f, std::int64_t record, int length, std::vecto
                        const char* fileWord) {
     const std::int64_t pos = 4 * static_cast<std::int64_t>(length) * record;
     const std::int64_t size = f == dataFile_ ? forecastSize_ : historySize_;
-    if (record < 0 || fseeko(f, pos, SEEK_SET) != 0) {
+    if (record < 0 || !platform::seekTo(f, pos)) {
         printout("Error fseeking on %s file.  Pos=%ld.\n", fileWord, static_cast<long>(pos));
         return -1;
     }

@@ -1,13 +1,13 @@
 // The hashed bank.
 #include "banks/hashbank.h"
 
-#include <sys/types.h>
 
 #include <cstring>
 
 #include "core/bytes.h"
 #include "core/printout.h"
 #include "interp/tokens.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace {

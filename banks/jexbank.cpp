@@ -1,9 +1,6 @@
 // The workspace-format bank (.bnk data file and .ind index file).
 #include "banks/jexbank.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -12,6 +9,7 @@
 #include "core/missing.h"
 #include "core/printout.h"
 #include "interp/tokens.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 // Off by default: writes reach the operating system before a command returns (which is
@@ -22,48 +20,19 @@ std::size_t JexBank::recordCacheLimit = std::size_t{256} << 20;
 
 namespace {
 
-// Pushes a stream's buffered bytes to the file and, when asked, to the storage device.
-bool flushfile(std::FILE* f) {
-    if (std::fflush(f) != 0) return false;
-    if (JexBank::syncWrites && ::fsync(fileno(f)) != 0) return false;
-    return true;
-}
+bool flushfile(std::FILE* f) { return platform::flushFile(f, JexBank::syncWrites); }
 
-// Writes n bytes at a position of the file with positioned writes (no stream buffer);
-// false on a failed or short write.
 bool writeat(std::FILE* f, std::int64_t pos, const std::uint8_t* data, std::size_t n) {
-    const int fd = fileno(f);
-    std::size_t done = 0;
-    while (done < n) {
-        ssize_t w = ::pwrite(fd, data + done, n - done, static_cast<off_t>(pos + done));
-        if (w <= 0) return false;
-        done += static_cast<std::size_t>(w);
-    }
-    return !JexBank::syncWrites || ::fsync(fd) == 0;
+    return platform::writeAt(f, pos, data, n, JexBank::syncWrites);
 }
 
-std::int64_t filesize(std::FILE* f) {
-    struct stat st;
-    if (::fstat(fileno(f), &st) != 0) return -1;
-    return static_cast<std::int64_t>(st.st_size);
-}
+std::int64_t filesize(std::FILE* f) { return platform::fileSize(f); }
 
-// Reads n bytes at a position of the file, whatever the stream's own position; false on a
-// short read.
 bool readat(std::FILE* f, std::int64_t pos, std::uint8_t* out, std::size_t n) {
-    const int fd = fileno(f);
-    std::size_t done = 0;
-    while (done < n) {
-        ssize_t r = ::pread(fd, out + done, n - done, static_cast<off_t>(pos + done));
-        if (r <= 0) return false;
-        done += static_cast<std::size_t>(r);
-    }
-    return true;
+    return platform::readAt(f, pos, out, n);
 }
 
-bool seekto(std::FILE* f, std::int64_t pos) {
-    return f && fseeko(f, static_cast<off_t>(pos), SEEK_SET) == 0;
-}
+bool seekto(std::FILE* f, std::int64_t pos) { return platform::seekTo(f, pos); }
 
 // Every bank of this kind that is open, so that a writer can reach the readers of its files.
 std::vector<JexBank*>& openbanks() {
@@ -99,11 +68,7 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
         status_ = 1;
         dataSize_ = filesize(dataFile_);
         rebuildNameMap();
-        struct stat st;
-        if (::fstat(fileno(dataFile_), &st) == 0) {
-            fileDevice_ = static_cast<std::uint64_t>(st.st_dev);
-            fileInode_ = static_cast<std::uint64_t>(st.st_ino);
-        }
+        platform::fileIdentity(dataFile_, fileDevice_, fileInode_);
         openbanks().push_back(this);
         // A new bank truncated files that readers may hold.
         if (mode_ == 'n') notifyReaders();

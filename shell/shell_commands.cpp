@@ -1,9 +1,5 @@
 #include "shell/shell_commands.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <cstring>
 #include <string>
 
@@ -13,6 +9,8 @@
 #include "interp/state.h"
 #include "interp/switches.h"
 #include "interp/tokens.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "shell/version.h"
 
 char workingDirectory[workingDirectorySize] = "";
@@ -21,12 +19,7 @@ namespace {
 
 constexpr int maxDirectoryName = 99;
 
-std::string currentdirectory() {
-    std::string path(PATH_MAX, '\0');
-    if (!getcwd(path.data(), path.size())) return std::string();
-    path.resize(std::strlen(path.c_str()));
-    return path;
-}
+std::string currentdirectory() { return platform::currentDirectory(); }
 
 // Directory names may be written with backslashes.
 std::string nativepath(const char* name) {
@@ -78,7 +71,7 @@ int cdcmd(std::FILE* in) {
 }
 
 void changedirectory(const char* name) {
-    if (!*name || chdir(nativepath(name).c_str()) != 0) printout("Invalid directory: %s\n", name);
+    if (!*name || !platform::changeDirectory(nativepath(name))) printout("Invalid directory: %s\n", name);
     pwdcmd();
     recordworkingdirectory();
 }
