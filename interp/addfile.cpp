@@ -77,7 +77,7 @@ struct LoopGroups {
 
 constexpr int maxLoopGroups = 10;
 
-// Reads one group specification (the '(' before it already read). Returns its size, or
+// Reads one group (the '(' before it already read). Returns its size, or
 // 0 or less when it is empty or invalid (the parser has said why when it failed).
 int readgroup(std::FILE** in, std::vector<std::int16_t>& members) {
     char text[exprTextSize] = "";

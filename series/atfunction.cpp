@@ -186,7 +186,7 @@ int atcsum(float* out, std::FILE* in, char*& text) {
             printout("\nError:  in group routine, error in group specification.\n");
             return -1;
         }
-        // The specification must have ended at the call's closing parenthesis.
+        // The group must have ended at the call's closing parenthesis.
         if (lastTokenClass != ')') {
             printout("Syntax error in @csum(name,groupdefn)\n");
             return -1;

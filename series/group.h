@@ -1,15 +1,15 @@
-// Group specifications: lists of sector numbers written compactly as numbers, ranges in
+// Groups: lists of sector numbers written compactly as numbers, ranges in
 // either direction (1-10, 10-1), spreadsheet column letters (A-C, AA), named groups
 // (":name"), the dynamic group (":" alone) and parenthesised sublists whose members are
 // removed from what precedes them ("1-10 (4-7) 13 15" is 1 2 3 8 9 10 13 15).
 //
-// parsegroup reads one specification from the command input and gives its members as
-// 16-bit numbers; parsegroupint gives 32-bit numbers and the specification's text as read.
+// parsegroup reads one group from the command input and gives its members as
+// 16-bit numbers; parsegroupint gives 32-bit numbers and the group's text as read.
 // Both copy every token read (the ending line break or ")" included) to the caller's text
 // cursor, which ends on the NUL after the copy.
 //
 // Bounds: parsegroup refuses members outside the 16-bit range (parsegroupint outside the
-// 32-bit range), and every caller states how many members it can hold: a specification
+// 32-bit range), and every caller states how many members it can hold: a group
 // whose list would grow past that limit at any point (1-2000000000) is refused before the
 // members are made. Named groups and the dynamic group hold at most namedGroupLimit members.
 #pragma once
@@ -25,7 +25,7 @@
 constexpr int groupLimit = 1500;
 // The member limit of the group loops of the add command (per group).
 constexpr int addGroupLimit = 12000;
-// The largest named group or dynamic group that a specification may use.
+// The largest named group or dynamic group that a group list may use.
 constexpr int namedGroupLimit = 1500;
 
 // A list of ranges in the order they were written. A range runs from lo to hi ascending
@@ -91,13 +91,13 @@ public:
 };
 extern GroupSource* groupSource;
 
-// One specification into 16-bit members. Returns the count (0 or more) with the members in
+// One group into 16-bit members. Returns the count (0 or more) with the members in
 // out (empty for 0), or -1 after "Error:  problem in list.\n" (out untouched). limit: the
 // most members the caller can hold. textRoom: bytes of the caller's text buffer from the
 // cursor (0: an expression text bound already open, else exprTextSize).
 int parsegroup(std::FILE* in, char*& text, std::vector<std::int16_t>& out, int limit = groupLimit,
                std::size_t textRoom = 0);
-// The same into 32-bit members; echo receives the specification as read, every token
+// The same into 32-bit members; echo receives the group as read, every token
 // followed by one blank (its previous text is dropped first).
 int parsegroupint(std::FILE* in, char*& text, std::vector<std::int32_t>& out, std::string& echo,
                   int limit = groupLimit, std::size_t textRoom = 0);

@@ -63,9 +63,9 @@ TEST(GroupSpec, MembersInWritingOrder) {
         {{"1-5 3 (3 9)"}, {1, 2, 3, 4, 5}},
         {{"1-6 (2 (2) 4)"}, {1, 2, 3, 5, 6}},
         {{"1-3 , 8"}, {1, 2, 3, 8}},
-        // A comma at the end of a line continues the specification on the next one.
+        // A comma at the end of a line continues the group on the next one.
         {{"1-3,", "5 6"}, {1, 2, 3, 5, 6}},
-        // ")" ends the specification; what follows stays unread.
+        // ")" ends the group; what follows stays unread.
         {{"1-3) 7"}, {1, 2, 3}},
         // "7 -" at the end of a line drops the 7.
         {{"1 7 -"}, {1}},
@@ -103,7 +103,7 @@ TEST(GroupSpec, BadInputFailsWithProblemInList) {
     for (const Case& c : cases) {
         Parsed p = parse({c.line});
         if (c.line == "1 7x") {
-            // 7 then the column x (24): a valid specification.
+            // 7 then the column x (24): a valid group.
             EXPECT_EQ(p.members, (Members{1, 7, 24}));
             continue;
         }
