@@ -135,11 +135,12 @@ void BM_FetchByName(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * seriesCount);
 }
 
-// The same through the series look-up of the commands (the workspace searched first).
-void BM_FetchSeries(benchmark::State& state) {
+// Fetches every series through the series look-up of the commands (the workspace searched
+// first), with the workspace bank opened in the given mode.
+void fetchAllThroughLookup(benchmark::State& state, const char* mode) {
     calendar();
     platform::ScopedScriptedPlatform quiet;
-    setWorkspaceBank(new JexBank(readbank().c_str(), "Read", 1965, 200, 1, 1));
+    setWorkspaceBank(new JexBank(readbank().c_str(), mode, 1965, 200, 1, 1));
     std::vector<float> v(seriesArrayLength);
     std::vector<std::string> names(seriesCount);
     for (int i = 0; i < seriesCount; ++i) names[i] = name(i);
@@ -155,27 +156,13 @@ void BM_FetchSeries(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * seriesCount);
 }
 
+// The look-up on a bank opened for reading: every fetch reads the file.
+void BM_FetchSeries(benchmark::State& state) { fetchAllThroughLookup(state, "Read"); }
+
 // The same look-up on a workspace opened for writing, as the workspace bank always is: its
 // records are kept in memory (written through), so after the first pass a fetch copies
 // from memory instead of reading the file.
-void BM_FetchSeriesWorkspace(benchmark::State& state) {
-    calendar();
-    platform::ScopedScriptedPlatform quiet;
-    setWorkspaceBank(new JexBank(readbank().c_str(), "ReadWrite", 1965, 200, 1, 1));
-    std::vector<float> v(seriesArrayLength);
-    std::vector<std::string> names(seriesCount);
-    for (int i = 0; i < seriesCount; ++i) names[i] = name(i);
-    char* text = nullptr;
-    for (auto _ : state) {
-        for (int i : order())
-            if (fetchseries(names[i].c_str(), v.data(), text, nullptr, 0) != 0)
-                state.SkipWithError("fetchseries");
-        benchmark::DoNotOptimize(v.data());
-    }
-    delete workspaceBank;
-    setWorkspaceBank(nullptr);
-    state.SetItemsProcessed(state.iterations() * seriesCount);
-}
+void BM_FetchSeriesWorkspace(benchmark::State& state) { fetchAllThroughLookup(state, "ReadWrite"); }
 
 // Baseline of the fetches: each record read with pread at its offset (page cache), decoded.
 void BM_Baseline_ReadRecords(benchmark::State& state) {

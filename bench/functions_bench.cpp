@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/quiet_platform.h"
 #include "banks/jexbank.h"
 #include "banks/slots.h"
 #include "core/date.h"
@@ -106,20 +107,7 @@ void BM_DenseSolveBaseline(benchmark::State& state) {
     state.SetComplexityN(n);
 }
 
-class QuietPlatform final : public platform::Platform {
-public:
-    void appendResultsLine(const std::string&) override {}
-    void clearResults() override {}
-    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
-        return platform::defaultAnswer(b);
-    }
-    int choose(const std::string&, const std::string&, const std::vector<std::string>&, int d) override {
-        return d;
-    }
-    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
-};
-
-QuietPlatform quiet;
+platform::QuietPlatform quiet;
 
 // The whole @hpfilter / @prescott call on a quarterly series of 1999 observations in a
 // workspace held in memory.

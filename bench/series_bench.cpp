@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/quiet_platform.h"
 #include "banks/jexbank.h"
 #include "banks/slots.h"
 #include "core/date.h"
@@ -36,20 +37,7 @@ constexpr int statements = 10000;
 constexpr int names = 50;
 constexpr int observations = 1999;
 
-class QuietPlatform final : public platform::Platform {
-public:
-    void appendResultsLine(const std::string&) override {}
-    void clearResults() override {}
-    platform::Answer messageBox(const std::string&, const std::string&, platform::Buttons b) override {
-        return platform::defaultAnswer(b);
-    }
-    int choose(const std::string&, const std::string&, const std::vector<std::string>&, int d) override {
-        return d;
-    }
-    bool askText(const std::string&, const std::string&, std::string&) override { return false; }
-};
-
-QuietPlatform quiet;
+platform::QuietPlatform quiet;
 
 struct Workspace {
     std::filesystem::path dir;
