@@ -10,6 +10,7 @@
 #include "banks/lookup.h"
 #include "interp/reader.h"
 #include "interp/state.h"
+#include "series/series_state.h"
 #include "tests/banks/bank_test_util.h"
 
 namespace banktest {
@@ -77,6 +78,43 @@ protected:
     }
 
     std::FILE* script_ = nullptr;
+};
+
+// The eleven entries of a jex.cfg.
+inline std::string jexcfg(const std::string& bank = "data.bnk",
+                          const std::string& dates = "1991 2000 2010",
+                          const std::string& base = "1990", const std::string& month = "1",
+                          const std::string& obs = "100", const std::string& add = "") {
+    return "Name of workspace; ws.bnk\n"
+           "Name of workspace index; ws.ind\n"
+           "Name of default bank; " + bank + "\n"
+           "Name of default bank index; data.ind\n"
+           "Path to help files; c:\\jex\\help\n"
+           "Reserved for future use; x\n"
+           "Default regression limits; " + dates + "\n"
+           "Default base year of workspace file; " + base + "\n"
+           "First month covered; " + month + "\n"
+           "Default maximum number of observations per series in workspace; " + obs + "\n"
+           "Add file to run at startup; " + add + "\n";
+}
+
+// No workspace yet, the dates of the series and regression layers at their start values and
+// "wsreset" as the typed line, as before the start-up configuration is read.
+class StartupTest : public BankCmdTest {
+protected:
+    void SetUp() override {
+        BankCmdTest::SetUp();
+        delete workspaceBank;
+        setWorkspaceBank(nullptr);
+        resetseriesstate();
+        resetregressstate();
+        settypedline("wsreset");
+    }
+    void TearDown() override {
+        resetseriesstate();
+        resetregressstate();
+        BankCmdTest::TearDown();
+    }
 };
 
 }  // namespace banktest

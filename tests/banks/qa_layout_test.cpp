@@ -96,36 +96,12 @@ ino_t inode(const char* path) {
     return st.st_ino;
 }
 
+// No default bank; dates 1990, 2000, 2009; base year 1990, first month 1.
 std::string config(const std::string& obs = "100") {
-    return "Name of workspace; ws.bnk\n"
-           "Name of workspace index; ws.ind\n"
-           "Name of default bank; \n"
-           "Name of default bank index; \n"
-           "Path to help files; x\n"
-           "Reserved for future use; x\n"
-           "Default regression limits; 1990 2000 2009\n"
-           "Default base year of workspace file; 1990\n"
-           "First month covered; 1\n"
-           "Default maximum number of observations per series in workspace; " + obs + "\n"
-           "Add file to run at startup; \n";
+    return banktest::jexcfg("", "1990 2000 2009", "1990", "1", obs);
 }
 
-class QaLayout : public banktest::BankCmdTest {
-protected:
-    void SetUp() override {
-        BankCmdTest::SetUp();
-        delete workspaceBank;
-        setWorkspaceBank(nullptr);
-        resetseriesstate();
-        resetregressstate();
-        settypedline("wsreset");
-    }
-    void TearDown() override {
-        resetseriesstate();
-        resetregressstate();
-        BankCmdTest::TearDown();
-    }
-};
+class QaLayout : public banktest::StartupTest {};
 
 }  // namespace
 

@@ -19,34 +19,16 @@ namespace {
 std::string config(const std::string& bank = "data.bnk", const std::string& dates = "1991 2000 2010",
                    const std::string& base = "1990", const std::string& month = "1",
                    const std::string& obs = "100", const std::string& add = "") {
-    return "Name of workspace; ws.bnk\n"
-           "Name of workspace index; ws.ind\n"
-           "Name of default bank; " + bank + "\n"
-           "Name of default bank index; data.ind\n"
-           "Path to help files; c:\\jex\\help\n"
-           "Reserved for future use; x\n"
-           "Default regression limits; " + dates + "\n"
-           "Default base year of workspace file; " + base + "\n"
-           "First month covered; " + month + "\n"
-           "Default maximum number of observations per series in workspace; " + obs + "\n"
-           "Add file to run at startup; " + add + "\n";
+    return banktest::jexcfg(bank, dates, base, month, obs, add);
 }
 
-class StartupCfg : public banktest::BankCmdTest {
+// With a bank data (1980, 50 observations, gdp) to be named as bank a.
+class StartupCfg : public banktest::StartupTest {
 protected:
     void SetUp() override {
-        BankCmdTest::SetUp();
-        delete workspaceBank;
-        setWorkspaceBank(nullptr);
-        resetseriesstate();
-        resetregressstate();
+        StartupTest::SetUp();
         makeNamedBank("data", {{"gdp", 1}}, 1980, 50);
         settypedline("wsreset");
-    }
-    void TearDown() override {
-        resetseriesstate();
-        resetregressstate();
-        BankCmdTest::TearDown();
     }
 };
 
