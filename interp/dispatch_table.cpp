@@ -19,6 +19,10 @@
 #include "interp/strings.h"
 #include "interp/userfunc.h"
 #include "interp/utility_commands.h"
+#include "regress/chow.h"
+#include "regress/constraints.h"
+#include "regress/regression.h"
+#include "regress/settings_commands.h"
 #include "series/export_commands.h"
 #include "series/scaling_commands.h"
 #include "series/series_commands.h"
@@ -48,7 +52,7 @@ const Entry chain1[] = {
     {"matin", eq(), vam, gate("matin")},
     {"matin5", eq(), vam, gate("matin5")},
     {"matup", pre(4), matdatacmd, chars('u')},
-    {"regress", pre(1), na},
+    {"regress", pre(1), rcmd},
     {"if", eq(), ifcmd},
     {"return", eq(), returncmd, noargs(), endRunOnDone},
     {"continue", eq(), continuecmd},
@@ -91,10 +95,10 @@ const Entry chain1[] = {
     {"edfontunderline", pre(12), windowfontinline},
     {"edfontstrikeout", pre(12), windowfontinline},
     {"back", eq(), backinline},
-    {"con", eq(), na},
-    {"qpcon", eq(), na},
+    {"con", eq(), concmd},
+    {"qpcon", eq(), qpconcmd},
     {"seed", eq(), seedcmd},
-    {"sma", eq(), na},
+    {"sma", eq(), smacmd},
     {"quit", pre(1), quitinline},
     {"exit", eq(), quitinline},
     {"commandcache", eq(), commandcachecmd},
@@ -122,7 +126,7 @@ const Entry chain2[] = {
     {"pwd", eq(), pwdinline, noargs(), dropLine},
     {"dir", eq(), na},
     {"check", eq(), checkinline},
-    {"chow", pre(2), na},
+    {"chow", pre(2), chowcmd},
     {"clear", pre(3), clearinline},
     {"cls", eq(), clearinline},
     {"close", pre(3), closecmd},
@@ -169,8 +173,8 @@ const Entry chain2[] = {
     {"intvar", eq(), intvarcmd},
     {"line", eq(), na},
     {"lint", eq(), vam, gate("Lintcmd")},
-    {"limits", pre(3), na},
-    {"rdates", eq(), na},
+    {"limits", pre(3), limitscmd},
+    {"rdates", eq(), limitscmd},
     {"lb", eq(), listbankscmd},
     {"listbanks", eq(), listbankscmd},
     {"listgroups", pre(4), na},
@@ -195,8 +199,8 @@ const Entry chain2[] = {
 };
 
 const Entry chain3[] = {
-    {"mode", pre(3), na},
-    {"missing", pre(4), na},
+    {"mode", pre(3), modecmd},
+    {"missing", pre(4), missingcmd},
     {"matty", pre(4), mattycmd},
     {"matpr", pre(4), mattycmd},
     {"gridtype", six(), na},
@@ -205,7 +209,7 @@ const Entry chain3[] = {
     {"mgraph", pre(2), na, chars('y', 'n', 'n')},
     {"nl", eq(), na},
     {"nlp", eq(), na},
-    {"normality", pre(2), na},
+    {"normality", pre(2), normalitycmd},
     {"pause", pre(2), pauseinline},
     {"plot", pre(2), na, chars('n', 'n', 'n')},
     {"graph", pre(2), na, chars('n', 'n', 'n')},
@@ -237,7 +241,7 @@ const Entry chain3[] = {
     {"diaginsert", pre(5), vam, gate("diaginsert")},
     {"show", pre(2), showcmd},
     {"s", eq(), showcmd},
-    {"stochastic", pre(5), na},
+    {"stochastic", pre(5), stochasticcmd},
 };
 
 const Entry chain4[] = {
@@ -250,7 +254,7 @@ const Entry chain4[] = {
     {"eqpunch", pre(3), na},
     {"p123", pre(2), p123cmd, chars('c')},
     {"rp123", pre(3), p123cmd, chars('r')},
-    {"showt", eq(), na},
+    {"showt", eq(), showtcmd},
     {"recursive", pre(3), na},
     {"wregress", pre(2), na},
     {"rename", pre(3), delcmd, chars('r')},
@@ -296,7 +300,7 @@ const Entry chain4[] = {
     {"yearformat", eq(), yearformatcmd},
     {"yf", eq(), yearformatcmd},
     {"zap", eq(), zapcmd},
-    {"zip", eq(), na},
+    {"zip", eq(), zipcmd},
     {":", eq(), colonblockcmd},
 };
 

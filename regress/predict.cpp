@@ -1,0 +1,197 @@
+// Prediction over the fit and test periods, the residual statistics handed to the report,
+// and the series a regression leaves in the workspace.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "banks/jexbank.h"
+#include "banks/slots.h"
+#include "core/missing.h"
+#include "core/printout.h"
+#include "interp/tokens.h"
+#include "regress/chow.h"
+#include "regress/constraints.h"
+#include "regress/regress_state.h"
+#include "regress/regression.h"
+#include "series/series_state.h"
+
+namespace {
+
+constexpr int seriesLength = 2001;
+
+void storeseries(const char* name, int eqNumber, const float* values) {
+    char full[100];
+    namewithnumber(full, name, eqNumber);
+    wsaddser(full, values);
+}
+
+}  // namespace
+
+void wssetfreq(int frequency) {
+    if (workspaceBank) workspaceBank->setFreq(frequency);
+}
+
+int wsaddser(const char* name, const float* values) {
+    if (!workspaceBank) return -1;
+    return workspaceBank->addser(name, values, 'y', -1);
+}
+
+void findlagdep(std::vector<int>& lags, const std::vector<std::string>& names, int D, int k) {
+    lags.assign(k + 1, 0);
+    const std::string& dependent = names[D];
+    for (int j = 1; j <= k; ++j) {
+        const std::string& name = names[D + j];
+        const std::size_t bracket = name.find('[');
+        if (bracket == std::string::npos || bracket > 80) continue;
+        if (name.compare(0, bracket, dependent) != 0 || bracket != dependent.size()) continue;
+        lags[j] = std::atoi(name.c_str() + bracket + 1);
+    }
+}
+
+void leverage(const Regression& r, int k, int D, int R, int eqNumber) {
+    std::vector<float> lever(seriesLength, 0.0f);
+    std::vector<float> x(k + 1);
+    for (int t = 0; t < r.nfit; ++t) {
+        for (int j = 1; j <= k; ++j) x[j] = r.eq.columns[D + j][t];
+        double sum = 0.0;
+        for (int i = 1; i <= k; ++i) {
+            for (int j = 1; j <= k; ++j)
+                sum += x[i] * static_cast<float>(r.m(R + i - 1, R + j - 1)) * x[j];
+        }
+        lever[r.first + t] = static_cast<float>(sum);
+    }
+    storeseries("lever", eqNumber, lever.data());
+}
+
+int predictreg(Regression& r, int k, int D, int R, int E, int K, int eqNumber) {
+    const int nfit = r.nfit;
+    const int ntot = r.ntot;
+    const int first = r.first + (hlActive == 'y' ? 1 : 0);
+    std::vector<float> predic(seriesLength, MISSING), bpred(seriesLength, MISSING);
+    std::vector<float> predp1(seriesLength, 0.0f), resid(seriesLength, 0.0f);
+    std::vector<int> lags;
+    findlagdep(lags, r.eq.names, D, k);
+    lagDepIndex = 0;
+    for (int j = 1; j <= k; ++j)
+        if (lags[j] >= 1) lagDepIndex = static_cast<std::int16_t>(j);
+
+    std::vector<float> b(k + 1);
+    std::vector<const float*> x(k + 1);
+    for (int j = 1; j <= k; ++j) {
+        b[j] = static_cast<float>(r.m(R + j - 1, 0));
+        x[j] = r.eq.columns[D + j].data();
+    }
+    const float* y = r.eq.columns[D].data();
+    float* residualColumn =
+        D + k + 1 < static_cast<int>(r.eq.columns.size()) ? r.eq.columns[D + k + 1].data() : nullptr;
+
+    FitStatistics fit;
+    double ssr = 0.0, mapeSum = 0.0, dwSum = 0.0;
+    float previous = 0.0f;
+    for (int t = 0; t < nfit; ++t) {
+        float fitted = 0.0f;
+        for (int j = 1; j <= k; ++j) fitted += b[j] * x[j][t];
+        predic[first + t] = fitted;
+        const float e = fitted - y[t];
+        ssr += static_cast<double>(e) * e;
+        resid[first + t] = e;
+        if (residualColumn) residualColumn[t] = e;
+        if (std::fabs(y[t]) > 0.0f) mapeSum += std::fabs(e / y[t]);
+        if (t >= 1) dwSum += static_cast<double>(e - previous) * (e - previous);
+        previous = e;
+    }
+    if (chowCount > 0 && chowNext < chowCount) {
+        chowRecords[chowNext] = {ssr, static_cast<std::int16_t>(k), static_cast<std::int16_t>(nfit)};
+        ++chowNext;
+    }
+
+    // The test period: a lagged dependent variable takes its own predictions once the lag
+    // reaches into the test period.
+    for (int t = nfit; t < ntot; ++t) {
+        float sum = 0.0f;
+        for (int j = 1; j <= k; ++j) {
+            const int L = lags[j];
+            const float z = (L >= 1 && t - nfit >= L) ? predic[first + t - L] : x[j][t];
+            sum += b[j] * z;
+        }
+        predic[first + t] = sum;
+    }
+    if (lagDepIndex > 0) {
+        for (int t = 0; t < ntot; ++t) {
+            float sum = 0.0f;
+            for (int j = 1; j <= k; ++j) {
+                const int L = lags[j];
+                const float z = (L >= 1 && t >= L) ? bpred[first + t - L] : x[j][t];
+                sum += b[j] * z;
+            }
+            bpred[first + t] = sum;
+        }
+    }
+    if (forecastMode == 0 && ntot > nfit) {
+        double sumsq = 0.0, sumMape = 0.0;
+        for (int t = nfit; t < ntot; ++t) {
+            const float d = y[t] - predic[first + t];
+            sumsq += static_cast<double>(d) * d;
+            if (y[t] != 0.0f) sumMape += std::fabs(d / y[t]);
+        }
+        fit.testSee = static_cast<float>(safesqrt(sumsq / (ntot - nfit)));
+        fit.testMape = static_cast<float>(sumMape / (ntot - nfit));
+        fit.testGiven = true;
+    }
+    fit.ssr = ssr;
+    fit.dw = ssr > 0.0 ? static_cast<float>(dwSum / ssr) : 2.0f;
+    regRho = 1.0f - 0.5f * fit.dw;
+    fit.mape = static_cast<float>(mapeSum / nfit);
+
+    double sumu = 0.0;
+    previous = 0.0f;
+    for (int t = 0; t < nfit; ++t) {
+        const float e = predic[first + t] - y[t];
+        const float u = e - regRho * previous;
+        sumu += static_cast<double>(u) * u;
+        predp1[first + t] = predic[first + t] - regRho * previous;
+        previous = e;
+    }
+    fit.seePlus1 = static_cast<float>(safesqrt(sumu / nfit));
+    fit.jarqueBera = normalityTest != 'n' ? normalitytest(nfit, resid.data() + first) : 0.0f;
+
+    printreg(r, fit, k, D, R, E, K, eqNumber);
+
+    wssetfreq(currentFrequency);
+    if (hlActive != 'y') {
+        storeseries("resid", eqNumber, resid.data());
+        storeseries("predic", eqNumber, predic.data());
+        storeseries("predp1", eqNumber, predp1.data());
+        storeseries("bpred", eqNumber, bpred.data());
+        if (regZip == 'n') leverage(r, k, D, R, eqNumber);
+        // depvar: the actual values, and in forecast mode beyond the fit the prediction
+        // with the last fit residual decaying by rho.
+        float e = nfit > 0 ? resid[first + nfit - 1] : 0.0f;
+        for (int t = 0; t < ntot; ++t) {
+            if (t < nfit || forecastMode == 0) {
+                predic[first + t] = y[t];
+            } else {
+                e = std::fabs(e) > 1e-6f ? regRho * e : 0.0f;
+                predic[first + t] -= e;
+            }
+        }
+        storeseries("depvar", eqNumber, predic.data());
+    }
+
+    if (regZip == 'n' && showRelations == 1 && hardConstraints.count == 0) {
+        const float s2 = static_cast<float>(ssr / (nfit - k));
+        printout("Variance-Covariance Matrix of Regression Coefficients\n");
+        printout("   ");
+        for (int i = 0; i < k; ++i) printout(" %11d", R + i);
+        printout("\n");
+        for (int i = 0; i < k; ++i) {
+            printout("%2d ", R + i);
+            for (int j = 0; j < k; ++j)
+                printout(" %11.4e", s2 * static_cast<float>(r.m(R + i, R + j)));
+            printout("\n");
+        }
+    }
+    if (chowCount > 1 && chowNext == chowCount) chowtest();
+    return 0;
+}

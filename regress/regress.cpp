@@ -1,0 +1,279 @@
+// The regress command and the data assembly every estimator shares: the equation read into
+// columns, the moment matrix with the intercept swept out, and the sweep that solves it.
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "banks/lookup.h"
+#include "banks/slots.h"
+#include "core/missing.h"
+#include "core/printout.h"
+#include "interp/reader.h"
+#include "interp/state.h"
+#include "regress/constraints.h"
+#include "regress/regress_state.h"
+#include "regress/regression.h"
+#include "series/rhs.h"
+#include "series/series_state.h"
+
+namespace {
+
+constexpr int workLength = 2000;
+constexpr int maxTermLength = 3000;
+
+// Stores a name in the equation's name table, within the room of the name area.
+bool addname(Equation& eq, std::string name) {
+    const int need = static_cast<int>(name.size()) + 1;
+    if (eq.nameBytes + need > nameAreaSize) {
+        printout("\nError:  in r command, the names of the variables take more than %d characters.\n",
+                 nameAreaSize);
+        return false;
+    }
+    eq.nameBytes += need;
+    eq.names.push_back(std::move(name));
+    return true;
+}
+
+}  // namespace
+
+int place(float* column, const float* series, int first, int last) {
+    for (int i = first; i <= last; ++i) {
+        const float v = series[i];
+        const float a = std::fabs(v);
+        column[i - first] = (a > FLT_MAX || std::isnan(v) || (a != 0.0f && a < FLT_MIN)) ? 0.0f : v;
+    }
+    return 0;
+}
+
+int xmatrix(Equation& eq, std::FILE* in, int first, int last, int ntot) {
+    std::vector<float> work(workLength);
+    char text[maxTermLength];
+    text[0] = 0;
+    char* cursor = text;
+    eq.columns.clear();
+    eq.names.clear();
+    eq.nameBytes = 0;
+    int d = rhs(work.data(), in, cursor, sizeof text);
+    if (d == -1 || d == 27) return d;
+    if (d != '=' && d != 102) {
+        printout("An = sign is expected in an r command.\n");
+        return -1;
+    }
+    if (!addname(eq, text)) return -1;
+    eq.columns.emplace_back(ntot + 1, 0.0f);
+    place(eq.columns[0].data(), work.data(), first, last);
+    if (d == 102) {
+        eq.k = 0;
+        eq.intercept = -1;
+        eq.columns.emplace_back(ntot + 1, 0.0f);  // the residuals
+        return 0;
+    }
+
+    eq.intercept = 1;
+    char token[80];
+    const int cls = gettoken(token, in, 0, 78);
+    if (cls == -1) return 27;
+    if (cls == '!') {
+        eq.intercept = 0;
+    } else {
+        ungettoken();
+        eq.columns.emplace_back(ntot + 1, 0.0f);
+        std::fill(eq.columns[1].begin(), eq.columns[1].begin() + ntot, 1.0f);
+        if (!addname(eq, "intercept")) return -1;
+    }
+    for (int col = eq.intercept + 1;; ++col) {
+        // Column `col` and the spare column after it must fit the column table.
+        if (col + 1 >= maxColumnSlots) {
+            printout("\nError:  in r command, more than %d coefficients.\n", maxColumnSlots - 2);
+            return -1;
+        }
+        text[0] = 0;
+        cursor = text;
+        d = rhs(work.data(), in, cursor, sizeof text);
+        if (d == -1 || d == 27) return d;
+        eq.columns.emplace_back(ntot + 1, 0.0f);
+        place(eq.columns[col].data(), work.data(), first, last);
+        const char* name = text;
+        if (name[0] == 'a' && name[1] == '.') name += 2;
+        if (!addname(eq, name)) return -1;
+        if (d != ',') break;
+    }
+    eq.k = static_cast<int>(eq.columns.size()) - 1;
+    eq.columns.emplace_back(ntot + 1, 0.0f);  // the spare column: the fit residuals
+    return 0;
+}
+
+int xpx(Regression& r) {
+    const Equation& eq = r.eq;
+    const int k = eq.k;
+    const int n = r.nfit;
+    Moments& m = r.m;
+    r.means.assign(k + 1, 0.0);
+    r.sd.assign(k + 1, 0.0f);
+    for (int c = 0; c <= k; ++c) {
+        const float* x = eq.columns[c].data();
+        double sum = 0.0;
+        for (int t = 0; t < n; ++t) {
+            if (ismissing(x[t]) || !std::isfinite(x[t])) {
+                printout("Missing value in variable %d.", c);
+                printout(" Type a key to continue\n");
+                waitkey();
+                return -1;
+            }
+            sum += x[t];
+        }
+        r.means[c] = sum / n;
+    }
+    for (int i = 0; i <= k; ++i)
+        for (int j = i; j <= k; ++j) m(i, j) = 0.0;
+
+    if (eq.intercept == 1) {
+        // Deviations from the means, observation by observation; each entry of the upper
+        // triangle takes its products in the order of the observations.
+        std::vector<double> dev(k + 1);
+        for (int t = 0; t < n; ++t) {
+            for (int c = 0; c <= k; ++c) dev[c] = eq.columns[c][t] - r.means[c];
+            dev[1] = 0.0;
+            for (int i = 0; i <= k; ++i) {
+                if (i == 1) continue;
+                const double di = dev[i];
+                double* row = m.row(i);
+                for (int j = i; j <= k; ++j) row[j] += di * dev[j];
+            }
+        }
+        for (int i = 0; i <= k; ++i)
+            for (int j = i + 1; j <= k; ++j) m(j, i) = m(i, j);
+        for (int c = 0; c <= k; ++c) r.sd[c] = static_cast<float>(safesqrt(m(c, c) / n));
+        if (showRelations == 1) {
+            printout("StdDev and Cross Correlation Matrix\n");
+            for (int c = 0; c <= k; ++c) {
+                if (c == 1) continue;
+                printout("%2d %8.2f :", c, r.sd[c]);
+                for (int j = 0; j <= k; ++j) {
+                    if (j == 1) continue;
+                    const float denominator = static_cast<float>(n) * r.sd[c] * r.sd[j];
+                    printout(" %6.3f", static_cast<float>(m(c, j)) / denominator);
+                }
+                printout("\n");
+            }
+        }
+        for (int j = 0; j <= k; ++j) {
+            m(1, j) = r.means[j];
+            m(j, 1) = -r.means[j];
+        }
+        m(1, 1) = 1.0 / n;
+    } else {
+        for (int t = 0; t < n; ++t) {
+            for (int i = 0; i <= k; ++i) {
+                const double xi = eq.columns[i][t];
+                double* row = m.row(i);
+                for (int j = i; j <= k; ++j) row[j] += xi * eq.columns[j][t];
+            }
+        }
+        for (int i = 0; i <= k; ++i)
+            for (int j = i + 1; j <= k; ++j) m(j, i) = m(i, j);
+        for (int i = 0; i <= k; ++i)
+            r.sd[i] = static_cast<float>(safesqrt((m(i, i) - n * r.means[i] * r.means[i]) / n));
+    }
+    return 0;
+}
+
+int regsweep(Regression& r) {
+    const int k = r.eq.k;
+    const int flag = r.eq.intercept;
+    Moments& m = r.m;
+    r.ssrSteps.assign(k + 1, 0.0);
+    if (flag >= 0) r.ssrSteps[flag] = m(0, 0);
+    else r.ssrSteps[0] = m(0, 0);
+    // Without regressors there is nothing to sweep (the dependent variable stays).
+    for (int p = flag + 1 > 1 ? flag + 1 : 1; p <= k; ++p) {
+        const double pivot = m(p, p);
+        if (pivot <= 0.0) {
+            printout("Error: Variable %d is a combination of preceeding variables\r\n", p);
+            return -1;
+        }
+        double* rowp = m.row(p);
+        rowp[p] = 1.0;
+        for (int j = 0; j <= k; ++j) rowp[j] /= pivot;
+        for (int i = 0; i <= k; ++i) {
+            if (i == p) continue;
+            double* row = m.row(i);
+            const double t = row[p];
+            if (t == 0.0) continue;
+            row[p] = 0.0;
+            for (int j = 0; j <= k; ++j) row[j] -= t * rowp[j];
+        }
+        r.ssrSteps[p] = m(0, 0);
+    }
+    if (sweepPredicts != 'y') return 0;
+    return predictreg(r, k, 0, 1, 1, k, 0);
+}
+
+int rcmd(std::FILE* in) {
+    const int first = dateindex(fitStart);
+    if (first == -1) {
+        printout("\nError:  in r command, first date is before workspace begins.\n");
+        clearcons();
+        return -1;
+    }
+    const int middle = dateindex(fitEnd);
+    if (middle == -1) {
+        printout("\nError:  in r command, middle date is before workspace begins.\n");
+        clearcons();
+        return -1;
+    }
+    const int last = dateindex(testEnd);
+    if (last == -1) {
+        printout("\nError:  in r command, last date is before workspace begins.\n");
+        clearcons();
+        return -1;
+    }
+    // The columns hold the fit and test periods: the limits must be in order and inside
+    // the workspace.
+    if (first > middle || middle > last) {
+        printout("\nError:  in r command, the limits %.3f %.3f %.3f are out of order.\n",
+                 fitStart, fitEnd, testEnd);
+        clearcons();
+        return -1;
+    }
+    if (last >= wsMaxObs) {
+        printout("\nError:  in r command, last date is after workspace ends.\n");
+        clearcons();
+        return -1;
+    }
+
+    Regression r;
+    r.first = first;
+    r.nfit = middle - first + 1;
+    r.ntot = last - first + 1;
+    if (annSaveOn == 'y') {
+        echoline(0, 'a', '%');
+        annSaveEcho = 'y';
+    }
+    int status = xmatrix(r.eq, in, first, last, r.ntot);
+    annSaveEcho = 'n';
+    if (status == 0 && r.nfit < r.eq.k) {
+        printout("\nError:  in r command, the fit period has %d observations, fewer than the %d "
+                 "coefficients.\n",
+                 r.nfit, r.eq.k);
+        status = -1;
+    }
+    if (status == 0) {
+        const int k = r.eq.k;
+        r.m = Moments(k + 2);
+        status = xpx(r);
+        if (status == 0) {
+            if (hardConstraints.count > 0) {
+                printout("\nError:  regression under hard constraints (qpcon) is not available "
+                         "in this version.\n");
+                status = -1;
+            } else {
+                if (softConstraints.count > 0) addsoftcons(r.nfit, k, r.m, r.eq.intercept);
+                status = regsweep(r);
+            }
+        }
+    }
+    clearcons();
+    return status;
+}
