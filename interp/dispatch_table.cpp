@@ -21,6 +21,7 @@
 #include "interp/utility_commands.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
+#include "regress/punch.h"
 #include "regress/regression.h"
 #include "regress/settings_commands.h"
 #include "series/export_commands.h"
@@ -246,12 +247,12 @@ const Entry chain3[] = {
 
 const Entry chain4[] = {
     {"tdates", pre(2), na},
-    {"pch", pre(2), na},
-    {"ipch", pre(2), na},
-    {"tpch", pre(2), na},
-    {"titpch", pre(4), na},
-    {"punch", pre(2), na},
-    {"eqpunch", pre(3), na},
+    {"pch", pre(2), pchcmd},
+    {"ipch", pre(2), ipchcmd},
+    {"tpch", pre(2), tpchcmd},
+    {"titpch", pre(4), titpchcmd},
+    {"punch", pre(2), punchcmd},
+    {"eqpunch", pre(3), eqpunchcmd},
     {"p123", pre(2), p123cmd, chars('c')},
     {"rp123", pre(3), p123cmd, chars('r')},
     {"showt", eq(), showtcmd},

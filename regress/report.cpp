@@ -93,9 +93,11 @@ int printreg(Regression& r, const FitStatistics& fit, int k, int D, int R, int E
         return -1;
     }
     const float rsq = static_cast<float>(1.0 - ssr / tss);
-    const float rbsq = static_cast<float>(1.0 - (ssr / (nfit - k)) / (tss / (nfit - 1.0)));
+    // With no degree of freedom left the fit is exact: RBSQ and s2 have no value (0).
+    const float rbsq =
+        nfit > k ? static_cast<float>(1.0 - (ssr / (nfit - k)) / (tss / (nfit - 1.0))) : 0.0f;
     const int doFree = nfit * E - K;
-    float s2 = static_cast<float>(ssr / doFree);
+    float s2 = doFree > 0 ? static_cast<float>(ssr / doFree) : 0.0f;
     if (E > 1) s2 = 1.0f;
 
     printout("  SEE   = %10.2f RSQ   = %6.4f RHO = %6.2f Obser  = %4d from %8.3f\n", regSee, rsq,
