@@ -416,7 +416,8 @@ int JexBank::writeRecord(int i, std::uint8_t freq, const float* values, int n,
     const int length = whole ? maxObs_ : n;
     encoded_.resize(1 + 4 * static_cast<std::size_t>(length));
     encoded_[0] = freq;
-    for (int k = 0; k < length; ++k) bytes::putF32(&encoded_[1 + 4 * k], k < n ? values[k] : MISSING);
+    std::uint8_t* out = encoded_.data() + 1;  // held in a register across the loop
+    for (int k = 0; k < length; ++k) bytes::putF32(out + 4 * k, k < n ? values[k] : MISSING);
     if (!writeat(dataFile_, recordOffset(i), encoded_.data(), encoded_.size())) {
         printout("\nError:  cannot write series %s to %s.\n", name, dataPath_.c_str());
         dropRecord(i);

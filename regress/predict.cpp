@@ -1,5 +1,6 @@
 // Prediction over the fit and test periods, the residual statistics handed to the report,
 // and the series a regression leaves in the workspace.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,30 @@ void storeseries(const char* name, int eqNumber, const float* values) {
     char full[100];
     namewithnumber(full, name, eqNumber);
     wsaddser(full, values);
+}
+
+// The residuals (fitted minus actual) of the fit, into resid and the residual column (when
+// there is one), with their sum of squares, the sum of |e / actual| over the non-zero
+// actual values, and the Durbin-Watson sum of squared differences.
+__attribute__((noinline)) void fitsums(const float* fitted, const float* y, int n, float* resid, float* column, double& ssr,
+             double& mape, double& dw) {
+    double s = 0.0, m = 0.0, d = 0.0;
+    float previous = 0.0f;
+    for (int t = 0; t < n; ++t) {
+        const float e = fitted[t] - y[t];
+        resid[t] = e;
+        s += static_cast<double>(e) * e;
+        const bool counted = std::fabs(y[t]) > 0.0f;
+        const float q = std::fabs(e / (counted ? y[t] : 1.0f));
+        m += counted ? q : 0.0f;
+        const float step = t >= 1 ? e - previous : 0.0f;
+        d += static_cast<double>(step) * step;
+        previous = e;
+    }
+    if (column) std::copy(resid, resid + n, column);
+    ssr = s;
+    mape = m;
+    dw = d;
 }
 
 }  // namespace
@@ -86,21 +111,17 @@ int predictreg(Regression& r, int k, int D, int R, int E, int K, int eqNumber) {
     float* residualColumn =
         D + k + 1 < static_cast<int>(r.eq.columns.size()) ? r.eq.columns[D + k + 1].data() : nullptr;
 
+    // The fitted values, each summed over the coefficients in order in single precision.
+    float* fitted = predic.data() + first;
+    std::fill(fitted, fitted + nfit, 0.0f);
+    for (int j = 1; j <= k; ++j) {
+        const float bj = b[j];
+        const float* xj = x[j];
+        for (int t = 0; t < nfit; ++t) fitted[t] += bj * xj[t];
+    }
     FitStatistics fit;
     double ssr = 0.0, mapeSum = 0.0, dwSum = 0.0;
-    float previous = 0.0f;
-    for (int t = 0; t < nfit; ++t) {
-        float fitted = 0.0f;
-        for (int j = 1; j <= k; ++j) fitted += b[j] * x[j][t];
-        predic[first + t] = fitted;
-        const float e = fitted - y[t];
-        ssr += static_cast<double>(e) * e;
-        resid[first + t] = e;
-        if (residualColumn) residualColumn[t] = e;
-        if (std::fabs(y[t]) > 0.0f) mapeSum += std::fabs(e / y[t]);
-        if (t >= 1) dwSum += static_cast<double>(e - previous) * (e - previous);
-        previous = e;
-    }
+    fitsums(fitted, y, nfit, resid.data() + first, residualColumn, ssr, mapeSum, dwSum);
     if (chowCount > 0 && chowNext < chowCount) {
         chowRecords[chowNext] = {ssr, static_cast<std::int16_t>(k), static_cast<std::int16_t>(nfit)};
         ++chowNext;
@@ -144,15 +165,17 @@ int predictreg(Regression& r, int k, int D, int R, int E, int K, int eqNumber) {
     regRho = 1.0f - 0.5f * fit.dw;
     fit.mape = static_cast<float>(mapeSum / nfit);
 
-    double sumu = 0.0;
-    previous = 0.0f;
+    // SEE+1: the residuals less rho times the previous one (0 before the first).
+    double sumu0 = 0.0, sumu1 = 0.0;
+    const float* e = resid.data() + first;
     for (int t = 0; t < nfit; ++t) {
-        const float e = predic[first + t] - y[t];
-        const float u = e - regRho * previous;
-        sumu += static_cast<double>(u) * u;
-        predp1[first + t] = predic[first + t] - regRho * previous;
-        previous = e;
+        const float before = t > 0 ? e[t - 1] : 0.0f;
+        const float u = e[t] - regRho * before;
+        if (t % 2) sumu1 += static_cast<double>(u) * u;
+        else sumu0 += static_cast<double>(u) * u;
+        predp1[first + t] = fitted[t] - regRho * before;
     }
+    const double sumu = sumu0 + sumu1;
     fit.seePlus1 = static_cast<float>(safesqrt(sumu / nfit));
     fit.jarqueBera = normalityTest != 'n' ? normalitytest(nfit, resid.data() + first) : 0.0f;
 

@@ -2,6 +2,7 @@
 // columns, the moment matrix with the intercept swept out, and the sweep that solves it.
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -104,6 +105,100 @@ int xmatrix(Equation& eq, std::FILE* in, int first, int last, int ntot) {
     return 0;
 }
 
+namespace {
+
+// The bits of the float nearest to the negative bound b on the side that lies inside the
+// missing range (towards -0.000001): the range test of ismissing, made on floats.
+std::uint32_t floatbits(double b, bool high) {
+    float f = static_cast<float>(b);
+    if (high && static_cast<double>(f) > b) f = std::nextafter(f, -1.0f);
+    if (!high && static_cast<double>(f) < b) f = std::nextafter(f, 0.0f);
+    std::uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
+
+// The sum of x[0 .. n-1] in double, in four interleaved partial sums (the chains of
+// additions run side by side; the result differs from a single running sum only in the
+// last bits). False when a value is missing (the test of ismissing) or not finite.
+bool columnsum(const float* x, int n, double& sum) {
+    // On the bits of the floats: the missing values are the negative floats from
+    // missingHigh (nearest 0) to missingLow, and a non-finite value has every exponent bit.
+    static const std::uint32_t missingHigh = floatbits(-0.0000009, true);
+    static const std::uint32_t missingLow = floatbits(-0.0000011, false);
+    std::uint32_t bad = 0;
+    for (int t = 0; t < n; ++t) {
+        std::uint32_t u;
+        std::memcpy(&u, x + t, sizeof u);
+        bad |= static_cast<std::uint32_t>(u - missingHigh <= missingLow - missingHigh);
+        bad |= static_cast<std::uint32_t>((u & 0x7f800000u) == 0x7f800000u);
+    }
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    int t = 0;
+    for (; t + 4 <= n; t += 4) {
+        s0 += x[t];
+        s1 += x[t + 1];
+        s2 += x[t + 2];
+        s3 += x[t + 3];
+    }
+    for (; t < n; ++t) s0 += x[t];
+    sum = (s0 + s1) + (s2 + s3);
+    return bad == 0;
+}
+
+// Dot products of a with b[0 .. N-1] over n entries, each in two interleaved partial sums.
+template <int N>
+void dots(const double* a, const double* const* b, int n, double* out) {
+    double s[2 * N] = {};
+    int t = 0;
+    for (; t + 2 <= n; t += 2) {
+        const double a0 = a[t], a1 = a[t + 1];
+        for (int q = 0; q < N; ++q) {
+            s[2 * q] += a0 * b[q][t];
+            s[2 * q + 1] += a1 * b[q][t + 1];
+        }
+    }
+    for (; t < n; ++t)
+        for (int q = 0; q < N; ++q) s[2 * q] += a[t] * b[q][t];
+    for (int q = 0; q < N; ++q) out[q] = s[2 * q] + s[2 * q + 1];
+}
+
+// Entries (i, j), j >= i, of the cross products of the columns listed in `use` (each a
+// column of n doubles in `cols`), into the upper triangle and mirrored; up to four entries
+// of a row are summed in one pass over the observations.
+void crossproducts(Moments& m, const std::vector<const double*>& cols, const std::vector<int>& use,
+                   int n) {
+    const std::size_t u = use.size();
+    for (std::size_t a = 0; a < u; ++a) {
+        for (std::size_t b = a; b < u; b += 4) {
+            const double* partners[4];
+            const int count = static_cast<int>(u - b < 4 ? u - b : 4);
+            for (int q = 0; q < count; ++q) partners[q] = cols[use[b + q]];
+            double out[4];
+            switch (count) {
+            case 1: dots<1>(cols[use[a]], partners, n, out); break;
+            case 2: dots<2>(cols[use[a]], partners, n, out); break;
+            case 3: dots<3>(cols[use[a]], partners, n, out); break;
+            default: dots<4>(cols[use[a]], partners, n, out); break;
+            }
+            for (int q = 0; q < count; ++q) {
+                m(use[a], use[b + q]) = out[q];
+                m(use[b + q], use[a]) = out[q];
+            }
+        }
+    }
+}
+
+// Scratch room for the columns in double, kept between regressions so that a long fit does
+// not map and fault in fresh pages every time.
+std::vector<double>& scratch(std::size_t size) {
+    static std::vector<double> room;
+    if (room.size() < size) room.resize(size);
+    return room;
+}
+
+}  // namespace
+
 int xpx(Regression& r) {
     const Equation& eq = r.eq;
     const int k = eq.k;
@@ -112,38 +207,36 @@ int xpx(Regression& r) {
     r.means.assign(k + 1, 0.0);
     r.sd.assign(k + 1, 0.0f);
     for (int c = 0; c <= k; ++c) {
-        const float* x = eq.columns[c].data();
         double sum = 0.0;
-        for (int t = 0; t < n; ++t) {
-            if (ismissing(x[t]) || !std::isfinite(x[t])) {
-                printout("Missing value in variable %d.", c);
-                printout(" Type a key to continue\n");
-                waitkey();
-                return -1;
-            }
-            sum += x[t];
+        if (!columnsum(eq.columns[c].data(), n, sum)) {
+            printout("Missing value in variable %d.", c);
+            printout(" Type a key to continue\n");
+            waitkey();
+            return -1;
         }
         r.means[c] = sum / n;
     }
     for (int i = 0; i <= k; ++i)
-        for (int j = i; j <= k; ++j) m(i, j) = 0.0;
+        for (int j = 0; j <= k; ++j) m(i, j) = 0.0;
 
-    if (eq.intercept == 1) {
-        // Deviations from the means, observation by observation; each entry of the upper
-        // triangle takes its products in the order of the observations.
-        std::vector<double> dev(k + 1);
-        for (int t = 0; t < n; ++t) {
-            for (int c = 0; c <= k; ++c) dev[c] = eq.columns[c][t] - r.means[c];
-            dev[1] = 0.0;
-            for (int i = 0; i <= k; ++i) {
-                if (i == 1) continue;
-                const double di = dev[i];
-                double* row = m.row(i);
-                for (int j = i; j <= k; ++j) row[j] += di * dev[j];
-            }
-        }
-        for (int i = 0; i <= k; ++i)
-            for (int j = i + 1; j <= k; ++j) m(j, i) = m(i, j);
+    // Each column in double (as deviations from its mean with an intercept), then the
+    // cross products of every pair.
+    const bool intercept = eq.intercept == 1;
+    std::vector<double>& room = scratch(static_cast<std::size_t>(k + 1) * n);
+    std::vector<const double*> cols(k + 1);
+    std::vector<int> use;
+    for (int c = 0; c <= k; ++c) {
+        double* d = room.data() + static_cast<std::size_t>(c) * n;
+        cols[c] = d;
+        if (intercept && c == 1) continue;
+        use.push_back(c);
+        const float* x = eq.columns[c].data();
+        const double mean = intercept ? r.means[c] : 0.0;
+        for (int t = 0; t < n; ++t) d[t] = x[t] - mean;
+    }
+    crossproducts(m, cols, use, n);
+
+    if (intercept) {
         for (int c = 0; c <= k; ++c) r.sd[c] = static_cast<float>(safesqrt(m(c, c) / n));
         if (showRelations == 1) {
             printout("StdDev and Cross Correlation Matrix\n");
@@ -164,15 +257,6 @@ int xpx(Regression& r) {
         }
         m(1, 1) = 1.0 / n;
     } else {
-        for (int t = 0; t < n; ++t) {
-            for (int i = 0; i <= k; ++i) {
-                const double xi = eq.columns[i][t];
-                double* row = m.row(i);
-                for (int j = i; j <= k; ++j) row[j] += xi * eq.columns[j][t];
-            }
-        }
-        for (int i = 0; i <= k; ++i)
-            for (int j = i + 1; j <= k; ++j) m(j, i) = m(i, j);
         for (int i = 0; i <= k; ++i)
             r.sd[i] = static_cast<float>(safesqrt((m(i, i) - n * r.means[i] * r.means[i]) / n));
     }
