@@ -146,21 +146,22 @@ bool columnsum(const float* x, int n, double& sum) {
     return bad == 0;
 }
 
-// Dot products of a with b[0 .. N-1] over n entries, each in two interleaved partial sums.
-template <int N>
+// Dot products of a with b[0 .. N-1] over n entries, each in P interleaved partial sums
+// (four for a single product, so that its chain of additions does not stall the loop).
+template <int N, int P = (N == 1 ? 4 : 2)>
 void dots(const double* a, const double* const* b, int n, double* out) {
-    double s[2 * N] = {};
+    double s[N][P] = {};
     int t = 0;
-    for (; t + 2 <= n; t += 2) {
-        const double a0 = a[t], a1 = a[t + 1];
-        for (int q = 0; q < N; ++q) {
-            s[2 * q] += a0 * b[q][t];
-            s[2 * q + 1] += a1 * b[q][t + 1];
-        }
-    }
+    for (; t + P <= n; t += P)
+        for (int q = 0; q < N; ++q)
+            for (int p = 0; p < P; ++p) s[q][p] += a[t + p] * b[q][t + p];
     for (; t < n; ++t)
-        for (int q = 0; q < N; ++q) s[2 * q] += a[t] * b[q][t];
-    for (int q = 0; q < N; ++q) out[q] = s[2 * q] + s[2 * q + 1];
+        for (int q = 0; q < N; ++q) s[q][0] += a[t] * b[q][t];
+    for (int q = 0; q < N; ++q) {
+        double sum = 0.0;
+        for (int p = 0; p < P; ++p) sum += s[q][p];
+        out[q] = sum;
+    }
 }
 
 // Entries (i, j), j >= i, of the cross products of the columns listed in `use` (each a
