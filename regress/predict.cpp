@@ -205,15 +205,9 @@ int predictreg(Regression& r, int k, int D, int R, int E, int K, int eqNumber) {
     if (regZip == 'n' && showRelations == 1 && hardConstraints.count == 0) {
         const float s2 = static_cast<float>(ssr / (nfit - k));
         printout("Variance-Covariance Matrix of Regression Coefficients\n");
-        printout("   ");
-        for (int i = 0; i < k; ++i) printout(" %11d", R + i);
-        printout("\n");
-        for (int i = 0; i < k; ++i) {
-            printout("%2d ", R + i);
-            for (int j = 0; j < k; ++j)
-                printout(" %11.4e", s2 * static_cast<float>(r.m(R + i, R + j)));
-            printout("\n");
-        }
+        printcoefficienttable(R, k, " %11d", " %11.4e", [&](int i, int j) {
+            return static_cast<double>(s2 * static_cast<float>(r.m(i, j)));
+        });
     }
     if (chowCount > 1 && chowNext == chowCount) chowtest();
     return 0;

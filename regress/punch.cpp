@@ -22,6 +22,13 @@ constexpr int tokenSize = 78;
 constexpr int seriesLength = 2000;
 constexpr const char* punchFirst = "\r\nBefore using pch, you must open file with punch command.\r\n";
 
+// pch, ipch, titpch and tpch need their file open.
+bool fileopen(char on) {
+    if (on == 'y') return true;
+    printout("%s", punchFirst);
+    return false;
+}
+
 void failurebox() { pausebox("Warning!", ""); }
 
 // punch and eqpunch: open (or close) the file and copy the rest of the line into it.
@@ -96,10 +103,7 @@ int punchcmd(std::FILE* in) { return openpunch(in, punchOn, punchFile); }
 int eqpunchcmd(std::FILE* in) { return openpunch(in, eqpunchOn, eqpunchFile); }
 
 int pchcmd(std::FILE* in) {
-    if (punchOn != 'y') {
-        printout("%s", punchFirst);
-        return -1;
-    }
+    if (!fileopen(punchOn)) return -1;
     char token[tokenSize + 2];
     char name[tokenSize + 2];
     int cls = gettoken(name, in, 0, tokenSize);
@@ -133,10 +137,7 @@ int pchcmd(std::FILE* in) {
 }
 
 int ipchcmd(std::FILE* in) {
-    if (punchOn != 'y') {
-        printout("%s", punchFirst);
-        return -1;
-    }
+    if (!fileopen(punchOn)) return -1;
     static const char* const usage = "Format is: ipch [which] <label> <sector> [psn1] ... [psnN]\n";
     char token[tokenSize + 2];
     std::string which;
@@ -209,10 +210,7 @@ int ipchcmd(std::FILE* in) {
 }
 
 int titpchcmd(std::FILE* in) {
-    if (eqpunchOn != 'y') {
-        printout("%s", punchFirst);
-        return -1;
-    }
+    if (!fileopen(eqpunchOn)) return -1;
     TableOptions& o = tableOptions;
     o = TableOptions{};
     char token[tokenSize + 2];
@@ -268,10 +266,7 @@ int titpchcmd(std::FILE* in) {
 }
 
 int tpchcmd(std::FILE* in) {
-    if (eqpunchOn != 'y') {
-        printout("%s", punchFirst);
-        return -1;
-    }
+    if (!fileopen(eqpunchOn)) return -1;
     static const char* const usage = "Format is: tpch <sector> [string] [str_len]\n";
     const TableOptions& o = tableOptions;
     char token[tokenSize + 2];

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,11 @@ void leverage(const Regression& r, int k, int D, int R, int eqNumber);
 // The printed report; -1 when the dependent variable is constant.
 int printreg(Regression& r, const FitStatistics& fit, int k, int D, int R, int E, int K,
              int eqNumber);
+
+// A table of the coefficient rows R .. R + k - 1: a heading of their indexes, then one row
+// per coefficient with cell(row, column) for each coefficient column.
+void printcoefficienttable(int R, int k, const char* headFormat, const char* cellFormat,
+                           const std::function<double(int, int)>& cell);
 
 // The workspace series store: the frequency of the next stores, and one store under a name
 // (all observations, the index rewritten at once). addser's result.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "banks/slots.h"
@@ -71,6 +72,18 @@ void saveequation(const Regression& r, int k, int D, int R, double ssr) {
 }
 
 }  // namespace
+
+void printcoefficienttable(int R, int k, const char* headFormat, const char* cellFormat,
+                           const std::function<double(int, int)>& cell) {
+    printout("   ");
+    for (int i = 0; i < k; ++i) printout(headFormat, R + i);
+    printout("\n");
+    for (int i = 0; i < k; ++i) {
+        printout("%2d ", R + i);
+        for (int j = 0; j < k; ++j) printout(cellFormat, cell(R + i, R + j));
+        printout("\n");
+    }
+}
 
 int printreg(Regression& r, const FitStatistics& fit, int k, int D, int R, int E, int K,
              int eqNumber) {
@@ -187,17 +200,10 @@ int printreg(Regression& r, const FitStatistics& fit, int k, int D, int R, int E
     if (showRelations == 1 && !hard) {
         printout("\n");
         printout("Partial derivatives of regression coefficients with respect to each other.\n");
-        printout("   ");
-        for (int i = 0; i < k; ++i) printout(" %12d", R + i);
-        printout("\n");
-        for (int i = 0; i < k; ++i) {
-            printout("%2d ", R + i);
-            for (int j = 0; j < k; ++j) {
-                const double diag = m(R + j, R + j);
-                printout(" %12.5f", diag > 0.0 ? m(R + i, R + j) / diag : 0.0);
-            }
-            printout("\n");
-        }
+        printcoefficienttable(R, k, " %12d", " %12.5f", [&](int i, int j) {
+            const double diag = m(j, j);
+            return diag > 0.0 ? m(i, j) / diag : 0.0;
+        });
     }
 
     rcoef[0] = static_cast<float>(k);
