@@ -35,11 +35,12 @@ void failurebox() { pausebox("Warning!", ""); }
 int openpunch(std::FILE* in, char& on, std::FILE*& file) {
     char token[tokenSize + 2];
     int cls = gettoken(token, in, 0, tokenSize);
-    if (cls != 'a') {
+    // A file name is a word, or quoted text (a path with blanks or slashes).
+    if (cls != 'a' && cls != '"') {
         printout("\r\nFormat is \r\n punch <filename | off> \r\n");
         return -1;
     }
-    if (on == 'y' && std::strcmp(token, "off") == 0) {
+    if (on == 'y' && cls == 'a' && std::strcmp(token, "off") == 0) {
         std::fputs("\n", file);
         std::fclose(file);
         file = nullptr;
