@@ -182,8 +182,9 @@ int printreg(Regression& r, const FitStatistics& fit, int k, int D, int R, int E
             if (!showT) {
                 printout("\n");
             } else {
+                // No residual or no degree of freedom left: the F statistic has no finite value.
                 float F = 10000.0f;
-                if (lastStep != 0.0)
+                if (lastStep != 0.0 && nfit > k)
                     F = capped(static_cast<float>(((r.ssrSteps[row - 1] - lastStep) / (k - i)) /
                                                   (lastStep / (nfit - k))));
                 printout(" %7.3f", t);
