@@ -39,10 +39,14 @@ bool addname(Equation& eq, std::string name) {
 }  // namespace
 
 int place(float* column, const float* series, int first, int last) {
+    // On the bits: an exponent of all ones is an infinity or not a number, an exponent of
+    // zeros with a non-zero fraction a number below the smallest normal float.
     for (int i = first; i <= last; ++i) {
-        const float v = series[i];
-        const float a = std::fabs(v);
-        column[i - first] = (a > FLT_MAX || std::isnan(v) || (a != 0.0f && a < FLT_MIN)) ? 0.0f : v;
+        std::uint32_t u;
+        std::memcpy(&u, series + i, sizeof u);
+        const std::uint32_t exponent = u & 0x7f800000u;
+        const bool outside = exponent == 0x7f800000u || (exponent == 0 && (u & 0x007fffffu) != 0);
+        column[i - first] = outside ? 0.0f : series[i];
     }
     return 0;
 }
