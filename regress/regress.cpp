@@ -122,7 +122,7 @@ std::uint32_t floatbits(double b, bool high) {
     return u;
 }
 
-// The sum of x[0 .. n-1] in double, in four interleaved partial sums (the chains of
+// The sum of x[0 .. n-1] in double, in eight interleaved partial sums (the chains of
 // additions run side by side; the result differs from a single running sum only in the
 // last bits). False when a value is missing (the test of ismissing) or not finite.
 bool columnsum(const float* x, int n, double& sum) {
@@ -137,16 +137,12 @@ bool columnsum(const float* x, int n, double& sum) {
         bad |= static_cast<std::uint32_t>(u - missingHigh <= missingLow - missingHigh);
         bad |= static_cast<std::uint32_t>((u & 0x7f800000u) == 0x7f800000u);
     }
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    double s[8] = {};
     int t = 0;
-    for (; t + 4 <= n; t += 4) {
-        s0 += x[t];
-        s1 += x[t + 1];
-        s2 += x[t + 2];
-        s3 += x[t + 3];
-    }
-    for (; t < n; ++t) s0 += x[t];
-    sum = (s0 + s1) + (s2 + s3);
+    for (; t + 8 <= n; t += 8)
+        for (int p = 0; p < 8; ++p) s[p] += x[t + p];
+    for (; t < n; ++t) s[0] += x[t];
+    sum = ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
     return bad == 0;
 }
 
