@@ -131,7 +131,9 @@ TEST_F(VamLoad, StoreWritesBackEveryView) {
     const auto after = readFile("hist.vam");
     const std::size_t at = static_cast<std::size_t>(v->elementPos(1, 3)) + 4 * 10;
     for (std::size_t k = 0; k < after.size(); ++k) {
-        if (k < at || k >= at + 40) ASSERT_EQ(after[k], before[k]) << k;
+        if (k < at || k >= at + 40) {
+            ASSERT_EQ(after[k], before[k]) << k;
+        }
     }
     EXPECT_EQ(f32at(after, at + 4 * 9), -10.0f);
     // A column view stored writes one cell a row.
@@ -228,7 +230,9 @@ TEST_F(VamLoad, SetveclagRewritesLagsAndTypesInOneWrite) {
     EXPECT_EQ(after[125], 0);
     EXPECT_EQ(after[128], 'l');
     for (std::size_t k = 0; k < after.size(); ++k) {
-        if (k != 124 && k != 128) ASSERT_EQ(after[k], before[k]) << k;
+        if (k != 124 && k != 128) {
+            ASSERT_EQ(after[k], before[k]) << k;
+        }
     }
     clearOutput();
     ASSERT_EQ(gate(setveclag, "x"), 0);
