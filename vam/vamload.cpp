@@ -77,7 +77,11 @@ std::int16_t VamFile::loadcmd(const char* name, char view, float line) {
     const int periods = periodCount();
     const int whole = static_cast<int>(std::floor(line));
     int rows = 0, count = 0, yearPeriod = 0;
-    switch (view) {
+    // A packed element's file is checked by its own loader, with its own messages.
+    const bool packed = typeOf(i) == 'p';
+    switch (packed ? '-' : view) {
+    case '-':
+        break;
     case 'x':
         rows = periods;
         count = static_cast<int>(size);
