@@ -100,7 +100,7 @@ GroupHome::GroupHome() {
 
 int GroupHome::writeGroups() {
     if (damaged_) {
-        printout("\nError:  %s is damaged; the groups are not written over it.\n", path_.c_str());
+        printout("\nError:  groups.bin is damaged; the groups are not written over it.\n");
         return -1;
     }
     if (!replacefile(path_, encodegroups(groups_))) {
@@ -147,6 +147,10 @@ int GroupHome::define(std::FILE* in, std::string& name, std::string& echo) {
     std::vector<std::int32_t> list;
     if (readgroupspec(in, echo, groupLimit, list) < 0) return -1;
     std::vector<std::int16_t> kept = filtergroup(list);
+    if (damaged_) {  // the definition is read, so that its line is not run as a command
+        printout("\nError:  groups.bin is damaged; the groups are not written over it.\n");
+        return -1;
+    }
     const int g = findGroup(name.c_str());
     if (g >= 0) {
         groups_[g].elements = std::move(kept);
