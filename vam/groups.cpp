@@ -79,9 +79,11 @@ std::string encodegroups(const std::vector<GroupDefn>& groups) {
     return std::string(w.data().begin(), w.data().end());
 }
 
-GroupHome::GroupHome() {
+GroupHome::GroupHome(const std::string& directory) {
     std::error_code ec;
-    path_ = (std::filesystem::current_path(ec) / "groups.bin").string();
+    const std::filesystem::path where =
+        directory.empty() ? std::filesystem::current_path(ec) : std::filesystem::path(directory);
+    path_ = (where / "groups.bin").string();
     if (std::filesystem::exists(path_, ec)) {
         std::ifstream f(path_, std::ios::binary);
         if (!f) return;  // there but unreadable: no groups, the file left alone

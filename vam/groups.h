@@ -34,8 +34,9 @@ std::string encodegroups(const std::vector<GroupDefn>& groups);
 
 class GroupHome : public GroupSource {
 public:
-    // Reads <directory>/groups.bin, creating it (empty) when there is none.
-    GroupHome();
+    // Reads <directory>/groups.bin (the working directory's when none is given), creating it
+    // (empty) when there is none.
+    explicit GroupHome(const std::string& directory = "");
     ~GroupHome() override = default;
 
     // Reads a group name and, from the next line, its specification; adds or replaces the
