@@ -8,6 +8,7 @@
 #include "core/printout.h"
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "vam/floatio.h"
 #include "vam/vamfile.h"
 
 namespace {
@@ -24,14 +25,7 @@ int periodfor(VamFile* bank, float date, const char* name) {
 }
 
 bool transfer(VamFile* bank, long long pos, float* values, long n, bool write) {
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(n) * 4);
-    if (write) {
-        for (long k = 0; k < n; ++k) bytes::putF32(raw.data() + 4 * k, values[k]);
-        return platform::writeAt(bank->file(), pos, raw.data(), raw.size(), false);
-    }
-    if (!platform::readAt(bank->file(), pos, raw.data(), raw.size())) return false;
-    for (long k = 0; k < n; ++k) values[k] = bytes::getF32(raw.data() + 4 * k);
-    return true;
+    return write ? writefloatsat(bank->file(), pos, values, n) : readfloatsat(bank->file(), pos, values, n);
 }
 
 int vectorio(Vector<float>& v, VamFile* bank, const char* name, float date, bool write) {

@@ -2,6 +2,8 @@
 // table, writing a row back, the Pmatrix class and the pmfile command.
 #include "vam/pmatrix.h"
 
+#include "vam/floatio.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -22,20 +24,6 @@ bool validperiod(std::uint8_t period, std::uint8_t frequency) {
     return period >= 1 && period <= frequency;
 }
 
-bool readfloats(std::FILE* f, long long pos, float* out, long n) {
-    if (n <= 0) return true;
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(n) * 4);
-    if (!platform::readAt(f, pos, raw.data(), raw.size())) return false;
-    for (long k = 0; k < n; ++k) out[k] = bytes::getF32(raw.data() + 4 * k);
-    return true;
-}
-
-bool writefloats(std::FILE* f, long long pos, const float* values, long n) {
-    if (n <= 0) return true;
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(n) * 4);
-    for (long k = 0; k < n; ++k) bytes::putF32(raw.data() + 4 * k, values[k]);
-    return platform::writeAt(f, pos, raw.data(), raw.size(), false);
-}
 
 struct FileCloser {
     std::FILE* f = nullptr;
@@ -195,7 +183,7 @@ int pmload(VamFile& bank, int i, char view, float line, std::vector<float>& tabl
         const int b = p.rowStarts[n - 1], c = p.rowCounts[n - 1];
         for (int k = 0; k < p.periods; ++k) {
             if (!p.hasPeriod(k)) return damaged();
-            if (!readfloats(file.f, p.valuesAt(k) + 4LL * b, block.data(), c)) return damaged();
+            if (!readfloatsat(file.f, p.valuesAt(k) + 4LL * b, block.data(), c)) return damaged();
             for (int m = 0; m < c; ++m) table[static_cast<std::size_t>(k) * C + p.columns[b + m] - 1] = block[m];
         }
         return 0;
@@ -211,7 +199,7 @@ int pmload(VamFile& bank, int i, char view, float line, std::vector<float>& tabl
         table.assign(static_cast<std::size_t>(rows) * count, 0.0f);
         for (int k = 0; k < p.periods; ++k) {
             if (!p.hasPeriod(k)) return damaged();
-            if (!readfloats(file.f, p.valuesAt(k), block.data(), p.header.cells)) return damaged();
+            if (!readfloatsat(file.f, p.valuesAt(k), block.data(), p.header.cells)) return damaged();
             for (int row = 0; row < R; ++row)
                 for (int m = p.rowStarts[row]; m < p.rowStarts[row + 1]; ++m)
                     if (p.columns[m] == j) table[static_cast<std::size_t>(k) * R + row] = block[m];
@@ -230,7 +218,7 @@ int pmload(VamFile& bank, int i, char view, float line, std::vector<float>& tabl
         rows = R;
         count = C;
         table.assign(static_cast<std::size_t>(rows) * count, 0.0f);
-        if (!p.hasPeriod(k) || !readfloats(file.f, p.valuesAt(k), block.data(), p.header.cells))
+        if (!p.hasPeriod(k) || !readfloatsat(file.f, p.valuesAt(k), block.data(), p.header.cells))
             return damaged();
         for (int row = 0; row < R; ++row)
             for (int m = p.rowStarts[row]; m < p.rowStarts[row + 1]; ++m)
@@ -259,7 +247,7 @@ int writearow(VamFile& bank, const char* file, float date, int row, const float*
     if (c == 0) return 0;
     std::vector<float> cells(c);
     for (int m = 0; m < c; ++m) cells[m] = values[p.columns[b + m] - 1];
-    return writefloats(f.f, p.valuesAt(static_cast<int>(k)) + 4LL * b, cells.data(), c) ? 0 : -1;
+    return writefloatsat(f.f, p.valuesAt(static_cast<int>(k)) + 4LL * b, cells.data(), c) ? 0 : -1;
 }
 
 // ---- Pmatrix ----
@@ -376,7 +364,7 @@ int Pmatrix::load(const char* file, float date) {
     }
     std::vector<float> block(static_cast<std::size_t>(nelem_));
     if (!p.hasPeriod(static_cast<int>(k)) ||
-        !readfloats(f, p.valuesAt(static_cast<int>(k)), block.data(), nelem_))
+        !readfloatsat(f, p.valuesAt(static_cast<int>(k)), block.data(), nelem_))
         return -1;
     for (int r = 0; r < rows_; ++r)
         std::copy(block.begin() + p.rowStarts[r], block.begin() + p.rowStarts[r + 1],
@@ -408,7 +396,7 @@ int Pmatrix::store(const char* file, float date) {
     std::vector<float> block;
     block.reserve(static_cast<std::size_t>(nelem_));
     for (int r = 0; r < rows_; ++r) block.insert(block.end(), rowValues_[r].begin(), rowValues_[r].end());
-    if (!writefloats(f, p.valuesAt(static_cast<int>(k)), block.data(), nelem_)) {
+    if (!writefloatsat(f, p.valuesAt(static_cast<int>(k)), block.data(), nelem_)) {
         printout("\nError: Pmatrices do not match. Write failed.\n");
         return -1;
     }

@@ -182,6 +182,8 @@ VamFile::VamFile(const char* stem) : DataBank(stem) {
     if (!platform::readAt(dataFile_, 0, tables.data(), tables.size())) { refuse(); return; }
     if (!decodevamtables(tables.data(), tables.size(), length, layout_)) { refuse(); return; }
     status_ = 1;
+    index_.reserve(layout_.t.names.size());
+    for (int i = 0; i < elementCount(); ++i) index_.try_emplace(layout_.t.names[i], i);
 
     if (vamMode == 'a') {
         const std::string bnk = vampath(stem) + ".bnk";
@@ -215,9 +217,8 @@ VamFile::~VamFile() {
 
 int VamFile::findser(const char* name) {
     if (!name) return -1;
-    for (int i = 0; i < elementCount(); ++i)
-        if (layout_.t.names[i] == name) return i;
-    return -1;
+    const auto found = index_.find(std::string_view(name));
+    return found == index_.end() ? -1 : found->second;
 }
 
 const char* VamFile::nameOf(int i) const {

@@ -24,6 +24,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "banks/databank.h"
@@ -181,6 +183,8 @@ private:
     int storeRows();
 
     VamLayout layout_;
+    // Name to index of its first element, over the names in layout_ (never changed while open).
+    std::unordered_map<std::string_view, int> index_;
     std::string directory_;
     JexBank* companionBank_ = nullptr;
     bool companionOpen_ = false;

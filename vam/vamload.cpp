@@ -16,27 +16,9 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "series/series_state.h"
+#include "vam/floatio.h"
 #include "vam/pmatrix.h"
 #include "vam/vamfile.h"
-
-namespace {
-
-bool readfloats(std::FILE* f, long long pos, float* out, long n) {
-    if (n <= 0) return true;
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(n) * 4);
-    if (!platform::readAt(f, pos, raw.data(), raw.size())) return false;
-    for (long k = 0; k < n; ++k) out[k] = bytes::getF32(raw.data() + 4 * k);
-    return true;
-}
-
-bool writefloats(std::FILE* f, long long pos, const float* values, long n) {
-    if (n <= 0) return true;
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(n) * 4);
-    for (long k = 0; k < n; ++k) bytes::putF32(raw.data() + 4 * k, values[k]);
-    return platform::writeAt(f, pos, raw.data(), raw.size(), false);
-}
-
-}  // namespace
 
 float* VamFile::loaded() { return isLoaded() && !table_.empty() ? table_.data() : nullptr; }
 
@@ -126,7 +108,7 @@ std::int16_t VamFile::loadcmd(const char* name, char view, float line) {
             if (view == 'x' || view == 'r') {
                 const long long skip = view == 'r' ? 4LL * (whole - 1) * C : 0;
                 for (int k = 0; k < periods; ++k) {
-                    if (!readfloats(dataFile_, elementPos(i, k) + skip,
+                    if (!readfloatsat(dataFile_, elementPos(i, k) + skip,
                                     table_.data() + static_cast<std::size_t>(k) * count, count)) {
                         printout("Fread failed in loadcmd. Tap.\n");
                         return fail();
@@ -138,7 +120,7 @@ std::int16_t VamFile::loadcmd(const char* name, char view, float line) {
                 const int first = view == 'y' ? yearPeriod : 0;
                 const int last = view == 'y' ? yearPeriod : periods - 1;
                 for (int k = first; k <= last; ++k) {
-                    if (!readfloats(dataFile_, elementPos(i, k), block.data(), size)) {
+                    if (!readfloatsat(dataFile_, elementPos(i, k), block.data(), size)) {
                         printout("Cannot read all of vector.\n");
                         return fail();
                     }
@@ -186,7 +168,7 @@ std::int16_t VamFile::storecmd() {
                 ok = writearow(*this, file, date, whole, row, loadedCount_) == 0;
             } else {
                 const long long skip = loadedView_ == 'r' ? 4LL * (whole - 1) * C : 0;
-                ok = writefloats(dataFile_, elementPos(i, k) + skip, row, loadedCount_);
+                ok = writefloatsat(dataFile_, elementPos(i, k) + skip, row, loadedCount_);
             }
         }
     } else if (loadedView_ == 'y') {
@@ -198,7 +180,7 @@ std::int16_t VamFile::storecmd() {
                                table_.data() + static_cast<std::size_t>(n - 1) * loadedCount_,
                                loadedCount_) == 0;
         } else {
-            ok = writefloats(dataFile_, elementPos(i, d), table_.data(),
+            ok = writefloatsat(dataFile_, elementPos(i, d), table_.data(),
                              static_cast<long>(table_.size()));
         }
     } else if (loadedView_ == 'c') {
@@ -211,7 +193,7 @@ std::int16_t VamFile::storecmd() {
                 if (addPrint == 1 && (k + 1) % 5 == 0) printout(".");
                 const float* row = table_.data() + static_cast<std::size_t>(k) * loadedCount_;
                 for (int n = 1; ok && n <= R; ++n)
-                    ok = writefloats(dataFile_, elementPos(i, k) + 4LL * ((n - 1) * C + whole - 1),
+                    ok = writefloatsat(dataFile_, elementPos(i, k) + 4LL * ((n - 1) * C + whole - 1),
                                      row + n - 1, 1);
             }
             if (addPrint == 1) printout("\n");
