@@ -28,6 +28,13 @@ bool transfer(VamFile* bank, long long pos, float* values, long n, bool write) {
     return write ? writefloatsat(bank->file(), pos, values, n) : readfloatsat(bank->file(), pos, values, n);
 }
 
+// True when the matrix's rows follow one another in memory in row order.
+bool contiguous(Matrix<float>& m) {
+    for (int r = 1; r < m.rows(); ++r)
+        if (m.rowAt(r) != m.rowAt(0) + static_cast<long>(r) * m.cols()) return false;
+    return true;
+}
+
 int vectorio(Vector<float>& v, VamFile* bank, const char* name, float date, bool write) {
     const int i = bank ? bank->findser(name) : -1;
     if (i < 0) {
@@ -136,6 +143,10 @@ int readmatrix(Matrix<float>& m, VamFile* bank, const char* name, float date) {
         return -1;
     const int k = periodfor(bank, date, name);
     if (k < 0) return -1;
+    if (contiguous(m))  // the rows lie one after the other: one read straight into them
+        return transfer(bank, bank->elementPos(i, k), m.rowAt(0), static_cast<long>(m.rows()) * m.cols(), false)
+                   ? 0
+                   : -1;
     // The whole period in one read, then row by row into the matrix.
     std::vector<float> block(static_cast<std::size_t>(m.rows()) * m.cols());
     if (!transfer(bank, bank->elementPos(i, k), block.data(), static_cast<long>(block.size()), false))
@@ -160,10 +171,15 @@ int writematrix(Matrix<float>& m, VamFile* bank, const char* name, float date) {
     }
     const int k = periodfor(bank, date, name);
     if (k < 0) return -1;
-    std::vector<float> block(static_cast<std::size_t>(m.rows()) * m.cols());
-    for (int r = 0; r < m.rows(); ++r)
-        std::copy(m.rowAt(r), m.rowAt(r) + m.cols(), block.begin() + static_cast<long>(r) * m.cols());
-    if (!transfer(bank, bank->elementPos(i, k), block.data(), static_cast<long>(block.size()), true)) {
+    std::vector<float> block;
+    float* start = m.rowAt(0);
+    if (!contiguous(m)) {
+        block.resize(static_cast<std::size_t>(m.rows()) * m.cols());
+        for (int r = 0; r < m.rows(); ++r)
+            std::copy(m.rowAt(r), m.rowAt(r) + m.cols(), block.begin() + static_cast<long>(r) * m.cols());
+        start = block.data();
+    }
+    if (!transfer(bank, bank->elementPos(i, k), start, static_cast<long>(m.rows()) * m.cols(), true)) {
         printout("\nError writing matrix %d.\n", 1);
         return -1;
     }

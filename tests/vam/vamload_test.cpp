@@ -298,6 +298,15 @@ TEST_F(VamLoad, VectorAndMatrixByPeriod) {
     ASSERT_EQ(writematrix(am, v, "am", 1995), 0);
     EXPECT_EQ(cell("hist.vam", *v, 1, 5, 23), 1.0f);
     EXPECT_EQ(writematrix(am, v, "am", 1989), -1);
+    // Rows exchanged by their pointers are still read and written as rows 1, 2, ...
+    am.swapRowsAt(0, 1);
+    ASSERT_EQ(readmatrix(am, v, "am", 1991), 0);
+    EXPECT_EQ(am(1, 2), 1012);
+    EXPECT_EQ(am(2, 1), 1021);
+    am(2, 1) = -3;
+    ASSERT_EQ(writematrix(am, v, "am", 1991), 0);
+    EXPECT_EQ(cell("hist.vam", *v, 1, 1, 10), -3.0f);
+    EXPECT_EQ(cell("hist.vam", *v, 1, 1, 0), 1011.0f);
     EXPECT_EQ(readmatrix(am, v, "x", 1995), -1);
     Matrix<float> notLagged;
     EXPECT_EQ(declarematrix(notLagged, v, "x"), -1);
