@@ -433,6 +433,24 @@ int Pmatrix::set(int row, int column, float value) {
     return -1;
 }
 
+bool Pmatrix::usablegroup(const Vector<int>& group, int low, int high, const char* sum) const {
+    const int n = group.count();
+    if (temp == 's' && n > 0) {
+        for (int g = 0; g < n; ++g) {
+            const int e = group.data()[g];
+            if (e < low || e > high) {
+                printout("Error:  group element %d out of bounds.", e);
+                printout("Error:  in Pmatrix %s sum.\n", sum);
+                return false;
+            }
+        }
+        return true;
+    }
+    if (n == 0) printout("Error:  empty group for Pmatrix %s sum.", sum);
+    printout("Error:  in Pmatrix %s sum.\n", sum);
+    return false;
+}
+
 Vector<float> Pmatrix::columnSum() {
     if (temp != 's') {
         printout("Error:  in Pmatrix column sum.\n");
@@ -462,19 +480,7 @@ Vector<float> Pmatrix::rowSum() {
 
 Vector<float> Pmatrix::groupColumnSum(const Vector<int>& group) {
     const int n = group.count();
-    if (temp != 's' || n == 0) {
-        if (n == 0) printout("Error:  empty group for Pmatrix column sum.");
-        printout("Error:  in Pmatrix column sum.\n");
-        return {};
-    }
-    for (int g = 0; g < n; ++g) {
-        const int r = group.data()[g];
-        if (r < firstRow_ || r > lastRow_) {
-            printout("Error:  group element %d out of bounds.", r);
-            printout("Error:  in Pmatrix column sum.\n");
-            return {};
-        }
-    }
+    if (!usablegroup(group, firstRow_, lastRow_, "column")) return {};
     Vector<float> sums(cols_, 1, 'y', firstCol_, 1);
     sums.fill(0.0f);
     for (int g = 0; g < n; ++g) {
@@ -487,19 +493,7 @@ Vector<float> Pmatrix::groupColumnSum(const Vector<int>& group) {
 
 Vector<float> Pmatrix::groupRowSum(const Vector<int>& group) {
     const int n = group.count();
-    if (temp != 's' || n == 0) {
-        if (n == 0) printout("Error:  empty group for Pmatrix row sum.");
-        printout("Error:  in Pmatrix row sum.\n");
-        return {};
-    }
-    for (int g = 0; g < n; ++g) {
-        const int c = group.data()[g];
-        if (c < firstCol_ || c > lastCol_) {
-            printout("Error:  group element %d out of bounds.", c);
-            printout("Error:  in Pmatrix row sum.\n");
-            return {};
-        }
-    }
+    if (!usablegroup(group, firstCol_, lastCol_, "row")) return {};
     Vector<float> sums(rows_, 1, 'y', firstRow_, 1);
     for (int r = 0; r < rows_; ++r) {
         float s = 0;

@@ -105,6 +105,9 @@ private:
     bool openpattern(const char* file, const char* mode, std::FILE*& f, PackedPattern& p,
                      const char* failText);
     bool samepattern(const PackedPattern& p) const;
+    // A group of row (column) numbers in low..high for a column (row) sum; false after the
+    // sum's messages.
+    bool usablegroup(const Vector<int>& group, int low, int high, const char* sum) const;
 
     VamFile* bank_ = nullptr;
     long nelem_ = 0;

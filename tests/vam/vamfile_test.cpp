@@ -124,4 +124,50 @@ TEST_F(VamOpen, BackslashPaths) {
     EXPECT_EQ(v->directory(), (std::filesystem::current_path() / "sub").string());
 }
 
+// A name pool past 32,767 bytes: the offsets are unsigned.
+TEST_F(VamOpen, NamePoolBeyondSignedSixteenBits) {
+    std::string cfg = "1990 1990\n";
+    for (int k = 0; k < 500; ++k) cfg += "v" + std::string(64, 'a') + std::to_string(1000 + k) + " 1 1 0 r.txt\n";
+    create(cfg);
+    VamFile* v = open();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->elementCount(), 500);
+    EXPECT_EQ(v->findser(("v" + std::string(64, 'a') + "1499").c_str()), 499);
+    EXPECT_GT(bytes::getU16(readFile("hist.vam").data() + 18), 32767);
+}
+
+// Titles: the lines of the file, then "n;n" for the ones it lacks.
+TEST_F(VamOpen, TitleFiles) {
+    create(modelConfig);
+    writeText("rows.txt", "first\nsecond\nthird\n");
+    VamFile* v = open();
+    ASSERT_NE(v, nullptr);
+    std::vector<std::string> titles;
+    ASSERT_EQ(v->readTitleFile("rows.txt", titles, 5), 0);
+    EXPECT_EQ(titles, (std::vector<std::string>{"first", "second", "third", "4;4", "5;5"}));
+    clearOutput();
+    ASSERT_EQ(v->readTitleFile("none.txt", titles, 2), 0);
+    EXPECT_EQ(titles, (std::vector<std::string>{"1;1", "2;2"}));
+    EXPECT_EQ(output(), "Cannot open none.txt for reading.\n");
+    EXPECT_EQ(v->readTitleFile("rows.txt", titles, 0), -1);
+    EXPECT_TRUE(titles.empty());
+}
+
+// With the advanced Vam mode the bank's companion <stem>.bnk supplies the series the bank
+// does not hold; in the simple mode it is not opened.
+TEST_F(VamOpen, CompanionBank) {
+    create(modelConfig);
+    banktest::makeNamedBank("hist", {{"gdp", 5}});
+    VamFile* v = open();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->totalSeries(), 11);
+    std::vector<float> s(seriesArrayLength);
+    EXPECT_EQ(v->getser("gdp", s.data(), -1), 0);
+    EXPECT_EQ(s[0], 5);
+    vamMode = 's';
+    v = open();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->getser("gdp", s.data(), -1), -1);
+}
+
 }  // namespace
