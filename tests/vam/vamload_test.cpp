@@ -91,6 +91,22 @@ TEST_F(VamLoad, SeriesNames) {
     EXPECT_EQ(last, -1);
 }
 
+// Series lookup by plain name: the vectors of the default Vam bank load whole (2); a
+// matrix written with a row and a column is a series of that bank (0).
+TEST_F(VamLoad, FetchseriesFromTheDefaultBank) {
+    std::vector<float> a(seriesArrayLength);
+    char* text = nullptr;
+    EXPECT_EQ(fetchseries("x", a.data(), text, nullptr, 0), 2);
+    EXPECT_STREQ(v->loadedName(), "x");
+    EXPECT_EQ(v->loadedView(), 'x');
+    EXPECT_EQ(fetchseries("am4.2", a.data(), text, nullptr, 0), 0);
+    EXPECT_EQ(a[1], 1042);
+    EXPECT_EQ(fetchvamelement(1, "am3"), -1);  // a matrix number without a row
+    EXPECT_EQ(fetchvamelement(1, "am3.2"), 3);
+    EXPECT_EQ(v->loadedRow(0)[0], 31);
+    EXPECT_EQ(fetchseries("nosuch", a.data(), text, nullptr, 0), -1);
+}
+
 TEST_F(VamLoad, AlignedToALaterWorkspace) {
     // The workspace starting two years after the bank: the first two periods fall before it.
     wsStartDate = JexDate(1992, 1, 1, 13);
