@@ -440,7 +440,47 @@ std::int16_t VamFile::show(const char* name, int, std::FILE* in) {
         droprest(lastClass);
         return -1;
     }
-    droprest(lastClass);
+    // The first sector, then the first column (year view) or the first date, and the title
+    // options "- rowt <file>" and "- colt <file>".
+    const int D = view == 'x' ? static_cast<int>(sizeOf(i)) : R;
+    int numbers = 0;
+    char token[80];
+    int cls = lastClass == 'n' || lastClass == 'a' || lastClass == '"' ? gettoken(token, in, 1, 78)
+                                                                        : lastClass;
+    while (cls == 'n' || cls == '-') {
+        if (cls == 'n') {
+            const double value = std::atof(token);
+            if (numbers == 0 || (numbers == 1 && view == 'y')) {
+                const int limit = numbers == 0 ? D : C;
+                const int sector = static_cast<int>(value);
+                if (sector < 1 || sector > limit) {
+                    printout("\nIllegal sector number in show command: %d.\n", sector);
+                    printout("\nSector number must be in the range [%d,%d].\n", 1, limit);
+                    droprest(cls);
+                    return -1;
+                }
+            } else if (numbers == 1) {
+                int k = 0;
+                if (!periodOf(JexDate(static_cast<float>(value)), k)) {
+                    printout("Illegal date: %s.\n", token);
+                    droprest(cls);
+                    return -1;
+                }
+            }
+            ++numbers;
+        } else {
+            char option[80], file[80];
+            if (gettoken(option, in, 0, 78) != 'a' || !((cls = gettoken(file, in, 0, 78)) == 'a' || cls == '"'))
+                break;
+            const std::string o = option;
+            if (o.rfind("rowt", 0) == 0 || o == "rt")
+                readTitleFile(file, rowTitles, static_cast<int>(rowTitles.empty() ? D : rowTitles.size()));
+            else if ((o.rfind("colt", 0) == 0 || o == "ct") && !columnTitles.empty())
+                readTitleFile(file, columnTitles, static_cast<int>(columnTitles.size()));
+        }
+        cls = gettoken(token, in, 1, 78);
+    }
+    droprest(cls);
     printout("The grid view of Vam data is not available in this version.\n");
     return 0;
 }
