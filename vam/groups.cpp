@@ -86,7 +86,10 @@ GroupHome::GroupHome(const std::string& directory) {
     path_ = (where / "groups.bin").string();
     if (std::filesystem::exists(path_, ec)) {
         std::ifstream f(path_, std::ios::binary);
-        if (!f) return;  // there but unreadable: no groups, the file left alone
+        if (!f) {  // there but unreadable: no groups, and the file is never written over
+            unreadable_ = true;
+            return;
+        }
         std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(f)), {});
         if (!decodegroups(data.data(), data.size(), groups_)) {
             printout(" Error reading GROUPS.BIN file.  It has somehow become corrupted.\r\n");
@@ -101,6 +104,10 @@ GroupHome::GroupHome(const std::string& directory) {
 }
 
 int GroupHome::writeGroups() {
+    if (unreadable_) {
+        printout("Error writing group definition.\n");
+        return -1;
+    }
     if (damaged_) {
         printout("\nError:  groups.bin is damaged; the groups are not written over it.\n");
         return -1;

@@ -60,6 +60,7 @@ private:
     std::string path_;
     std::vector<GroupDefn> groups_;
     bool damaged_ = false;
+    bool unreadable_ = false;
     int redefinitions_ = 0;
 };
 
