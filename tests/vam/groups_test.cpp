@@ -100,10 +100,8 @@ TEST_F(Groups, NamedGroupsInGroupSpecifications) {
 TEST_F(Groups, DamagedFilesLeaveNoGroupsAndStayAsTheyAre) {
     ASSERT_EQ(script(groupcmd, "basics\n1-3 7\n"), 0);
     const auto good = readFile("groups.bin");
-    auto with = [&](std::size_t at, std::vector<std::uint8_t> b) {
-        auto f = good;
-        for (std::size_t k = 0; k < b.size(); ++k) f[at + k] = b[k];
-        return f;
+    auto with = [&](std::size_t at, const std::vector<std::uint8_t>& patch) {
+        return patched(good, at, patch);
     };
     std::vector<std::uint8_t> longName = good;
     longName[1206] = static_cast<std::uint8_t>(12 + 79);

@@ -133,10 +133,8 @@ TEST_F(Packed, PmatrixOnePeriod) {
 
 TEST_F(Packed, DamagedPackedFilesAreRefused) {
     const auto good = packedFixture();
-    auto with = [&](std::size_t at, std::vector<std::uint8_t> b) {
-        auto f = good;
-        for (std::size_t k = 0; k < b.size(); ++k) f[at + k] = b[k];
-        return f;
+    auto with = [&](std::size_t at, const std::vector<std::uint8_t>& patch) {
+        return patched(good, at, patch);
     };
     struct Case {
         const char* what;

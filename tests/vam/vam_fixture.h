@@ -28,6 +28,14 @@ inline float f32at(const std::vector<std::uint8_t>& b, std::size_t pos) {
     return bytes::getF32(b.data() + pos);
 }
 
+// A copy of the bytes with `patch` written over them from `at`.
+inline std::vector<std::uint8_t> patched(const std::vector<std::uint8_t>& bytes, std::size_t at,
+                                         const std::vector<std::uint8_t>& patch) {
+    auto out = bytes;
+    for (std::size_t k = 0; k < patch.size(); ++k) out[at + k] = patch[k];
+    return out;
+}
+
 class VamTest : public banktest::BankCmdTest {
 protected:
     void SetUp() override {

@@ -48,10 +48,8 @@ TEST_F(VamOpen, OpeningEmptiesTheDynamicGroup) {
 TEST_F(VamOpen, DamagedBanksAreRefused) {
     create(modelConfig);
     const auto good = readFile("hist.vam");
-    auto with = [&](std::size_t at, std::vector<std::uint8_t> bytes) {
-        auto b = good;
-        for (std::size_t k = 0; k < bytes.size(); ++k) b[at + k] = bytes[k];
-        return b;
+    auto with = [&](std::size_t at, const std::vector<std::uint8_t>& patch) {
+        return patched(good, at, patch);
     };
     auto f32 = [](float v) {
         std::vector<std::uint8_t> b(4);
