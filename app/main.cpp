@@ -19,19 +19,22 @@
 #include "platform/platform.h"
 #include "interp/switches.h"
 #include "shell/mainform.h"
+#include "vam/groups.h"
 
 namespace {
 
 // The start of the program as the main window makes it: its creation (switches, fonts,
 // floating-point masks, the random generator, the shut-down routine), then, on its first
 // showing, the start-up configuration file. The console has no start-directory dialog: the
-// working directory is the start directory. Without a jex.cfg there the reader says so (a
+// working directory is the start directory. The named groups of groups.bin are read before
+// jex.cfg. Without a jex.cfg there the reader says so (a
 // warning and a message box) and the program goes on with no workspace bank and no banks;
 // zap or wsreset makes a workspace later.
 void startup() {
     resetinterpstate();
     platform::loadAnswerQueueFromEnvironment();
     mainformcreate();
+    opengrouphome();
     readstartupcfg(0);
 }
 

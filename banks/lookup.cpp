@@ -188,9 +188,19 @@ int zeromissing(float* array, int count) {
 }
 
 int fetchvamelement(int slot, const char* name) {
-    // Vam banks cannot be assigned in this version, so no slot holds an element to load.
     if (slot < 0 || slot >= bankSlotCount || bankTypes[slot] != 'v' || !bankSlots[slot] || !name)
         return -1;
+    DataBank* bank = bankSlots[slot];
+    char stem[commandBufferSize];
+    if (std::strlen(name) >= sizeof stem) return -1;
+    short row = -1;
+    const short number = splitnamenumbers(name, stem, row);
+    const int i = bank->findser(stem);
+    if (i < 0) return -1;
+    const char type = bank->eltype(i);
+    const bool matrix = type == 'm' || type == 'p';
+    if (number == 0 && (!matrix || row > 0)) return bank->loadcmd(stem, 'x', 0) == 0 ? 2 : -1;
+    if (number > 0 && matrix) return bank->loadcmd(stem, 'r', row) == 0 ? 3 : -1;
     return -1;
 }
 

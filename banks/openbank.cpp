@@ -1,14 +1,14 @@
 // Construction of lettered banks by kind: the one place where a bank of a given kind is made.
-// The Vam kind is not available here.
 #include "banks/openbank.h"
 
 #include "banks/compbank.h"
 #include "banks/dirfor.h"
 #include "banks/hashbank.h"
 #include "banks/jexbank.h"
+#include "vam/vamfile.h"
 
 bool bankkindavailable(char kind) {
-    return kind == 'w' || kind == 'c' || kind == 'h' || kind == 'd';
+    return kind == 'w' || kind == 'c' || kind == 'h' || kind == 'd' || kind == 'v';
 }
 
 DataBank* openbank(char kind, const char* stem, const char* listing) {
@@ -21,6 +21,8 @@ DataBank* openbank(char kind, const char* stem, const char* listing) {
         return new HashBank(stem);
     case 'd':
         return new Dirfor(stem, listing ? listing : "dirfor.dat");
+    case 'v':
+        return new VamFile(stem);
     default:
         return nullptr;
     }

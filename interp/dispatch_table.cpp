@@ -28,6 +28,8 @@
 #include "series/scaling_commands.h"
 #include "series/series_commands.h"
 #include "shell/shell_commands.h"
+#include "vam/groups.h"
+#include "vam/vam_commands.h"
 
 namespace dispatch {
 namespace {
@@ -152,7 +154,7 @@ const Entry chain2[] = {
     {"fex", pre(2), fcmd},
     {"findmode", eq(), findmodecmd},
     {"vammode", eq(), vammodecmd},
-    {"pmmode", eq(), na},  // pmmodecmd on the Vam banks' pmModeAdvanced, once they exist
+    {"pmmode", eq(), pmmodeinline},
     {"fvread", pre(2), vam, gate("fvread")},
     {"gdates", pre(2), na},
     {"gidmake", pre(4), vam, gate("gidmake")},
@@ -160,9 +162,9 @@ const Entry chain2[] = {
     {"gsave", pre(2), na},
     {"gprint", pre(2), na},
     {"printer", eq(), na},
-    {"group", eq(), na},
-    {"grp", eq(), na},
-    {"glist", pre(3), na},
+    {"group", eq(), groupcmd},
+    {"grp", eq(), groupcmd},
+    {"glist", pre(3), glistcmd},
     {"hbk", pre(2), bankcmd, chars('h')},
     {"help", eq(), na},
     {"h", eq(), na},
@@ -178,7 +180,7 @@ const Entry chain2[] = {
     {"rdates", eq(), limitscmd},
     {"lb", eq(), listbankscmd},
     {"listbanks", eq(), listbankscmd},
-    {"listgroups", pre(4), na},
+    {"listgroups", pre(4), listgroupscmd},
     {"linv", eq(), vam, gate("linv")},
     {"listnames", pre(3), listnamescmd, num(1)},
     {"ln", eq(), listnamescmd, num(1)},
@@ -279,7 +281,7 @@ const Entry chain4[] = {
     {"wsi", eq(), wsicmd},
     {"vam", eq(), bankcmd, chars('v')},
     {"v", eq(), bankcmd, chars('v')},
-    {"vamcreate", pre(4), na},
+    {"vamcreate", pre(4), vamcrcmd},
     {"vaxlab", pre(4), na},
     {"vaxtitle", pre(4), vaxtitlecmd},
     {"version", pre(3), versioncmd},
@@ -316,8 +318,8 @@ const GatewayEntry gateways[] = {
     {"scale", na, 0},   {"move", na},        {"ras", na, 0},    {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
     {"rowscale", na},   {"index", na},       {"diaginsert", na}, {"diagextract", na},
-    {"load", na},       {"Lintcmd", na},     {"pmfile", na},    {"setveclag", na},
-    {"vtitle", na},     {"vmake", na, 0},    {"vplus", na, 1},  {"vminus", na, 2},
+    {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
+    {"vtitle", vtitlecmd}, {"vmake", na, 0},    {"vplus", na, 1},  {"vminus", na, 2},
     {"commands", na},   {"getsum", na},
 };
 

@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "shell/mainform.h"
 #include "shell/shell_commands.h"
+#include "vam/groups.h"
 
 namespace {
 
@@ -247,10 +248,10 @@ int wsresetinline(const dispatch::Call& call) {
         if (pausebox(warning, "Pause") == 27) return 27;
     }
     // The console has no start-up configuration dialog to show (the windowed program shows
-    // it unless the line names jex.cfg), and the named groups are rebuilt here once they
-    // are part of this version.
+    // it unless the line names jex.cfg); the named groups are those of the new directory.
     pwdcmd();
     recordworkingdirectory();
+    opengrouphome();
     if (readstartupcfg() == -1) {
         printout("Because the directory you selected has no jex.cfg file,\n");
         printout("you have no workspace or assigned banks.\n");

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "shell/version.h"
+#include "vam/groups.h"
 
 char workingDirectory[workingDirectorySize] = "";
 
@@ -89,8 +90,9 @@ int versioncmd(std::FILE*) {
 
 int shutdown() {
     // Every bank goes (the workspace bank first), then the output files of the command
-    // language are closed, so that nothing written to them is lost.
+    // language are closed, so that nothing written to them is lost; then the named groups.
     deleteallbanks();
     resetswitches();
+    closegrouphome();
     return 0;
 }

@@ -97,7 +97,7 @@ TEST_F(StartupCfg, BankAThatCannotBeOpened) {
     struct Case { const char* bank; const char* message; } cases[] = {
         {"nosuch", "Unable to open nosuch as assigned bank.  Continuing."},
         {"data.cbk", "Cannot open data.cbk"},
-        {"data.vam", "Vam banks are not available in this version."},
+        {"data.vam", "Cannot open data.vam."},
     };
     for (const Case& c : cases) {
         clearOutput();
