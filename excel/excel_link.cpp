@@ -41,7 +41,9 @@ void Excel::reset() {
 }
 
 void Excel::initialDates() {
-    JexDate d(fdate1);
+    // No f-command range (the series layer keeps -1 or 0 for that) reads as 0: the year
+    // 2000, annual.
+    JexDate d(fdate1 > 0 ? fdate1 : 0.0f);
     frequency_ = d.frequency;
     day_ = d.day;
     switch (d.frequency) {
