@@ -401,6 +401,7 @@ int Excel::CellBorder(const std::string& col1, int row1, const std::string& col2
             apply([&](BorderLine& b) {
                 b.lineStyle = style;
                 if (style == xl::none) b = BorderLine();
+                if (style == xl::lineDouble) b.weight = xl::thick;  // a double line is thick
             });
         }
         if (setting.colour != 0) {

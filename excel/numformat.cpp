@@ -125,6 +125,9 @@ bool digits(const std::string& s, std::size_t maxLength, int& out) {
 
 // x with `decimals` decimals, thousands grouped by commas when `grouped`.
 std::string fixedtext(double x, int decimals, bool grouped) {
+    // Halves round away from zero, as the spreadsheet shows them.
+    double scale = std::pow(10.0, decimals);
+    if (std::fabs(x * scale) < 1e15) x = std::round(x * scale) / scale;
     char buffer[400];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, x);
     std::string s = buffer;
