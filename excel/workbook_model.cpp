@@ -77,6 +77,12 @@ Cell& Worksheet::at(int row, int col) {
     return r[col - 1];
 }
 
+void Worksheet::reserveRow(int row, int cols) {
+    checkCell(row, cols);
+    if (static_cast<int>(rows_.size()) < row) rows_.resize(row);
+    rows_[row - 1].reserve(cols);
+}
+
 int Worksheet::lastColumn(int row) const {
     if (row < 1 || row > static_cast<int>(rows_.size())) return 0;
     return static_cast<int>(rows_[row - 1].size());

@@ -163,6 +163,8 @@ public:
     // The smallest range that holds every cell with a value or a style; false when none.
     bool usedRange(Rect& out) const;
     int lastRow() const { return static_cast<int>(rows_.size()); }
+    // Makes room for the cells of a row up to a column (a reader that knows its rows).
+    void reserveRow(int row, int cols);
     int lastColumn(int row) const;
 
     // Sheet layout: column widths (characters), row heights (points), merged ranges and

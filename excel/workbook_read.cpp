@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <map>
 #include <pugixml.hpp>
 #include <set>
@@ -243,6 +244,10 @@ private:
         zip_file_t* f = zip_fopen_index(zip_, static_cast<zip_uint64_t>(index), 0);
         if (!f) refuse(name_, "the entry " + part + " cannot be inflated");
         out.clear();
+        // Room for the whole entry at once, as far as its stated size is believable: deflate
+        // expands at most about a thousandfold.
+        if ((st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE))
+            out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(st.size, st.comp_size * 1100 + 65536)));
         char buffer[65536];
         for (;;) {
             zip_int64_t n = zip_fread(f, buffer, sizeof buffer);
@@ -263,15 +268,24 @@ private:
         return true;
     }
 
-    bool load(const std::string& part, pugi::xml_document& doc, bool required) {
-        std::string bytes;
+    // Parses an entry in place: `bytes` must live as long as the document.
+    bool load(const std::string& part, pugi::xml_document& doc, bool required, std::string& bytes) {
         if (!entry(part, bytes)) {
             if (required) refuse(name_, "no " + part + " in the archive");
             return false;
         }
-        pugi::xml_parse_result r = doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+        // Line ends and blanks inside attribute values are not normalised: no part read here
+        // depends on them.
+        pugi::xml_parse_result r = doc.load_buffer_inplace(bytes.data(), bytes.size(),
+                                                           pugi::parse_cdata | pugi::parse_escapes,
+                                                           pugi::encoding_utf8);
         if (!r) refuse(name_, part + " is not well-formed XML (" + r.description() + ")");
         return true;
+    }
+
+    bool load(const std::string& part, pugi::xml_document& doc, bool required) {
+        buffers_.emplace_back();
+        return load(part, doc, required, buffers_.back());
     }
 
     static std::string runtext(const pugi::xml_node& si) {
@@ -366,8 +380,9 @@ private:
     }
 
     void readsheet(const std::string& part, Worksheet& sheet) {
+        std::string bytes;  // before the document, which points into it
         pugi::xml_document doc;
-        load(part, doc, true);
+        load(part, doc, true, bytes);
         pugi::xml_node ws = doc.child("worksheet");
         if (!ws) refuse(name_, part + " is not a worksheet part");
         if (ws.child("drawing")) unread_.insert("charts or pictures");
@@ -419,7 +434,11 @@ private:
                 double h = ht.as_double(-1);
                 if (h >= 0 && h <= 409.5) sheet.rowHeights[static_cast<int>(r)] = h;
             }
-            long previousCol = 0;
+            long previousCol = 0, lastRow = 0, lastCol = 0;
+            // Room for the row's cells at once, when its last cell names its column.
+            if (pugi::xml_node last = row.last_child(); last && cellref(last.attribute("r").value(), lastRow, lastCol) &&
+                                                        lastRow == r && lastCol <= maxCols)
+                sheet.reserveRow(static_cast<int>(r), static_cast<int>(lastCol));
             for (pugi::xml_node c : row.children("c")) {
                 long cr = r, cc = previousCol + 1;
                 if (pugi::xml_attribute ref = c.attribute("r")) {
@@ -437,7 +456,7 @@ private:
     }
 
     void readcell(const pugi::xml_node& c, Worksheet& sheet, int r, int col, const std::string& part) {
-        std::string at = std::string(c.attribute("r").value()) + " in " + part;
+        auto at = [&]() { return std::string(c.attribute("r").value()) + " in " + part; };
         std::size_t xf = c.attribute("s").as_uint(0);
         std::uint32_t style = xf < xfStyles_.size() ? xfStyles_[xf] : 0;
         std::string type = c.attribute("t").value();
@@ -448,7 +467,7 @@ private:
             char* end = nullptr;
             unsigned long i = std::strtoul(v, &end, 10);
             if (*v == '\0' || *end || i >= strings_.size())
-                refuse(name_, "a shared string index past the table at " + at);
+                refuse(name_, "a shared string index past the table at " + at());
             value = Value::str(strings_[i]);
         } else if (type == "inlineStr") {
             value = Value::str(runtext(c.child("is")));
@@ -469,7 +488,7 @@ private:
             double ss = 0;
             int n = std::sscanf(v, "%d-%d-%dT%d:%d:%lf", &y, &m, &d, &hh, &mm, &ss);
             if (n < 3 || m < 1 || m > 12 || d < 1 || d > 31 || y < 1 || y > 9999)
-                refuse(name_, "a bad date at " + at);
+                refuse(name_, "a bad date at " + at());
             value = Value::num(dateserial(y, m, d) + (hh * 3600 + mm * 60 + ss) / 86400.0);
             if (!isDateFormat(book_->styles[style].numberFormat)) {
                 Style dated = book_->styles[style];
@@ -479,12 +498,12 @@ private:
         } else if (type.empty() || type == "n") {
             if (*v) {
                 double x;
-                if (!parsedouble(v, x)) refuse(name_, "a bad number at " + at);
+                if (!parsedouble(v, x)) refuse(name_, "a bad number at " + at());
                 if (date1904_ && isDateFormat(book_->styles[style].numberFormat)) x += 1462;
                 value = Value::num(x);
             }
         } else {
-            refuse(name_, "an unknown cell type " + type + " at " + at);
+            refuse(name_, "an unknown cell type " + type + " at " + at());
         }
         sheet.setStyleIndex(r, col, style);
         if (value.kind == Kind::text) sheet.setTextUnchecked(r, col, value.text);
@@ -500,6 +519,7 @@ private:
     std::vector<std::string> strings_;
     std::vector<std::uint32_t> xfStyles_;
     std::set<std::string> unread_;
+    std::list<std::string> buffers_;  // the bytes of the parsed parts
 };
 
 // The bytes of a text file as the model's text: UTF-16LE with its mark becomes UTF-8, a

@@ -108,8 +108,13 @@ std::uint8_t underlinestyle(int u) {
 class XlsxWriter {
 public:
     XlsxWriter(const Workbook& book, const std::string& path) : book_(book), formats_(book.styles.size()) {
+        // Sheets are written row after row, so the writer can stream each row out as it is
+        // done; merged ranges write cells of several rows at once and need the whole sheet
+        // kept in memory.
+        bool merges = false;
+        for (const auto& sheet : book.sheetsView()) merges = merges || !sheet->merges.empty();
         lxw_workbook_options options{};
-        options.constant_memory = LXW_FALSE;
+        options.constant_memory = merges ? LXW_FALSE : LXW_TRUE;
         wb_ = workbook_new_opt(path.c_str(), &options);
         if (!wb_) throw ServerError("cannot create " + path);
     }
@@ -187,17 +192,23 @@ private:
         if (!ws) throw ServerError("cannot add the sheet " + sheet.name());
         for (const auto& [col, width] : sheet.columnWidths)
             check(worksheet_set_column(ws, col - 1, col - 1, width, nullptr));
-        for (const auto& [row, height] : sheet.rowHeights)
-            check(worksheet_set_row(ws, row - 1, height, nullptr));
         for (const Rect& m : sheet.merges)
             check(worksheet_merge_range(ws, m.row1 - 1, m.col1 - 1, m.row2 - 1, m.col2 - 1, "", nullptr));
         if (sheet.paneRow > 0 || sheet.paneCol > 0)
             worksheet_freeze_panes(ws, sheet.paneRow, sheet.paneCol);
-        for (int r = 1; r <= sheet.lastRow(); ++r)
+        // Row heights and cells in row order: a row's height goes before its cells.
+        auto height = sheet.rowHeights.begin();
+        for (int r = 1; r <= sheet.lastRow() || height != sheet.rowHeights.end(); ++r) {
+            if (height != sheet.rowHeights.end() && height->first == r) {
+                check(worksheet_set_row(ws, r - 1, height->second, nullptr));
+                ++height;
+            }
             for (int c = 1; c <= sheet.lastColumn(r); ++c) {
                 const Cell* cell = sheet.find(r, c);
-                if (cell) writecell(ws, sheet, r, c, *cell);
+                if (cell && (cell->kind != Kind::empty || cell->style != 0 || !sheet.formula(r, c).empty()))
+                    writecell(ws, sheet, r, c, *cell);
             }
+        }
     }
 
     void writecell(lxw_worksheet* ws, const Worksheet& sheet, int r, int c, const Cell& cell) {
