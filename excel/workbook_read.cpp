@@ -268,24 +268,25 @@ private:
         return true;
     }
 
-    // Parses an entry in place: `bytes` must live as long as the document.
-    bool load(const std::string& part, pugi::xml_document& doc, bool required, std::string& bytes) {
-        if (!entry(part, bytes)) {
+    // Line ends and blanks inside attribute values are not normalised: no part read here
+    // depends on them.
+    static constexpr unsigned parseOptions = pugi::parse_cdata | pugi::parse_escapes;
+
+    // Parses bytes in place: they must live as long as the document.
+    void parse(const std::string& part, pugi::xml_document& doc, std::string& bytes) {
+        pugi::xml_parse_result r = doc.load_buffer_inplace(bytes.data(), bytes.size(), parseOptions, pugi::encoding_utf8);
+        if (!r) refuse(name_, part + " is not well-formed XML (" + r.description() + ")");
+    }
+
+    // An entry parsed as a document; false when there is no such entry.
+    bool load(const std::string& part, pugi::xml_document& doc, bool required) {
+        buffers_.emplace_back();
+        if (!entry(part, buffers_.back())) {
             if (required) refuse(name_, "no " + part + " in the archive");
             return false;
         }
-        // Line ends and blanks inside attribute values are not normalised: no part read here
-        // depends on them.
-        pugi::xml_parse_result r = doc.load_buffer_inplace(bytes.data(), bytes.size(),
-                                                           pugi::parse_cdata | pugi::parse_escapes,
-                                                           pugi::encoding_utf8);
-        if (!r) refuse(name_, part + " is not well-formed XML (" + r.description() + ")");
+        parse(part, doc, buffers_.back());
         return true;
-    }
-
-    bool load(const std::string& part, pugi::xml_document& doc, bool required) {
-        buffers_.emplace_back();
-        return load(part, doc, required, buffers_.back());
     }
 
     static std::string runtext(const pugi::xml_node& si) {
@@ -380,9 +381,23 @@ private:
     }
 
     void readsheet(const std::string& part, Worksheet& sheet) {
-        std::string bytes;  // before the document, which points into it
+        // The rows of the sheet data are parsed one at a time (a whole sheet's tree would
+        // take several times the part's size); the rest of the part as one document.
+        std::string bytes;  // before the documents, which point into them
+        if (!entry(part, bytes)) refuse(name_, "no " + part + " in the archive");
+        std::string rows;
+        std::size_t open = bytes.find("<sheetData");
+        std::size_t close = bytes.find("</sheetData>");
+        if (open != std::string::npos && close != std::string::npos && open < close &&
+            (bytes[open + 10] == '>' || bytes[open + 10] == ' ')) {
+            std::size_t inner = bytes.find('>', open) + 1;
+            if (inner <= close) {
+                rows = bytes.substr(inner, close - inner);
+                bytes.erase(inner, close - inner);
+            }
+        }
         pugi::xml_document doc;
-        load(part, doc, true, bytes);
+        parse(part, doc, bytes);
         pugi::xml_node ws = doc.child("worksheet");
         if (!ws) refuse(name_, part + " is not a worksheet part");
         if (ws.child("drawing")) unread_.insert("charts or pictures");
@@ -422,36 +437,54 @@ private:
         }
 
         long previousRow = 0;
-        for (pugi::xml_node row : ws.child("sheetData").children("row")) {
-            long r = row.attribute("r").as_llong(previousRow + 1);
-            if (r < 1 || r > 1048576) refuse(name_, "a bad row number in " + part);
-            previousRow = r;
-            if (r > maxRows) {
+        for (pugi::xml_node row : ws.child("sheetData").children("row")) readrow(row, previousRow, sheet, part);
+        pugi::xml_document rowDoc;
+        for (std::size_t pos = rows.find("<row"); pos != std::string::npos; pos = rows.find("<row", pos)) {
+            std::size_t gt = rows.find('>', pos);
+            if (gt == std::string::npos) refuse(name_, part + " is not well-formed XML (a row is cut)");
+            std::size_t end = gt + 1;
+            if (rows[gt - 1] != '/') {
+                std::size_t closing = rows.find("</row>", gt);
+                if (closing == std::string::npos) refuse(name_, part + " is not well-formed XML (a row is not closed)");
+                end = closing + 6;
+            }
+            rowDoc.reset();
+            pugi::xml_parse_result r = rowDoc.load_buffer_inplace(&rows[pos], end - pos, parseOptions, pugi::encoding_utf8);
+            if (!r) refuse(name_, part + " is not well-formed XML (" + r.description() + ")");
+            readrow(rowDoc.child("row"), previousRow, sheet, part);
+            pos = end;
+        }
+    }
+
+    void readrow(const pugi::xml_node& row, long& previousRow, Worksheet& sheet, const std::string& part) {
+        long r = row.attribute("r").as_llong(previousRow + 1);
+        if (r < 1 || r > 1048576) refuse(name_, "a bad row number in " + part);
+        previousRow = r;
+        if (r > maxRows) {
+            unread_.insert("cells beyond IV65536");
+            return;
+        }
+        if (pugi::xml_attribute ht = row.attribute("ht")) {
+            double h = ht.as_double(-1);
+            if (h >= 0 && h <= 409.5) sheet.rowHeights[static_cast<int>(r)] = h;
+        }
+        long previousCol = 0, lastRow = 0, lastCol = 0;
+        // Room for the row's cells at once, when its last cell names its column.
+        if (pugi::xml_node last = row.last_child(); last && cellref(last.attribute("r").value(), lastRow, lastCol) &&
+                                                    lastRow == r && lastCol <= maxCols)
+            sheet.reserveRow(static_cast<int>(r), static_cast<int>(lastCol));
+        for (pugi::xml_node c : row.children("c")) {
+            long cr = r, cc = previousCol + 1;
+            if (pugi::xml_attribute ref = c.attribute("r")) {
+                if (!cellref(ref.value(), cr, cc) || cr != r)
+                    refuse(name_, "a bad cell reference " + std::string(ref.value()) + " in " + part);
+            }
+            previousCol = cc;
+            if (cc > maxCols) {
                 unread_.insert("cells beyond IV65536");
                 continue;
             }
-            if (pugi::xml_attribute ht = row.attribute("ht")) {
-                double h = ht.as_double(-1);
-                if (h >= 0 && h <= 409.5) sheet.rowHeights[static_cast<int>(r)] = h;
-            }
-            long previousCol = 0, lastRow = 0, lastCol = 0;
-            // Room for the row's cells at once, when its last cell names its column.
-            if (pugi::xml_node last = row.last_child(); last && cellref(last.attribute("r").value(), lastRow, lastCol) &&
-                                                        lastRow == r && lastCol <= maxCols)
-                sheet.reserveRow(static_cast<int>(r), static_cast<int>(lastCol));
-            for (pugi::xml_node c : row.children("c")) {
-                long cr = r, cc = previousCol + 1;
-                if (pugi::xml_attribute ref = c.attribute("r")) {
-                    if (!cellref(ref.value(), cr, cc) || cr != r)
-                        refuse(name_, "a bad cell reference " + std::string(ref.value()) + " in " + part);
-                }
-                previousCol = cc;
-                if (cc > maxCols) {
-                    unread_.insert("cells beyond IV65536");
-                    continue;
-                }
-                readcell(c, sheet, static_cast<int>(r), static_cast<int>(cc), part);
-            }
+            readcell(c, sheet, static_cast<int>(r), static_cast<int>(cc), part);
         }
     }
 

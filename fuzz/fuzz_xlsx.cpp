@@ -7,11 +7,12 @@
 #include <string>
 
 #include "excel/workbook_files.h"
-#include "fuzz/fuzz_support.h"
+#include "platform/platform.h"
+#include "platform/quiet_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static bool quiet = (fuzzsupport::installQuietPlatform(), true);
-    (void)quiet;
+    static platform::QuietPlatform quiet;
+    platform::install(&quiet);
     std::string warning;
     try {
         auto book = xlmodel::readxlsxbytes(data, size, "fuzz.xlsx", warning);
