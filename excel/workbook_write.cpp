@@ -368,6 +368,12 @@ void saveworkbookfile(Workbook& book, const std::string& path, int format) {
     const TextFormat* text = textformat(format);
     if (!text && format != xl::workbookFormat) throw ServerError("this file format cannot be written");
     std::string temporary = path + ".jex-new";
+    // A place that cannot be written is found before the writer tries (and complains).
+    if (std::FILE* probe = std::fopen(temporary.c_str(), "wb")) {
+        std::fclose(probe);
+    } else {
+        throw ServerError("cannot write " + path + ": " + std::strerror(errno));
+    }
     try {
         if (text) writetextfile(book, temporary, *text);
         else writexlsx(book, temporary);

@@ -211,11 +211,13 @@ TEST_F(ExcelTest, OpenpyxlReadsTextsFontsAlignmentsFillsAndBorders) {
     left.weight = "thick";
     left.colour = 255;
     ASSERT_EQ(x.CellBorder("A", 1, "A", 1, left), 0);
+    ASSERT_EQ(x.saveAs("borders", "", 2), 0);
+    x.Create("", "wb", "", "");
     XLBorderSetting all;
     all.weight = "thick";
     all.lineStyle = "continuous";
-    ASSERT_EQ(x.CellBorder("C", 3, "E", 5, all), 0);
-    ASSERT_EQ(x.saveAs("borders", "", 2), 0);
+    ASSERT_EQ(x.CellBorder("A", 1, "C", 3, all), 0);
+    ASSERT_EQ(x.saveAs("whole", "", 2), 0);
 
     std::string out = python(R"(
 ws = openpyxl.load_workbook('look.xlsx').active
@@ -230,12 +232,13 @@ print(ws['E1'].fill.fill_type, ws['E1'].fill.fgColor.rgb, ws['E2'].fill.fill_typ
 ws = openpyxl.load_workbook('borders.xlsx').active
 a = ws['A1'].border.left
 print(a.style, a.color.rgb, ws['A1'].border.right.style, ws['A2'].border.left.style, ws['B1'].border.left.style)
+ws = openpyxl.load_workbook('whole.xlsx').active
 sides = set()
-for row in ws['C3:E5']:
+for row in ws['A1:C3']:
     for c in row:
         for s in (c.border.left, c.border.right, c.border.top, c.border.bottom):
             sides.add(s.style)
-print(sorted(sides), ws['F3'].border.left.style)
+print(sorted(sides), ws['D1'].border.left.style, ws['A4'].border.top.style)
 )");
     EXPECT_EQ(out,
               "'year' @\n12 @\n1.5 @\n'1e5' @\n'1-2' @\n"
@@ -244,7 +247,7 @@ print(sorted(sides), ws['F3'].border.left.style)
               "right True\n"
               "solid FFFFFF00 None\n"
               "thick FFFF0000 None None None\n"
-              "['thick'] None\n");
+              "['thick'] None None\n");
 }
 
 TEST_F(ExcelTest, NumberBlocksStopAtTheFirstBadCell) {
