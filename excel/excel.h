@@ -148,6 +148,10 @@ private:
     // The range of two cells of the worksheet, made the current range; ServerError for a
     // column that is not letters or a cell outside the sheet.
     CurrentRange& range(const std::string& col1, int row1, const std::string& col2, int row2);
+    // The values of a range (one Value read), which becomes the current range; false when
+    // the model refuses the range.
+    bool readrange(const std::string& col1, int row1, const std::string& col2, int row2,
+                   std::vector<xlmodel::Value>& out);
     void decode(double serial);
     // Closes a workbook in the model with SaveChanges true.
     void closeSaving(xlmodel::Workbook* book);

@@ -189,18 +189,15 @@ int Excel::ReadNumberMatrix(const std::int16_t* cols, int colCount, const std::i
         std::string letters = colletters(cols[i - 1]);
         for (int j = 1; j <= rowCount; ++j) {
             int row = rows[j - 1];
-            Value v;
-            try {
-                CurrentRange& r = range(letters, row, letters, row);
-                v = worksheet_->value(r.row1, r.col1);
-            } catch (const std::exception&) {
+            std::vector<Value> v;
+            if (!readrange(letters, row, letters, row, v)) {
                 printout("\nError:  in Excel::ReadNumberMatrix().\n");
                 printout("In Excel file, Column %s, Row %d.\n", letters.c_str(), row);
                 return -1;
             }
             double number = 0;
             std::string text;
-            if (reportBadValue(v, number, text) != 'n') {
+            if (reportBadValue(v[0], number, text) != 'n') {
                 printout("\nError:  in XL read; got bad value.\n");
                 printout("In Excel file, Column %s, Row %d.\n", letters.c_str(), row);
                 return -1;

@@ -39,6 +39,17 @@ int periodof(int month, int frequency) {
 
 }  // namespace
 
+bool Excel::readrange(const std::string& col1, int row1, const std::string& col2, int row2,
+                      std::vector<Value>& out) {
+    try {
+        CurrentRange& r = range(col1, row1, col2, row2);
+        out = worksheet_->values(r.row1, r.col1, r.row2, r.col2);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 int Excel::reportBadValue(const Value& cell, double& number, std::string& text) {
     for (const MissingCode& code : missingCodes_) {
         bool missing = false;
@@ -108,18 +119,15 @@ int Excel::ReadString(const std::string& col, int row, std::string& out, int) {
         printout("Error:  cannot read string.  Excel worksheet is not open.\n");
         return -1;
     }
-    Value v;
-    try {
-        CurrentRange& r = range(col, row, col, row);
-        v = worksheet_->value(r.row1, r.col1);
-    } catch (const std::exception&) {
+    std::vector<Value> v;
+    if (!readrange(col, row, col, row, v)) {
         printout("\nError:  in Excel::ReadString().\n");
         printout("In Excel file, Column %s, Row %d.\n", col.c_str(), row);
         return -1;
     }
     double number = 0;
     std::string text;
-    int kind = reportBadValue(v, number, text);
+    int kind = reportBadValue(v[0], number, text);
     if (kind == 'a') {
         out = text;
     } else if (kind == 'n') {
@@ -152,10 +160,7 @@ int Excel::ReadNumberArray(const std::string& col, int row, char direction, int 
     }
     if (first == "-1" || last == "-1") return -1;
     std::vector<Value> cells;
-    try {
-        CurrentRange& r = range(first, row1, last, row2);
-        cells = worksheet_->values(r.row1, r.col1, r.row2, r.col2);
-    } catch (const std::exception&) {
+    if (!readrange(first, row1, last, row2, cells)) {
         printout("\nError:  in Excel::ReadNumberArray().\n");
         return -1;
     }
@@ -212,10 +217,7 @@ int Excel::ReadDates(const std::string& col1, int row1, std::string& out, int, c
         return -1;
     }
     std::vector<Value> cells;
-    try {
-        CurrentRange& r = range(col1, row1, col2, row2);
-        cells = worksheet_->values(r.row1, r.col1, r.row2, r.col2);
-    } catch (const std::exception&) {
+    if (!readrange(col1, row1, col2, row2, cells)) {
         printout("\nError:  in Excel::ReadDates().\n");
         return -1;
     }
