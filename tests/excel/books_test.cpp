@@ -372,3 +372,47 @@ TEST_F(ExcelTest, UnreadContentIsReportedAndKeptWhenSavedOver) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExcelTest, TextFilesOpenAsTypedCells) {
+    writeFile("in.csv", "name,1.5,TRUE\r\n\"a,b\",4/1/1990,3/1991\n\"say \"\"x\"\"\",,-2e3\r\"12\"");
+    ASSERT_EQ(x.OpenWorkbook("in.csv"), 0);
+    printed();
+    Worksheet& s = sheet();
+    EXPECT_EQ(s.name(), "in");
+    EXPECT_EQ(s.value(1, 1).text, "name");
+    EXPECT_EQ(s.value(1, 2).number, 1.5);
+    EXPECT_EQ(s.value(1, 3).kind, Kind::boolean);
+    EXPECT_EQ(s.value(2, 1).text, "a,b");
+    EXPECT_EQ(s.value(2, 2).kind, Kind::date);
+    EXPECT_EQ(s.value(2, 2).number, 32964);
+    EXPECT_EQ(s.style(2, 3).numberFormat, "mmm-yy");
+    EXPECT_EQ(s.value(3, 1).text, "say \"x\"");
+    EXPECT_EQ(s.value(3, 2).kind, Kind::empty);
+    EXPECT_EQ(s.value(3, 3).number, -2000);
+    EXPECT_EQ(s.value(4, 1).kind, Kind::text);  // quoted: a text
+    EXPECT_EQ(x.workbook()->fileFormat(), 6);
+    // Saved again without a name, it stays a CSV file.
+    s.setValue(4, 2, Value::num(7));
+    ASSERT_EQ(x.saveAs("", "", 2), 0);
+    EXPECT_EQ(readFile("in.csv"), "name,1.5,TRUE\r\n\"a,b\",4/1/1990,Mar-91\r\n\"say \"\"x\"\"\",,-2000\r\n12,7,\r\n");
+}
+
+TEST_F(ExcelTest, LongNamesAreRefusedWhenOpening) {
+    EXPECT_EQ(x.OpenWorkbook(std::string(250, 'n') + ".xlsx"), -1);
+    EXPECT_EQ(printed(), "\nError:  file name too long in XL command.\n");
+    EXPECT_EQ(x.OpenWorkbook("/" + std::string(260, 'p')), -1);
+    EXPECT_EQ(printed(), "\nError:  file name too long in XL command.\n");
+    EXPECT_EQ(x.workbook(), nullptr);
+}
+
+TEST_F(ExcelTest, AChartKindAddsAWorkbookAndNoChart) {
+    newBook();
+    EXPECT_EQ(x.Create("", "chart", "", ""), 0);
+    EXPECT_EQ(x.workbook()->name(), "Book2");
+    EXPECT_EQ(x.sheetKind(), 1);
+    printed();
+}
+
+}  // namespace
