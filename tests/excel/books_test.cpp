@@ -347,12 +347,21 @@ TEST_F(ExcelTest, DamagedFilesAreRefusedWithAReason) {
         EXPECT_EQ(x.worksheet(), nullptr) << c.file;
     }
     // A sound minimal archive opens.
-    writeFile("fine.xlsx", makezip(minimalparts("<row r=\"1\"><c r=\"B1\" t=\"s\"><v>0</v></c><c t=\"b\"><v>1</v></c></row>",
+    writeFile("fine.xlsx", makezip(minimalparts("<row r=\"1\"><c r=\"B1\" t=\"s\"><v>0</v></c><c t=\"b\"><v>1</v></c>"
+                                                "<c r=\"D1\" t=\"d\"><v>1990-04-01</v></c><c r=\"E1\" t=\"inlineStr\"><is><t>inl</t></is></c>"
+                                                "<c r=\"F1\" t=\"e\"><v>#DIV/0!</v></c><c r=\"G1\" t=\"str\"><f>B1</f><v>s</v></c></row>",
                                                 "<si><r><t>jo</t></r><r><t>ined</t></r></si>")));
     ASSERT_EQ(x.OpenWorkbook("fine.xlsx"), 0);
     EXPECT_EQ(x.worksheet()->name(), "S");
     EXPECT_EQ(x.worksheet()->value(1, 2).text, "joined");
     EXPECT_EQ(x.worksheet()->value(1, 3).kind, Kind::boolean);
+    EXPECT_EQ(x.worksheet()->value(1, 4).kind, Kind::date);
+    EXPECT_EQ(x.worksheet()->value(1, 4).number, 32964);
+    EXPECT_EQ(x.worksheet()->value(1, 5).text, "inl");
+    EXPECT_EQ(x.worksheet()->value(1, 6).kind, Kind::error);
+    EXPECT_EQ(x.worksheet()->value(1, 6).text, "#DIV/0!");
+    EXPECT_EQ(x.worksheet()->value(1, 7).text, "s");
+    EXPECT_EQ(x.worksheet()->formula(1, 7), "=B1");
 }
 
 TEST_F(ExcelTest, UnreadContentIsReportedAndKeptWhenSavedOver) {
