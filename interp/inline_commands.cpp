@@ -9,6 +9,7 @@
 
 #include "banks/startup.h"
 #include "core/printout.h"
+#include "excel/jexfont.h"
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
@@ -67,38 +68,9 @@ bool knowntypeface(const char* name) {
     return false;
 }
 
-struct ColorName {
-    const char* name;
-    std::size_t prefix;  // 0: the whole name must match; else the first letters that must
-    int value;
-};
-
-const ColorName colorNames[] = {
-    {"None", 0, 536870911},    {"Aqua", 0, 16776960},       {"Black", 0, 0},
-    {"Blue", 0, 16711680},     {"Cream", 0, 15793151},      {"Dark Gray", 0, 8421504},
-    {"Fuchsia", 0, 16711935},  {"Gray", 0, 8421504},        {"Green", 0, 32768},
-    {"Lime green", 4, 65280},  {"Light Gray", 4, 12632256}, {"Maroon", 0, 128},
-    {"Medium Gray", 0, 10789024}, {"Mint green", 4, 12639424}, {"Navy blue", 4, 8388608},
-    {"Olive green", 5, 32896}, {"Purple", 0, 8388736},      {"Red", 0, 255},
-    {"Silver", 0, 12632256},   {"Sky blue", 3, 15780518},   {"Teal", 0, 8421376},
-    {"White", 0, 16777215},    {"Yellow", 0, 65535},
-};
-
-// The colour value of a colour name; false when the word names no colour.
-bool colorbyname(const char* word, int& value) {
-    if (!*word) {
-        value = 0;
-        return true;
-    }
-    for (const ColorName& c : colorNames) {
-        bool match = c.prefix ? beginsnocase(word, c.name, c.prefix) : equalsnocase(word, c.name);
-        if (match) {
-            value = c.value;
-            return true;
-        }
-    }
-    return false;
-}
+// The colour value of a colour name (the font descriptor's table; the empty text is
+// black); false when the word names no colour.
+bool colorbyname(const char* word, int& value) { return JexFont::colorByName(word, value); }
 
 // "(" r "," g "," b ")" with each part 0..255; false on any other form.
 bool readrgb(std::FILE* in, int& value) {

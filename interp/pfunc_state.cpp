@@ -14,6 +14,7 @@
 #include "banks/slots.h"
 #include "core/date.h"
 #include "core/printout.h"
+#include "excel/columns.h"
 #include "interp/percent_functions.h"
 #include "interp/pfunc_internal.h"
 #include "interp/pfunc_neighbours.h"
@@ -27,35 +28,6 @@
 #include "shell/mainform.h"
 
 namespace {
-
-// ---- spreadsheet columns ----
-
-bool isletter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-int lettervalue(char c) { return (c >= 'a' ? c - 'a' : c - 'A') + 1; }
-
-// Column number to letters: 1 A, 26 Z, 27 AA ... 256 IV; beyond that "-1" after a message.
-std::string columnletters(int n) {
-    if (n >= 260) {
-        printout("\nError:  cannot have columns before \"A\" or beyond \"IV\".\n");
-        return "-1";
-    }
-    if (n > 256) {
-        printout("\nError:  cannot have columns beyond \"IV\".\n");
-        return "-1";
-    }
-    std::string s;
-    if (n > 26) s += static_cast<char>('A' + (n - 1) / 26 - 1);
-    s += static_cast<char>('A' + (n - 1) % 26);
-    return s;
-}
-
-// One or two column letters (either case) to their number; -1 for anything else.
-int columnnumber(const std::string& t) {
-    if (t.empty() || !isletter(t[0])) return -1;
-    if (t.size() == 1) return lettervalue(t[0]);
-    if (!isletter(t[1])) return -1;
-    return 26 * lettervalue(t[0]) + lettervalue(t[1]);
-}
 
 // ---- the reader's whole state, kept while %eval reads its expression ----
 
@@ -135,10 +107,10 @@ int pfxlcol(PfuncCall& c) {
     if (!x.empty() && x[0] >= '0' && x[0] <= '9') {
         int n = textToInt(x);
         if (n <= 0) return -1;
-        c.result = columnletters(n);
+        c.result = colletters(n);
         return 0;
     }
-    int n = columnnumber(x);
+    int n = colnumber(x);
     if (n < 1) return -1;
     c.result = intToText(n);
     return 0;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/printout.h"
+#include "excel/columns.h"
 #include "interp/reader.h"
 #include "series/exprtext.h"
 
@@ -69,16 +70,6 @@ template class RangeList<std::int32_t>;
 
 namespace {
 
-// Spreadsheet column letters: A = 1 ... Z = 26, two letters 26 * first + second (AA = 27);
-// either case; characters after the second are ignored; -1 when not such letters.
-int columnnumber(const char* text) {
-    if (text == nullptr || !std::isalpha(static_cast<unsigned char>(text[0]))) return -1;
-    int first = std::toupper(static_cast<unsigned char>(text[0])) - 'A' + 1;
-    if (text[1] == '\0') return first;
-    if (!std::isalpha(static_cast<unsigned char>(text[1]))) return -1;
-    return 26 * first + std::toupper(static_cast<unsigned char>(text[1])) - 'A' + 1;
-}
-
 template <class T>
 struct GroupReader {
     std::FILE* in;
@@ -121,7 +112,7 @@ struct GroupReader {
             }
             return v;
         }
-        return columnnumber(token);
+        return colnumber(token);
     }
 
     int namedGroup(RangeList<T>& list) {
