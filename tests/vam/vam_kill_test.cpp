@@ -16,6 +16,9 @@ protected:
         binary = jextest::jexbinary();
         if (binary.empty()) GTEST_SKIP() << "the jex program is not built beside the tests";
         writeText("jex.cfg", banktest::jexcfg(""));
+        // The program started below writes the folder's workspace: this process lets go
+        // of its own (and of its lock).
+        deleteallbanks();
     }
     std::string binary;
 };
