@@ -275,6 +275,8 @@ int runaddfile(const char* path, std::FILE** in, int quiet) {
         }
         args.resize(args.size() + loop.members.size());
     }
+    // The caller reads on where the arguments ended, however the run ends.
+    ReaderPositionSaver callerPosition;
     keyboardInput = 'n';
 
     if (quiet == 1) addPrint = 0;
@@ -372,6 +374,7 @@ int simpleadd(std::FILE* in) {
     keyboardInput = 'n';
     replayMode = 'n';
     replayList = nullptr;
+    ReaderPositionSaver callerPosition;
     int status = commandloop(&f);
     closeaddfile(f);
     return status;

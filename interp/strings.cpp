@@ -179,7 +179,7 @@ int JexString::assign(const std::string& name, std::FILE* in, char op) {
         int r = textterm(term, rest, pos);
         std::size_t offset = static_cast<std::size_t>(readPointer - commandBuffer);
         if (r < 0 || pos > rest.size() ||
-            offset + term.size() + (rest.size() - pos) >= static_cast<std::size_t>(commandBufferSize)) {
+            offset + term.size() + (rest.size() - pos) >= linelimit()) {
             printout("Error:  No valid string on right-hand side of \"string\" command.\n");
             return -1;
         }

@@ -456,16 +456,8 @@ int faddcmd(std::FILE* in) {
     Keep<char> keepMode(replayMode, 'n');
     Keep<const std::vector<std::string>*> keepList(replayList, nullptr);
     Keep<const std::vector<std::string>*> keepArgs(scriptArgs);
-    // The next read of the caller refills its line.
-    struct Refill {
-        ~Refill() {
-            commandBuffer[0] = 0;
-            readPointer = commandBuffer;
-            lastChar = '\n';
-            ungotChar = 0;
-            tokenPushedBack = 0;
-        }
-    } refill;
+    // The caller reads on where the command line ended, however the runs end.
+    ReaderPositionSaver callerPosition;
 
     int result = 0;
     std::vector<char> line(commandBufferSize);
