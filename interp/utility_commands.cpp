@@ -242,12 +242,16 @@ int doscmd(std::FILE* in) {
         printout("\nError:  in dos command, immediately after \"dos\".\n");
         return -1;
     }
-    bool capture = true;
+    // Captured output is printed; -noprint throws it away; -i (interactive) gives the
+    // command the terminal.
+    platform::ShellStreams streams = platform::ShellStreams::capture;
     if (c == '-') {
         char word[78];
         int t = gettoken(word, in, 0, sizeof word);
-        if (t == 'a' && (std::strcmp(word, "noprint") == 0 || std::strcmp(word, "i") == 0)) {
-            capture = false;
+        if (t == 'a' && std::strcmp(word, "noprint") == 0) {
+            streams = platform::ShellStreams::discard;
+        } else if (t == 'a' && std::strcmp(word, "i") == 0) {
+            streams = platform::ShellStreams::interactive;
         } else {
             printout("\nError:  in dos command.\n%s\n", restAfterDos.c_str());
             return -1;
@@ -310,7 +314,8 @@ int doscmd(std::FILE* in) {
     }
 
     if (fpcheckbox() == 27) return 27;
-    platform::ShellResult result = platform::runShell(command, capture);
+    const bool capture = streams == platform::ShellStreams::capture;
+    platform::ShellResult result = platform::runShell(command, streams);
     if (fpcheckbox() == 27) return 27;
 
     if (capture && addPrint == 1) {
