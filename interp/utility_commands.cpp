@@ -7,6 +7,7 @@
 
 #include "core/printout.h"
 #include "core/random.h"
+#include "interp/addfile.h"
 #include "interp/commandloop.h"
 #include "interp/conditional.h"
 #include "interp/reader.h"
@@ -436,6 +437,7 @@ int faddcmd(std::FILE* in) {
         printout("Format is: fadd <CommandFile> <ArgumentFile>\n");
         return -1;
     }
+    if (!scriptfileallowed(cmdFile) || !scriptfileallowed(argFile)) return -1;
     std::FILE* args = std::fopen(argFile, "r");
     if (!args) {
         printout("cannot open %s\n", argFile);
