@@ -96,7 +96,9 @@ int refill(std::FILE* in) {
             readylinebuffer(0);
             std::strcpy(commandBuffer, "\n");
         } else {
-            commandBuffer[copyline(line, false)] = 0;
+            // (copyline may move the buffer: its length first, then the buffer)
+            const std::size_t n = copyline(line, false);
+            commandBuffer[n] = 0;
         }
     } else {
         if (!in) {
