@@ -39,13 +39,16 @@ void startup() {
 }
 
 // One line as the command box runs it: echoed to the results window, kept in the command
-// cache, then run as a typed command. Returns the command loop's status.
-int runtypedline(std::string line) {
+// cache, then run as a typed command. At a terminal the line editor has shown the line as
+// typed, so it is not shown again: only the catch file gets the echo. Returns the command
+// loop's status.
+int runtypedline(std::string line, bool shownAlready) {
     // A NUL byte cannot stand in a command line: it reads as a blank.
     std::replace(line.begin(), line.end(), '\0', ' ');
     // The echo shows what runs: a line too long for the buffer is cut (with a warning).
-    printoutlong("%.*s\n", static_cast<int>(std::min<std::size_t>(line.size(), maxReadLineLength)),
-                 line.c_str());
+    const std::string echo = line.substr(0, std::min<std::size_t>(line.size(), maxReadLineLength));
+    if (shownAlready) catchOnly(echo);
+    else printoutlong("%s\n", echo.c_str());
     commandCache.push_back(line);
     settypedline(line);
     std::FILE* none = nullptr;
@@ -87,6 +90,9 @@ bool readline_plain(std::string& line) {
 }
 
 bool readline_terminal(std::string& line) {
+    // What the last command left unfinished goes out before the prompt, not after the
+    // next command.
+    flushPendingLine();
     char* text = nullptr;
     for (;;) {
         std::fflush(stdout);
@@ -122,7 +128,7 @@ int main(int argc, char** argv) {
     while (!quitRequested) {
         if (!(terminal ? readline_terminal(line) : readline_plain(line))) break;
         platform::clearEscape();
-        runtypedline(line);
+        runtypedline(line, terminal);
     }
 
     if (linePending()) {

@@ -62,6 +62,15 @@ const std::string& pendingLine() { return pending; }
 bool linePending() { return !pending.empty(); }
 void clearPendingLine() { pending.clear(); }
 
+void flushPendingLine() {
+    if (pending.empty()) return;
+    platform::current().appendResultsLine(pending);
+    writeCatch(pending);
+    pending.clear();
+}
+
+void catchOnly(const std::string& line) { writeCatch(line); }
+
 int pausebox(const char* text, const char* caption) {
     platform::Answer a =
         platform::current().messageBox(text ? text : "", caption ? caption : "",

@@ -22,6 +22,11 @@ void printoutlong(const char* format, ...) __attribute__((format(printf, 1, 2)))
 const std::string& pendingLine();
 bool linePending();
 void clearPendingLine();
+// Pushes the text printed since the last completed line out as a line of its own.
+void flushPendingLine();
+// Copies a line to the catch file alone, while catching is on: a line that the results
+// window shows already (a command typed at a terminal, where the line editor shows it).
+void catchOnly(const std::string& line);
 
 // OK/Cancel box: 27 on Cancel, else 0.
 int pausebox(const char* text, const char* caption);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -275,6 +276,8 @@ int runaddfile(const char* path, std::FILE** in, int quiet) {
         }
         args.resize(args.size() + loop.members.size());
     }
+    // The caller reads on where the arguments ended, however the run ends.
+    ReaderPositionSaver callerPosition;
     keyboardInput = 'n';
 
     if (quiet == 1) addPrint = 0;
@@ -288,6 +291,15 @@ int runaddfile(const char* path, std::FILE** in, int quiet) {
     return runonce(path);
 }
 
+bool scriptfileallowed(const char* path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
+        return true;
+    printout("Error:  %s is not a regular file; it cannot be read as a script.\n", path);
+    return false;
+}
+
 int addcmd(std::FILE** in) {
     char name[78];
     int cls = gettoken(name, *in, 0, sizeof name);
@@ -297,6 +309,10 @@ int addcmd(std::FILE** in) {
         return -1;
     }
     if (std::strcmp(name, "keyboard") != 0) {
+        if (!scriptfileallowed(name)) {
+            addusage();
+            return -1;
+        }
         std::FILE* test = std::fopen(name, "r");
         if (!test) {
             printout("Cannot open %s.\n", name);
@@ -355,6 +371,7 @@ int simpleadd(std::FILE* in) {
     }
     std::FILE* f = nullptr;
     if (std::strcmp(name, "keyboard") != 0) {
+        if (!scriptfileallowed(name)) return -1;
         f = std::fopen(name, "r");
         if (!f) {
             printout("cannot open %s\n", name);
@@ -372,6 +389,7 @@ int simpleadd(std::FILE* in) {
     keyboardInput = 'n';
     replayMode = 'n';
     replayList = nullptr;
+    ReaderPositionSaver callerPosition;
     int status = commandloop(&f);
     closeaddfile(f);
     return status;

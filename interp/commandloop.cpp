@@ -10,6 +10,7 @@
 #include "interp/dispatch.h"
 #include "interp/reader.h"
 #include "interp/state.h"
+#include "interp/switches.h"
 #include "platform/platform.h"
 #if __has_include("interp/stepdialog.h")
 #include "interp/stepdialog.h"
@@ -143,6 +144,8 @@ int commandloop(std::FILE** in) {
                 if (status == 0) status = guarded([&] { return dispatch4(word, length, in); });
                 if (status == 1) status = 0;
             }
+            // A save or catch file that the command could not write is reported here.
+            checkoutputfiles();
             if (quitRequested || status == statusQuit) {
                 // quit or exit ran in a nested script: the shut-down has run, stop here too
                 closeinput(in);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/printout.h"
+#include "interp/command.h"
 #include "interp/commandloop.h"
 #include "interp/ifcondition.h"
 #include "interp/reader.h"
@@ -31,7 +32,9 @@ private:
     T saved_;
 };
 
-bool isStopCode(int s) { return s == -1 || s == 27 || s == 15 || s == 18; }
+// The codes that end a block's command at once: its own stop codes, and quit, after which
+// nothing more is read (no else or catch looked for, no line echoed).
+bool isStopCode(int s) { return s == -1 || s == 27 || s == 15 || s == 18 || s == statusQuit; }
 
 // True when a double quote stands later on the current line (after the read position).
 bool quoteLaterOnLine() {
@@ -70,24 +73,6 @@ ReaderSourceSaver::~ReaderSourceSaver() {
     replayMode = replayMode_;
     replayList = replayList_;
     replayCursor = replayCursor_;
-}
-
-RestOfLineKeeper::RestOfLineKeeper() {
-    if (ungotChar > 0) rest_ += static_cast<char>(ungotChar);
-    // Nothing of the line is left once the reader has passed its end.
-    if (lastChar != '\n' && lastChar >= 0) rest_ += readPointer;
-}
-
-RestOfLineKeeper::~RestOfLineKeeper() {
-    std::size_t n = rest_.size();
-    if (n > static_cast<std::size_t>(commandBufferSize - 1)) n = commandBufferSize - 1;
-    std::memcpy(commandBuffer, rest_.data(), n);
-    commandBuffer[n] = 0;
-    readPointer = commandBuffer;
-    // An empty rest makes the next chop take the next line.
-    lastChar = n == 0 ? '\n' : 0;
-    tokenPushedBack = 0;
-    ungotChar = 0;
 }
 
 int readblock(std::vector<std::string>& list, std::FILE* in) {
@@ -144,7 +129,8 @@ int runblock(std::FILE* in) {
     int printed = addPrint;
     int status;
     {
-        RestOfLineKeeper rest;
+        // The caller reads on after the closing brace, however the block ends.
+        ReaderPositionSaver rest;
         ReaderSourceSaver sources;
         keyboardInput = 'n';
         replayList = &block;
@@ -156,7 +142,7 @@ int runblock(std::FILE* in) {
         std::FILE* none = nullptr;
         status = commandloop(&none);
     }
-    if (printed == 1) printout("   }");
+    if (printed == 1 && status != statusQuit) printout("   }");
     return status;
 }
 
@@ -277,6 +263,7 @@ int trycmd(std::FILE* in) {
         return -1;
     }
     int r = runblock(in);
+    if (r == statusQuit) return r;
     int t;
     do t = gettoken(buf, in, 0, sizeof buf);
     while (t != 'a' && t != 'e' && t != -1);

@@ -63,17 +63,3 @@ private:
     const std::vector<std::string>* replayList_;
     std::size_t replayCursor_;
 };
-
-// Keeps the rest of the current input line (from the read position, with a pushed-back
-// character) and puts it back at the start of commandBuffer when it goes out of scope,
-// with the reader reset to read it next.
-class RestOfLineKeeper {
-public:
-    RestOfLineKeeper();
-    ~RestOfLineKeeper();
-    RestOfLineKeeper(const RestOfLineKeeper&) = delete;
-    RestOfLineKeeper& operator=(const RestOfLineKeeper&) = delete;
-
-private:
-    std::string rest_;
-};

@@ -148,19 +148,17 @@ int savecmd(std::FILE* in) {
         if (saveOn == 'n') {
             printout("Saving is not on.\n");
         } else {
-            closeoutput(saveOn, saveFile);
+            closesavefile();
             saveEcho = 'n';
             saveTypeGiven = 'n';
             std::strcpy(saveType, "update");
-            saveFilePath.clear();
         }
         return 0;
     }
 
     // The old file is closed and forgotten before the new one is tried, so that nobody
     // writes into a closed stream when the new one cannot be opened.
-    closeoutput(saveOn, saveFile);
-    saveFilePath.clear();
+    closesavefile();
     saveFile = std::fopen(name, mode);
     if (!saveFile) {
         printout("Cannot open %s for saving.\n", name);
@@ -168,6 +166,7 @@ int savecmd(std::FILE* in) {
     }
     saveOn = 'y';
     saveFilePath = fullpath(name);
+    saveFileName = name;
 
     char type[wordSize];
     if (gettoken(type, in, 0, wordSize) == 'a') {
@@ -189,19 +188,20 @@ int catchcmd(std::FILE* in) {
     if (std::strcmp(name, "off") == 0) {
         if (catchOn == 'y') {
             if (catchFile) std::fputs("\r\n", catchFile);
-            closeoutput(catchOn, catchFile);
+            closecatchfile();
             printout("Catching is now off.\n");
         } else {
             printout("Catching was not on.\n");
         }
         return 0;
     }
-    closeoutput(catchOn, catchFile);
+    closecatchfile();
     catchFile = std::fopen(name, mode);
     if (!catchFile) {
         printout("\nError:  Cannot open %s for catching.\n", name);
         return 0;
     }
+    catchFileName = name;
     catchOn = 'y';
     return 0;
 }

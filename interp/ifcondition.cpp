@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 #include <strings.h>
@@ -166,11 +167,12 @@ int evalMod(char* text, int textSize, std::FILE* in) {
     }
     if (!closeParen("mod", in)) return -1;
     double divisor = numberValue(b);
-    if (divisor == 0) {
-        printout("Error:  in \"if(mod())\" command, the second argument must not be zero.\n");
-        return -1;
-    }
-    writeNumber(text, textSize, "%10f", -1, std::fmod(numberValue(a), divisor));
+    // The remainder by zero is not a number (and then equal to none); it is made here
+    // rather than by fmod, which would also raise the invalid-operation flag that the
+    // command loop reports as an arithmetic error.
+    double remainder = divisor == 0 ? std::numeric_limits<double>::quiet_NaN()
+                                    : std::fmod(numberValue(a), divisor);
+    writeNumber(text, textSize, "%10f", -1, remainder);
     return 'n';
 }
 

@@ -204,16 +204,19 @@ int wsresetinline(const dispatch::Call& call) {
     char token[wordSize];
     int cls = gettoken(token, in, 0, wordSize);
     if (cls == 'a' || cls == '"') {
-        // A path naming the configuration file keeps its directory part; the file name alone
-        // means the current directory.
-        if (char* cfg = std::strstr(token, "jex.cfg")) *cfg = 0;
-        if (*token) {
-            changedirectory(token);
+        // The directory is read on to the end of the line (or '#') as cd reads it, so that
+        // a name holding blanks is taken whole. A path naming the configuration file keeps
+        // its directory part; the file name alone means the current directory.
+        std::string name = readdirectoryname(in, token);
+        std::size_t cfg = name.find("jex.cfg");
+        if (cfg != std::string::npos) name.erase(cfg);
+        if (!name.empty()) {
+            changedirectory(name.c_str());
         } else {
             pwdcmd();
             recordworkingdirectory();
         }
-        Main.configFileName = token;
+        Main.configFileName = name;
     } else {
         const char* warning = "Warning:  All workspace data will be lost.  Continue?\n";
         printout("%s", warning);

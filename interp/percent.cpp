@@ -266,9 +266,10 @@ int expandpercent(std::string& result, std::string& text, std::size_t& pos) {
     // A text that grows past the line buffer cannot be read back into a line. Checked here
     // as well as by the reader, because an argument that holds its own %-sequence makes
     // the text of a nested reader grow at every turn, never reaching the reader's check.
-    if (status == 0 && text.size() > before && text.size() >= static_cast<std::size_t>(commandBufferSize)) {
+    const std::size_t limit = linelimit();
+    if (status == 0 && text.size() > before && text.size() >= limit) {
         printout("\nError:  line too long after %%-expansion (the limit is %d characters).\n",
-                 commandBufferSize - 1);
+                 static_cast<int>(limit - 1));
         result.clear();
         return 18;
     }

@@ -34,15 +34,7 @@ namespace {
 class ReaderSnapshot {
 public:
     ReaderSnapshot()
-        : buffer_(commandBuffer, commandBuffer + commandBufferSize),
-          readOffset_(readPointer - commandBuffer),
-          lastChar_(lastChar),
-          ungotChar_(ungotChar),
-          lastToken_(lastToken, lastToken + commandBufferSize),
-          lastTokenClass_(lastTokenClass),
-          tokenPushedBack_(tokenPushedBack),
-          fixedTokenWidth_(fixedTokenWidth),
-          keyboardInput_(keyboardInput),
+        : keyboardInput_(keyboardInput),
           replayMode_(replayMode),
           replayList_(replayList),
           replayCursor_(replayCursor),
@@ -54,14 +46,6 @@ public:
         textPushBack.clear();
     }
     ~ReaderSnapshot() {
-        std::memcpy(commandBuffer, buffer_.data(), commandBufferSize);
-        readPointer = commandBuffer + readOffset_;
-        lastChar = lastChar_;
-        ungotChar = ungotChar_;
-        std::memcpy(lastToken, lastToken_.data(), commandBufferSize);
-        lastTokenClass = lastTokenClass_;
-        tokenPushedBack = tokenPushedBack_;
-        fixedTokenWidth = fixedTokenWidth_;
         keyboardInput = keyboardInput_;
         replayMode = replayMode_;
         replayList = replayList_;
@@ -76,14 +60,7 @@ public:
     ReaderSnapshot& operator=(const ReaderSnapshot&) = delete;
 
 private:
-    std::vector<char> buffer_;
-    std::ptrdiff_t readOffset_;
-    int lastChar_;
-    int ungotChar_;
-    std::vector<char> lastToken_;
-    int lastTokenClass_;
-    char tokenPushedBack_;
-    int fixedTokenWidth_;
+    ReaderPositionSaver position_;
     char keyboardInput_;
     char replayMode_;
     const std::vector<std::string>* replayList_;

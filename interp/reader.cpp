@@ -1,5 +1,6 @@
 #include "interp/reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -57,15 +58,27 @@ void finishrefill() {
     readPointer = commandBuffer;
 }
 
-// Copies a line into commandBuffer, unterminated; returns its length there. A line longer
-// than maxReadLineLength is cut, with a warning.
-std::size_t copyline(const std::string& line) {
+// The limit of the current line after %-expansion (see linelimit).
+std::size_t currentLineLimit = commandBufferSize;
+
+// Sets the limit for a line of `length` characters read whole, and makes the buffer hold it
+// with the limit's room to grow.
+void readylinebuffer(std::size_t length) {
+    const std::size_t headroom = commandBufferSize - maxReadLineLength;
+    currentLineLimit = std::max<std::size_t>(commandBufferSize, length + headroom);
+    growcommandbuffer(currentLineLimit);
+}
+
+// Copies a line into commandBuffer, unterminated; returns its length there. A typed line
+// (`cut`) longer than maxReadLineLength is cut, with a warning; any other line is kept whole.
+std::size_t copyline(const std::string& line, bool cut) {
     std::size_t n = line.size();
-    if (n > static_cast<std::size_t>(maxReadLineLength)) {
+    if (cut && n > static_cast<std::size_t>(maxReadLineLength)) {
         n = maxReadLineLength;
         printout("%s", lineTooLongWarning);
         pausebox("Error:  Line too long!", "Error!");
     }
+    readylinebuffer(n);
     std::memcpy(commandBuffer, line.data(), n);
     // A NUL inside the text would end the line early: show it as a blank.
     for (std::size_t i = 0; i < n; ++i)
@@ -80,27 +93,35 @@ int refill(std::FILE* in) {
         if (!replayList || replayCursor >= replayList->size()) return -1;
         const std::string& line = (*replayList)[replayCursor++];
         if (line.empty()) {
+            readylinebuffer(0);
             std::strcpy(commandBuffer, "\n");
         } else {
-            commandBuffer[copyline(line)] = 0;
+            // (copyline may move the buffer: its length first, then the buffer)
+            const std::size_t n = copyline(line, false);
+            commandBuffer[n] = 0;
         }
     } else {
         if (!in) {
             printout("\nError:  file is not open for reading in chop().\n");
             return 18;
         }
+        // The whole line, however long: the buffer grows as it fills.
         std::size_t n = 0;
         int c = 0;
-        while (n < static_cast<std::size_t>(maxReadLineLength) && (c = std::getc(in)) != EOF) {
+        while ((c = std::getc(in)) != EOF) {
+            // room for this character, a line end and the NUL
+            if (n + 3 > commandbuffercapacity()) growcommandbuffer(n + 3);
             commandBuffer[n++] = c == 0 ? ' ' : static_cast<char>(c);
             if (c == '\n') break;
         }
         commandBuffer[n] = 0;
         if (n == 0) {
+            readylinebuffer(0);
             std::strcpy(commandBuffer, "\n");
             readPointer = commandBuffer;
             return -1;
         }
+        readylinebuffer(n);
     }
     finishrefill();
     if (echoWanted()) echopiece(0, true);
@@ -166,9 +187,9 @@ int chop(std::FILE* in) {
             }
             std::size_t offset = static_cast<std::size_t>(readPointer - commandBuffer);
             std::size_t rest = text.size() - pos;
-            if (offset + rest >= static_cast<std::size_t>(commandBufferSize)) {
+            if (offset + rest >= currentLineLimit) {
                 printout("\nError:  line too long after %%-expansion (the limit is %d characters).\n",
-                         commandBufferSize - 1);
+                         static_cast<int>(currentLineLimit - 1));
                 return 18;
             }
             std::memcpy(readPointer, text.data() + pos, rest);
@@ -371,10 +392,36 @@ void resetreader() {
 }
 
 void settypedline(const std::string& line) {
-    std::size_t n = copyline(line);
+    std::size_t n = copyline(line, true);
     commandBuffer[n] = '\n';
     commandBuffer[n + 1] = 0;
     resetreader();
+}
+
+std::size_t linelimit() { return currentLineLimit; }
+
+ReaderPositionSaver::ReaderPositionSaver()
+    : line_(commandBuffer, static_cast<std::size_t>(readPointer - commandBuffer) + std::strlen(readPointer)),
+      readOffset_(static_cast<std::size_t>(readPointer - commandBuffer)),
+      lineLimit_(currentLineLimit),
+      lastChar_(lastChar),
+      ungotChar_(ungotChar),
+      lastToken_(lastToken),
+      lastTokenClass_(lastTokenClass),
+      tokenPushedBack_(tokenPushedBack),
+      fixedTokenWidth_(fixedTokenWidth) {}
+
+ReaderPositionSaver::~ReaderPositionSaver() {
+    currentLineLimit = lineLimit_;
+    growcommandbuffer(std::max(line_.size() + 1, currentLineLimit));
+    std::memcpy(commandBuffer, line_.c_str(), line_.size() + 1);
+    readPointer = commandBuffer + readOffset_;
+    lastChar = lastChar_;
+    ungotChar = ungotChar_;
+    std::memcpy(lastToken, lastToken_.c_str(), lastToken_.size() + 1);
+    lastTokenClass = lastTokenClass_;
+    tokenPushedBack = tokenPushedBack_;
+    fixedTokenWidth = fixedTokenWidth_;
 }
 
 // ---- text tokenizer ----

@@ -35,6 +35,35 @@ void settypedline(const std::string& line);
 // and tokenPushedBack.
 void resetreader();
 
+// Limit of the current line's length after %-expansion (the terminating NUL included):
+// commandBufferSize, or more for a line longer than a typed line may be, which may grow by
+// as much as the longest typed line may.
+std::size_t linelimit();
+
+// The line reader's position: the text of the line buffer, the read position in it, the
+// last character delivered, the pushed-back character and token and the fixed token width.
+// A nested run keeps it from its start and puts it back on every way out, so that its
+// caller reads on exactly where it stood, whatever ended the run (the end of its input,
+// return, break, continue, an error, Escape).
+class ReaderPositionSaver {
+public:
+    ReaderPositionSaver();
+    ~ReaderPositionSaver();
+    ReaderPositionSaver(const ReaderPositionSaver&) = delete;
+    ReaderPositionSaver& operator=(const ReaderPositionSaver&) = delete;
+
+private:
+    std::string line_;
+    std::size_t readOffset_;
+    std::size_t lineLimit_;
+    int lastChar_;
+    int ungotChar_;
+    std::string lastToken_;
+    int lastTokenClass_;
+    char tokenPushedBack_;
+    int fixedTokenWidth_;
+};
+
 // ---- text tokenizer over a string in memory and a position in it ----
 int textgetc(const std::string& text, std::size_t& pos);    // char, or -1 at the end
 int textungetc(const std::string& text, std::size_t& pos);  // moves back; -1 at the start

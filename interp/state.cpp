@@ -1,7 +1,29 @@
 #include "interp/state.h"
 
-char commandBuffer[commandBufferSize];
+#include <algorithm>
+#include <cstddef>
+
+namespace {
+std::vector<char>& lineStorage() {
+    static std::vector<char> storage(commandBufferSize, 0);
+    return storage;
+}
+}  // namespace
+
+char* commandBuffer = lineStorage().data();
 char* readPointer = commandBuffer;
+
+std::size_t commandbuffercapacity() { return lineStorage().size(); }
+
+void growcommandbuffer(std::size_t bytes) {
+    std::vector<char>& storage = lineStorage();
+    if (bytes <= storage.size()) return;
+    std::ptrdiff_t offset = readPointer - commandBuffer;
+    // Grown by half again at least, so that a line growing a byte at a time costs little.
+    storage.resize(std::max(bytes, storage.size() + storage.size() / 2), 0);
+    commandBuffer = storage.data();
+    readPointer = commandBuffer + offset;
+}
 int lastChar = 0;
 int ungotChar = 0;
 char lastToken[commandBufferSize];

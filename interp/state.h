@@ -12,17 +12,19 @@
 #include <utility>
 #include <vector>
 
-// Size of the line buffer and of the token buffer.
+// Least size of the line buffer, and size of the token buffer. A typed line and the line
+// grown by %-expansion are held to it; the buffer grows for a longer line read from an add
+// file or a replay list, which is always read whole.
 constexpr int commandBufferSize = 3000;
-// A line read from a file or a replay list keeps at most this many characters; a longer
-// file line is delivered in pieces of this length, a longer replayed or typed line is cut.
+// A typed line keeps at most this many characters (a longer one is cut with a warning).
 constexpr int maxReadLineLength = 2988;
 // The arguments %1..%99 of a script.
 constexpr int maxScriptArgs = 99;
 
 // ---- the character reader ----
-extern char commandBuffer[commandBufferSize];  // the current input line, with its newline
-extern char* readPointer;                      // next character to deliver (into commandBuffer)
+extern char* commandBuffer;  // the current input line, with its newline (commandBufferSize
+                             // bytes at least; see growcommandbuffer)
+extern char* readPointer;    // next character to deliver (into commandBuffer)
 extern int lastChar;         // last value chop returned; '\n' or negative makes chop refill
 extern int ungotChar;        // one character pushed back by unchop (1..255), 0 = none
 extern char lastToken[commandBufferSize];  // text of the last token gettoken returned
@@ -60,6 +62,12 @@ extern int stepMode;         // 1: the step dialog is shown before each command 
 // Set once quit or exit has run the shut-down: every command loop still running returns
 // 113 at once and no further command runs.
 extern bool quitRequested;
+
+// Bytes the line buffer holds now (commandBufferSize at least).
+std::size_t commandbuffercapacity();
+// Makes the line buffer hold at least `bytes` bytes, keeping its text; readPointer keeps its
+// offset. Any other pointer into the buffer is invalid afterwards.
+void growcommandbuffer(std::size_t bytes);
 
 // The reader's globals (and the switches above) back to their start-up values.
 // Does not close the save files; whoever opened them closes them.

@@ -179,7 +179,7 @@ int JexString::assign(const std::string& name, std::FILE* in, char op) {
         int r = textterm(term, rest, pos);
         std::size_t offset = static_cast<std::size_t>(readPointer - commandBuffer);
         if (r < 0 || pos > rest.size() ||
-            offset + term.size() + (rest.size() - pos) >= static_cast<std::size_t>(commandBufferSize)) {
+            offset + term.size() + (rest.size() - pos) >= linelimit()) {
             printout("Error:  No valid string on right-hand side of \"string\" command.\n");
             return -1;
         }
@@ -192,6 +192,13 @@ int JexString::assign(const std::string& name, std::FILE* in, char op) {
         char buf[78];
         int t = gettoken(buf, in, 0, sizeof buf);
         if (t != '+') break;
+    }
+    const std::string* old = has(name) ? &variables[name] : nullptr;
+    const std::size_t length = joined.size() + (op == '+' && old ? old->size() : 0);
+    if (length > maxStringLength) {
+        printout("\nError:  string \"%s\" would be longer than %zu characters; it is unchanged.\n",
+                 name.c_str(), maxStringLength);
+        return -1;
     }
     if (op == '+')
         variables[name] += joined;
@@ -328,11 +335,29 @@ int JexString::getline(std::FILE* in) {
         return -1;
     }
     try {
-        words.clear();
         std::string line;
-        if (std::getline(textFile, line)) {
-            // A line of a file written on Windows ends in a carriage return as well.
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+        bool any = false, ended = false;
+        // Read to the line end, but never past the limit: a file may hold an endless line.
+        // A carriage return before the limit may still be part of a CR LF line end.
+        for (int ch; (ch = textFile.get()) != std::char_traits<char>::eof();) {
+            any = true;
+            if (ch == '\n') {
+                ended = true;
+                break;
+            }
+            line.push_back(static_cast<char>(ch));
+            if (line.size() > maxStringLength + 1) break;
+        }
+        // A line of a file written on Windows ends in a carriage return as well.
+        if ((ended || textFile.eof()) && !line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > maxStringLength) {
+            printout("\nError:  in \"string getline\" command, the line is longer than %zu "
+                     "characters; it is not read.\n",
+                     maxStringLength);
+            return -1;
+        }
+        words.clear();
+        if (any) {
             lastReadFailed = false;
             currentLine = line;
             words.push_back(line);
@@ -475,6 +500,12 @@ int JexString::replace(std::FILE* in) {
     auto result = regexreplace(target, search, replacement);
     if (!result) {
         printout("\nError:  in \"string replace\" command.\n");
+        return -1;
+    }
+    if (result->size() > maxStringLength) {
+        printout("\nError:  in \"string replace\" command, the result would be longer than %zu "
+                 "characters; the string is unchanged.\n",
+                 maxStringLength);
         return -1;
     }
     target = *result;

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+// The longest text a string variable holds, and the longest line string getline reads
+// (1 MiB); a command that would make a longer one fails and leaves the variable as it was.
+constexpr std::size_t maxStringLength = std::size_t{1} << 20;
+
 class JexString {
 public:
     JexString() = default;

@@ -6,6 +6,8 @@
 #include "interp/state.h"
 
 std::string saveFilePath;
+std::string saveFileName;
+std::string catchFileName;
 char saveType[saveTypeSize] = "update";
 char saveTypeGiven = 'n';
 char rhoSaveOn = 'n';
@@ -24,16 +26,54 @@ void closefile(char& on, std::FILE*& file) {
     on = 'n';
 }
 
+// Closes a file; false when it was not written out whole: an earlier write failed (the
+// stream's error flag), or the last flush or the close did.
+bool closechecked(std::FILE*& file) {
+    if (!file) return true;
+    bool ok = !std::ferror(file);
+    if (std::fclose(file) != 0) ok = false;
+    file = nullptr;
+    return ok;
+}
+
+// True when what is buffered for the file has been written out and no write failed.
+bool writtenout(std::FILE* file) { return std::fflush(file) == 0 && !std::ferror(file); }
+
 }  // namespace
 
+void closesavefile() {
+    const std::string name = saveFileName;
+    saveOn = 'n';
+    const bool ok = closechecked(saveFile);
+    saveFilePath.clear();
+    saveFileName.clear();
+    if (!ok) printout("\nError:  cannot write %s for saving.\n", name.c_str());
+}
+
+void closecatchfile() {
+    const std::string name = catchFileName;
+    // Off before the report, which would otherwise be copied into the failing file.
+    catchOn = 'n';
+    const bool ok = closechecked(catchFile);
+    catchFileName.clear();
+    if (!ok) printout("\nError:  cannot write %s for catching.\n", name.c_str());
+}
+
+void checkoutputfiles() {
+    if (saveFile && !writtenout(saveFile)) {
+        closesavefile();
+        saveEcho = 'n';
+    }
+    if (catchFile && !writtenout(catchFile)) closecatchfile();
+}
+
 void resetswitches() {
-    closefile(saveOn, saveFile);
+    closesavefile();
     closefile(annSaveOn, annSaveFile);
     closefile(rhoSaveOn, rhoSaveFile);
-    closefile(catchOn, catchFile);
+    closecatchfile();
     saveEcho = 'n';
     annSaveEcho = 'n';
-    saveFilePath.clear();
     std::strcpy(saveType, "update");
     saveTypeGiven = 'n';
     autoPrint = 'n';

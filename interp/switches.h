@@ -10,6 +10,10 @@
 
 // Full path of the open save file; empty while saving is off.
 extern std::string saveFilePath;
+// Names of the open save and catch files as the commands gave them (for messages); empty
+// while saving or catching is off.
+extern std::string saveFileName;
+extern std::string catchFileName;
 // Statement type the type command and the regression printer write to the save file.
 constexpr int saveTypeSize = 11;
 extern char saveType[saveTypeSize];  // "update" at start and after save off
@@ -29,6 +33,18 @@ extern char vaxTitle[vaxTitleSize];
 
 // Every line typed into the command box, in typing order.
 extern std::vector<std::string> commandCache;
+
+// Closes the save file and switches saving off. A file that could not be written out whole
+// (a write, the last flush or the close failed) is reported:
+// "\nError:  cannot write %s for saving.\n".
+void closesavefile();
+// Closes the catch file and switches catching off; a file that could not be written out
+// whole is reported: "\nError:  cannot write %s for catching.\n".
+void closecatchfile();
+// Writes out what is buffered for the save and catch files. One that cannot be written is
+// closed with its report, and saving or catching is then off; the run goes on. Called after
+// every command, so that a failure is reported where it happens.
+void checkoutputfiles();
 
 // Closes the save, annsave, rhosave and catch files that are open and puts every switch of
 // these commands (and the save/annsave/catch switches of the reader and the results writer)

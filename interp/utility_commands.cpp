@@ -7,6 +7,7 @@
 
 #include "core/printout.h"
 #include "core/random.h"
+#include "interp/addfile.h"
 #include "interp/commandloop.h"
 #include "interp/conditional.h"
 #include "interp/reader.h"
@@ -242,12 +243,16 @@ int doscmd(std::FILE* in) {
         printout("\nError:  in dos command, immediately after \"dos\".\n");
         return -1;
     }
-    bool capture = true;
+    // Captured output is printed; -noprint throws it away; -i (interactive) gives the
+    // command the terminal.
+    platform::ShellStreams streams = platform::ShellStreams::capture;
     if (c == '-') {
         char word[78];
         int t = gettoken(word, in, 0, sizeof word);
-        if (t == 'a' && (std::strcmp(word, "noprint") == 0 || std::strcmp(word, "i") == 0)) {
-            capture = false;
+        if (t == 'a' && std::strcmp(word, "noprint") == 0) {
+            streams = platform::ShellStreams::discard;
+        } else if (t == 'a' && std::strcmp(word, "i") == 0) {
+            streams = platform::ShellStreams::interactive;
         } else {
             printout("\nError:  in dos command.\n%s\n", restAfterDos.c_str());
             return -1;
@@ -310,7 +315,8 @@ int doscmd(std::FILE* in) {
     }
 
     if (fpcheckbox() == 27) return 27;
-    platform::ShellResult result = platform::runShell(command, capture);
+    const bool capture = streams == platform::ShellStreams::capture;
+    platform::ShellResult result = platform::runShell(command, streams);
     if (fpcheckbox() == 27) return 27;
 
     if (capture && addPrint == 1) {
@@ -431,6 +437,7 @@ int faddcmd(std::FILE* in) {
         printout("Format is: fadd <CommandFile> <ArgumentFile>\n");
         return -1;
     }
+    if (!scriptfileallowed(cmdFile) || !scriptfileallowed(argFile)) return -1;
     std::FILE* args = std::fopen(argFile, "r");
     if (!args) {
         printout("cannot open %s\n", argFile);
@@ -456,16 +463,8 @@ int faddcmd(std::FILE* in) {
     Keep<char> keepMode(replayMode, 'n');
     Keep<const std::vector<std::string>*> keepList(replayList, nullptr);
     Keep<const std::vector<std::string>*> keepArgs(scriptArgs);
-    // The next read of the caller refills its line.
-    struct Refill {
-        ~Refill() {
-            commandBuffer[0] = 0;
-            readPointer = commandBuffer;
-            lastChar = '\n';
-            ungotChar = 0;
-            tokenPushedBack = 0;
-        }
-    } refill;
+    // The caller reads on where the command line ended, however the runs end.
+    ReaderPositionSaver callerPosition;
 
     int result = 0;
     std::vector<char> line(commandBufferSize);

@@ -29,11 +29,18 @@ int waitFor(pid_t pid) {
     return decodeStatus(status);
 }
 
+// In the child: puts `fd` on each of the standard streams from `first` to `last`.
+void redirect(int fd, int first, int last) {
+    for (int s = first; s <= last; ++s) dup2(fd, s);
+    if (fd > STDERR_FILENO) close(fd);
+}
+
 }  // namespace
 
-ShellResult runShell(const std::string& command, bool capture) {
+ShellResult runShell(const std::string& command, ShellStreams streams) {
     ShellResult result;
     std::fflush(nullptr);
+    const bool capture = streams == ShellStreams::capture;
 
     int fds[2] = {-1, -1};
     if (capture && pipe(fds) != 0) return result;
@@ -47,11 +54,19 @@ ShellResult runShell(const std::string& command, bool capture) {
         return result;
     }
     if (pid == 0) {
+        // Only async-signal-safe calls from here on.
+        int tty = streams == ShellStreams::interactive ? open("/dev/tty", O_RDWR) : -1;
+        if (tty >= 0) {
+            redirect(tty, STDIN_FILENO, STDERR_FILENO);
+        } else {
+            int null = open("/dev/null", O_RDWR);
+            if (null >= 0)
+                redirect(null, STDIN_FILENO,
+                         streams == ShellStreams::discard ? STDERR_FILENO : STDIN_FILENO);
+        }
         if (capture) {
             close(fds[0]);
-            dup2(fds[1], STDOUT_FILENO);
-            dup2(fds[1], STDERR_FILENO);
-            if (fds[1] > STDERR_FILENO) close(fds[1]);
+            redirect(fds[1], STDOUT_FILENO, STDERR_FILENO);
         }
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(127);

@@ -13,10 +13,18 @@ struct ShellResult {
     std::string output;     // standard output and error, interleaved, when captured
 };
 
-// Runs `command` with `/bin/sh -c`. With `capture` its standard output and standard error
-// are collected into the result; otherwise they go where ours go. Our own buffered output
-// is flushed first, so the order of lines is kept.
-ShellResult runShell(const std::string& command, bool capture);
+// Where a command line's standard streams go.
+enum class ShellStreams {
+    capture,      // input from /dev/null; output and errors collected into the result
+    discard,      // input from /dev/null; output and errors thrown away
+    interactive,  // all three on the terminal (/dev/tty); without one, input from /dev/null
+                  // and output and errors where ours go
+};
+
+// Runs `command` with `/bin/sh -c`. The child never reads our standard input (which may be
+// the commands still to come). Our own buffered output is flushed first, so the order of
+// lines is kept.
+ShellResult runShell(const std::string& command, ShellStreams streams);
 
 // Creates a new empty file with a unique name in the temporary directory and returns its
 // path (its name ends in `suffix`); empty when no file could be made.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "banks/slots.h"
 #include "core/printout.h"
@@ -45,6 +46,21 @@ void pwdcmd() {
     printout("Your present working directory is %s\n\n", currentdirectory().c_str());
 }
 
+std::string readdirectoryname(std::FILE* in, std::string name) {
+    int c = chop(in);
+    while (!endsname(c) && static_cast<int>(name.size()) < maxDirectoryName) {
+        name += static_cast<char>(c);
+        c = chop(in);
+    }
+    if (static_cast<int>(name.size()) > maxDirectoryName) name.resize(maxDirectoryName);
+    std::vector<char> text(name.begin(), name.end());
+    text.push_back(0);
+    trimblanks(text.data());
+    // A comment, or the part of a name past the limit, is not read as a command.
+    if (c == '#' || !endsname(c)) skipline(in);
+    return text.data();
+}
+
 int cdcmd(std::FILE* in) {
     int c = chop(in);
     while (c == ' ' || c == '\t') c = chop(in);
@@ -55,19 +71,8 @@ int cdcmd(std::FILE* in) {
         if (c == 0 || c == '\r') skipline(in);
         return 0;
     }
-
-    char name[maxDirectoryName + 1];
-    int n = 0;
-    while (!endsname(c)) {
-        name[n++] = static_cast<char>(c);
-        if (n == maxDirectoryName) break;
-        c = chop(in);
-    }
-    name[n] = 0;
-    trimblanks(name);
-
-    changedirectory(name);
-    if (c == '#' || n == maxDirectoryName) skipline(in);
+    unchop(c);
+    changedirectory(readdirectoryname(in, "").c_str());
     return 0;
 }
 

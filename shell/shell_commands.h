@@ -15,6 +15,11 @@ void pwdcmd();
 // blanks removed), changes to it ("Invalid directory: %s\n" when that fails), prints the
 // working directory and records it. Always 0.
 int cdcmd(std::FILE* in);
+// Reads a directory name as cd does: `name` is what has been read of it already (a first
+// token), and the characters that follow, to the end of the line or '#', complete it (at
+// most 99 characters in all, blanks around it removed). The rest of a line after a '#' or
+// past the limit is dropped.
+std::string readdirectoryname(std::FILE* in, std::string name);
 // Changes to the directory (backslashes stand for slashes), printing "Invalid directory: %s\n"
 // when that fails, then prints and records the working directory, as cd does.
 void changedirectory(const char* name);

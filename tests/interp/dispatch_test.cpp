@@ -434,6 +434,25 @@ TEST_F(DispatchLoop, WsresetWithADirectoryAsksNothingAndChangesToIt) {
               std::string::npos);
 }
 
+// The directory is read to the end of the line or '#', as cd reads it: a name with blanks
+// is taken whole, unquoted or quoted, and a path naming jex.cfg keeps its directory part.
+TEST_F(DispatchLoop, WsresetReadsTheDirectoryToTheEndOfTheLineAsCdDoes) {
+    const auto start = std::filesystem::current_path();
+    std::filesystem::create_directories("my dir/sub dir");
+    const auto target = std::filesystem::canonical("my dir/sub dir");
+    const std::vector<std::string> lines = {"wsreset my dir/sub dir   # a comment",
+                                            "wsreset \"my dir/sub dir\"",
+                                            "wsreset my dir/sub dir/jex.cfg"};
+    for (const std::string& line : lines) {
+        std::filesystem::current_path(start);
+        EXPECT_EQ(typed(line), statusTyped) << line;
+        EXPECT_EQ(std::filesystem::current_path(), target) << line;
+        EXPECT_EQ(results().find("Invalid directory"), std::string::npos) << line << results();
+    }
+    EXPECT_EQ(Main.configFileName, "my dir/sub dir/");
+    std::filesystem::current_path(start);
+}
+
 TEST_F(DispatchLoop, CommandCachePrintClearAndReplay) {
     commandCache = {"text first", "text second"};
     EXPECT_EQ(typed("commandcache print"), statusTyped);

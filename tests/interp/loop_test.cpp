@@ -6,7 +6,11 @@
 #include <vector>
 
 #include "interp/command.h"
+#include "interp/doloop.h"
+#include "interp/reader.h"
+#include "interp/state.h"
 #include "platform/platform.h"
+#include "tests/interp/reader_fixture.h"
 #include "tests/shell/command_fixture.h"
 
 namespace {
@@ -180,6 +184,45 @@ TEST_F(LoopTest, QuitRunsTheShutDownOnceAndEndsEveryRun) {
     EXPECT_EQ(typed("text late"), statusQuit);
     EXPECT_EQ(results(), "");
     EXPECT_EQ(shutdowns, 1);
+}
+
+// However the body of a do command ends, inside a block or not, the caller reads on where
+// the do command's line ended: the next tokens are those of the next line, never the rest
+// of the body's line.
+TEST_F(LoopTest, EveryEndingOfADoBodyLeavesTheCallersReaderAfterTheDoLine) {
+    struct Case {
+        const char* ending;
+        int status;
+    };
+    const Case cases[] = {{"text mid", statusDone},      {"break", statusDone},
+                          {"continue", statusDone},      {"return", statusDone},
+                          {"return err", statusError},   {"return esc", statusAbort},
+                          {"bogus", statusError}};
+    const char* const shapes[] = {"do { if (%%1 == 2) { %s } text e%%1 } (1-3)\n",
+                                  "do { try { if (%%1 == 2) { %s } } catch { text c } text e%%1 } (1-3)\n",
+                                  "do { if (%%1 != 2) { text i } else { %s } text e%%1 } (1-3)\n"};
+    for (const char* shape : shapes) {
+        for (const Case& c : cases) {
+            char line[200];
+            std::snprintf(line, sizeof line, shape, c.ending);
+            std::FILE* f = nullptr;
+            startscript(f, std::string(line) + "text next\n");
+            addPrint = 0;
+            char word[78];
+            ASSERT_EQ(gettoken(word, f, 0, sizeof word), 'a') << line;
+            ASSERT_STREQ(word, "do");
+            int status = docmd(&f);
+            // In the try block an error is caught.
+            const bool caught = std::string(shape).find("try") != std::string::npos &&
+                                c.status == statusError;
+            EXPECT_EQ(status, caught ? statusDone : c.status) << line;
+            ASSERT_EQ(gettoken(word, f, 0, sizeof word), 'a') << line;
+            EXPECT_STREQ(word, "text") << line;
+            ASSERT_EQ(gettoken(word, f, 0, sizeof word), 'a') << line;
+            EXPECT_STREQ(word, "next") << line;
+            if (f) std::fclose(f);
+        }
+    }
 }
 
 TEST_F(LoopTest, QuitInsideNestedScriptsStopsEveryEnclosingRun) {
