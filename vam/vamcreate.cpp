@@ -319,7 +319,7 @@ int vamcrcmd(std::FILE* in) {
         std::filesystem::path(cfgPath).replace_extension().string();
     emptydynamicgroup();
     {
-        RestOfLineKeeper rest;
+        ReaderPositionSaver rest;
         ReaderSourceSaver sources;
         const int savedAddPrint = addPrint;
         addPrint = 0;
