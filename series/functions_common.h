@@ -3,7 +3,10 @@
 // the guarded logarithm and exponential, and work arrays.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 // Length of a series work array (indexes 0..1999).
@@ -42,9 +45,31 @@ FRange frange(int n);
 // The fill value of new observations: MISSING when missingOn is 'y', 0 when 'n'.
 float atfillvalue();
 
-// A work array of fnArrayLength floats set to 0, freed on every way out.
+// A work array of fnArrayLength elements held for reuse. Taking one takes an array from a
+// pool (allocating only when the pool is empty); the destructor gives it back. The pool keeps
+// as many arrays as the deepest nesting of expressions and @functions has held at once, so
+// after the first statements no work array calls the system allocator. Arrays are handed
+// out last in, first out; their contents are whatever the last user left.
+template <class T>
+class HeldArray {
+public:
+    HeldArray();
+    ~HeldArray();
+    HeldArray(const HeldArray&) = delete;
+    HeldArray& operator=(const HeldArray&) = delete;
+    T* data() { return block_.get(); }
+    T& operator[](std::size_t i) { return block_[i]; }
+
+private:
+    std::unique_ptr<T[]> block_;
+};
+extern template class HeldArray<float>;
+extern template class HeldArray<double>;
+
+// A held work array of fnArrayLength floats, set to 0.
 struct WorkSeries {
-    std::vector<float> v = std::vector<float>(fnArrayLength, 0.0f);
+    HeldArray<float> v;
+    WorkSeries() { std::fill_n(v.data(), fnArrayLength, 0.0f); }
     float* data() { return v.data(); }
 };
 
