@@ -12,20 +12,6 @@
 #include "series/rhs.h"
 #include "series/series_state.h"
 
-float safelog(float x) {
-    if (ismissing(x)) return MISSING;
-    if (x > floatMax) return floatLogOfMax;
-    if (x <= floatExpMin) return x <= 0.0f ? MISSING : floatLogMin;
-    return std::log(x);
-}
-
-float safeexp(float x) {
-    if (ismissing(x)) return MISSING;
-    if (x >= floatLogMax) return floatExpMax;
-    if (x <= floatLogMin) return floatExpMin;
-    return std::exp(x);
-}
-
 int atfail(const char* label) {
     if (rhsrefused()) return -1;  // the expression's failure was reported once already
     printout("\r\n error in %s function \r\n", label);

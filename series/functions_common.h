@@ -4,10 +4,13 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+#include "core/missing.h"
 
 // Length of a series work array (indexes 0..1999).
 constexpr int fnArrayLength = 2000;
@@ -16,11 +19,22 @@ constexpr int fnArrayLength = 2000;
 inline bool belowtiny(float x) { return x > -0.0000001f && x < 0.0000001f; }
 
 // Guarded logarithm: MISSING for a missing value; floatLogOfMax above floatMax; at or below
-// floatExpMin MISSING for 0 and negative values, else floatLogMin; else ln x.
-float safelog(float x);
+// floatExpMin MISSING for 0 and negative values, else floatLogMin; else ln x. Inline: the
+// kernels call it for every observation.
+inline float safelog(float x) {
+    if (ismissing(x)) return MISSING;
+    if (x > floatMax) return floatLogOfMax;
+    if (x <= floatExpMin) return x <= 0.0f ? MISSING : floatLogMin;
+    return std::log(x);
+}
 // Guarded exponential: MISSING for a missing value; floatExpMax at or above floatLogMax;
 // floatExpMin at or below floatLogMin; else e^x.
-float safeexp(float x);
+inline float safeexp(float x) {
+    if (ismissing(x)) return MISSING;
+    if (x >= floatLogMax) return floatExpMax;
+    if (x <= floatLogMin) return floatExpMin;
+    return std::exp(x);
+}
 
 // Prints "\r\n error in %s function \r\n" with the label; returns -1.
 int atfail(const char* label);
