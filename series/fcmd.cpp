@@ -173,7 +173,17 @@ int fcmd(std::FILE* in) {
     char scratch[exprTextSize];
     scratch[0] = '\0';
     char* scratchCursor = scratch;
-    bool exists = fetchseries(name, arrays.old, scratchCursor, in, 0) == 0;
+    // The old values are needed outside the range and for a compound operator. A statement
+    // over the whole workspace that replaces a workspace series needs only to know that it
+    // exists and its frequency: the look-up without an array gives both, without the copy.
+    bool exists;
+    const bool wholeRange = i1 == 0 && i2 == n - 1 && compound == 0;
+    if (wholeRange && fetchseries(name, nullptr, scratchCursor, in, 0) == 0 &&
+        lastSupplierBank == static_cast<DataBank*>(workspaceBank)) {
+        exists = true;
+    } else {
+        exists = fetchseries(name, arrays.old, scratchCursor, in, 0) == 0;
+    }
     float* values = arrays.values;
     const float* old = arrays.old;
     if (!exists) {

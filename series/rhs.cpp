@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "banks/lookup.h"
 #include "banks/slots.h"
@@ -388,7 +389,18 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
         if (stopped || ended) break;
         if (apply) {
             if (takesoperand(previous)) {
-                if (applymuldiv(work.term, stack, top, work.operand, termFrequency, operandFrequency) != 0) {
+                const bool product = top >= 0 && (stack[top] == '*' || stack[top] == '/');
+                if (!product) {
+                    // The operand starts a term: the level's two arrays trade places instead
+                    // of the operand being copied (applymuldiv's copy), the frequency merged
+                    // as it merges it. Only observations 0..wsMaxObs-1 of a term are used.
+                    if (mergefrequency(termFrequency, operandFrequency) != 0) {
+                        result = -1;
+                        stopped = true;
+                        break;
+                    }
+                    std::swap(work.term, work.operand);
+                } else if (applymuldiv(work.term, stack, top, work.operand, termFrequency, operandFrequency) != 0) {
                     result = -1;
                     stopped = true;
                     break;
