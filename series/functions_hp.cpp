@@ -107,9 +107,10 @@ int hpfilterkernel(const double* y, int n, double lambda, double* trend) {
 int prescottkernel(const double* y, int n, double lambda, double* trend) {
     // The recursions divide by lambda.
     if (n < 3 || !(lambda > 0.0)) return -1;
-    // Arrays indexed 1..n as the recursions are written: T, D, Y and the gains V1, V2, V3.
+    // Arrays indexed 1..n as the recursions are written: T, D, Y, the gains V1, V2, V3
+    // and the two entries G1, G2 of the inverse gain that both passes take from them.
     static std::vector<double> space;
-    double* base = heldspace(space, n + 1, 6);
+    double* base = heldspace(space, n + 1, 8);
     const std::size_t m = static_cast<std::size_t>(n) + 1;
     double* T = base;
     double* D = T + m;
@@ -117,6 +118,8 @@ int prescottkernel(const double* y, int n, double lambda, double* trend) {
     double* V1 = Y + m;
     double* V2 = V1 + m;
     double* V3 = V2 + m;
+    double* G1 = V3 + m;
+    double* G2 = G1 + m;
     for (int i = 1; i <= n; ++i) {
         Y[i] = y[i - 1];
         T[i] = 0.0;
@@ -150,6 +153,11 @@ int prescottkernel(const double* y, int n, double lambda, double* trend) {
         V22 = V22 - V12 * V12 / X;
         V12 = V12 - Z * V12 / X;
     }
+    for (int i = 3; !known && i <= n; ++i) {
+        DET = V1[i] * V3[i] - V2[i] * V2[i];
+        G1[i] = V3[i] / DET;
+        G2[i] = -V2[i] / DET;
+    }
     // Forward pass.
     double M1 = Y[2], M2 = Y[1];
     for (int i = 3; i <= n; ++i) {
@@ -158,9 +166,8 @@ int prescottkernel(const double* y, int n, double lambda, double* trend) {
         M2 = X;
         T[i - 1] = V1[i] * M1 + V2[i] * M2;
         D[i - 1] = V2[i] * M1 + V3[i] * M2;
-        DET = V1[i] * V3[i] - V2[i] * V2[i];
-        V11 = V3[i] / DET;
-        V12 = -V2[i] / DET;
+        V11 = G1[i];
+        V12 = G2[i];
         Z = (Y[i] - M1) / (V11 + 1.0);
         M1 = M1 + V11 * Z;
         M2 = M2 + V12 * Z;
@@ -185,9 +192,8 @@ int prescottkernel(const double* y, int n, double lambda, double* trend) {
             DET = B11 * B22 - B12 * B12;
             T[i] = (-B12 * E1 + B11 * E2) / DET;
         }
-        DET = V1[IB] * V3[IB] - V2[IB] * V2[IB];
-        V11 = V3[IB] / DET;
-        V12 = -V2[IB] / DET;
+        V11 = G1[IB];
+        V12 = G2[IB];
         Z = (Y[i] - M1) / (V11 + 1.0);
         M1 = M1 + V11 * Z;
         M2 = M2 + V12 * Z;
