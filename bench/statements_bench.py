@@ -16,7 +16,7 @@ When gretlcli is found (Debian package gretl; a benchmark dependency only) the s
 with an equivalent in it run the same way through `gretlcli -b`, on a dataset of the same
 shape, in the same run, and the ratios jex / peer are printed.
 
-    bench/statements_bench.py --jex build-bench/app/jex [--runs 5] [--count 4000] [--peer-count 20000]
+    bench/statements_bench.py --jex build-bench/app/jex [--runs 5] [--count 10000] [--peer-count 20000]
                               [--filter REGEX] [--markdown]
 """
 
@@ -223,7 +223,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--jex", default="build-bench/app/jex")
     ap.add_argument("--runs", type=int, default=5)
-    ap.add_argument("--count", type=int, default=4000, help="statements per full jex script")
+    ap.add_argument("--count", type=int, default=10000, help="statements per full jex script")
     ap.add_argument("--peer-count", type=int, default=20000,
                     help="statements per full gretl script (its start-up varies by tens of ms)")
     ap.add_argument("--filter", default="", help="regular expression on the case labels")

@@ -107,10 +107,11 @@ int hpfilterkernel(const double* y, int n, double lambda, double* trend) {
 int prescottkernel(const double* y, int n, double lambda, double* trend) {
     // The recursions divide by lambda.
     if (n < 3 || !(lambda > 0.0)) return -1;
-    // Arrays indexed 1..n as the recursions are written: T, D, Y, the gains V1, V2, V3
-    // and the two entries G1, G2 of the inverse gain that both passes take from them.
+    // Arrays indexed 1..n as the recursions are written: T, D, Y, the gains V1, V2, V3,
+    // the two entries G1, G2 of the inverse gain that both passes take from them, and the
+    // backward pass's M1, M2 (P1, P2).
     static std::vector<double> space;
-    double* base = heldspace(space, n + 1, 8);
+    double* base = heldspace(space, n + 1, 10);
     const std::size_t m = static_cast<std::size_t>(n) + 1;
     double* T = base;
     double* D = T + m;
@@ -120,6 +121,8 @@ int prescottkernel(const double* y, int n, double lambda, double* trend) {
     double* V3 = V2 + m;
     double* G1 = V3 + m;
     double* G2 = G1 + m;
+    double* P1 = G2 + m;
+    double* P2 = P1 + m;
     for (int i = 1; i <= n; ++i) {
         Y[i] = y[i - 1];
         T[i] = 0.0;
@@ -158,48 +161,50 @@ int prescottkernel(const double* y, int n, double lambda, double* trend) {
         G1[i] = V3[i] / DET;
         G2[i] = -V2[i] / DET;
     }
-    // Forward pass.
-    double M1 = Y[2], M2 = Y[1];
-    for (int i = 3; i <= n; ++i) {
-        X = M1;
-        M1 = 2.0 * M1 - M2;
-        M2 = X;
-        T[i - 1] = V1[i] * M1 + V2[i] * M2;
-        D[i - 1] = V2[i] * M1 + V3[i] * M2;
-        V11 = G1[i];
-        V12 = G2[i];
-        Z = (Y[i] - M1) / (V11 + 1.0);
-        M1 = M1 + V11 * Z;
-        M2 = M2 + V12 * Z;
+    // The forward and the backward pass. Their recursions (of M1 and M2) do not depend on
+    // each other, so one loop runs both side by side and their latencies overlap. The
+    // backward pass's trend values need the forward pass's T and D: they follow in a loop of
+    // their own, from the backward recursion's values kept in P1 and P2. Every value is
+    // computed by the same operations as in two passes one after the other.
+    double F1 = Y[2], F2 = Y[1];      // M1, M2 of the forward pass
+    double B1 = Y[n - 1], B2 = Y[n];  // M1, M2 of the backward pass
+    for (int k = 0; k < n - 2; ++k) {
+        const int i = 3 + k;      // forward, i = 3 .. n
+        const int j = n - 2 - k;  // backward, j = n-2 .. 1
+        X = F1;
+        F1 = 2.0 * F1 - F2;
+        F2 = X;
+        T[i - 1] = V1[i] * F1 + V2[i] * F2;
+        D[i - 1] = V2[i] * F1 + V3[i] * F2;
+        const double ZF = (Y[i] - F1) / (G1[i] + 1.0);
+        F1 = F1 + G1[i] * ZF;
+        F2 = F2 + G2[i] * ZF;
+
+        const int IB = n - j + 1;
+        X = B1;
+        B1 = 2.0 * B1 - B2;
+        B2 = X;
+        P1[j] = B1;
+        P2[j] = B2;
+        const double ZB = (Y[j] - B1) / (G1[IB] + 1.0);
+        B1 = B1 + G1[IB] * ZB;
+        B2 = B2 + G2[IB] * ZB;
     }
-    T[n] = M1;
-    T[n - 1] = M2;
-    // Backward pass.
-    M1 = Y[n - 1];
-    M2 = Y[n];
-    for (int i = n - 2; i >= 1; --i) {
-        const int I1 = i + 1;
-        const int IB = n - i + 1;
-        X = M1;
-        M1 = 2.0 * M1 - M2;
-        M2 = X;
-        if (i > 2) {
-            const double E1 = V3[IB] * M2 + V2[IB] * M1 + T[i];
-            const double E2 = V2[IB] * M2 + V1[IB] * M1 + D[i];
-            const double B11 = V3[IB] + V1[I1];
-            const double B12 = V2[IB] + V2[I1];
-            const double B22 = V1[IB] + V3[I1];
-            DET = B11 * B22 - B12 * B12;
-            T[i] = (-B12 * E1 + B11 * E2) / DET;
-        }
-        V11 = G1[IB];
-        V12 = G2[IB];
-        Z = (Y[i] - M1) / (V11 + 1.0);
-        M1 = M1 + V11 * Z;
-        M2 = M2 + V12 * Z;
+    T[n] = F1;
+    T[n - 1] = F2;
+    for (int j = 3; j <= n - 2; ++j) {
+        const int I1 = j + 1;
+        const int IB = n - j + 1;
+        const double E1 = V3[IB] * P2[j] + V2[IB] * P1[j] + T[j];
+        const double E2 = V2[IB] * P2[j] + V1[IB] * P1[j] + D[j];
+        const double B11 = V3[IB] + V1[I1];
+        const double B12 = V2[IB] + V2[I1];
+        const double B22 = V1[IB] + V3[I1];
+        DET = B11 * B22 - B12 * B12;
+        T[j] = (-B12 * E1 + B11 * E2) / DET;
     }
-    T[1] = M1;
-    T[2] = M2;
+    T[1] = B1;
+    T[2] = B2;
     for (int k = 1; k <= n; ++k) trend[k - 1] = T[k];
     return 0;
 }
