@@ -165,7 +165,10 @@ def cputime(argv, cwd):
 
 
 def check(argv, cwd, words):
-    out = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True, text=True).stdout
+    run = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    out = run.stdout
+    if run.returncode != 0:
+        sys.exit(f"{' '.join(argv)} in {cwd}: exit status {run.returncode}:\n{run.stderr[-2000:]}")
     for w in words:
         if re.search(w, out):
             sys.exit(f"{' '.join(argv)} in {cwd}: output holds {w!r}:\n{out[-2000:]}")
