@@ -2,6 +2,7 @@
 #include "banks/jexbank.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/bytes.h"
@@ -416,8 +417,14 @@ int JexBank::writeRecord(int i, std::uint8_t freq, const float* values, int n,
     const int length = whole ? maxObs_ : n;
     encoded_.resize(1 + 4 * static_cast<std::size_t>(length));
     encoded_[0] = freq;
-    std::uint8_t* out = encoded_.data() + 1;  // held in a register across the loop
-    for (int k = 0; k < length; ++k) bytes::putF32(out + 4 * k, k < n ? values[k] : MISSING);
+    const int given = std::min(n, length);
+    std::uint8_t* record = encoded_.data() + 1;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(record, values, 4 * static_cast<std::size_t>(given > 0 ? given : 0));
+    } else {
+        for (int k = 0; k < given; ++k) bytes::putF32(record + 4 * k, values[k]);
+    }
+    for (int k = given; k < length; ++k) bytes::putF32(record + 4 * k, MISSING);
     if (!writeat(dataFile_, recordOffset(i), encoded_.data(), encoded_.size())) {
         printout("\nError:  cannot write series %s to %s.\n", name, dataPath_.c_str());
         dropRecord(i);

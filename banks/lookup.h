@@ -14,7 +14,8 @@
 // the workspace calendar. verbose 1 reports failures and reads a subscript that follows the
 // name in the input. `text` is the caller's expression text cursor (may be null); the
 // subscript's text is appended there. Result: 0 found, 2 a whole Vam element was loaded,
-// 3 a row of a Vam matrix was loaded, -1 not found (or a subscript outside the workspace).
+// 3 a row of a Vam matrix was loaded, -1 not found (or a subscript outside the workspace:
+// reported, and the last supplier then names the bank that holds the series).
 std::int16_t fetchseries(const char* name, float* array, char*& text, std::FILE* in,
                          int verbose);
 // Reads an optional subscript after a name: [lag] shifts the values, {date} spreads the

@@ -5,11 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-bool ismissing(float x) {
-    double d = x;
-    return d >= -0.0000011 && d <= -0.0000009;
-}
-
 double safesqrt(double x) {
     if ((x >= -0.0000011 && x <= -0.0000009) || x < 0) return static_cast<double>(MISSING);
     return std::sqrt(x);

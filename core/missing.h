@@ -6,7 +6,11 @@
 constexpr float MISSING = -0.000001f;
 
 // True when x lies in [-0.0000011, -0.0000009] (compared in double); false for a NaN.
-bool ismissing(float x);
+// Inline: the kernels test every observation with it.
+inline bool ismissing(float x) {
+    const double d = x;
+    return d >= -0.0000011 && d <= -0.0000009;
+}
 
 // Square root that gives MISSING for a missing or negative argument.
 double safesqrt(double x);

@@ -15,6 +15,7 @@
 #include "interp/state.h"
 #include "series/exprtext.h"
 #include "series/functions.h"
+#include "series/functions_common.h"
 #include "series/group.h"
 #include "series/rhs.h"
 #include "series/series_state.h"
@@ -51,10 +52,10 @@ const AtFunctionEntry chain[] = {
 };
 constexpr int chainLength = static_cast<int>(sizeof chain / sizeof chain[0]);
 
-// A work array of 2000 floats, freed on every way out.
+// A work array of 2000 floats, held for reuse.
 struct WorkArray {
-    float* v = fvector(0, 1999);
-    ~WorkArray() { free_fvector(v, 0); }
+    HeldArray<float> held;
+    float* v = held.data();
 };
 
 // Reads one token and copies it to the text; returns its class.
@@ -107,7 +108,6 @@ int atcum(float* out, std::FILE* in, char*& text) {
     if (s2 > n - 1) s2 = n - 1;
 
     WorkArray spill;
-    if (spill.v == nullptr) return -1;
 
     char token[78];
     char output[78];
@@ -163,10 +163,6 @@ int atcum(float* out, std::FILE* in, char*& text) {
 
 int atcsum(float* out, std::FILE* in, char*& text) {
     WorkArray member;
-    if (member.v == nullptr) {
-        printout("Out of memory in csum.\n");
-        return -1;
-    }
     std::memset(out, 0, sizeof(float) * seriesArrayLength);
 
     char token[78];

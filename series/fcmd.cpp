@@ -17,6 +17,7 @@
 #include "interp/tokens.h"
 #include "interp/switches.h"
 #include "series/exprtext.h"
+#include "series/functions_common.h"
 #include "series/rhs.h"
 #include "series/series_commands.h"
 #include "series/series_state.h"
@@ -43,13 +44,12 @@ struct EchoOff {
     }
 };
 
+// The value and the series it replaces, held for reuse (series/functions_common.h).
 struct FArrays {
-    float* values = fvector(0, 1999);
-    float* old = fvector(0, 1999);
-    ~FArrays() {
-        free_fvector(old, 0);
-        free_fvector(values, 0);
-    }
+    HeldArray<float> valuesArray;
+    HeldArray<float> oldArray;
+    float* values = valuesArray.data();
+    float* old = oldArray.data();
 };
 
 bool inworkspace(int index) { return index >= 0 && index < wsMaxObs; }
@@ -97,7 +97,6 @@ int readbraces(std::FILE* in) {
 
 int fcmd(std::FILE* in) {
     FArrays arrays;
-    if (arrays.values == nullptr || arrays.old == nullptr) return -1;
     const float fill = missingOn == 'n' ? 0.0f : MISSING;
     SavedFdates saved;
 
@@ -174,7 +173,17 @@ int fcmd(std::FILE* in) {
     char scratch[exprTextSize];
     scratch[0] = '\0';
     char* scratchCursor = scratch;
-    bool exists = fetchseries(name, arrays.old, scratchCursor, in, 0) == 0;
+    // The old values are needed outside the range and for a compound operator. A statement
+    // over the whole workspace that replaces a workspace series needs only to know that it
+    // exists and its frequency: the look-up without an array gives both, without the copy.
+    bool exists;
+    const bool wholeRange = i1 == 0 && i2 == n - 1 && compound == 0;
+    if (wholeRange && fetchseries(name, nullptr, scratchCursor, in, 0) == 0 &&
+        lastSupplierBank == static_cast<DataBank*>(workspaceBank)) {
+        exists = true;
+    } else {
+        exists = fetchseries(name, arrays.old, scratchCursor, in, 0) == 0;
+    }
     float* values = arrays.values;
     const float* old = arrays.old;
     if (!exists) {

@@ -344,7 +344,8 @@ int fetchchain(const std::string& name, float* scratch, std::FILE* in, const cha
 
 // Stores values (w of them from index v, MISSING elsewhere) under name.
 int storechain(const char* name, const std::vector<float>& values, int v, int frequency) {
-    std::vector<float> all(fnArrayLength, MISSING);
+    HeldArray<float> all;
+    std::fill_n(all.data(), fnArrayLength, MISSING);
     for (std::size_t k = 0; k < values.size(); ++k) all[static_cast<std::size_t>(v) + k] = values[k];
     if (workspaceBank == nullptr) return -1;
     workspaceBank->setFreq(frequency);
@@ -372,7 +373,12 @@ int atchain(float* out, std::FILE* in, char*& text, char mode) {
         return -1;
     }
     const std::size_t half = list.names.size() / 2;
-    std::vector<std::vector<float>> q(half), p(half);
+    // The arrays of the pairs and the results, held between calls (nothing below calls rhs,
+    // so no nested call can use them meanwhile).
+    static std::vector<std::vector<float>> q, p;
+    static std::vector<float> quantity, price;
+    q.resize(half);
+    p.resize(half);
     WorkSeries scratch;
     for (std::size_t k = 0; k < 2 * half; ++k) {
         if (fetchchain(list.names[k], scratch.data(), in, failure) != 0) return -1;
@@ -384,7 +390,6 @@ int atchain(float* out, std::FILE* in, char*& text, char mode) {
         }
     }
     const int frequency = currentFrequency;
-    std::vector<float> quantity, price;
     if (chainkernel(q, p, w, u, quantity, price) != 0) return -1;
     if (storechain("chwqi", quantity, v, frequency) != 0 || storechain("chwpi", price, v, frequency) != 0) {
         printout("%s", failure);
@@ -422,7 +427,13 @@ int atchwt(float* out, std::FILE* in, char*& text, char mode) {
     const float startDate = (fdate1Date - (v - start)).toFloat();
 
     const std::size_t half = list.names.size() / 2;
-    std::vector<std::vector<float>> values(half), quantities(half);
+    // The arrays of the pairs and the results, held between calls (nothing below calls rhs,
+    // so no nested call can use them meanwhile).
+    static std::vector<std::vector<float>> values, quantities;
+    static std::vector<double> Q, N;
+    static std::vector<float> qi, pi, ni;
+    values.resize(half);
+    quantities.resize(half);
     WorkSeries scratch;
     for (std::size_t k = 0; k < 2 * half; ++k) {
         if (fetchchain(list.names[k], scratch.data(), in, failure) != 0) return -1;
@@ -442,13 +453,14 @@ int atchwt(float* out, std::FILE* in, char*& text, char mode) {
         }
     }
     const int frequency = currentFrequency;
-    std::vector<double> Q, N;
     if (chwtkernel(values, quantities, W, u, list.zero, startDate, Q, N) != 0) {
         printout("%s", failure);
         return -1;
     }
     // Over the f range only.
-    std::vector<float> qi(static_cast<std::size_t>(w)), pi(static_cast<std::size_t>(w)), ni(static_cast<std::size_t>(w));
+    qi.resize(static_cast<std::size_t>(w));
+    pi.resize(qi.size());
+    ni.resize(qi.size());
     for (int t = 0; t < w; ++t) {
         const std::size_t s = static_cast<std::size_t>(v - start + t);
         const bool gap = ismissing(static_cast<float>(Q[s]));

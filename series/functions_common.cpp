@@ -1,6 +1,7 @@
 #include "series/functions_common.h"
 
 #include <cmath>
+#include <utility>
 
 #include "banks/lookup.h"
 #include "banks/slots.h"
@@ -11,22 +12,8 @@
 #include "series/rhs.h"
 #include "series/series_state.h"
 
-float safelog(float x) {
-    if (ismissing(x)) return MISSING;
-    if (x > floatMax) return floatLogOfMax;
-    if (x <= floatExpMin) return x <= 0.0f ? MISSING : floatLogMin;
-    return std::log(x);
-}
-
-float safeexp(float x) {
-    if (ismissing(x)) return MISSING;
-    if (x >= floatLogMax) return floatExpMax;
-    if (x <= floatLogMin) return floatExpMin;
-    return std::exp(x);
-}
-
 int atfail(const char* label) {
-    if (rhsnestingrefused()) return -1;  // the depth was reported once already
+    if (rhsrefused()) return -1;  // the expression's failure was reported once already
     printout("\r\n error in %s function \r\n", label);
     return -1;
 }
@@ -60,3 +47,37 @@ int atobs() {
     if (n < 0) return 0;
     return n > 1999 ? 1999 : n;
 }
+
+namespace {
+
+// The free arrays of each element type.
+template <class T>
+std::vector<std::unique_ptr<T[]>>& heldpool() {
+    static std::vector<std::unique_ptr<T[]>> pool = [] {
+        std::vector<std::unique_ptr<T[]>> p;
+        p.reserve(64);
+        return p;
+    }();
+    return pool;
+}
+
+}  // namespace
+
+template <class T>
+HeldArray<T>::HeldArray() {
+    auto& pool = heldpool<T>();
+    if (pool.empty()) {
+        block_ = std::make_unique_for_overwrite<T[]>(fnArrayLength);
+    } else {
+        block_ = std::move(pool.back());
+        pool.pop_back();
+    }
+}
+
+template <class T>
+HeldArray<T>::~HeldArray() {
+    heldpool<T>().push_back(std::move(block_));
+}
+
+template class HeldArray<float>;
+template class HeldArray<double>;

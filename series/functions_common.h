@@ -3,8 +3,14 @@
 // the guarded logarithm and exponential, and work arrays.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <vector>
+
+#include "core/missing.h"
 
 // Length of a series work array (indexes 0..1999).
 constexpr int fnArrayLength = 2000;
@@ -13,11 +19,22 @@ constexpr int fnArrayLength = 2000;
 inline bool belowtiny(float x) { return x > -0.0000001f && x < 0.0000001f; }
 
 // Guarded logarithm: MISSING for a missing value; floatLogOfMax above floatMax; at or below
-// floatExpMin MISSING for 0 and negative values, else floatLogMin; else ln x.
-float safelog(float x);
+// floatExpMin MISSING for 0 and negative values, else floatLogMin; else ln x. Inline: the
+// kernels call it for every observation.
+inline float safelog(float x) {
+    if (ismissing(x)) return MISSING;
+    if (x > floatMax) return floatLogOfMax;
+    if (x <= floatExpMin) return x <= 0.0f ? MISSING : floatLogMin;
+    return std::log(x);
+}
 // Guarded exponential: MISSING for a missing value; floatExpMax at or above floatLogMax;
 // floatExpMin at or below floatLogMin; else e^x.
-float safeexp(float x);
+inline float safeexp(float x) {
+    if (ismissing(x)) return MISSING;
+    if (x >= floatLogMax) return floatExpMax;
+    if (x <= floatLogMin) return floatExpMin;
+    return std::exp(x);
+}
 
 // Prints "\r\n error in %s function \r\n" with the label; returns -1.
 int atfail(const char* label);
@@ -42,9 +59,31 @@ FRange frange(int n);
 // The fill value of new observations: MISSING when missingOn is 'y', 0 when 'n'.
 float atfillvalue();
 
-// A work array of fnArrayLength floats set to 0, freed on every way out.
+// A work array of fnArrayLength elements held for reuse. Taking one takes an array from a
+// pool (allocating only when the pool is empty); the destructor gives it back. The pool keeps
+// as many arrays as the deepest nesting of expressions and @functions has held at once, so
+// after the first statements no work array calls the system allocator. Arrays are handed
+// out last in, first out; their contents are whatever the last user left.
+template <class T>
+class HeldArray {
+public:
+    HeldArray();
+    ~HeldArray();
+    HeldArray(const HeldArray&) = delete;
+    HeldArray& operator=(const HeldArray&) = delete;
+    T* data() { return block_.get(); }
+    T& operator[](std::size_t i) { return block_[i]; }
+
+private:
+    std::unique_ptr<T[]> block_;
+};
+extern template class HeldArray<float>;
+extern template class HeldArray<double>;
+
+// A held work array of fnArrayLength floats, set to 0.
 struct WorkSeries {
-    std::vector<float> v = std::vector<float>(fnArrayLength, 0.0f);
+    HeldArray<float> v;
+    WorkSeries() { std::fill_n(v.data(), fnArrayLength, 0.0f); }
     float* data() { return v.data(); }
 };
 

@@ -23,8 +23,15 @@ void diffkernel(float* x, int n) {
 
 void dlogkernel(float* x, int n) {
     auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
+    // Each logarithm once (safelog of a bad value is a constant: no log is taken).
+    HeldArray<float> held;
+    float* logs = held.data();
+    const int m = n < fnArrayLength ? n : fnArrayLength;
+    for (int i = 0; i < m; ++i) logs[i] = safelog(x[i]);
     for (int i = n - 1; i >= 1; --i) {
-        x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : safelog(x[i]) - safelog(x[i - 1]);
+        const float now = i < m ? logs[i] : safelog(x[i]);
+        const float before = i - 1 < m ? logs[i - 1] : safelog(x[i - 1]);
+        x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : now - before;
     }
     if (n > 0) x[0] = MISSING;
 }

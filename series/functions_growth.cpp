@@ -71,21 +71,28 @@ void makernel(float* x, int n, int f1, int f2, int count, const float* weights) 
     if (f1 < 0) f1 = 0;
     if (f2 > n - 1) f2 = n - 1;
     if (f1 > f2 || count < 1) return;
-    std::vector<float> average(static_cast<std::size_t>(f2 - f1 + 1), MISSING);
-    for (int t = f1 + count - 1; t <= f2; ++t) {
-        float sum = 0.0f;
-        bool missing = false;
-        for (int k = 0; k < count; ++k) {
-            float v = x[t - count + 1 + k];
-            if (ismissing(v)) {
-                missing = true;
-                break;
-            }
-            sum += weights[k] * v;
-        }
-        average[static_cast<std::size_t>(t - f1)] = missing ? MISSING : sum;
+    // The weighted sums of all windows are built together, one weight at a time: each
+    // window still adds its products in the order of the weights, so every sum is the one
+    // of the window taken alone, and the passes over the observations vectorise. Missing
+    // values enter as 0; a window that holds one is set missing afterwards.
+    HeldArray<float> held;
+    HeldArray<float> sums;
+    float* clean = held.data();
+    for (int i = f1; i <= f2; ++i) clean[i] = ismissing(x[i]) ? 0.0f : x[i];
+    const int first = f1 + count - 1;
+    for (int t = first; t <= f2; ++t) sums[static_cast<std::size_t>(t)] = 0.0f;
+    for (int k = 0; k < count; ++k) {
+        const float w = weights[k];
+        const float* from = clean + (k - count + 1);
+        float* s = sums.data();
+        for (int t = first; t <= f2; ++t) s[t] += w * from[t];
     }
-    for (int t = f1; t <= f2; ++t) x[t] = average[static_cast<std::size_t>(t - f1)];
+    int lastMissing = f1 - count;  // the last missing observation seen so far
+    for (int t = f1; t <= f2; ++t) {
+        if (ismissing(x[t])) lastMissing = t;
+        if (t < first || lastMissing > t - count) x[t] = MISSING;
+        else x[t] = sums[static_cast<std::size_t>(t)];
+    }
 }
 
 // ---- handlers ----

@@ -12,25 +12,20 @@
 #include "series/functions_common.h"
 #include "series/rhs.h"
 
-Vector<double> hpsolve(Vector<double>& y, Vector<double>& a, Vector<double>& b, Vector<double>& c) {
-    const int n = y.count();
-    if (a.count() != n) {
-        printout("\nError:  Inner matrix dimensions must agree.");
-        return Vector<double>();
-    }
-    if (b.count() + 1 != n || c.count() + 2 != n || n < 1) {
-        printout("\nError:  a,b,c must have the same dimension.\n");
-        return Vector<double>();
-    }
-    // b and c extended with zeros to n entries.
-    Vector<double> bb(n, 1);
-    Vector<double> cc(n, 1);
-    for (int i = 1; i <= n; ++i) {
-        bb[i] = i <= n - 1 ? b[i] : 0.0;
-        cc[i] = i <= n - 2 ? c[i] : 0.0;
-    }
+namespace {
+
+// Work space of the kernels, held between calls and grown when a longer span needs it.
+double* heldspace(std::vector<double>& space, int n, int arrays) {
+    const std::size_t need = static_cast<std::size_t>(n) * static_cast<std::size_t>(arrays);
+    if (space.size() < need) space.resize(need);
+    return space.data();
+}
+
+// The five-band solve on plain arrays of n entries: bb and cc are the off-diagonals
+// extended with zeros to n entries. Works in place; the solution is left in y.
+void bandsolve(double* y, double* a, double* bb, double* cc, int n) {
     double H1 = 0, H2 = 0, H3 = 0, H4 = 0, H5 = 0, HH1 = 0, HH2 = 0, HH3 = 0, HH5 = 0;
-    for (int i = 1; i <= n; ++i) {
+    for (int i = 0; i < n; ++i) {
         const double Z = a[i] - H4 * H1 - HH5 * HH2;
         const double HB = bb[i];
         HH1 = H1;
@@ -48,116 +43,169 @@ Vector<double> hpsolve(Vector<double>& y, Vector<double>& a, Vector<double>& b, 
         H5 = HC;
     }
     H2 = 0;
-    H1 = a[n];
-    y[n] = H1;
-    for (int i = n; i >= 1; --i) {
+    H1 = a[n - 1];
+    y[n - 1] = H1;
+    for (int i = n - 1; i >= 0; --i) {
         y[i] = a[i] - bb[i] * H1 - cc[i] * H2;
         H2 = H1;
         H1 = y[i];
+    }
+}
+
+}  // namespace
+
+Vector<double> hpsolve(Vector<double>& y, Vector<double>& a, Vector<double>& b, Vector<double>& c) {
+    const int n = y.count();
+    if (a.count() != n) {
+        printout("\nError:  Inner matrix dimensions must agree.");
+        return Vector<double>();
+    }
+    if (b.count() + 1 != n || c.count() + 2 != n || n < 1) {
+        printout("\nError:  a,b,c must have the same dimension.\n");
+        return Vector<double>();
+    }
+    std::vector<double> yy(static_cast<std::size_t>(n)), aa(yy.size()), bb(yy.size()), cc(yy.size());
+    for (int i = 1; i <= n; ++i) {
+        yy[i - 1] = y[i];
+        aa[i - 1] = a[i];
+        bb[i - 1] = i <= n - 1 ? b[i] : 0.0;
+        cc[i - 1] = i <= n - 2 ? c[i] : 0.0;
+    }
+    bandsolve(yy.data(), aa.data(), bb.data(), cc.data(), n);
+    for (int i = 1; i <= n; ++i) {
+        y[i] = yy[i - 1];
+        a[i] = aa[i - 1];
     }
     return y;
 }
 
 int hpfilterkernel(const double* y, int n, double lambda, double* trend) {
     if (n < 4) return -1;
-    try {
-        Vector<double> a(n, 1), b(n - 1, 1), c(n - 2, 1), v(n, 1);
-        // The band entries of I + lambda K'K, in double so that no lambda overflows them.
-        for (int i = 1; i <= n; ++i) {
-            v[i] = y[i - 1];
-            if (i == 1 || i == n) a[i] = 1.0 + lambda;
-            else if (i == 2 || i == n - 1) a[i] = 1.0 + 5.0 * lambda;
-            else a[i] = 1.0 + 6.0 * lambda;
-        }
-        for (int i = 1; i <= n - 1; ++i) b[i] = i == 1 || i == n - 1 ? -2.0 * lambda : -4.0 * lambda;
-        for (int i = 1; i <= n - 2; ++i) c[i] = lambda;
-        Vector<double> result = hpsolve(v, a, b, c);
-        if (result.count() != n) return -1;
-        for (int k = 1; k <= n; ++k) trend[k - 1] = result[k];
-    } catch (const Jex7Errors&) {
-        return -1;
+    static std::vector<double> space;
+    double* v = heldspace(space, n, 4);
+    double* a = v + n;
+    double* b = a + n;
+    double* c = b + n;
+    // The band entries of I + lambda K'K, in double so that no lambda overflows them; the
+    // off-diagonals extended with zeros to n entries.
+    for (int i = 1; i <= n; ++i) {
+        v[i - 1] = y[i - 1];
+        if (i == 1 || i == n) a[i - 1] = 1.0 + lambda;
+        else if (i == 2 || i == n - 1) a[i - 1] = 1.0 + 5.0 * lambda;
+        else a[i - 1] = 1.0 + 6.0 * lambda;
     }
+    for (int i = 1; i <= n - 1; ++i) b[i - 1] = i == 1 || i == n - 1 ? -2.0 * lambda : -4.0 * lambda;
+    b[n - 1] = 0.0;
+    for (int i = 1; i <= n - 2; ++i) c[i - 1] = lambda;
+    c[n - 2] = 0.0;
+    c[n - 1] = 0.0;
+    bandsolve(v, a, b, c, n);
+    for (int k = 0; k < n; ++k) trend[k] = v[k];
     return 0;
 }
 
 int prescottkernel(const double* y, int n, double lambda, double* trend) {
     // The recursions divide by lambda.
     if (n < 3 || !(lambda > 0.0)) return -1;
-    try {
-        Vector<double> T(n, 1), D(n, 1), Y(n, 1);
-        Matrix<double> V(n, 3);
-        for (int i = 1; i <= n; ++i) {
-            Y[i] = y[i - 1];
-            T[i] = 0.0;
-            D[i] = 0.0;
-            for (int j = 1; j <= 3; ++j) V(i, j) = 0.0;
-        }
-        // Gains.
-        double V11 = 1, V22 = 1, V12 = 0, X = 0, Z = 0, DET = 0;
-        for (int i = 3; i <= n; ++i) {
-            X = V11;
-            Z = V12;
-            V11 = 1.0 / lambda + 4.0 * (X - Z) + V22;
-            V12 = 2.0 * X - Z;
-            V22 = X;
-            DET = V11 * V22 - V12 * V12;
-            V(i, 1) = V22 / DET;
-            V(i, 3) = V11 / DET;
-            V(i, 2) = -V12 / DET;
-            X = V11 + 1.0;
-            Z = V11;
-            V11 = V11 - V11 * V11 / X;
-            V22 = V22 - V12 * V12 / X;
-            V12 = V12 - Z * V12 / X;
-        }
-        // Forward pass.
-        double M1 = Y[2], M2 = Y[1];
-        for (int i = 3; i <= n; ++i) {
-            X = M1;
-            M1 = 2.0 * M1 - M2;
-            M2 = X;
-            T[i - 1] = V(i, 1) * M1 + V(i, 2) * M2;
-            D[i - 1] = V(i, 2) * M1 + V(i, 3) * M2;
-            DET = V(i, 1) * V(i, 3) - V(i, 2) * V(i, 2);
-            V11 = V(i, 3) / DET;
-            V12 = -V(i, 2) / DET;
-            Z = (Y[i] - M1) / (V11 + 1.0);
-            M1 = M1 + V11 * Z;
-            M2 = M2 + V12 * Z;
-        }
-        T[n] = M1;
-        T[n - 1] = M2;
-        // Backward pass.
-        M1 = Y[n - 1];
-        M2 = Y[n];
-        for (int i = n - 2; i >= 1; --i) {
-            const int I1 = i + 1;
-            const int IB = n - i + 1;
-            X = M1;
-            M1 = 2.0 * M1 - M2;
-            M2 = X;
-            if (i > 2) {
-                const double E1 = V(IB, 3) * M2 + V(IB, 2) * M1 + T[i];
-                const double E2 = V(IB, 2) * M2 + V(IB, 1) * M1 + D[i];
-                const double B11 = V(IB, 3) + V(I1, 1);
-                const double B12 = V(IB, 2) + V(I1, 2);
-                const double B22 = V(IB, 1) + V(I1, 3);
-                DET = B11 * B22 - B12 * B12;
-                T[i] = (-B12 * E1 + B11 * E2) / DET;
-            }
-            DET = V(IB, 1) * V(IB, 3) - V(IB, 2) * V(IB, 2);
-            V11 = V(IB, 3) / DET;
-            V12 = -V(IB, 2) / DET;
-            Z = (Y[i] - M1) / (V11 + 1.0);
-            M1 = M1 + V11 * Z;
-            M2 = M2 + V12 * Z;
-        }
-        T[1] = M1;
-        T[2] = M2;
-        for (int k = 1; k <= n; ++k) trend[k - 1] = T[k];
-    } catch (const Jex7Errors&) {
-        return -1;
+    // Arrays indexed 1..n as the recursions are written: T, D, Y, the gains V1, V2, V3,
+    // the two entries G1, G2 of the inverse gain that both passes take from them, and the
+    // backward pass's M1, M2 (P1, P2).
+    static std::vector<double> space;
+    double* base = heldspace(space, n + 1, 10);
+    const std::size_t m = static_cast<std::size_t>(n) + 1;
+    double* T = base;
+    double* D = T + m;
+    double* Y = D + m;
+    double* V1 = Y + m;
+    double* V2 = V1 + m;
+    double* V3 = V2 + m;
+    double* G1 = V3 + m;
+    double* G2 = G1 + m;
+    double* P1 = G2 + m;
+    double* P2 = P1 + m;
+    for (int i = 1; i <= n; ++i) {
+        Y[i] = y[i - 1];
+        T[i] = 0.0;
+        D[i] = 0.0;
     }
+    // Gains. They depend on lambda and n alone, so the gains of the last call are kept (at
+    // the same place in the held space, which depends on n alone) and used again when both
+    // are the same: a script filters many series alike.
+    static double gainsLambda = 0.0;
+    static int gainsLength = 0;
+    const bool known = gainsLength == n && gainsLambda == lambda;
+    gainsLength = n;
+    gainsLambda = lambda;
+    double V11 = 1, V22 = 1, V12 = 0, X = 0, Z = 0, DET = 0;
+    if (!known) {
+        for (int i = 1; i <= n; ++i) V1[i] = V2[i] = V3[i] = 0.0;
+    }
+    for (int i = 3; !known && i <= n; ++i) {
+        X = V11;
+        Z = V12;
+        V11 = 1.0 / lambda + 4.0 * (X - Z) + V22;
+        V12 = 2.0 * X - Z;
+        V22 = X;
+        DET = V11 * V22 - V12 * V12;
+        V1[i] = V22 / DET;
+        V3[i] = V11 / DET;
+        V2[i] = -V12 / DET;
+        X = V11 + 1.0;
+        Z = V11;
+        V11 = V11 - V11 * V11 / X;
+        V22 = V22 - V12 * V12 / X;
+        V12 = V12 - Z * V12 / X;
+    }
+    for (int i = 3; !known && i <= n; ++i) {
+        DET = V1[i] * V3[i] - V2[i] * V2[i];
+        G1[i] = V3[i] / DET;
+        G2[i] = -V2[i] / DET;
+    }
+    // The forward and the backward pass. Their recursions (of M1 and M2) do not depend on
+    // each other, so one loop runs both side by side and their latencies overlap. The
+    // backward pass's trend values need the forward pass's T and D: they follow in a loop of
+    // their own, from the backward recursion's values kept in P1 and P2. Every value is
+    // computed by the same operations as in two passes one after the other.
+    double F1 = Y[2], F2 = Y[1];      // M1, M2 of the forward pass
+    double B1 = Y[n - 1], B2 = Y[n];  // M1, M2 of the backward pass
+    for (int k = 0; k < n - 2; ++k) {
+        const int i = 3 + k;      // forward, i = 3 .. n
+        const int j = n - 2 - k;  // backward, j = n-2 .. 1
+        X = F1;
+        F1 = 2.0 * F1 - F2;
+        F2 = X;
+        T[i - 1] = V1[i] * F1 + V2[i] * F2;
+        D[i - 1] = V2[i] * F1 + V3[i] * F2;
+        const double ZF = (Y[i] - F1) / (G1[i] + 1.0);
+        F1 = F1 + G1[i] * ZF;
+        F2 = F2 + G2[i] * ZF;
+
+        const int IB = n - j + 1;
+        X = B1;
+        B1 = 2.0 * B1 - B2;
+        B2 = X;
+        P1[j] = B1;
+        P2[j] = B2;
+        const double ZB = (Y[j] - B1) / (G1[IB] + 1.0);
+        B1 = B1 + G1[IB] * ZB;
+        B2 = B2 + G2[IB] * ZB;
+    }
+    T[n] = F1;
+    T[n - 1] = F2;
+    for (int j = 3; j <= n - 2; ++j) {
+        const int I1 = j + 1;
+        const int IB = n - j + 1;
+        const double E1 = V3[IB] * P2[j] + V2[IB] * P1[j] + T[j];
+        const double E2 = V2[IB] * P2[j] + V1[IB] * P1[j] + D[j];
+        const double B11 = V3[IB] + V1[I1];
+        const double B12 = V2[IB] + V2[I1];
+        const double B22 = V1[IB] + V3[I1];
+        DET = B11 * B22 - B12 * B12;
+        T[j] = (-B12 * E1 + B11 * E2) / DET;
+    }
+    T[1] = B1;
+    T[2] = B2;
+    for (int k = 1; k <= n; ++k) trend[k - 1] = T[k];
     return 0;
 }
 
@@ -191,8 +239,8 @@ int hptrend(float* out, std::FILE* in, char*& text, const char* label,
         printout("\nError:  %s needs at least %d observations in the f range.\n", label, shortest);
         return atfail(label);
     }
-    std::vector<double> y(static_cast<std::size_t>(n));
-    std::vector<double> trend(static_cast<std::size_t>(n));
+    HeldArray<double> y;
+    HeldArray<double> trend;
     for (int k = 0; k < n; ++k) y[static_cast<std::size_t>(k)] = out[range.first + k];
     if (kernel(y.data(), n, lambda, trend.data()) != 0) return atfail(label);
     for (int k = 0; k < n; ++k) out[range.first + k] = static_cast<float>(trend[static_cast<std::size_t>(k)]);

@@ -47,7 +47,8 @@ int interpkernel(float* x, int n, char target, char mode) {
     for (int k = 0; k < 16 && t <= 3.0f; ++k, t += h) lagrangeweights(t, table[k], nodes);
 
     const int big = n > 1999 ? n : 1999;
-    std::vector<float> work(static_cast<std::size_t>(big) + 1, MISSING);
+    static std::vector<float> work;  // held between calls
+    work.assign(static_cast<std::size_t>(big) + 1, MISSING);
     int pos = first * r + (mode == 'y' ? r - 1 : 0);
     if (pos + r <= big) subperiodvalues(x, table, work.data(), r, first, pos, 0, mode);
     const int stop = mode == 'y' ? last - 3 : last - 2;
@@ -70,9 +71,10 @@ int ininkernel(float* x, const float* indicator, int n, int ratio) {
     int first = 0;
     int last = 0;
     if (!validspan(x, n, first, last) || last - first + 1 < 3) return -1;
-    std::vector<float> result(static_cast<std::size_t>(n), 0.0f);
-    std::vector<float> C(static_cast<std::size_t>(3 * a + 1));
-    std::vector<float> Z(static_cast<std::size_t>(3 * a + 1));
+    static std::vector<float> result, C, Z;  // held between calls
+    result.assign(static_cast<std::size_t>(n), 0.0f);
+    C.assign(static_cast<std::size_t>(3 * a + 1), 0.0f);
+    Z.assign(static_cast<std::size_t>(3 * a + 1), 0.0f);
     for (int i = first; i < last - 1; ++i) {
         // The window covers the sub-periods i*a .. (i+3)*a - 1, all inside the series.
         if ((i + 3) * a > n) return -2;

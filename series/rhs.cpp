@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "banks/lookup.h"
 #include "banks/slots.h"
@@ -15,6 +16,7 @@
 #include "interp/tokens.h"
 #include "series/atfunction.h"
 #include "series/exprtext.h"
+#include "series/functions_common.h"
 
 namespace {
 
@@ -24,7 +26,10 @@ constexpr int clearedObs = 1999;
 // The deepest nesting of parentheses and @function arguments an expression may have.
 constexpr int maxNesting = 200;
 int nestingDepth = 0;
-bool nestingRefused = false;  // the expression now being evaluated went past maxNesting
+// The expression now being evaluated was refused by an inner level that reported why: it
+// went past maxNesting, or a subscript reached outside the workspace. The enclosing levels
+// and @function handlers then fail without messages of their own.
+bool refused = false;
 struct NestingLevel {
     NestingLevel() { ++nestingDepth; }
     ~NestingLevel() { --nestingDepth; }
@@ -60,15 +65,12 @@ int mergefrequency(int& stored, int incoming) {
     return 0;
 }
 
-// The two work arrays of one level of the evaluation, freed on every way out.
+// The two work arrays of one level of the evaluation, held for reuse (series/functions_common.h).
 struct WorkArrays {
-    float* term = fvector(0, 1999);
-    float* operand = fvector(0, 1999);
-    ~WorkArrays() {
-        free_fvector(operand, 0);
-        free_fvector(term, 0);
-    }
-    bool ok() const { return term != nullptr && operand != nullptr; }
+    HeldArray<float> termArray;
+    HeldArray<float> operandArray;
+    float* term = termArray.data();
+    float* operand = operandArray.data();
 };
 
 }  // namespace
@@ -208,15 +210,15 @@ int applyaddsub(float* sum, char* stack, int& top, const float* term, int& sumFr
     return 0;
 }
 
-bool rhsnestingrefused() { return nestingRefused && nestingDepth > 0; }
+bool rhsrefused() { return refused && nestingDepth > 0; }
 
 int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     // Every parenthesis and every @function argument is one more level of this recursion;
     // past maxNesting levels the expression is refused instead of running out of stack.
-    if (nestingDepth == 0) nestingRefused = false;
+    if (nestingDepth == 0) refused = false;
     if (nestingDepth >= maxNesting) {
-        if (!nestingRefused) printout("\r\nExpression nested too deeply (more than %d levels).\r\n", maxNesting);
-        nestingRefused = true;
+        if (!refused) printout("\r\nExpression nested too deeply (more than %d levels).\r\n", maxNesting);
+        refused = true;
         return -1;
     }
     NestingLevel level;
@@ -226,10 +228,6 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     WorkArrays work;
     int result = 0;
     bool stopped = false;  // a stop skips the folding of the last term
-    if (!work.ok()) {
-        result = -1;
-        stopped = true;
-    }
 
     char stack[3] = {'+', 0, 0};
     int top = 0;
@@ -272,8 +270,8 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
                 skipstatement(in);
                 result = 27;
                 stopped = true;
-            } else if (nestingRefused) {
-                // Refused for its depth: reported once, by the innermost level.
+            } else if (refused) {
+                // Refused for its depth or a subscript: reported once, by the inner level.
                 result = -1;
                 stopped = true;
             } else {
@@ -333,6 +331,15 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
             break;
         case 'a': {
             int r = fetchseries(token, work.operand, text, in, 1);
+            if (r == -1 && lastSupplierBank != nullptr) {
+                // The series was found (fetchseries names its bank before it reads a
+                // subscript) but its lag or date lies outside the workspace, which
+                // fetchseries reported: no not-found box, nothing more from the levels.
+                refused = true;
+                result = -1;
+                stopped = true;
+                break;
+            }
             if (r == -1) {
                 char message[120];
                 std::snprintf(message, sizeof message, "Unable to find %s", token);
@@ -382,7 +389,18 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
         if (stopped || ended) break;
         if (apply) {
             if (takesoperand(previous)) {
-                if (applymuldiv(work.term, stack, top, work.operand, termFrequency, operandFrequency) != 0) {
+                const bool product = top >= 0 && (stack[top] == '*' || stack[top] == '/');
+                if (!product) {
+                    // The operand starts a term: the level's two arrays trade places instead
+                    // of the operand being copied (applymuldiv's copy), the frequency merged
+                    // as it merges it. Only observations 0..wsMaxObs-1 of a term are used.
+                    if (mergefrequency(termFrequency, operandFrequency) != 0) {
+                        result = -1;
+                        stopped = true;
+                        break;
+                    }
+                    std::swap(work.term, work.operand);
+                } else if (applymuldiv(work.term, stack, top, work.operand, termFrequency, operandFrequency) != 0) {
                     result = -1;
                     stopped = true;
                     break;

@@ -24,12 +24,13 @@
 // an empty text just after the expression text's NUL.
 int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom = 0);
 
+// True while the expression being evaluated is unwinding after it was refused for nesting
+// too deeply or for a lag or date subscript outside the workspace (reported once); the
+// @function handlers then fail without a message each.
+bool rhsrefused();
+
 // -1 after "\r\nBad syntax in expression.\r\n" when the previous token class is an
 // operator ('+', '-', '*', '/'); else 0.
-// True while the expression being evaluated is unwinding after it was refused for nesting
-// too deeply (reported once); the @function handlers then fail without a message each.
-bool rhsnestingrefused();
-
 int operatorcheck(int previousClass);
 // Folds the operand into the term with the pending '*' or '/' (stack[top]); copies it when
 // no such operator waits. 0, or -1 on a frequency conflict.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "functions_fixture.h"
@@ -70,6 +72,49 @@ TEST(GrowthKernels, PeakAndMovingAverage) {
     const float weights[2] = {0.25f, 0.75f};
     makernel(w.data(), 5, 0, 4, 2, weights);
     expectSeries(w, {M, 1.75f, M, M, 7}, "weighted");
+}
+
+// The kernel sums all windows together; each window must still give, bit for bit, the sum
+// of its own products in the order of the weights, and missing wherever it holds a missing
+// value. Checked against the window-by-window rule on long series with missing values
+// scattered and in runs, for several widths and ranges.
+TEST(GrowthKernels, MovingAverageEqualsTheWindowByWindowRule) {
+    std::vector<float> base(1999);
+    unsigned state = 12345;
+    for (std::size_t i = 0; i < base.size(); ++i) {
+        state = state * 1103515245u + 12345u;
+        base[i] = static_cast<float>((state >> 8) % 100000) / 37.0f - 900.0f;
+        if ((state >> 4) % 53 == 0) base[i] = M;
+    }
+    for (int i = 700; i < 712; ++i) base[static_cast<std::size_t>(i)] = M;
+    const float weights[7] = {0.1f, 0.3f, 1.0f / 3, 0.7f, 1e-3f, 2.5f, -0.4f};
+    struct Range {
+        int f1, f2;
+    };
+    for (int count : {1, 2, 3, 5, 7}) {
+        for (Range r : {Range{0, 1998}, Range{3, 1000}, Range{690, 720}, Range{1995, 1998}, Range{5, 6}}) {
+            std::vector<float> got = base;
+            makernel(got.data(), 1999, r.f1, r.f2, count, weights);
+            for (int t = 0; t < 1999; ++t) {
+                float want = base[static_cast<std::size_t>(t)];
+                if (t >= r.f1 && t <= r.f2) {
+                    want = M;
+                    if (t - count + 1 >= r.f1) {
+                        float sum = 0.0f;
+                        bool missing = false;
+                        for (int k = 0; k < count && !missing; ++k) {
+                            const float v = base[static_cast<std::size_t>(t - count + 1 + k)];
+                            missing = ismissing(v);
+                            sum += weights[k] * v;
+                        }
+                        if (!missing) want = sum;
+                    }
+                }
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(got[static_cast<std::size_t>(t)]), std::bit_cast<std::uint32_t>(want))
+                    << "count " << count << " range " << r.f1 << "-" << r.f2 << " at " << t;
+            }
+        }
+    }
 }
 
 class GrowthHandlers : public seriestest::FunctionFixture {

@@ -100,6 +100,40 @@ TEST(HodrickPrescott, StraightLinesAndVeryLargeLambda) {
     }
 }
 
+// Prescott's gains depend on lambda and the span alone and are kept between calls: a trend
+// computed with kept gains must equal, bit for bit, the same trend computed after a call
+// with another lambda or span (gains computed afresh), whatever the order of the calls.
+TEST(HodrickPrescott, KeptGainsGiveTheTrendOfFreshGains) {
+    const std::vector<double> y1 = wavy(300);
+    std::vector<double> y2(y1.rbegin(), y1.rend());
+    struct Call {
+        const std::vector<double>* y;
+        int n;
+        double lambda;
+    };
+    auto trend = [](const Call& c) {
+        std::vector<double> t(static_cast<std::size_t>(c.n));
+        EXPECT_EQ(prescottkernel(c.y->data(), c.n, c.lambda, t.data()), 0);
+        return t;
+    };
+    const Call target{&y2, 250, 1600};
+    // Before each the call that leaves the kept gains: same span and lambda, another lambda,
+    // another span (longer and shorter), then the target once more.
+    const Call before[] = {{&y1, 250, 1600}, {&y1, 250, 100}, {&y1, 300, 1600}, {&y1, 40, 1600}, {&y2, 250, 1600}};
+    trend({&y1, 17, 3});
+    const std::vector<double> fresh = trend(target);
+    for (const Call& c : before) {
+        trend(c);
+        const std::vector<double> again = trend(target);
+        ASSERT_EQ(again.size(), fresh.size());
+        for (std::size_t i = 0; i < fresh.size(); ++i) ASSERT_EQ(again[i], fresh[i]) << "after n " << c.n << " lambda " << c.lambda << " at " << i;
+    }
+    // And it is the trend of the direct solution.
+    std::vector<double> y(y2.begin(), y2.begin() + 250);
+    const std::vector<double> dense = densetrend(y, 1600);
+    for (std::size_t i = 0; i < dense.size(); ++i) EXPECT_NEAR(fresh[i], dense[i], 1e-6 * (1 + std::fabs(dense[i])));
+}
+
 TEST(HodrickPrescott, TooShortSpansAndBadSizesAreRefused) {
     const std::vector<double> y = {1, 2, 3};
     std::vector<double> t(3, -1);
