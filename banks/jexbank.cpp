@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "banks/lookup.h"
 #include "core/bytes.h"
 #include "core/date.h"
 #include "core/missing.h"
@@ -670,6 +671,11 @@ int JexBank::addser(const char* name, const float* values, char writeIndexLetter
         printout("\nError:  workspace bank is not open.  Cannot write to file.\n");
         return -1;
     }
+    // A longer name would be cut by every command that reads it back.
+    if (std::strlen(name) > static_cast<std::size_t>(maxSeriesNameLength)) {
+        reportlongname(name);
+        return -1;
+    }
     const std::uint8_t freq = static_cast<std::uint8_t>(frequency_ & 0xFF);
     const int n = count < 0 ? maxObs_ : std::min<int>(count, maxObs_);
     if (cacheOn_) {
@@ -793,6 +799,10 @@ std::int16_t JexBank::delren(char op, const char* oldName, const char* newName) 
     }
     if (op == 'r') {
         if (std::strcmp(oldName, newName) == 0) return 0;
+        if (std::strlen(newName) > static_cast<std::size_t>(maxSeriesNameLength)) {
+            reportlongname(newName);
+            return -1;
+        }
         if (findser(newName) >= 0) {
             printout("\nError:  %s already exists in the workspace bank.\n", newName);
             return -1;
