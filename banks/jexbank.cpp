@@ -119,7 +119,8 @@ JexBank::~JexBank() {
     banks.erase(std::remove(banks.begin(), banks.end(), this), banks.end());
     // Names that stand only in the journal go into the index file before the bank closes,
     // so that the files left behind are the bank's two files alone.
-    if (status_ == 1 && mode_ != 'r' && !cacheOn_ && pendingNames_ > 0) writeIndex();
+    if (status_ == 1 && mode_ != 'r' && !cacheOn_ && pendingNames_ + pendingDeletes_ > 0)
+        writeIndex();
     if (journal_) std::fclose(journal_);
     journal_ = nullptr;
     if (dataFile_) std::fclose(dataFile_);
@@ -192,7 +193,7 @@ int JexBank::openExisting(const char* fileMode, int quiet) {
     replayJournal();
     // A writer folds what the journal held into the index at once; a bank whose index
     // cannot be written is not opened for writing.
-    if (mode_ != 'r' && (pendingNames_ > 0 || movedTo_ >= 0 || journalFound_)) {
+    if (mode_ != 'r' && journalFound_) {
         if (movedTo_ >= 0) {
             // A delete was interrupted before its move had finished: redo the move.
             std::uint8_t freq = 0;
@@ -273,7 +274,7 @@ int JexBank::readIndex(int quiet) {
     nameBytes_ = block;
     diskCount_ = count;
     diskDigest_ = indexDigest();
-    pendingNames_ = 0;
+    pendingNames_ = pendingDeletes_ = 0;
     movedTo_ = movedFrom_ = -1;
     return 0;
 }
@@ -355,6 +356,7 @@ void JexBank::replayJournal() {
             } else {
                 dropLastName();
             }
+            ++pendingDeletes_;
         } else {
             break;
         }
@@ -395,7 +397,7 @@ void JexBank::dropJournal() {
     if (journal_) std::fclose(journal_);
     journal_ = nullptr;
     journalEnd_ = 0;
-    pendingNames_ = 0;
+    pendingNames_ = pendingDeletes_ = 0;
     journalFound_ = false;
     platform::removeFile(journalPath_);
 }
@@ -716,7 +718,7 @@ int JexBank::addser(const char* name, const float* values, char writeIndexLetter
     }
     if (writeIndexLetter == 'y' && isNew) {
         int rc;
-        if ((pendingNames_ + 1) * 8 >= seriesCount_) {
+        if (journalFull()) {
             rc = writeIndex();
         } else {
             rc = appendJournal('a', i, name);
@@ -861,17 +863,30 @@ std::int16_t JexBank::delren(char op, const char* oldName, const char* newName) 
         }
         replaceName(i, lastName.c_str(), true);
         dropRecord(last);
-        // The journal holds the delete: when the index cannot be written now, the bank
-        // still opens with it done, and the next rewrite of the index takes it in.
-        writeIndex();
+        // The journal holds the delete: the index is rewritten when the journal is full
+        // (a failure there leaves the delete done, in the journal).
+        ++pendingDeletes_;
+        if (journalFull()) writeIndex();
+        else notifyReaders();
         return 0;
     }
-    dropRecord(last);
-    dropLastName();
-    if (writeIndex() != 0) {
-        restore();
+    if (journalFull()) {
+        dropRecord(last);
+        dropLastName();
+        if (writeIndex() != 0) {
+            restore();
+            return -1;
+        }
+        return 0;
+    }
+    if (appendJournal('d', i, oldName) != 0) {
+        printout("\nError:  cannot write %s.\n", journalPath_.c_str());
         return -1;
     }
+    ++pendingDeletes_;
+    dropRecord(last);
+    dropLastName();
+    notifyReaders();
     return 0;
 }
 

@@ -10,8 +10,8 @@
 // The index journal <stem>.inj: so that a new name does not cost a rewrite of every name
 // before it, a bank open for writing appends each new name to a small journal beside the
 // index instead, and writes the index whole (folding the journal in, then removing it) only
-// once the journal holds an eighth of the names, and when the bank is closed. The journal
-// also carries the intent of a delete before any record is moved. Its layout, little-endian:
+// once the journal holds an eighth of the names, and when the bank is closed. Deletes go to
+// the journal the same way, each entered before its record is moved. Its layout, little-endian:
 // a 16-byte header ("JXJ1", the series count of the index it extends, 2 unused bytes and a
 // 64-bit FNV-1a digest of that index's bytes), then entries of a type byte ('a' a name
 // added, 'd' a series deleted), the 16-bit ordinal, the 16-bit name length, the name and a
@@ -123,6 +123,12 @@ private:
     int appendJournal(char type, int ordinal, const char* name);
     void dropJournal();
     std::uint64_t indexDigest() const;
+    // True when the next change should rewrite the index whole instead of going to the
+    // journal: the journal would hold an eighth of the names, or many deletes (each costs a
+    // reader a pass over the names).
+    bool journalFull() const {
+        return (pendingNames_ + pendingDeletes_ + 1) * 8 >= seriesCount_ || pendingDeletes_ >= 256;
+    }
     // Appends a name to the in-memory index; false when the name block has no room.
     bool appendName(const char* name);
     void dropLastName();
@@ -183,7 +189,7 @@ private:
     std::string journalPath_;
     std::FILE* journal_ = nullptr;
     std::int64_t journalEnd_ = 0;
-    int pendingNames_ = 0;
+    int pendingNames_ = 0, pendingDeletes_ = 0;
     bool journalFound_ = false;  // a journal file was there when the index was read
     int movedTo_ = -1, movedFrom_ = -1;
 };
