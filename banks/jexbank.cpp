@@ -98,6 +98,14 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
         dataSize_ = filesize(dataFile_);
         rebuildNameMap();
         platform::fileIdentity(dataFile_, fileDevice_, fileInode_);
+        // A writer of the same files opened before this one (zap and wsbank open the new
+        // workspace before they let the old one go) has nothing more to write: this bank
+        // started the files anew, or took in their journal.
+        if (mode_ != 'r')
+            for (JexBank* other : openbanks())
+                if (other->mode_ != 'r' && other->fileInode_ == fileInode_ &&
+                    other->fileDevice_ == fileDevice_)
+                    other->supersede();
         openbanks().push_back(this);
         // A new bank truncated files that readers may hold.
         if (mode_ == 'n') notifyReaders();
@@ -391,6 +399,13 @@ int JexBank::appendJournal(char type, int ordinal, const char* name) {
     if (!writeat(journal_, journalEnd_, w.data().data(), w.size())) return -1;
     journalEnd_ += static_cast<std::int64_t>(w.size());
     return 0;
+}
+
+void JexBank::supersede() {
+    if (journal_) std::fclose(journal_);
+    journal_ = nullptr;
+    journalEnd_ = 0;
+    pendingNames_ = pendingDeletes_ = 0;
 }
 
 void JexBank::dropJournal() {

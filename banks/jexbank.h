@@ -122,6 +122,8 @@ private:
     void replayJournal();
     int appendJournal(char type, int ordinal, const char* name);
     void dropJournal();
+    // Forgets the journal of a writer whose files another writer of this program has taken.
+    void supersede();
     std::uint64_t indexDigest() const;
     // True when the next change should rewrite the index whole instead of going to the
     // journal: the journal would hold an eighth of the names, or many deletes (each costs a

@@ -385,6 +385,50 @@ TEST_F(BankSafety, AJournalMadeByHandIsReadAsTheBanksOwn) {
     }
 }
 
+TEST_F(BankSafety, ANewWorkspaceOnTheSameFilesIsNotOverwrittenByTheOldOne) {
+    // zap and wsbank open the new workspace before the old one goes; the old one's journal
+    // must not be folded over the new files when it closes.
+    const std::string stem = path("ws");
+    std::vector<float> v(seriesArrayLength, 1.0f);
+    // At least 40 new series, the last ones standing in the journal; returns the count.
+    auto fill = [&](JexBank& bank) {
+        bank.setFreq(1);
+        int i = 0;
+        while (i < 40 || bank.journaledNames() == 0) {
+            EXPECT_GE(bank.addser(("s" + std::to_string(i)).c_str(), v.data(), 'y'), 0);
+            if (++i > 1000) break;
+        }
+        return i;
+    };
+    auto* old = new JexBank(stem.c_str(), "New", 1990, 100, 1, 1);
+    fill(*old);
+    ASSERT_GT(old->journaledNames(), 0);
+    auto* fresh = new JexBank(stem.c_str(), "New", 1990, 100, 1, 1);
+    ASSERT_TRUE(fresh->isOpen());
+    delete old;
+    EXPECT_TRUE(indexnames(banktest::readFile(stem + ".ind")).empty());
+    fresh->setFreq(1);
+    ASSERT_GE(fresh->addser("y", v.data(), 'y'), 0);
+    delete fresh;
+    EXPECT_EQ(indexnames(banktest::readFile(stem + ".ind")), std::vector<std::string>{"y"});
+
+    // wsbank of the workspace's own files takes in the old one's journal.
+    old = new JexBank(stem.c_str(), "ReadWrite", 1965, 200, 1, 1);
+    const int added = fill(*old);
+    ASSERT_GT(old->journaledNames(), 0);
+    fresh = new JexBank(stem.c_str(), "ReadWrite", 1965, 200, 1, 1);
+    ASSERT_TRUE(fresh->isOpen());
+    EXPECT_EQ(fresh->seriesCount(), added + 1);
+    delete old;
+    fresh->setFreq(1);
+    ASSERT_GE(fresh->addser("z", v.data(), 'y'), 0);
+    delete fresh;
+    const auto names = indexnames(banktest::readFile(stem + ".ind"));
+    ASSERT_EQ(names.size(), static_cast<std::size_t>(added + 2));
+    EXPECT_EQ(names.front(), "y");
+    EXPECT_EQ(names.back(), "z");
+}
+
 // ---------------------------------------------------------------------------------------
 // Links and permissions
 
