@@ -137,6 +137,18 @@ protected:
                             banktest::jexcfg("", "1990 2000 2009", base, "1", obs));
         return path(name);
     }
+    // Starts jex in `here` with the commands, waits until its results hold `marker` (every
+    // command before the one echoed has returned), lets it run up to 0.4 ms more, at random,
+    // and kills it.
+    void runandkill(const std::string& here, const std::string& commands,
+                    const std::string& marker, std::mt19937& rng) {
+        JexProcess jex(binary, here);
+        ASSERT_TRUE(jex.started());
+        jex.send(commands);
+        ASSERT_TRUE(jex.readUntil(marker)) << marker;
+        usleep(static_cast<useconds_t>(rng() % 400));
+        jex.killNow();
+    }
     std::string binary;
 };
 
@@ -227,17 +239,11 @@ TEST_F(BankSafety, AKillDuringALoopOfDeletesLeavesEveryNameWithItsOwnValues) {
         fs::remove_all(path("d"));
         const std::string here = folder("d");
         makeseries(here + "/bank", count, 1);
-        int seen = 0;
-        {
-            JexProcess jex(binary, here);
-            ASSERT_TRUE(jex.started());
-            jex.send("wsbank bank\ndo { del s%1 } (1-" + std::to_string(count) + ")\n");
-            // Deleting from s1 on, most deletes move a record.
-            seen = 1 + static_cast<int>(rng() % (count - 1));
-            ASSERT_TRUE(jex.readUntil(" del s" + std::to_string(seen) + " ")) << round;
-            usleep(static_cast<useconds_t>(rng() % 400));
-            jex.killNow();
-        }
+        // Deleting from s1 on, most deletes move a record.
+        const int seen = 1 + static_cast<int>(rng() % (count - 1));
+        runandkill(here, "wsbank bank\ndo { del s%1 } (1-" + std::to_string(count) + ")\n",
+                   " del s" + std::to_string(seen) + " ", rng);
+        if (HasFatalFailure()) return;
         // The names left are the last ones, each reading its own values (checkseries), and
         // the deletes of s1 to s<seen - 1> have all been done.
         auto check = [&](const char* when) {
@@ -266,17 +272,11 @@ TEST_F(BankSafety, AKillDuringALongRunOfNewSeriesKeepsEverySeriesCompleted) {
     for (int round = 0; round < 30; ++round) {
         fs::remove_all(path("n"));
         const std::string here = folder("n", "1999", "1980");
-        int seen = 0;
-        {
-            JexProcess jex(binary, here);
-            ASSERT_TRUE(jex.started());
-            jex.send("do { f s%1 = %1 } (1-" + std::to_string(count) + ")\n");
-            seen = 2 + static_cast<int>(rng() % (count - 2));
-            const std::string n = std::to_string(seen);
-            ASSERT_TRUE(jex.readUntil(" f s" + n + " = " + n + " ")) << round;
-            usleep(static_cast<useconds_t>(rng() % 400));
-            jex.killNow();
-        }
+        const int seen = 2 + static_cast<int>(rng() % (count - 2));
+        const std::string n = std::to_string(seen);
+        runandkill(here, "do { f s%1 = %1 } (1-" + std::to_string(count) + ")\n",
+                   " f s" + n + " = " + n + " ", rng);
+        if (HasFatalFailure()) return;
         JexBank bank((here + "/ws").c_str(), "Read", 1965, 200, 1, 1);
         ASSERT_TRUE(bank.isOpen()) << round;
         // s1 .. s<seen - 1> had completed; each name holds its own number.
