@@ -30,12 +30,13 @@ namespace {
 // jex.cfg. Without a jex.cfg there the reader says so (a
 // warning and a message box) and the program goes on with no workspace bank and no banks;
 // zap or wsreset makes a workspace later.
-void startup() {
+// False when the workspace of the folder is in use by another session (already said).
+bool startup() {
     resetinterpstate();
     platform::loadAnswerQueueFromEnvironment();
     mainformcreate();
     opengrouphome();
-    readstartupcfg(0);
+    return readstartupcfg(0) != startupWorkspaceInUse;
 }
 
 // One line as the command box runs it: echoed to the results window, kept in the command
@@ -114,7 +115,10 @@ bool readline_terminal(std::string& line) {
 
 int main(int argc, char** argv) {
     platform::installEscapeOnInterrupt();
-    startup();
+    if (!startup()) {
+        std::fflush(stdout);
+        return 1;
+    }
 
     if (argc > 1) {
         settypedline("add " + addfileword(argv[1]));

@@ -138,6 +138,11 @@ int datacmd(std::FILE* in) {
         pausebox("Hit a key to continue", "");
         return -1;
     }
+    if (seriesnametoolong(name, in)) {
+        skipstatement(in);
+        printout("\nError:  in data command.\n");
+        return -1;
+    }
     std::vector<float> values(seriesArrayLength + 1, MISSING);
     int r = readdatalines(values.data(), in, name);
     if (r == 0) {
@@ -152,6 +157,10 @@ int updatecmd(std::FILE* in) {
     char name[tokenSize];
     if (gettoken(name, in, 0, tokenSize) != 'a') {
         printout("No name on data command.\n");
+        return -1;
+    }
+    if (seriesnametoolong(name, in)) {
+        skipstatement(in);
         return -1;
     }
     std::vector<float> values(seriesArrayLength + 1, MISSING);
@@ -171,6 +180,10 @@ int monupcmd(std::FILE* in) {
     char name[tokenSize];
     if (gettoken(name, in, 0, tokenSize) != 'a') {
         printout("No name on data command\n");
+        return -1;
+    }
+    if (seriesnametoolong(name, in)) {
+        skipstatement(in);
         return -1;
     }
     if (in && in != stdin && addPrint == 0) printout("data %-20s\n", name);
@@ -405,6 +418,10 @@ int bupdatecmd(std::FILE* in) {
         printout("Bad format; see help menu\n");
         return -1;
     }
+    if (seriesnametoolong(name, in)) {
+        skipstatement(in);
+        return -1;
+    }
     std::vector<float> old(seriesArrayLength + 1, MISSING);
     char* none = nullptr;
     const bool found = fetchseries(name, old.data(), none, in, 1) == 0;
@@ -451,6 +468,10 @@ int delcmd(std::FILE* in, char mode) {
                 printout("Bad format\n");
                 return -1;
             }
+            if (seriesnametoolong(name, in)) {
+                skipline(in);
+                return -1;
+            }
             if (workspaceBank->findser(name) < 0) {
                 printout("Cannot find %s\n", name);
                 skipline(in);
@@ -464,6 +485,10 @@ int delcmd(std::FILE* in, char mode) {
         printout("Bad format\n");
         return -1;
     }
+    if (seriesnametoolong(name, in)) {
+        skipline(in);
+        return -1;
+    }
     if (workspaceBank->findser(name) < 0) {
         printout("Cannot find %s\n", name);
         return -1;
@@ -473,12 +498,20 @@ int delcmd(std::FILE* in, char mode) {
         printout("Bad format.\n");
         return -1;
     }
+    if (seriesnametoolong(newName, in)) {
+        skipline(in);
+        return -1;
+    }
     return workspaceBank->renser(name, newName) == 0 ? 0 : -1;
 }
 
 int frequencycmd(std::FILE* in) {
     char name[tokenSize];
     if (gettoken(name, in, 0, tokenSize) != 'a') return -1;
+    if (seriesnametoolong(name, in)) {
+        skipstatement(in);
+        return -1;
+    }
     std::vector<float> values(seriesArrayLength + 1, MISSING);
     char* text = nullptr;
     if (fetchseries(name, values.data(), text, in, 1) != 0) return -1;

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "banks/lookup.h"
 #include "core/bytes.h"
 #include "core/date.h"
 #include "core/missing.h"
@@ -35,6 +36,33 @@ bool readat(std::FILE* f, std::int64_t pos, std::uint8_t* out, std::size_t n) {
 
 bool seekto(std::FILE* f, std::int64_t pos) { return platform::seekTo(f, pos); }
 
+// FNV-1a over bytes, 32 and 64 bits: the check of a journal entry and the digest of an index.
+std::uint32_t fnv32(const std::uint8_t* p, std::size_t n) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t k = 0; k < n; ++k) h = (h ^ p[k]) * 16777619u;
+    return h;
+}
+
+struct Fnv64 {
+    std::uint64_t h = 14695981039346656037ull;
+    void add(std::uint8_t b) { h = (h ^ b) * 1099511628211ull; }
+    void add16(std::uint16_t v) {
+        add(static_cast<std::uint8_t>(v & 0xFF));
+        add(static_cast<std::uint8_t>(v >> 8));
+    }
+};
+
+constexpr char journalMagic[4] = {'J', 'X', 'J', '1'};
+constexpr std::size_t journalHeaderSize = 16;
+// Bytes of an entry around its name: type, ordinal, length, check.
+constexpr std::size_t journalEntryFrame = 9;
+
+std::string journalpathfor(const std::string& indexPath) {
+    std::string p = platform::resolveLinks(indexPath);
+    if (p.size() > 4 && p.compare(p.size() - 4, 4, ".ind") == 0) p.resize(p.size() - 4);
+    return p + ".inj";
+}
+
 // Every bank of this kind that is open, so that a writer can reach the readers of its files.
 std::vector<JexBank*>& openbanks() {
     static std::vector<JexBank*> banks;
@@ -51,6 +79,7 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
     className_ = "JexBank";
     dataPath_ = std::string(stem ? stem : "") + ".bnk";
     indexPath_ = std::string(stem ? stem : "") + ".ind";
+    journalPath_ = journalpathfor(indexPath_);
     frequency_ = 1;
     status_ = -1;
     int rc;
@@ -70,6 +99,14 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
         dataSize_ = filesize(dataFile_);
         rebuildNameMap();
         platform::fileIdentity(dataFile_, fileDevice_, fileInode_);
+        // A writer of the same files opened before this one (zap and wsbank open the new
+        // workspace before they let the old one go) has nothing more to write: this bank
+        // started the files anew, or took in their journal.
+        if (mode_ != 'r')
+            for (JexBank* other : openbanks())
+                if (other->mode_ != 'r' && other->fileInode_ == fileInode_ &&
+                    other->fileDevice_ == fileDevice_)
+                    other->supersede();
         openbanks().push_back(this);
         // A new bank truncated files that readers may hold.
         if (mode_ == 'n') notifyReaders();
@@ -77,6 +114,9 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
         status_ = -1;
         if (dataFile_) std::fclose(dataFile_);
         dataFile_ = nullptr;
+        if (journal_) std::fclose(journal_);
+        journal_ = nullptr;
+        lock_.release();
         names_.clear();
         nameOffsets_.clear();
         seriesCount_ = 0;
@@ -86,6 +126,12 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
 JexBank::~JexBank() {
     auto& banks = openbanks();
     banks.erase(std::remove(banks.begin(), banks.end(), this), banks.end());
+    // Names that stand only in the journal go into the index file before the bank closes,
+    // so that the files left behind are the bank's two files alone.
+    if (status_ == 1 && mode_ != 'r' && !cacheOn_ && pendingNames_ + pendingDeletes_ > 0)
+        writeIndex();
+    if (journal_) std::fclose(journal_);
+    journal_ = nullptr;
     if (dataFile_) std::fclose(dataFile_);
     if (indexFile_) std::fclose(indexFile_);
     dataFile_ = indexFile_ = nullptr;
@@ -104,8 +150,11 @@ int JexBank::createNew(int baseYear, int maxObs, int firstMonth, int quiet) {
     firstMonth_ = static_cast<std::uint16_t>(firstMonth);
     maxObs_ = static_cast<std::uint16_t>(maxObs);
     title_ = "Untitled";
-    dataFile_ = std::fopen(dataPath_.c_str(), "w+b");
-    if (!dataFile_ || writeHeader() != 0) {
+    // The file is opened without truncating it and cut only once the lock is held, so that
+    // a bank in use by another program is left as it is.
+    dataFile_ = platform::openForUpdate(dataPath_);
+    if (dataFile_ && lockForWriting(quiet) != 0) return -1;
+    if (!dataFile_ || !platform::truncateFile(dataFile_, 0) || writeHeader() != 0) {
         if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
         kind_ = 'x';
         return -1;
@@ -126,6 +175,7 @@ int JexBank::createNew(int baseYear, int maxObs, int firstMonth, int quiet) {
 int JexBank::openExisting(const char* fileMode, int quiet) {
     dataFile_ = std::fopen(dataPath_.c_str(), fileMode);
     std::uint8_t header[bankHeaderSize];
+    if (dataFile_ && mode_ != 'r' && lockForWriting(quiet) != 0) return -1;
     if (!dataFile_ || !bytes::readBytes(dataFile_, header, bankHeaderSize)) {
         if (!quiet) printout("Cannot open %s\r\nNo bank now assigned\n", dataPath_.c_str());
         kind_ = 'x';
@@ -147,7 +197,42 @@ int JexBank::openExisting(const char* fileMode, int quiet) {
                      dataPath_.c_str(), obs, maxSeriesObs);
         return -1;
     }
-    return readIndex(quiet);
+    dataSize_ = filesize(dataFile_);
+    if (readIndex(quiet) != 0) return -1;
+    replayJournal();
+    // A writer folds what the journal held into the index at once; a bank whose index
+    // cannot be written is not opened for writing.
+    if (mode_ != 'r' && journalFound_) {
+        if (movedTo_ >= 0) {
+            // A delete was interrupted before its move had finished: redo the move.
+            std::uint8_t freq = 0;
+            std::vector<float> values;
+            const int to = movedTo_, from = movedFrom_;
+            movedTo_ = movedFrom_ = -1;
+            if (readRecord(from, freq, values, maxObs_, nameAt(to)) != 0 ||
+                writeRecord(to, freq, values.data(), maxObs_, nameAt(to)) != 0)
+                return -1;
+        }
+        if (writeIndex() != 0) return -1;
+    }
+    return 0;
+}
+
+int JexBank::lockForWriting(int quiet) {
+    switch (lock_.acquire(dataFile_, dataPath_)) {
+    case platform::FileLock::Locked:
+        return 0;
+    case platform::FileLock::InUse:
+        inUse_ = true;
+        if (!quiet)
+            printout("\nError:  the bank %s is in use by another program; it is not opened "
+                     "for writing.\n",
+                     dataPath_.c_str());
+        return -1;
+    default:
+        // A file system without advisory locks: the bank is written unlocked.
+        return 0;
+    }
 }
 
 int JexBank::readIndex(int quiet) {
@@ -196,7 +281,141 @@ int JexBank::readIndex(int quiet) {
     nameOffsets_ = std::move(offsets);
     names_ = std::move(names);
     nameBytes_ = block;
+    diskCount_ = count;
+    diskDigest_ = indexDigest();
+    pendingNames_ = pendingDeletes_ = 0;
+    movedTo_ = movedFrom_ = -1;
     return 0;
+}
+
+std::uint64_t JexBank::indexDigest() const {
+    // The bytes writeIndex writes: the count, then (unless it is 0) the offsets and the
+    // name block.
+    Fnv64 h;
+    h.add16(seriesCount_);
+    if (seriesCount_ == 0) return h.h;
+    for (int i = 0; i <= seriesCount_; ++i) h.add16(nameOffsets_[i]);
+    for (std::int32_t k = 0; k < nameBytes_; ++k) h.add(names_[k]);
+    return h.h;
+}
+
+bool JexBank::appendName(const char* name) {
+    const std::size_t length = std::strlen(name);
+    const std::int64_t start = nameOffsets_[seriesCount_];
+    if (seriesCount_ >= 65535 || start >= 65535 ||
+        start + static_cast<std::int64_t>(length) + 1 >= 65535)
+        return false;
+    names_.resize(start + length + 2, 0);
+    std::memcpy(&names_[start], name, length + 1);
+    names_[start + length + 1] = 0;
+    nameOffsets_.push_back(static_cast<std::uint16_t>(start + length + 1));
+    ++seriesCount_;
+    nameBytes_ = nameOffsets_[seriesCount_] + 1;
+    nameMap_.emplace(name, seriesCount_ - 1);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// The index journal
+
+void JexBank::replayJournal() {
+    movedTo_ = movedFrom_ = -1;
+    journalFound_ = false;
+    std::FILE* j = std::fopen(journalPath_.c_str(), "rb");
+    if (!j) return;
+    journalFound_ = true;
+    const std::int64_t size = filesize(j);
+    // At most every name of a full index, each with its frame.
+    constexpr std::int64_t largest = journalHeaderSize + 2 * 65536 * (journalEntryFrame + 80);
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, largest)));
+    const bool read = !data.empty() && readat(j, 0, data.data(), data.size());
+    std::fclose(j);
+    if (!read || data.size() < journalHeaderSize || std::memcmp(data.data(), journalMagic, 4) != 0 ||
+        bytes::getU16(&data[4]) != diskCount_ || bytes::getU64(&data[8]) != diskDigest_)
+        return;  // written against another index: not ours to apply
+    std::size_t pos = journalHeaderSize;
+    while (pos + journalEntryFrame <= data.size()) {
+        const std::uint8_t type = data[pos];
+        const int ordinal = bytes::getU16(&data[pos + 1]);
+        const std::size_t length = bytes::getU16(&data[pos + 3]);
+        const std::size_t end = pos + journalEntryFrame + length;
+        if (end > data.size() || fnv32(&data[pos], 5 + length) != bytes::getU32(&data[end - 4]))
+            break;
+        const std::string name(reinterpret_cast<const char*>(&data[pos + 5]), length);
+        if (name.empty() || name.find('\0') != std::string::npos) break;
+        if (type == 'a') {
+            if (ordinal != seriesCount_ || findser(name.c_str()) >= 0 ||
+                recordOffset(ordinal + 1) > dataSize_)
+                break;
+            // An entry after a delete was written once the delete's move had finished.
+            movedTo_ = movedFrom_ = -1;
+            if (!appendName(name.c_str())) break;
+            ++pendingNames_;
+        } else if (type == 'd') {
+            if (ordinal >= seriesCount_ || name != nameAt(ordinal)) break;
+            movedTo_ = movedFrom_ = -1;
+            const int last = seriesCount_ - 1;
+            if (ordinal != last) {
+                // Until the move of the last record is known to be done, the last series
+                // is read from its own record.
+                const std::string lastName = nameAt(last);
+                replaceName(ordinal, lastName.c_str(), true);
+                movedTo_ = ordinal;
+                movedFrom_ = last;
+            } else {
+                dropLastName();
+            }
+            ++pendingDeletes_;
+        } else {
+            break;
+        }
+        pos = end;
+    }
+}
+
+int JexBank::appendJournal(char type, int ordinal, const char* name) {
+    if (!journal_) {
+        journal_ = platform::openForUpdate(journalPath_);
+        journalEnd_ = 0;
+        if (!journal_) return -1;
+    }
+    bytes::ByteWriter w;
+    if (journalEnd_ == 0) {
+        if (!platform::truncateFile(journal_, 0)) return -1;
+        w.raw(journalMagic, 4);
+        w.u16(diskCount_);
+        w.u16(0);
+        w.u32(static_cast<std::uint32_t>(diskDigest_ & 0xFFFFFFFFu));
+        w.u32(static_cast<std::uint32_t>(diskDigest_ >> 32));
+    }
+    const std::size_t start = w.size();
+    const std::size_t length = std::strlen(name);
+    w.u8(static_cast<std::uint8_t>(type));
+    w.u16(static_cast<std::uint16_t>(ordinal));
+    w.u16(static_cast<std::uint16_t>(length));
+    w.raw(name, length);
+    w.u32(fnv32(w.data().data() + start, 5 + length));
+    // A write cut short is not counted: the next entry goes over it, and a reader stops at
+    // its failed check.
+    if (!writeat(journal_, journalEnd_, w.data().data(), w.size())) return -1;
+    journalEnd_ += static_cast<std::int64_t>(w.size());
+    return 0;
+}
+
+void JexBank::supersede() {
+    if (journal_) std::fclose(journal_);
+    journal_ = nullptr;
+    journalEnd_ = 0;
+    pendingNames_ = pendingDeletes_ = 0;
+}
+
+void JexBank::dropJournal() {
+    if (journal_) std::fclose(journal_);
+    journal_ = nullptr;
+    journalEnd_ = 0;
+    pendingNames_ = pendingDeletes_ = 0;
+    journalFound_ = false;
+    platform::removeFile(journalPath_);
 }
 
 void JexBank::rebuildNameMap() {
@@ -223,12 +442,12 @@ int JexBank::writeHeader() {
 int JexBank::writeIndex() {
     if (cacheOn_) return 0;
     if (nameOffsets_.empty()) return -1;  // a bank that failed to open has no index
-    const std::string temp = indexPath_ + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    platform::ReplacingFile out(indexPath_);
+    std::FILE* f = out.open("wb");
     auto fail = [&](const char* message) {
         printout("%s", message);
-        if (f) std::fclose(f);
-        std::remove(temp.c_str());
+        printout("Error:  cannot write %s.\n", out.target().c_str());
+        out.abandon();
         return -1;
     };
     if (!f || !bytes::writeU16(f, seriesCount_)) return fail("Cannot write index file.\n");
@@ -238,14 +457,12 @@ int JexBank::writeIndex() {
     bytes::ByteWriter w;
     for (int i = 0; i < offsets; ++i) w.u16(nameOffsets_[i]);
     if (!bytes::writeBytes(f, w.data().data(), w.size())) return fail("Index file not written \n");
-    if (!bytes::writeBytes(f, names_.data(), nameBytes) || !flushfile(f))
+    if (!bytes::writeBytes(f, names_.data(), nameBytes) || !out.commit(syncWrites))
         return fail("Index file not written.\n");
-    if (std::fclose(f) != 0) {
-        f = nullptr;
-        return fail("Index file not written.\n");
-    }
-    f = nullptr;
-    if (std::rename(temp.c_str(), indexPath_.c_str()) != 0) return fail("Index file not written.\n");
+    diskCount_ = seriesCount_;
+    diskDigest_ = indexDigest();
+    // The index now holds every name: the journal (this program's own, under its lock) goes.
+    if (mode_ != 'r') dropJournal();
     notifyReaders();
     return 0;
 }
@@ -276,7 +493,8 @@ void JexBank::reloadFromFiles() {
         }
     }
     dataSize_ = filesize(dataFile_);
-    if (!good || readIndex(1) != 0) {
+    if (good && readIndex(1) == 0) replayJournal();
+    else {
         // Nothing that cannot be read again is served from the old names.
         seriesCount_ = 0;
         nameOffsets_.assign(1, 0);
@@ -312,7 +530,7 @@ int JexBank::readRecordInto(int i, std::uint8_t& freq, float* values, int n,
     // One positioned read of the record (every write is flushed before it returns, so the
     // file holds what the stream wrote).
     scratch_.resize(1 + 4 * static_cast<std::size_t>(n));
-    if (!readat(dataFile_, recordOffset(i), scratch_.data(), scratch_.size())) {
+    if (!readat(dataFile_, recordOffset(recordOf(i)), scratch_.data(), scratch_.size())) {
         printout("\nError:  cannot read series %s from %s.\n", name, dataPath_.c_str());
         return -1;
     }
@@ -478,6 +696,11 @@ int JexBank::addser(const char* name, const float* values, char writeIndexLetter
         printout("\nError:  workspace bank is not open.  Cannot write to file.\n");
         return -1;
     }
+    // A longer name would be cut by every command that reads it back.
+    if (std::strlen(name) > static_cast<std::size_t>(maxSeriesNameLength)) {
+        reportlongname(name);
+        return -1;
+    }
     const std::uint8_t freq = static_cast<std::uint8_t>(frequency_ & 0xFF);
     const int n = count < 0 ? maxObs_ : std::min<int>(count, maxObs_);
     if (cacheOn_) {
@@ -493,21 +716,11 @@ int JexBank::addser(const char* name, const float* values, char writeIndexLetter
     int i = findser(name);
     const bool isNew = i < 0;
     if (isNew) {
-        const std::size_t length = std::strlen(name);
-        const std::int64_t start = nameOffsets_[seriesCount_];
-        if (seriesCount_ >= 65535 || start >= 65535 ||
-            start + static_cast<std::int64_t>(length) + 1 >= 65535) {
+        if (!appendName(name)) {
             printout(" No more room for %s in workspace bank!\r\n", name);
             return -1;
         }
-        names_.resize(start + length + 2, 0);
-        std::memcpy(&names_[start], name, length + 1);
-        names_[start + length + 1] = 0;
-        nameOffsets_.push_back(static_cast<std::uint16_t>(start + length + 1));
-        i = seriesCount_;
-        ++seriesCount_;
-        nameBytes_ = nameOffsets_[seriesCount_] + 1;
-        nameMap_.emplace(name, i);
+        i = seriesCount_ - 1;
     }
     auto undo = [&]() {
         if (!isNew) return;
@@ -519,11 +732,30 @@ int JexBank::addser(const char* name, const float* values, char writeIndexLetter
         names_.resize(nameBytes_);
         names_[nameBytes_ - 1] = 0;
     };
-    // A replaced series keeps its index entry: the index is rewritten only for a new name.
-    if (writeRecord(i, freq, values, n, name) != 0 ||
-        (writeIndexLetter == 'y' && isNew && writeIndex() != 0)) {
+    // A replaced series keeps its index entry: only a new name is written after its record,
+    // into the journal, or (when the journal holds an eighth of the names) with the whole
+    // index. The cost of a new name thus stays the same however many names come before it.
+    if (writeRecord(i, freq, values, n, name) != 0) {
         undo();
         return -1;
+    }
+    if (writeIndexLetter == 'y' && isNew) {
+        int rc;
+        if (journalFull()) {
+            rc = writeIndex();
+        } else {
+            rc = appendJournal('a', i, name);
+            if (rc == 0) {
+                ++pendingNames_;
+                notifyReaders();
+            } else {
+                printout("\nError:  cannot write %s.\n", journalPath_.c_str());
+            }
+        }
+        if (rc != 0) {
+            undo();
+            return -1;
+        }
     }
     if (seriesCount_ >= 65535 || nameOffsets_[seriesCount_] >= nameBlockWarnOffset) {
         printout("No room for any more variables in data bank\n");
@@ -532,6 +764,15 @@ int JexBank::addser(const char* name, const float* values, char writeIndexLetter
         return -1;
     }
     return i;
+}
+
+void JexBank::dropLastName() {
+    --seriesCount_;
+    nameOffsets_.pop_back();
+    nameBytes_ = nameOffsets_[seriesCount_] + 1;
+    names_.resize(nameBytes_);
+    names_[nameBytes_ - 1] = 0;
+    rebuildNameMap();
 }
 
 void JexBank::replaceName(int i, const char* text, bool dropLast) {
@@ -583,6 +824,10 @@ std::int16_t JexBank::delren(char op, const char* oldName, const char* newName) 
     }
     if (op == 'r') {
         if (std::strcmp(oldName, newName) == 0) return 0;
+        if (std::strlen(newName) > static_cast<std::size_t>(maxSeriesNameLength)) {
+            reportlongname(newName);
+            return -1;
+        }
         if (findser(newName) >= 0) {
             printout("\nError:  %s already exists in the workspace bank.\n", newName);
             return -1;
@@ -619,28 +864,52 @@ std::int16_t JexBank::delren(char op, const char* oldName, const char* newName) 
     };
     if (i != last) {
         // The last series takes the freed place: its record is copied as stored (no
-        // alignment) over record i before the index names it there.
+        // alignment) over record i. The journal says so first, so that a bank interrupted
+        // during the copy opens with the delete done (the last series then read from its own
+        // record, or the copy redone by the next writer) and never with a name over a record
+        // half written; the index is rewritten after the copy.
         std::uint8_t freq = 0;
         std::vector<float> values;
         const std::string lastName = nameAt(last);
         if (readRecord(last, freq, values, maxObs_, lastName.c_str()) != 0) return -1;
+        const std::int64_t journalWas = journalEnd_;
+        if (appendJournal('d', i, oldName) != 0) {
+            printout("\nError:  cannot write %s.\n", journalPath_.c_str());
+            return -1;
+        }
         frequency_ = freq;
-        if (writeRecord(i, freq, values.data(), maxObs_, oldName) != 0) return -1;
+        if (writeRecord(i, freq, values.data(), maxObs_, oldName) != 0) {
+            // The delete is withdrawn from the journal; the names stay as they were.
+            if (journal_ && platform::truncateFile(journal_, journalWas)) journalEnd_ = journalWas;
+            dropRecords();
+            return -1;
+        }
         replaceName(i, lastName.c_str(), true);
         dropRecord(last);
-    } else {
-        dropRecord(last);
-        --seriesCount_;
-        nameOffsets_.pop_back();
-        nameBytes_ = nameOffsets_[seriesCount_] + 1;
-        names_.resize(nameBytes_);
-        names_[nameBytes_ - 1] = 0;
-        rebuildNameMap();
+        // The journal holds the delete: the index is rewritten when the journal is full
+        // (a failure there leaves the delete done, in the journal).
+        ++pendingDeletes_;
+        if (journalFull()) writeIndex();
+        else notifyReaders();
+        return 0;
     }
-    if (writeIndex() != 0) {
-        restore();
+    if (journalFull()) {
+        dropRecord(last);
+        dropLastName();
+        if (writeIndex() != 0) {
+            restore();
+            return -1;
+        }
+        return 0;
+    }
+    if (appendJournal('d', i, oldName) != 0) {
+        printout("\nError:  cannot write %s.\n", journalPath_.c_str());
         return -1;
     }
+    ++pendingDeletes_;
+    dropRecord(last);
+    dropLastName();
+    notifyReaders();
     return 0;
 }
 

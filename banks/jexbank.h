@@ -6,6 +6,22 @@
 // is written whole beside the old one and renamed over it, so an interrupted program leaves a
 // bank that opens with every series stored before the interruption. Counts and offsets read
 // from the files are checked before use; a damaged bank is refused, never trusted.
+//
+// The index journal <stem>.inj: so that a new name does not cost a rewrite of every name
+// before it, a bank open for writing appends each new name to a small journal beside the
+// index instead, and writes the index whole (folding the journal in, then removing it) only
+// once the journal holds an eighth of the names, and when the bank is closed. Deletes go to
+// the journal the same way, each entered before its record is moved. Its layout, little-endian:
+// a 16-byte header ("JXJ1", the series count of the index it extends, 2 unused bytes and a
+// 64-bit FNV-1a digest of that index's bytes), then entries of a type byte ('a' a name
+// added, 'd' a series deleted), the 16-bit ordinal, the 16-bit name length, the name and a
+// 32-bit FNV-1a check of the entry's bytes. Every opening reads the journal after the index;
+// a journal written against another index (its digest differs) is ignored, and an entry
+// that is cut short or whose check fails ends it.
+//
+// A bank opened for writing (New, ReadWrite) holds an exclusive advisory lock on its data
+// file while it is open; another program that would write it is refused. Banks opened Read
+// take no lock.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +31,7 @@
 #include <vector>
 
 #include "banks/databank.h"
+#include "platform/files.h"
 
 // Sizes of the data file's layout.
 constexpr int bankHeaderSize = 86;
@@ -50,6 +67,13 @@ public:
                std::int16_t count = -1);
     std::int16_t delser(const char* name);
     std::int16_t renser(const char* oldName, const char* newName);
+
+    // True when the bank could not be opened for writing because another program holds it.
+    bool inUse() const { return inUse_; }
+    // Names added since the index file was last written whole (they stand in the journal).
+    int journaledNames() const { return pendingNames_; }
+    // The journal's path: beside the index file (its symbolic links followed), extension .inj.
+    const std::string& journalPath() const { return journalPath_; }
 
     bool cacheOn() const { return cacheOn_ != 0; }
     void setCache(bool on);
@@ -91,6 +115,25 @@ private:
     using NameMap = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
 
     int openExisting(const char* fileMode, int quiet);
+    // Takes the write lock of a bank opened for writing; 0, or -1 after the message.
+    int lockForWriting(int quiet);
+    // The journal: applied after the index is read (a writer redoes an interrupted move and
+    // folds it into the index), appended to, and dropped once the index holds everything.
+    void replayJournal();
+    int appendJournal(char type, int ordinal, const char* name);
+    void dropJournal();
+    // Forgets the journal of a writer whose files another writer of this program has taken.
+    void supersede();
+    std::uint64_t indexDigest() const;
+    // True when the next change should rewrite the index whole instead of going to the
+    // journal: the journal would hold an eighth of the names, or many deletes (each costs a
+    // reader a pass over the names).
+    bool journalFull() const {
+        return (pendingNames_ + pendingDeletes_ + 1) * 8 >= seriesCount_ || pendingDeletes_ >= 256;
+    }
+    // Appends a name to the in-memory index; false when the name block has no room.
+    bool appendName(const char* name);
+    void dropLastName();
     int createNew(int baseYear, int maxObs, int firstMonth, int quiet);
     int readIndex(int quiet);
     void rebuildNameMap();
@@ -118,6 +161,9 @@ private:
     std::int64_t recordOffset(int i) const {
         return bankHeaderSize + static_cast<std::int64_t>(i) * (4 * maxObs_ + 1);
     }
+    // The record that holds series i: its own, except while a bank opened Read sees a delete
+    // whose move of the last record had not finished.
+    int recordOf(int i) const { return i == movedTo_ ? movedFrom_ : i; }
 
     std::int32_t nameBytes_ = 1;
     std::vector<std::uint8_t> names_;          // the name block (+ one trailing byte)
@@ -137,4 +183,15 @@ private:
     std::vector<CachedRecord> records_;        // by ordinal
     int cachedRecordCount_ = 0;
     std::uint64_t fileDevice_ = 0, fileInode_ = 0;  // identity of the open data file
+    platform::FileLock lock_;
+    bool inUse_ = false;
+    // The index as the file holds it (count and digest), and the journal beyond it.
+    std::uint16_t diskCount_ = 0;
+    std::uint64_t diskDigest_ = 0;
+    std::string journalPath_;
+    std::FILE* journal_ = nullptr;
+    std::int64_t journalEnd_ = 0;
+    int pendingNames_ = 0, pendingDeletes_ = 0;
+    bool journalFound_ = false;  // a journal file was there when the index was read
+    int movedTo_ = -1, movedFrom_ = -1;
 };

@@ -262,3 +262,25 @@ double dateno(int i) {
 int isnumchar(int c) {
     return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
 }
+
+void reportlongname(const char* name) {
+    printoutlong("\nError:  the series name %s is longer than %d characters; it is refused.\n",
+                 name, maxSeriesNameLength);
+}
+
+bool seriesnametoolong(const char* name, std::FILE* in) {
+    if (std::strlen(name) < static_cast<std::size_t>(maxSeriesNameLength)) return false;
+    int c = chop(in);
+    if (!continuesWord(c)) {
+        unchop(c);
+        return false;
+    }
+    std::string whole = name;
+    while (continuesWord(c)) {
+        whole.push_back(static_cast<char>(c));
+        c = chop(in);
+    }
+    unchop(c);
+    reportlongname(whole.c_str());
+    return true;
+}

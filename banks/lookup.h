@@ -34,3 +34,13 @@ int dateindex(double x);
 double dateno(int i);
 // 1 for a digit, '+', '-' or '.', else 0.
 int isnumchar(int c);
+
+// Series names hold at most this many characters (a name token is read into 78 bytes).
+constexpr int maxSeriesNameLength = 77;
+// Says that a series name is too long, naming it whole (printed with the error).
+void reportlongname(const char* name);
+// For a command about to store or delete the series `name`, just read with gettoken into a
+// buffer of 78 bytes: when the word goes on in the input past the 77 characters kept, the
+// rest of it is read, the name is reported whole and true returned; the caller then stores
+// nothing and skips its statement.
+bool seriesnametoolong(const char* name, std::FILE* in);

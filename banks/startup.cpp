@@ -227,6 +227,14 @@ int readstartupcfg(int) {
     // The workspace bank, new and empty.
     delete workspaceBank;
     setWorkspaceBank(new JexBank(wsStem.c_str(), "New", wsBaseYear, wsMaxObs, cfgFirstMonth));
+    if (!workspaceBank->isOpen() && workspaceBank->inUse()) {
+        // Another session writes this folder's workspace: nothing here may touch it.
+        printout("Error:  the workspace of this folder is in use by another session of Jex7.\n");
+        std::fclose(cfg);
+        saved.restore();
+        addPrint = 1;
+        return startupWorkspaceInUse;
+    }
     if (!workspaceBank->isOpen()) {
         printout("Error:  Cannot open workspace bank.\n");
         printout("If the bank exists already, make sure that you have write access.\n");
@@ -245,7 +253,9 @@ int readstartupcfg(int) {
         bankTypes[0] = ' ';
     }
     if (bankKind != 0) {
-        DataBank* bank = bankkindavailable(bankKind) ? openbank(bankKind, bankStem.c_str(), value)
+        // A directory of forecasts reads its listing from dirfor.dat, as the dfr command does
+        // when no other listing file is named.
+        DataBank* bank = bankkindavailable(bankKind) ? openbank(bankKind, bankStem.c_str(), "dirfor.dat")
                                                      : nullptr;
         if (!bank) {
             const char* word = bankKind == 'c' ? "compressed" : bankKind == 'h' ? "hashed"

@@ -24,8 +24,8 @@ WK1File::WK1File(std::string& path, int mode) {
     path = worksheetname(path);
     path_ = path;
     if (mode == 1) {
-        partPath_ = path + ".part";
-        file_ = std::fopen(partPath_.c_str(), "wb");
+        out_ = std::make_unique<platform::ReplacingFile>(path);
+        file_ = out_->open("wb");
         if (!file_) {
             printout("Unable to open %s for writing.\n", path.c_str());
             mode_ = -1;
@@ -45,16 +45,21 @@ WK1File::WK1File(std::string& path, int mode) {
     ready_ = 1;
 }
 
+bool WK1File::finish() {
+    if (mode_ != 1 || !file_) return false;
+    writeEof();
+    file_ = nullptr;
+    if (failed_) {
+        out_->abandon();
+        return false;
+    }
+    return out_->commit();
+}
+
 WK1File::~WK1File() {
     if (mode_ == -1 || !file_) return;
-    if (mode_ == 1) {
-        writeEof();
-        const bool closed = std::fclose(file_) == 0;
-        if (closed && !failed_) std::rename(partPath_.c_str(), path_.c_str());
-        else std::remove(partPath_.c_str());
-    } else {
-        std::fclose(file_);
-    }
+    if (mode_ == 1) finish();
+    else std::fclose(file_);
 }
 
 int WK1File::put(std::uint16_t opcode, const std::uint8_t* data, std::size_t length) {

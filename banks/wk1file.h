@@ -2,13 +2,17 @@
 // dimensions, column widths, number cells and label cells, and an end-of-file record. Each
 // record is a 16-bit opcode, a 16-bit length and its data, little-endian.
 //
-// The worksheet is written beside its final name (<name>.part) and renamed over it when the
-// writer is destroyed, so an old worksheet of the same name is replaced only by a complete one.
+// The worksheet is written beside its final name and renamed over it when the writer is
+// finished (or destroyed), so an old worksheet of the same name is replaced only by a complete
+// one (platform::ReplacingFile: links followed, permissions kept, devices written in place).
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+
+#include "platform/files.h"
 
 class WK1File {
 public:
@@ -36,6 +40,10 @@ public:
     int writeBof();
     int writeEof();
     int initRecords() { return 0; }
+    // Writes the end-of-file record and puts the worksheet in place: false when any write,
+    // the close or the renaming failed (the old worksheet is then as it was). The destructor
+    // does this for a writer not finished yet.
+    bool finish();
 
     bool isReady() const { return ready_ == 1; }
     int mode() const { return mode_; }
@@ -48,8 +56,8 @@ private:
 
     int mode_ = -1;
     std::FILE* file_ = nullptr;
+    std::unique_ptr<platform::ReplacingFile> out_;  // the writer's file
     int ready_ = 0;
     bool failed_ = false;
     std::string path_;
-    std::string partPath_;
 };

@@ -14,6 +14,7 @@
 #include "core/printout.h"
 #include "interp/reader.h"
 #include "interp/tokens.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "series/series_state.h"
 
@@ -86,13 +87,18 @@ int cacheoff(JexBank*& bank) {
     std::vector<Series> all;
     if (readall(*bank, all, false) != 0) return -1;
     const std::string stem = stemof(*bank);
-    const std::string part = stem + ".cachepart";
+    // The new files are made beside the files they replace (their links followed), so that
+    // a bank reached through links stays one bank.
+    const std::string dataTarget = platform::resolveLinks(stem + ".bnk");
+    const std::string indexTarget = platform::resolveLinks(stem + ".ind");
+    const std::string part =
+        (dataTarget.ends_with(".bnk") ? dataTarget.substr(0, dataTarget.size() - 4) : dataTarget) +
+        ".cachepart";
     const std::string title = bank->title();
     const int baseYear = bank->baseyear(), maxObs = bank->maxObs(), firstMonth = bank->firstMonth();
     auto dropPart = [&part]() {
-        std::error_code ignored;
-        std::filesystem::remove(part + ".bnk", ignored);
-        std::filesystem::remove(part + ".ind", ignored);
+        platform::removeFile(part + ".bnk");
+        platform::removeFile(part + ".ind");
     };
     {
         JexBank fresh(part.c_str(), "New", baseYear, maxObs, firstMonth, 0);
@@ -110,8 +116,8 @@ int cacheoff(JexBank*& bank) {
         }
     }
     std::error_code ec;
-    std::filesystem::rename(part + ".bnk", stem + ".bnk", ec);
-    if (!ec) std::filesystem::rename(part + ".ind", stem + ".ind", ec);
+    std::filesystem::rename(part + ".bnk", dataTarget, ec);
+    if (!ec) std::filesystem::rename(part + ".ind", indexTarget, ec);
     if (ec) {
         dropPart();
         return -1;
@@ -185,9 +191,8 @@ int wsdumpcmd(std::FILE* in) {
     }
     // The dump is written beside the file it replaces and renamed over it once complete, so
     // a refused command or a failed write leaves an earlier file of that name as it was.
-    const std::string target = name;
-    const std::string part = target + ".part";
-    std::FILE* out = std::fopen(part.c_str(), "w");
+    platform::ReplacingFile dump(name);
+    std::FILE* out = dump.open("w");
     if (!out) {
         printout("Error:  cannot dump bank to %s.\n", name);
         return -1;
@@ -246,12 +251,8 @@ int wsdumpcmd(std::FILE* in) {
     }
     // A failed read ends the dump with what was written so far; a failed write keeps the
     // earlier file.
-    bool written = !std::ferror(out);
-    if (std::fclose(out) != 0) written = false;
-    if (written && std::rename(part.c_str(), target.c_str()) != 0) written = false;
-    if (!written) {
-        std::remove(part.c_str());
-        printout("Error:  cannot dump bank to %s.\n", name);
+    if (!dump.commit()) {
+        printout("Error:  cannot write %s.\n", name);
         rc = -1;
     }
     bank->setFreq(frequency);

@@ -19,10 +19,14 @@ bool isLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); 
 bool isPunct(int c) {
     return c >= 33 && c <= 126 && !isDigit(c) && !isLetter(c) && c != '.' && c != '\\';
 }
+}  // namespace
+
 bool continuesWord(int c) {
     return isLetter(c) || isDigit(c) || c == '.' || c == '_' || c == '$' || c == '\\' ||
            c == ':' || c == '&' || c == '!';
 }
+
+namespace {
 
 // Lines come from the typed line alone (never refilled).
 bool typedSource() { return keyboardInput != 'n' && replayMode != 'y'; }

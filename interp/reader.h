@@ -20,6 +20,8 @@ int unchop(int c);
 // Read one token into buf (bufSize bytes; command words use 78). With dateLetters set,
 // m, q and d may stand inside a number (1990q2).
 TokenClass gettoken(char* buf, std::FILE* in, int dateLetters, int bufSize);
+// True for a character that goes on a word begun by a letter (letters, digits and . _ $ \ : & !).
+bool continuesWord(int c);
 // The next gettoken returns lastToken again. Returns 1.
 int ungettoken();
 // Copy the current line from offset `from` to the save file (mode 'b') and the annsave

@@ -9,6 +9,7 @@
 #include "core/printout.h"
 #include "interp/reader.h"
 #include "interp/state.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 JexString stringStore;
@@ -232,9 +233,8 @@ int JexString::save(std::FILE* in) {
     }
     try {
         // Written beside the old file and renamed over it, so a failed save loses nothing.
-        std::string target = name;
-        std::string temp = target + ".tmp";
-        std::FILE* f = std::fopen(temp.c_str(), "w");
+        platform::ReplacingFile out(name);
+        std::FILE* f = out.open("w");
         if (!f) {
             printout("Error:  Cannot create file %s in \"string save\" command.\n", name);
             return -1;
@@ -257,9 +257,7 @@ int JexString::save(std::FILE* in) {
             if (std::fprintf(f, "str %s = \"%s\"\n", k.c_str(), value.c_str()) < 0)
                 ok = false;
         }
-        if (std::fclose(f) != 0) ok = false;
-        if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
-            std::remove(temp.c_str());
+        if (!ok || !out.commit()) {
             printout("Error:  Cannot create file %s in \"string save\" command.\n", name);
             return -1;
         }

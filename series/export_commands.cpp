@@ -172,5 +172,9 @@ int p123cmd(std::FILE* in, char mode) {
     }
     if (rows) sheet.writeDimensions(0, 0, j, n);
     else sheet.writeDimensions(0, 0, n, j);
+    if (!sheet.finish()) {
+        printout("\nError:  cannot write %s.\n", path.c_str());
+        return -1;
+    }
     return 0;
 }

@@ -112,6 +112,11 @@ int fcmd(std::FILE* in) {
         printout("\nError:  in f command.\n");
         return -1;
     }
+    if (seriesnametoolong(name, in)) {
+        skipstatement(in);
+        printout("\nError:  in f command.\n");
+        return -1;
+    }
     char token[78];
     int cls = gettoken(token, in, 0, 2);
     if (cls == '{') {

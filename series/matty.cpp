@@ -1,6 +1,7 @@
 // Tables of series: matty and matpr print several series side by side, a row per date.
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
+#include "platform/files.h"
 #include "series/export_commands.h"
 #include "series/series_state.h"
 
@@ -47,11 +49,11 @@ int mattycmd(std::FILE* in) {
     // The table file is written beside the file it replaces and renamed over it when the
     // table is complete: a refused command leaves an earlier file of that name as it was.
     std::FILE* table = nullptr;
-    std::string tablePath, tablePart;
+    std::string tablePath;
+    std::unique_ptr<platform::ReplacingFile> tableFile;
     auto closeall = [&]() {
         if (table) {
-            std::fclose(table);
-            std::remove(tablePart.c_str());
+            tableFile->abandon();
         }
         table = nullptr;
     };
@@ -63,8 +65,8 @@ int mattycmd(std::FILE* in) {
             return -1;
         }
         tablePath = token;
-        tablePart = tablePath + ".part";
-        table = std::fopen(tablePart.c_str(), "w");
+        tableFile = std::make_unique<platform::ReplacingFile>(tablePath);
+        table = tableFile->open("w");
         if (!table) {
             printout("\r\n Can't open %s\r\n", token);
             skipstatement(in);
@@ -210,12 +212,10 @@ int mattycmd(std::FILE* in) {
     if (!table && addPrint == 1) printout("\r\n");
     int result = 0;
     if (table) {
-        const bool written = !std::ferror(table) && std::fclose(table) == 0 &&
-                             std::rename(tablePart.c_str(), tablePath.c_str()) == 0;
+        const bool written = tableFile->commit();
         table = nullptr;
         if (!written) {
-            std::remove(tablePart.c_str());
-            printout("\r\n Can't open %s\r\n", tablePath.c_str());
+            printout("\nError:  cannot write %s.\n", tablePath.c_str());
             result = -1;
         }
     }

@@ -1,5 +1,5 @@
-// A running jex program for the tests that kill it: the binary built beside the tests, fed
-// through a pipe, its results window read from a pipe.
+// A running jex program for the tests that need a second process or kill it: the binary built beside
+// the tests (build/app/jex), fed through a pipe, its results window read from a pipe.
 #pragma once
 
 #include <fcntl.h>
@@ -28,7 +28,8 @@ class JexProcess {
 public:
     JexProcess(const std::string& binary, const std::string& dir) {
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
+        // Close-on-exec: a second program started later must not hold this one's pipes open.
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
         pid_ = fork();
         if (pid_ == 0) {
             dup2(in[0], 0);
@@ -89,6 +90,19 @@ public:
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
         reaped_ = true;
+    }
+    // The exit status when the program ends within the time given, else -1 (it runs on).
+    int waitWithin(int seconds) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                reaped_ = true;
+                return status;
+            }
+            usleep(10000);
+        }
+        return -1;
     }
     int wait() {
         int status = 0;
