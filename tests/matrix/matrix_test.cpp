@@ -12,6 +12,7 @@
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
 #include "matrix/rearrange.h"
+#include "platform/scripted_platform.h"
 #include "tests/vam/vam_fixture.h"
 
 namespace {
@@ -473,13 +474,18 @@ TEST_F(MatrixCommands, PackedCoefficientsMatchTheDenseOnes) {
 }
 
 TEST_F(MatrixCommands, StoreFirstEvenWithWrongArgumentsAndNothingHalfWritten) {
-    // A changed table loaded in the default bank reaches the file before anything is read.
-    ASSERT_EQ(bank->loadcmd("x", 'x', 0), 0);
-    bank->loadedRow(0)[0] = 42;
-    bank->setModified();
-    EXPECT_EQ(run(linvcmd, "\"nonsense\""), -1);
-    EXPECT_FALSE(bank->isLoaded());
-    EXPECT_EQ(getv("x", 0)[0], 42);
+    // A changed table loaded in the default bank reaches the file before anything is read,
+    // whatever the arguments (mc stores only once its "=" is read).
+    float value = 42;
+    for (auto handler : {linvcmd, minvcmd, coefcmd, flowcmd, mtranscmd, maddcmd, mmultcmd,
+                         rowscalecmd, movecmd, getsum}) {
+        ASSERT_EQ(bank->loadcmd("x", 'x', 0), 0);
+        bank->loadedRow(0)[0] = ++value;
+        bank->setModified();
+        EXPECT_EQ(run(handler, "\"nonsense\" + ="), -1);
+        EXPECT_FALSE(bank->isLoaded());
+        EXPECT_EQ(getv("x", 0)[0], value);
+    }
 
     // A singular period after a good one: the good one stays inverted, the bad one keeps
     // its values, and neither the next command nor closing the bank writes it.
@@ -500,6 +506,30 @@ TEST_F(MatrixCommands, StoreFirstEvenWithWrongArgumentsAndNothingHalfWritten) {
     ASSERT_EQ(run(linvcmd, "l"), 0);
     expectnear(getm("l", 0), {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
     expectnear(getm("l", 1), {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
+}
+
+TEST_F(MatrixCommands, GetsumArithmeticBoxTurnsOnlyASuccessIntoCancel) {
+    // Two float maxima in a row overflow the float sum.
+    bank->releaseLoaded();
+    setm("t", 0, {{FLT_MAX, FLT_MAX, 0}, {1, 2, 3}, {0, 0, 0}});
+    {
+        platform::ScopedScriptedPlatform box;
+        box.platform.answers = {"cancel"};
+        EXPECT_EQ(run(getsum, "t r ct"), 27);
+        EXPECT_EQ(box.platform.boxes, (std::vector<std::string>{"[Error] In getsum"}));
+    }
+    {
+        platform::ScopedScriptedPlatform box;
+        EXPECT_EQ(run(getsum, "t r ct"), 0);  // OK keeps the success
+        EXPECT_EQ(box.platform.boxes.size(), 1u);
+    }
+    EXPECT_EQ(getv("ct", 0)[1], 6);
+    // A refusal stays a refusal, and a later clean getsum shows no box.
+    platform::ScopedScriptedPlatform box;
+    box.platform.answers = {"cancel"};
+    EXPECT_EQ(run(getsum, "t r (9) ct"), -1);
+    EXPECT_EQ(run(getsum, "z r ct"), 0);
+    EXPECT_TRUE(box.platform.boxes.empty());
 }
 
 TEST_F(MatrixCommands, McRewritesEveryValueAsItWas) {
