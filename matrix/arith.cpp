@@ -1,5 +1,6 @@
 #include "matrix/arith.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -323,6 +324,7 @@ int mmultcmd(DataBank* db, std::FILE* in) {
     for (auto* t : {&t1, &t2})
         if (t->number) t->table.assign(static_cast<std::size_t>(t->rows) * t->cols, t->value);
     if (r.empty()) return 0;
+    std::vector<double> acc;
     for (JexDate d = r.first; d <= r.last; d = d + 1) {
         if ((!t1.number && !loadcopy(t1.op, d, " in mmult for term1", t1.table)) ||
             (!t2.number && !loadcopy(t2.op, d, " in mmult for term2", t2.table))) {
@@ -338,21 +340,33 @@ int mmultcmd(DataBank* db, std::FILE* in) {
         const float* b = t2.table.data();
         auto cell = [&](int i, int j) -> float& { return out[static_cast<std::size_t>(i) * C + j]; };
         if (o == '*') {
-            for (int i = 0; i < r1; ++i)
-                for (int j = 0; j < c2; ++j) {
-                    double s = 0;
-                    for (int k = 0; k < c1; ++k)
-                        s += static_cast<double>(a[static_cast<std::size_t>(i) * c1 + k]) * b[static_cast<std::size_t>(k) * c2 + j];
-                    cell(i, j) = static_cast<float>(s);
+            // Each cell's sum runs over k = 1 .. n in order; the cells of a row advance
+            // together (the row's cells innermost) so the loops run along rows.
+            acc.assign(static_cast<std::size_t>(c2), 0.0);
+            for (int i = 0; i < r1; ++i) {
+                std::fill(acc.begin(), acc.end(), 0.0);
+                const float* ai = a + static_cast<std::size_t>(i) * c1;
+                for (int k = 0; k < c1; ++k) {
+                    const double f = ai[k];
+                    const float* bk = b + static_cast<std::size_t>(k) * c2;
+                    for (int j = 0; j < c2; ++j) acc[static_cast<std::size_t>(j)] += f * static_cast<double>(bk[j]);
                 }
+                for (int j = 0; j < c2; ++j) cell(i, j) = static_cast<float>(acc[static_cast<std::size_t>(j)]);
+            }
         } else if (o == '\'') {
-            for (int i = 0; i < c1; ++i)
-                for (int j = 0; j < c2; ++j) {
-                    double s = 0;
-                    for (int k = 0; k < r1; ++k)
-                        s += static_cast<double>(a[static_cast<std::size_t>(k) * c1 + i]) * b[static_cast<std::size_t>(k) * c2 + j];
-                    cell(i, j) = static_cast<float>(s);
+            // The same with term1 read down its columns: all cells accumulate at once.
+            acc.assign(static_cast<std::size_t>(c1) * c2, 0.0);
+            for (int k = 0; k < r1; ++k) {
+                const float* ak = a + static_cast<std::size_t>(k) * c1;
+                const float* bk = b + static_cast<std::size_t>(k) * c2;
+                for (int i = 0; i < c1; ++i) {
+                    const double f = ak[i];
+                    double* si = acc.data() + static_cast<std::size_t>(i) * c2;
+                    for (int j = 0; j < c2; ++j) si[j] += f * static_cast<double>(bk[j]);
                 }
+            }
+            for (int i = 0; i < c1; ++i)
+                for (int j = 0; j < c2; ++j) cell(i, j) = static_cast<float>(acc[static_cast<std::size_t>(i) * c2 + j]);
         } else {
             for (int i = 0; i < r1; ++i)
                 for (int j = 0; j < c1; ++j) {
