@@ -1,6 +1,5 @@
 #include "matrix/getsum.h"
 
-#include <cfenv>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,8 +21,6 @@
 using namespace mframe;
 
 namespace {
-
-constexpr int sumExceptions = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
 
 int getsumusage(std::FILE* in, int cls) {
     droprest(in, cls);
@@ -61,7 +58,7 @@ bool periodsums(VamFile* src, const Operand& s, const char* file, const JexDate&
 int getsum(DataBank* db, std::FILE* in) {
     VamFile* bank = vamof(db);
     storefirst(bank);
-    std::feclearexcept(sumExceptions);
+    platform::clearFloatingPointStatus();  // only the sums' own faults count below
     char sname[tokenSize], dir[tokenSize], tname[tokenSize];
     int cls = gettoken(sname, in, 0, tokenSize);
     if (cls != 'a' || !bank) {
@@ -172,8 +169,8 @@ int getsum(DataBank* db, std::FILE* in) {
     }
     if (status != 0) getsumusage(in, 'f');
     if (addPrint == 1) printout("\n");
-    if (std::fetestexcept(sumExceptions)) {
-        std::feclearexcept(sumExceptions);
+    if (platform::floatingPointFault()) {
+        platform::clearFloatingPointStatus();
         const auto answer = platform::current().messageBox("In getsum", "Error", platform::Buttons::OkCancel);
         if (status == 0 && answer == platform::Answer::Cancel) status = 27;
     }

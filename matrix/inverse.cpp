@@ -13,6 +13,15 @@
 
 using namespace mframe;
 
+namespace {
+
+// row[j] -= f * pivot[j] for j < n (two different rows).
+void eliminaterow(float* __restrict row, const float* __restrict pivot, float f, int n) {
+    for (int j = 0; j < n; ++j) row[j] -= f * pivot[j];
+}
+
+}  // namespace
+
 int leontief(float* a, int n, int cols) {
     auto at = [&](int i, int j) -> float& { return a[static_cast<std::size_t>(i) * cols + j]; };
     for (int i = 0; i < n; ++i) {
@@ -31,7 +40,7 @@ int leontief(float* a, int n, int cols) {
             const float f = rowi[k];
             rowi[k] = 0.0f;
             if (f == 0.0f) continue;
-            for (int j = 0; j < n; ++j) rowi[j] -= f * rowk[j];
+            eliminaterow(rowi, rowk, f, n);
         }
     }
     return -1;
