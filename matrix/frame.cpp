@@ -66,6 +66,19 @@ bool lookup(VamFile* def, const char* typed, bool letters, Operand& out) {
     return true;
 }
 
+bool matrixandvector(VamFile* bank, const char* mname, const char* vname, const char* vectorEnd,
+                     Operand& m, Operand& v) {
+    if (!lookup(bank, vname, false, v) || !v.vector()) {
+        printout("No such vector as %s%s", vname, vectorEnd);
+        return false;
+    }
+    if (!lookup(bank, mname, false, m) || !m.matrix()) {
+        printout("No such matrix as %s", mname);
+        return false;
+    }
+    return true;
+}
+
 int position(const VamFile& bank, const JexDate& d) {
     int k = -1;
     return bank.periodOf(d, k) ? k : -1;

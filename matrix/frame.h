@@ -49,6 +49,11 @@ struct Operand {
 // empty, holds no Vam bank, or the element is not found.
 bool lookup(VamFile* def, const char* typed, bool letters, Operand& out);
 
+// The matrix and the vector of coef, flow and rowscale, both of the default bank: false after
+// "No such vector as %s" (followed by vectorEnd) or "No such matrix as %s".
+bool matrixandvector(VamFile* bank, const char* mname, const char* vname, const char* vectorEnd,
+                     Operand& m, Operand& v);
+
 // Position (from 0) of a date in the bank, -1 when outside.
 int position(const VamFile& bank, const JexDate& d);
 
@@ -67,6 +72,29 @@ int storeperiod(const Operand& op);
 
 // Drops whatever the bank holds loaded without writing it.
 void drop(VamFile* bank);
+
+// The road of one element period by period: load it (the load-failure box with `where`, then
+// `usage` when given, and -1), let `compute(table, date)` work in the loaded table, store
+// it. A compute that answers false stops the command with -1 and its period is dropped
+// unstored. 0 when every period was stored.
+template <class Compute>
+int eachperiod(const Range& r, const Operand& op, const char* where, void (*usage)(),
+               Compute compute) {
+    if (r.empty()) return 0;
+    for (JexDate d = r.first; d <= r.last; d = d + 1) {
+        float* table = loadperiod(op, d, where);
+        if (!table) {
+            if (usage) usage();
+            return -1;
+        }
+        if (!compute(table, d)) {
+            drop(op.bank);
+            return -1;
+        }
+        if (storeperiod(op) != 0) return -1;
+    }
+    return 0;
+}
 
 // Copies the loaded period of the operand into a work table (rows x cols).
 std::vector<float> copyloaded(const Operand& op);

@@ -95,23 +95,14 @@ int linvcmd(DataBank* db, std::FILE* in) {
     Range r;
     if (!readinverse(db, in, linvusage, "linv", m, r)) return -1;
     const int n = m.rows < m.cols ? m.rows : m.cols;
-    if (!r.empty()) {
-        for (JexDate d = r.first; d <= r.last; d = d + 1) {
-            float* a = loadperiod(m, d, " in linv");
-            if (!a) {
-                linvusage();
-                return -1;
-            }
-            if (leontief(a, n, m.cols) >= 0) {
-                char date[JexDate::textSize];
-                printout("Singular matrix in %s.\r\n", d.print(date));
-                linvusage();
-                drop(m.bank);  // the half-eliminated table never reaches the file
-                return -1;
-            }
-            if (storeperiod(m) != 0) return -1;
-        }
-    }
+    const int status = eachperiod(r, m, " in linv", linvusage, [&](float* a, const JexDate& d) {
+        if (leontief(a, n, m.cols) < 0) return true;
+        char date[JexDate::textSize];
+        printout("Singular matrix in %s.\r\n", d.print(date));
+        linvusage();
+        return false;  // the half-eliminated table never reaches the file
+    });
+    if (status != 0) return -1;
     printout("\n");
     return 0;
 }
@@ -123,41 +114,33 @@ int minvcmd(DataBank* db, std::FILE* in) {
     const int n = m.rows < m.cols ? m.rows : m.cols;
     Matrix<double> work(n, n);
     if (!work.hasStorage()) return -1;
-    if (!r.empty()) {
-        for (JexDate d = r.first; d <= r.last; d = d + 1) {
-            float* a = loadperiod(m, d, " in minv");
-            if (!a) {
-                minvusage();
-                return -1;
-            }
-            try {
-                for (int i = 0; i < n; ++i)
-                    for (int j = 0; j < n; ++j)
-                        work(i + 1, j + 1) = a[static_cast<std::size_t>(i) * m.cols + j];
-                // A factorisation whose pivot vanishes stands a tiny number in for it and
-                // gives an "inverse" of huge values: refuse the matrix as singular instead.
-                Matrix<double> factors(work);
-                Vector<double> indx;
-                double sign = 0;
-                factors.ludcmp(indx, sign);
-                for (int i = 1; i <= n; ++i)
-                    if (std::fabs(factors(i, i)) <= 1e-20) {
-                        printout("\nError:  singular matrix in routine ludcmp.\n");
-                        throw Jex7Errors("singular matrix");
-                    }
-                work.invert();
-                for (int i = 0; i < n; ++i)
-                    for (int j = 0; j < n; ++j)
-                        a[static_cast<std::size_t>(i) * m.cols + j] =
-                            static_cast<float>(work(i + 1, j + 1));
-            } catch (...) {
-                drop(m.bank);
-                minvusage();
-                return -1;
-            }
-            if (storeperiod(m) != 0) return -1;
+    const int status = eachperiod(r, m, " in minv", minvusage, [&](float* a, const JexDate&) {
+        try {
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j)
+                    work(i + 1, j + 1) = a[static_cast<std::size_t>(i) * m.cols + j];
+            // A factorisation whose pivot vanishes stands a tiny number in for it and gives
+            // an "inverse" of huge values: refuse the matrix as singular instead.
+            Matrix<double> factors(work);
+            Vector<double> indx;
+            double sign = 0;
+            factors.ludcmp(indx, sign);
+            for (int i = 1; i <= n; ++i)
+                if (std::fabs(factors(i, i)) <= 1e-20) {
+                    printout("\nError:  singular matrix in routine ludcmp.\n");
+                    throw Jex7Errors("singular matrix");
+                }
+            work.invert();
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j)
+                    a[static_cast<std::size_t>(i) * m.cols + j] = static_cast<float>(work(i + 1, j + 1));
+            return true;
+        } catch (...) {
+            minvusage();
+            return false;
         }
-    }
+    });
+    if (status != 0) return -1;
     printout("\n");
     return 0;
 }

@@ -135,10 +135,8 @@ int coefcmd(DataBank* db, std::FILE* in) {
     droprest(in, cls);
     Operand m, t;
     int status = -1;
-    if (!lookup(bank, tname, false, t) || !t.vector()) {
-        printout("No such vector as %s\n", tname);
-    } else if (!lookup(bank, mname, false, m) || !m.matrix()) {
-        printout("No such matrix as %s", mname);
+    if (!matrixandvector(bank, mname, tname, "\n", m, t)) {
+        // refused with its message; the closing line follows
     } else if (t.rows * t.cols != (option == 'c' ? m.cols : m.rows)) {
         printout("Number of matrix %s does not equal vector length.\n",
                  option == 'c' ? "columns" : "rows");
@@ -149,28 +147,16 @@ int coefcmd(DataBank* db, std::FILE* in) {
         clip(r, *bank);
         std::vector<float> tot;
         int count = 0;
-        if (takevector(bank, t.name.c_str(), tot, count, " in coef")) {
-            status = 0;
-            if (!r.empty()) {
-                for (JexDate d = r.first; d <= r.last; d = d + 1) {
-                    float* a = loadperiod(m, d, " in coef");
-                    if (!a) {
-                        status = -1;
-                        break;
+        if (takevector(bank, t.name.c_str(), tot, count, " in coef"))
+            status = eachperiod(r, m, " in coef", nullptr, [&](float* a, const JexDate& d) {
+                const float* T = tot.data() + static_cast<std::size_t>(position(*bank, d)) * count;
+                for (int i = 0; i < m.rows; ++i)
+                    for (int j = 0; j < m.cols; ++j) {
+                        float& cell = a[static_cast<std::size_t>(i) * m.cols + j];
+                        cell = coefficient(cell, T[option == 'c' ? j : i]);
                     }
-                    const float* T = tot.data() + static_cast<std::size_t>(position(*bank, d)) * count;
-                    for (int i = 0; i < m.rows; ++i)
-                        for (int j = 0; j < m.cols; ++j) {
-                            float& cell = a[static_cast<std::size_t>(i) * m.cols + j];
-                            cell = coefficient(cell, T[option == 'c' ? j : i]);
-                        }
-                    if (storeperiod(m) != 0) {
-                        status = -1;
-                        break;
-                    }
-                }
-            }
-        }
+                return true;
+            });
     }
     printout("\n");
     return status;
@@ -190,14 +176,7 @@ int flowcmd(DataBank* db, std::FILE* in) {
     const float year = readyear(in, cls);
     droprest(in, cls);
     Operand m, t;
-    if (!lookup(bank, tname, false, t) || !t.vector()) {
-        printout("No such vector as %s", tname);
-        return -1;
-    }
-    if (!lookup(bank, mname, false, m) || !m.matrix()) {
-        printout("No such matrix as %s", mname);
-        return -1;
-    }
+    if (!matrixandvector(bank, mname, tname, "", m, t)) return -1;
     if (t.rows * t.cols != m.cols) {
         printout("Number of columns does not equal\n");
         return -1;

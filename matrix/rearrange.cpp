@@ -160,14 +160,7 @@ int rowscalecmd(DataBank* db, std::FILE* in) {
     const bool skip = cls == 'a' && token[0] == 'y';
     droprest(in, cls);
     Operand m, v;
-    if (!lookup(bank, vname, false, v) || !v.vector()) {
-        printout("No such vector as %s", vname);
-        return -1;
-    }
-    if (!lookup(bank, mname, false, m) || !m.matrix()) {
-        printout("No such matrix as %s", mname);
-        return -1;
-    }
+    if (!matrixandvector(bank, mname, vname, "", m, v)) return -1;
     if (v.rows * v.cols != m.rows) {
         printout("Number of rows does not equal\n");
         return -1;
@@ -182,17 +175,14 @@ int rowscalecmd(DataBank* db, std::FILE* in) {
     if (!takevector(bank, v.name.c_str(), scale, count, " in rowscale")) return -1;
     Range r = fdaterange();
     clip(r, *bank);
-    if (!r.empty()) {
-        for (JexDate d = r.first; d <= r.last; d = d + 1) {
-            float* a = loadperiod(m, d, " in rowscale");
-            if (!a) return -1;
-            const float* s = scale.data() + static_cast<std::size_t>(position(*bank, d)) * count;
-            for (int i = 0; i < m.rows; ++i)
-                for (int j = 0; j < m.cols; ++j)
-                    if (!(skip && i == j)) a[static_cast<std::size_t>(i) * m.cols + j] *= s[i];
-            if (storeperiod(m) != 0) return -1;
-        }
-    }
+    const int status = eachperiod(r, m, " in rowscale", nullptr, [&](float* a, const JexDate& d) {
+        const float* s = scale.data() + static_cast<std::size_t>(position(*bank, d)) * count;
+        for (int i = 0; i < m.rows; ++i)
+            for (int j = 0; j < m.cols; ++j)
+                if (!(skip && i == j)) a[static_cast<std::size_t>(i) * m.cols + j] *= s[i];
+        return true;
+    });
+    if (status != 0) return -1;
     printout("\n");
     return 0;
 }
