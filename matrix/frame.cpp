@@ -5,6 +5,7 @@
 
 #include "banks/slots.h"
 #include "interp/reader.h"
+#include "interp/state.h"
 #include "series/series_state.h"
 #include "core/printout.h"
 #include "interp/tokens.h"
@@ -131,8 +132,12 @@ float readyear(std::FILE* in, int& cls) {
     return 0;
 }
 
+bool lineended() { return lastChar == '\n' && ungotChar == 0 && !tokenPushedBack; }
+
 void droprest(std::FILE* in, int cls) {
-    if (in && cls != 'f' && cls != 'e' && cls != -1) skipline(in);
+    if (cls == 'f' || cls == 'e' || cls == -1) return;
+    if (lineended()) return;  // the next line is not ours
+    skipline(in);
 }
 
 int packedpass(VamFile* bank, int element, Range range, const char* openFailText,

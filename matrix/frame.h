@@ -102,6 +102,9 @@ std::vector<float> copyloaded(const Operand& op);
 // The year token of [yr]: its value when it is a number, 0 otherwise (the token is read;
 // its class goes to cls).
 float readyear(std::FILE* in, int& cls);
+// True when the reader has delivered the end of the current line (a group parser reads up to
+// it when its group is not closed).
+bool lineended();
 // Drops the rest of the line unless the last token read (of class cls) ended it.
 void droprest(std::FILE* in, int cls);
 

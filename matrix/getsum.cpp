@@ -108,7 +108,7 @@ int getsum(DataBank* db, std::FILE* in) {
             return getsumusage(in, 0);
         }
         grouped = true;
-        cls = gettoken(tname, in, 0, tokenSize);
+        cls = lineended() ? 'f' : gettoken(tname, in, 0, tokenSize);
         if (cls != 'a') {
             printout("Error:  in getsum vector specification.\n");
             return getsumusage(in, cls);

@@ -38,11 +38,18 @@ int mcgroup(int& count, std::FILE* in) {
         return 0;
     }
     // The group parser ends a group at ')': the closing ']' of this line is read as one.
+    // A group not closed on its line is refused (the parser would read on past the line).
+    char* close = nullptr;
     if (!tokenPushedBack && !ungotChar && readPointer) {
-        char* close = std::strchr(readPointer, ']');
+        close = std::strchr(readPointer, ']');
         char* line = std::strchr(readPointer, '\n');
-        if (close && (!line || close < line)) *close = ')';
+        if (close && line && line < close) close = nullptr;
     }
+    if (!close) {
+        printout("Error:  problem in list.\n");
+        return -1;
+    }
+    *close = ')';
     char text[exprTextSize];
     char* cursor = text;
     std::vector<std::int16_t> members;

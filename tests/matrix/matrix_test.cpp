@@ -312,7 +312,7 @@ TEST_F(MatrixCommands, RefusalsLeaveTheBankAsItWas) {
         {mmultcmd, "t = w * w 1995"},  // incompatible
         {mmultcmd, "s = z * z 1995"},  // result too small
         {mmultcmd, "t = 2 * 3"},       // both numbers
-        {mmultcmd, "t = a % a"},
+        {mmultcmd, "t = a ^ a"},
         {mmultcmd, "t = a * a 2001"},  // outside the bank
         {maddcmd, "t = a + w"},
         {mtranscmd, "s a"},
@@ -506,6 +506,28 @@ TEST_F(MatrixCommands, StoreFirstEvenWithWrongArgumentsAndNothingHalfWritten) {
     ASSERT_EQ(run(linvcmd, "l"), 0);
     expectnear(getm("l", 0), {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
     expectnear(getm("l", 1), {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
+}
+
+TEST_F(MatrixCommands, ARefusedCommandLeavesTheNextLineOfAScript) {
+    auto runscript = [&](int (*handler)(DataBank*, std::FILE*), const std::string& text) {
+        return script([&](std::FILE* in) { return handler(bank.get(), in); }, text);
+    };
+    const struct {
+        int (*handler)(DataBank*, std::FILE*);
+        const char* text;
+    } cases[] = {
+        {getsum, "z r (1-2\nnext\n"},      {getsum, "z r (1-5) ct extra\nnext\n"},
+        {getsum, "z r (0) ct\nnext\n"},    {getsum, "z q ct\nnext\n"},
+        {mccmd, "x [1-2\nnext\n"},         {mccmd, "x [] = 1\nnext\n"},
+        {linvcmd, "nothere 1995 x\nnext\n"}, {coefcmd, "a x word more\nnext\n"},
+        {mmultcmd, "t = a ^ a\nnext\n"},   {movecmd, "m6 up 3 x 1\nnext\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(runscript(c.handler, c.text), -1) << c.text;
+        EXPECT_EQ(nexttoken(), "next") << c.text;
+    }
+    EXPECT_EQ(runscript(linvcmd, "l 1995\nnext\n"), 0);
+    EXPECT_EQ(nexttoken(), "next");
 }
 
 TEST_F(MatrixCommands, GetsumArithmeticBoxTurnsOnlyASuccessIntoCancel) {
