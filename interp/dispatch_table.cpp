@@ -19,6 +19,12 @@
 #include "interp/strings.h"
 #include "interp/userfunc.h"
 #include "interp/utility_commands.h"
+#include "matrix/arith.h"
+#include "matrix/getsum.h"
+#include "matrix/inverse.h"
+#include "matrix/iocoef.h"
+#include "matrix/mc.h"
+#include "matrix/rearrange.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/punch.h"
@@ -309,18 +315,18 @@ const Entry chain4[] = {
 
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
-    {"vf", na},         {"vdata", na},       {"vc", na},        {"mc", na},
+    {"vf", na},         {"vdata", na},       {"vc", na},        {"mc", mccmd},
     {"vupdate", na},    {"vmatdata", na},    {"matin", na},     {"matin5", na},
-    {"coef", na},       {"store", StoreOperation{}},            {"flow", na},
-    {"gidmake", na},    {"linv", na},        {"madd", na},      {"minv", na},
-    {"mmult", na},      {"mtrans", na},      {"fvread", na},    {"pmatin", na},
+    {"coef", coefcmd},       {"store", StoreOperation{}},            {"flow", flowcmd},
+    {"gidmake", na},    {"linv", linvcmd},        {"madd", maddcmd},      {"minv", minvcmd},
+    {"mmult", mmultcmd},      {"mtrans", mtranscmd},      {"fvread", na},    {"pmatin", na},
     {"pmatin1", na},    {"pmpunch", na},     {"punch5", na},    {"punchvec", na},
-    {"scale", na, 0},   {"move", na},        {"ras", na, 0},    {"gvras", na},
+    {"scale", na, 0},   {"move", movecmd},        {"ras", na, 0},    {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
-    {"rowscale", na},   {"index", na},       {"diaginsert", na}, {"diagextract", na},
+    {"rowscale", rowscalecmd},   {"index", na},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
     {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
     {"vtitle", vtitlecmd}, {"vmake", na, 0},    {"vplus", na, 1},  {"vminus", na, 2},
-    {"commands", na},   {"getsum", na},
+    {"commands", na},   {"getsum", getsum},
 };
 
 }  // namespace
