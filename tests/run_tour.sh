@@ -17,4 +17,9 @@ fi
 grep -q ' 1990    8281.995' <<<"$out"
 grep -q ' 1995    9335.07[89]   9677.65[89]' <<<"$out"
 grep -q ' 1990    12.50000   22.22222   31.57895' <<<"$out"
+# The regression's coefficients are those of exact least squares on the float data:
+# -9301.7597, 50.254244, 0.58737183.
+grep -q 'intercept             -9301.75974' <<<"$out"
+grep -q 'pop                     50.25424' <<<"$out"
+grep -q 'gdpr\[1\]                  0.58737' <<<"$out"
 echo "tour ran"
