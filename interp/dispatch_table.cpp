@@ -21,6 +21,7 @@
 #include "interp/utility_commands.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
+#include "regress/estimators.h"
 #include "regress/punch.h"
 #include "regress/regression.h"
 #include "regress/settings_commands.h"
@@ -266,9 +267,9 @@ const Entry chain4[] = {
     {"second", eq(), secondcmd},
     {"sprint", pre(2), prcmd, charnum('n', 24)},
     {"stype", pre(2), prcmd, charnum('n', 24)},
-    {"stack", pre(2), na, chars('t')},
+    {"stack", pre(2), stackcmd, chars('t')},
     {"subtitle", pre(4), na},
-    {"sur", eq(), na, chars('u')},
+    {"sur", eq(), stackcmd, chars('u')},
     {"logit", eq(), na},
     {"title", pre(2), titlecmd},
     {"gtitle", pre(3), na},
