@@ -54,12 +54,13 @@ int readstackblock(std::FILE* in, Block& b, int first, int last, int nfit, int n
         if (w == "do") return 0;
         if (w == "add") {
             simpleadd(in);
-        } else if (w == "con") {
-            concmd(in, b.offsets);
-        } else if (w == "qpcon") {
-            qpconcmd(in, b.offsets);
-        } else if (w == "sma") {
-            smacmd(in, b.offsets);
+        } else if (w == "con" || w == "qpcon" || w == "sma") {
+            // A refused constraint (a parameter outside the equations read so far among
+            // them) ends the block: the system would be estimated without it.
+            const int status = w == "con"     ? concmd(in, b.offsets)
+                               : w == "sma" ? smacmd(in, b.offsets)
+                                            : qpconcmd(in, b.offsets);
+            if (status != 0) return status == 27 ? 27 : -1;
         } else if (starts("pa")) {
             waitkey();
         } else if (starts("sav")) {
