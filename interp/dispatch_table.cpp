@@ -259,7 +259,7 @@ const Entry chain4[] = {
     {"p123", pre(2), p123cmd, chars('c')},
     {"rp123", pre(3), p123cmd, chars('r')},
     {"showt", eq(), showtcmd},
-    {"recursive", pre(3), na},
+    {"recursive", pre(3), recurcmd},
     {"wregress", pre(2), na},
     {"rename", pre(3), delcmd, chars('r')},
     {"rhosave", pre(4), rhosavecmd},
