@@ -169,7 +169,7 @@ const Entry chain2[] = {
     {"hbk", pre(2), bankcmd, chars('h')},
     {"help", eq(), na},
     {"h", eq(), na},
-    {"hl", eq(), na},
+    {"hl", eq(), hlcmd},
     {"hrange", pre(2), na, chars('h')},
     {"ic", eq(), iccmd},
     {"text", eq(), textcmd},
