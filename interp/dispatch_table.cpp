@@ -135,7 +135,7 @@ const Entry chain2[] = {
     {"cls", eq(), clearinline},
     {"close", pre(3), closecmd},
     {"coef", eq(), vam, gate("coef")},
-    {"comcoef", pre(4), na},
+    {"comcoef", pre(4), comcoefcmd},
     {"edd", pre(2), na},
     {"e", eq(), na},
     {"editor", pre(4), na},
