@@ -260,7 +260,7 @@ const Entry chain4[] = {
     {"rp123", pre(3), p123cmd, chars('r')},
     {"showt", eq(), showtcmd},
     {"recursive", pre(3), recurcmd},
-    {"wregress", pre(2), na},
+    {"wregress", pre(2), wregresscmd},
     {"rename", pre(3), delcmd, chars('r')},
     {"rhosave", pre(4), rhosavecmd},
     {"save", pre(3), savecmd},
