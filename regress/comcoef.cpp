@@ -108,11 +108,7 @@ int readequation(std::FILE* in, Pool& pool) {
 int readcomcoefblock(std::FILE* in, Pool& pool) {
     char token[80];
     for (;;) {
-        if (!in) printout("\r\n:");
-        int cls;
-        do {
-            cls = gettoken(token, in, 0, 78);
-        } while (cls != 'a' && cls != '"' && cls != 'e' && cls != -1);
+        const int cls = blockword(in, token);
         if (cls == 'e') return 'e';
         if (cls == -1) return 27;
         const std::string w = cls == 'a' ? token : "";

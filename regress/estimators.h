@@ -8,6 +8,11 @@
 // the workspace; otherwise a message naming `command` and -1.
 int checklimits(const char* command, int first, int middle, int last);
 
+// The next sub-command of a block read up to "do": prints the prompt "\r\n:" for typed input
+// and skips tokens up to a word, a quoted text ('"'), the end of input ('e') or an abort
+// (-1); returns that class with the token in `token` (80 bytes).
+int blockword(std::FILE* in, char* token);
+
 // stack (mode 't') and sur (mode 'u'): a block of equations and constraints up to "do".
 int stackcmd(std::FILE* in, char mode);
 // recursive <dependent> = [!] <terms>

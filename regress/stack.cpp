@@ -37,11 +37,7 @@ struct Block {
 int readstackblock(std::FILE* in, Block& b, int first, int last, int nfit, int ntot) {
     char token[80];
     for (;;) {
-        if (!in) printout("\r\n:");
-        int cls;
-        do {
-            cls = gettoken(token, in, 0, 78);
-        } while (cls != 'a' && cls != '"' && cls != 'e' && cls != -1);
+        const int cls = blockword(in, token);
         if (cls == 'e' || cls == -1) return cls == -1 ? 27 : 'e';
         if (cls == '"') {
             skipstatement(in);
@@ -239,6 +235,15 @@ int estimate(Block& b, char mode, int nfit) {
 }
 
 }  // namespace
+
+int blockword(std::FILE* in, char* token) {
+    if (!in) printout("\r\n:");
+    int cls;
+    do {
+        cls = gettoken(token, in, 0, 78);
+    } while (cls != 'a' && cls != '"' && cls != 'e' && cls != -1);
+    return cls;
+}
 
 int stackcmd(std::FILE* in, char mode) {
     clearcons();
