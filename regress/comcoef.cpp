@@ -200,7 +200,9 @@ int comcoefcmd(std::FILE* in) {
     pool.owner.assign(n + 1, 0);
     pool.names.assign(n + 1, "");
     // Only a block ended by "do" is complete: anything else estimates nothing.
-    if (readcomcoefblock(in, pool) != 0 || pool.equations == 0) return 0;
+    const int block = readcomcoefblock(in, pool);
+    if (block == 'e') printout("\nError:  the input ended before \"do\"; nothing is estimated.\n");
+    if (block != 0 || pool.equations == 0) return 0;
     Regression r;
     r.eq.k = pool.q;
     r.eq.intercept = 0;

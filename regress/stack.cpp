@@ -255,7 +255,10 @@ int stackcmd(std::FILE* in, char mode) {
         Block b;
         status = readstackblock(in, b, first, last, middle - first + 1, last - first + 1);
         setoffsetcount(1);
-        if (status == 'e') status = -1;
+        if (status == 'e') {
+            printout("\nError:  the input ended before \"do\"; nothing is estimated.\n");
+            status = -1;
+        }
         if (status == 0 && b.eqs.empty()) {
             printout("\nError:  no equation in the block.\n");
             status = -1;

@@ -80,7 +80,7 @@ TEST_F(CommonCoefficients, IncompleteOrRefusedBlocksEstimateNothing) {
         {"usage", "2", {}, "Format is comcoef <m> <n>"},
         {"more common than total", "3 2", {}, "Format is comcoef <m> <n>"},
         {"quit", "2 6", {"r y = x1, x2", "quit"}, ""},
-        {"no do", "2 6", {"r y = x1, x2", "r w = x1, x2"}, ""},
+        {"no do", "2 6", {"r y = x1, x2", "r w = x1, x2"}, "the input ended before \"do\""},
         {"fewer than m coefficients", "2 6", {"r y = x1, x2", "r w = ! x1", "do"}, "fewer than the 2 common"},
         {"a total past n", "1 3", {"r y = x1, x2", "r w = x1, x2", "do"}, "more than 3"},
         {"names past the area", "1 2", {"r y = x1 + x2 + x1 + x2 + x1", "do"}, "more than 24 characters"},

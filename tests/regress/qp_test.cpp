@@ -89,6 +89,19 @@ TEST_F(HardConstraints, ASoftConstraintActsThroughTheObjective) {
     EXPECT_NEAR(b[1], 1.23117, 1e-5);
 }
 
+TEST_F(HardConstraints, ASingleFreeCoefficientIsSolved) {
+    // y = a1 x1 alone gives about 1.8: the bound a1 < 1.5 holds it at 1.5.
+    qpcon("1.5 > a1");
+    ASSERT_EQ(r("y = ! x1"), 0) << output();
+    EXPECT_NEAR(beta(1), 1.5, 1e-6);
+    std::vector<Column> X;
+    Column y;
+    exampledata(X, y);
+    std::vector<Column> X1;
+    for (const Column& row : X) X1.push_back({row[1]});
+    EXPECT_GT(leastsquares(X1, y)[0], 1.5);
+}
+
 TEST_F(HardConstraints, ContradictoryEqualitiesEndWithAStatusAndNoReport) {
     qpcon("1 = a2");
     qpcon("2 = a2");

@@ -195,7 +195,7 @@ TEST_F(Stacked, RefusedBlocksEstimateNothing) {
     for (int i = 0; i < 70; ++i) longTerm += "+0*x2";
     const Case cases[] = {
         {"quit", {"r y = x1, x2", "quit"}, "", -1},
-        {"no do", {"r y = x1, x2", "r w = x2"}, "", -1},
+        {"no do", {"r y = x1, x2", "r w = x2"}, "the input ended before \"do\"", -1},
         {"eleven equations", eleven, "at most 10 equations", -1},
         {"a letter past the equations", {"r y = x1, x2", "con 1 0 = a2 - c2", "r w = x2", "do"},
          "not one of", -1},
