@@ -153,6 +153,8 @@ TEST_F(MovingAverage, RefusalsPrintAClearMessage) {
         {bjcmd, 1990, 2009, "-1 v = x", "must not be negative"},
         {bjcmd, 1980, 2009, "1 v = x", "first date is before workspace begins"},
         {bjcmd, 1990, 2009, "1 v = nosuch", "can't be found"},
+        {bjcmd, 1990, 2009, "600 v = x", "do not fit the 500 column slots"},
+        {bjcmd, 1990, 2009, "18 v = x", "the fit period has 20 observations for 20 coefficients"},
         {accmd, 1990, 2009, "4", "The format is\n ac <series name> order"},
         {accmd, 1990, 2009, "nosuch 4", "can't be found"},
         {accmd, 1980, 2009, "x 4", "is not inside the workspace"},
