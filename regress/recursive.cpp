@@ -12,6 +12,8 @@
 #include "core/missing.h"
 #include "core/printout.h"
 #include "core/workarrays.h"
+#include "interp/reader.h"
+#include "interp/state.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
 #include "regress/regress_state.h"
@@ -58,7 +60,12 @@ void recursivepaths(const std::vector<std::vector<float>>& paths, int k, const c
 int recursivesteps(std::FILE* in, int first, int middle, int last) {
     const int ntot = last - first + 1;
     Equation eq;
+    if (annSaveOn == 'y') {
+        echoline(0, 'a', '%');
+        annSaveEcho = 'y';
+    }
     int status = xmatrix(eq, in, first, last, ntot);
+    annSaveEcho = 'n';
     if (status != 0) return status;
     const int k = eq.k;
     if (k < 1) {

@@ -385,6 +385,7 @@ int wregresscmd(std::FILE* in) {
     s.out = std::fopen("rcoef.dat", "a");
     if (!s.out) printout("Cannot open file to write");
     const int status = sharefit(in, s);
+    annSaveEcho = 'n';
     if (s.out) std::fclose(s.out);
     fitStart = savedStart;
     if (zipRestore) regZip = 'y';
