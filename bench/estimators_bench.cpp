@@ -12,6 +12,8 @@
 // by dposv).
 #include <benchmark/benchmark.h>
 
+#include "bench_workspace.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -52,19 +54,7 @@ double noise(int s, int t) { return 0.5 * std::cos(1.7 * t + s); }
 struct Workspace {
     std::filesystem::path dir;
     Workspace(int regressors, int dependents) {
-        char pattern[] = "/tmp/jexestbenchXXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
-        dir = pattern;
-        platform::install(&quiet);
-        resetinterpstate();
-        resetbankslots();
-        resetseriesstate();
-        resetregressstate();
-        wsBaseYear = baseYear;
-        wsMaxObs = observations;
-        wsFirstMonth = cfgFirstMonth = 1;
-        wsStartDate = JexDate(baseYear, 1, 1, 13);
-        setWorkspaceBank(new JexBank((dir / "ws").c_str(), "New", baseYear, observations, 1));
+        dir = openbenchworkspace(quiet, baseYear, observations);
         workspaceBank->setFreq(1);
         std::vector<float> v(2000);
         for (int s = 1; s <= regressors; ++s) {
@@ -82,13 +72,7 @@ struct Workspace {
         fitStart = baseYear;
         fitEnd = testEnd = static_cast<float>(baseYear + observations - 1);
     }
-    ~Workspace() {
-        resetbankslots();
-        resetregressstate();
-        resetinterpstate();
-        platform::install(nullptr);
-        std::filesystem::remove_all(dir);
-    }
+    ~Workspace() { closebenchworkspace(dir); }
 };
 
 std::string terms(int from, int to) {
