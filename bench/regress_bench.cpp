@@ -10,6 +10,8 @@
 // QR) of the same 1999 x k problem, coefficients only, from data already in a matrix.
 #include <benchmark/benchmark.h>
 
+#include "bench_workspace.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -51,20 +53,7 @@ struct Workspace {
     std::string equation;
 
     Workspace(int k, bool cached) {
-        char pattern[] = "/tmp/jexregbenchXXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
-        dir = pattern;
-        platform::install(&quiet);
-        resetinterpstate();
-        resetbankslots();
-        resetseriesstate();
-        resetregressstate();
-        wsBaseYear = baseYear;
-        wsMaxObs = observations;
-        wsFirstMonth = 1;
-        cfgFirstMonth = 1;
-        wsStartDate = JexDate(baseYear, 1, 1, 13);
-        setWorkspaceBank(new JexBank((dir / "ws").c_str(), "New", baseYear, observations, 1));
+        dir = openbenchworkspace(quiet, baseYear, observations);
         if (cached) workspaceBank->setCache(true);
         std::vector<float> v(2000);
         equation = "y = ";
@@ -85,13 +74,7 @@ struct Workspace {
         fitEnd = testEnd = static_cast<float>(baseYear + observations - 1);
         regZip = 'y';
     }
-    ~Workspace() {
-        resetbankslots();
-        resetregressstate();
-        resetinterpstate();
-        platform::install(nullptr);
-        std::filesystem::remove_all(dir);
-    }
+    ~Workspace() { closebenchworkspace(dir); }
 };
 
 void runRegressions(benchmark::State& state, bool cached) {

@@ -27,6 +27,7 @@
 #include "matrix/rearrange.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
+#include "regress/estimators.h"
 #include "regress/punch.h"
 #include "regress/regression.h"
 #include "regress/settings_commands.h"
@@ -77,7 +78,7 @@ const Entry chain1[] = {
     {"step", eq(), stepcmd, noargs(), stepFailOnError},
     {"wscache", eq(), wscachecmd},
     {"wsdump", eq(), wsdumpcmd},
-    {"ac", eq(), na},
+    {"ac", eq(), accmd},
     {"cwd", eq(), cwdcmd},
     {"do", eq(), docmd},
     {"dos", eq(), doscmd},
@@ -122,7 +123,7 @@ const Entry chain2[] = {
     {"autoprint", pre(5), autoprintcmd},
     {"bank", pre(2), bankcmd, chars('w')},
     {"b", eq(), bankcmd, chars('w')},
-    {"bj", eq(), na},
+    {"bj", eq(), bjcmd},
     {"btitle", pre(2), btitlecmd},
     {"bupdate", pre(2), bupdatecmd},
     {"ls", eq(), lscmd},
@@ -140,7 +141,7 @@ const Entry chain2[] = {
     {"cls", eq(), clearinline},
     {"close", pre(3), closecmd},
     {"coef", eq(), vam, gate("coef")},
-    {"comcoef", pre(4), na},
+    {"comcoef", pre(4), comcoefcmd},
     {"edd", pre(2), na},
     {"e", eq(), na},
     {"editor", pre(4), na},
@@ -174,7 +175,7 @@ const Entry chain2[] = {
     {"hbk", pre(2), bankcmd, chars('h')},
     {"help", eq(), na},
     {"h", eq(), na},
-    {"hl", eq(), na},
+    {"hl", eq(), hlcmd},
     {"hrange", pre(2), na, chars('h')},
     {"ic", eq(), iccmd},
     {"text", eq(), textcmd},
@@ -264,17 +265,17 @@ const Entry chain4[] = {
     {"p123", pre(2), p123cmd, chars('c')},
     {"rp123", pre(3), p123cmd, chars('r')},
     {"showt", eq(), showtcmd},
-    {"recursive", pre(3), na},
-    {"wregress", pre(2), na},
+    {"recursive", pre(3), recurcmd},
+    {"wregress", pre(2), wregresscmd},
     {"rename", pre(3), delcmd, chars('r')},
     {"rhosave", pre(4), rhosavecmd},
     {"save", pre(3), savecmd},
     {"second", eq(), secondcmd},
     {"sprint", pre(2), prcmd, charnum('n', 24)},
     {"stype", pre(2), prcmd, charnum('n', 24)},
-    {"stack", pre(2), na, chars('t')},
+    {"stack", pre(2), stackcmd, chars('t')},
     {"subtitle", pre(4), na},
-    {"sur", eq(), na, chars('u')},
+    {"sur", eq(), stackcmd, chars('u')},
     {"logit", eq(), na},
     {"title", pre(2), titlecmd},
     {"gtitle", pre(3), na},

@@ -20,6 +20,10 @@ namespace {
 constexpr int tokenSize = 78;
 constexpr int maxOrder = 11;  // order + 1 = 12: 12! still fits in 32 bits
 
+// The entries of the equation offset table that parameter letters may use (a only, unless a
+// block of several equations is being read).
+int offsetsInUse = 1;
+
 // Clears row c of a table (the entries a failed command had stored).
 void clearrow(ConstraintTable& t, int c) {
     t.rows[c].fill(0.0f);
@@ -30,7 +34,7 @@ void clearrow(ConstraintTable& t, int c) {
 // The index of a soft-constraint parameter, or -1 after a message when it lies outside
 // a1 .. a499 or is no coefficient of this equation.
 int softindex(const char* word, const int* offsets, const char* command) {
-    const int index = parameterindex(word, offsets);
+    const int index = parameterindex(word, offsets, offsetsInUse);
     if (index < 1 || index >= constraintWidth) {
         printout("\nError:  in %s, parameter %s is not one of a1 .. a%d.\n", command, word,
                  constraintWidth - 1);
@@ -90,7 +94,7 @@ int readterms(ConstraintTable& t, int c, std::FILE* in, const int* offsets, bool
         if (soft) {
             index = softindex(token, offsets, "con");
         } else {
-            index = parameterindex(token, offsets);
+            index = parameterindex(token, offsets, offsetsInUse);
             if (index < 0 || index >= constraintWidth) {
                 printout("\nError:  in qpcon, only constraints on parameters \n");
                 printout("a0, ... a%d, b0, ..., b%d, ... are allowed.\n", constraintWidth - 1,
@@ -112,6 +116,8 @@ int failed(std::FILE* in, int cls) {
 }
 
 }  // namespace
+
+void setoffsetcount(int count) { offsetsInUse = count < 1 ? 1 : count; }
 
 int parameterindex(const char* word, const int* offsets, int offsetCount) {
     if (!word || !word[0]) return -1;

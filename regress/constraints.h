@@ -29,6 +29,9 @@ int smacmd(std::FILE* in, int* equationOffsets);
 // qpcon [+|-]<scalar> <relation> <terms>
 int qpconcmd(std::FILE* in, int* equationOffsets);
 
+// The number of equations whose parameter letters (a, b, ...) con, sma and qpcon accept;
+// 1 outside a block of several equations.
+void setoffsetcount(int count);
 // The index of a parameter word (a2, b3) under the equation offset table of `offsetCount`
 // entries; -1 when the word is not a letter followed by digits or its letter has no entry.
 int parameterindex(const char* word, const int* equationOffsets, int offsetCount = 1);

@@ -13,6 +13,8 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "regress/constraints.h"
+#include "regress/estimators.h"
+#include "regress/qp.h"
 #include "regress/regress_state.h"
 #include "regress/regression.h"
 #include "series/rhs.h"
@@ -295,35 +297,31 @@ int regsweep(Regression& r) {
     return predictreg(r, k, 0, 1, 1, k, 0);
 }
 
-int rcmd(std::FILE* in) {
-    const int first = dateindex(fitStart);
-    if (first == -1) {
-        printout("\nError:  in r command, first date is before workspace begins.\n");
-        clearcons();
-        return -1;
-    }
-    const int middle = dateindex(fitEnd);
-    if (middle == -1) {
-        printout("\nError:  in r command, middle date is before workspace begins.\n");
-        clearcons();
-        return -1;
-    }
-    const int last = dateindex(testEnd);
-    if (last == -1) {
-        printout("\nError:  in r command, last date is before workspace begins.\n");
-        clearcons();
+int checklimits(const char* command, int first, int middle, int last) {
+    const char* which = first == -1 ? "first" : middle == -1 ? "middle" : last == -1 ? "last" : nullptr;
+    if (which) {
+        printout("\nError:  in %s command, %s date is before workspace begins.\n", command, which);
         return -1;
     }
     // The columns hold the fit and test periods: the limits must be in order and inside
     // the workspace.
     if (first > middle || middle > last) {
-        printout("\nError:  in r command, the limits %.3f %.3f %.3f are out of order.\n",
-                 fitStart, fitEnd, testEnd);
-        clearcons();
+        printout("\nError:  in %s command, the limits %.3f %.3f %.3f are out of order.\n",
+                 command, fitStart, fitEnd, testEnd);
         return -1;
     }
     if (last >= wsMaxObs) {
-        printout("\nError:  in r command, last date is after workspace ends.\n");
+        printout("\nError:  in %s command, last date is after workspace ends.\n", command);
+        return -1;
+    }
+    return 0;
+}
+
+int rcmd(std::FILE* in) {
+    const int first = dateindex(fitStart);
+    const int middle = dateindex(fitEnd);
+    const int last = dateindex(testEnd);
+    if (checklimits("r", first, middle, last) != 0) {
         clearcons();
         return -1;
     }
@@ -350,9 +348,7 @@ int rcmd(std::FILE* in) {
         status = xpx(r);
         if (status == 0) {
             if (hardConstraints.count > 0) {
-                printout("\nError:  regression under hard constraints (qpcon) is not available "
-                         "in this version.\n");
-                status = -1;
+                status = qp(r, false);
             } else {
                 if (softConstraints.count > 0) addsoftcons(r.nfit, k, r.m, r.eq.intercept);
                 status = regsweep(r);

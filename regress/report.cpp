@@ -38,7 +38,9 @@ void saveequation(const Regression& r, int k, int D, int R, double ssr) {
     const bool gf = saveTypeGiven == 'y' && std::strcmp(saveType, "gf") == 0;
     const auto& names = r.eq.names;
     double b1 = r.m(R, 0);
-    if (hlActive == 'y') b1 /= (1.0 - hlRho);
+    // The Hildreth-Lu intercept of the untransformed equation; without one there is nothing
+    // to rescale.
+    if (hlActive == 'y' && r.eq.intercept == 1) b1 /= (1.0 - hlRho);
     const char* dependent = names[D].c_str();
     const char* firstName = names[D + 1].c_str();
     if (gf) {
