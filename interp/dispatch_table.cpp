@@ -28,6 +28,7 @@
 #include "series/scaling_commands.h"
 #include "series/series_commands.h"
 #include "shell/shell_commands.h"
+#include "vam/data_entry.h"
 #include "vam/groups.h"
 #include "vam/vam_commands.h"
 
@@ -309,11 +310,11 @@ const Entry chain4[] = {
 
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
-    {"vf", na},         {"vdata", na},       {"vc", na},        {"mc", na},
-    {"vupdate", na},    {"vmatdata", na},    {"matin", na},     {"matin5", na},
+    {"vf", na},         {"vdata", vdatacmd},       {"vc", na},        {"mc", na},
+    {"vupdate", vupdatecmd},    {"vmatdata", na},    {"matin", matincmd},     {"matin5", na},
     {"coef", na},       {"store", StoreOperation{}},            {"flow", na},
     {"gidmake", na},    {"linv", na},        {"madd", na},      {"minv", na},
-    {"mmult", na},      {"mtrans", na},      {"fvread", na},    {"pmatin", na},
+    {"mmult", na},      {"mtrans", na},      {"fvread", fvreadcmd},    {"pmatin", na},
     {"pmatin1", na},    {"pmpunch", na},     {"punch5", na},    {"punchvec", na},
     {"scale", na, 0},   {"move", na},        {"ras", na, 0},    {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
