@@ -30,6 +30,8 @@
 #include "shell/shell_commands.h"
 #include "vam/data_entry.h"
 #include "vam/groups.h"
+#include "vam/packed_text.h"
+#include "vam/punch.h"
 #include "vam/vam_commands.h"
 
 namespace dispatch {
@@ -226,8 +228,8 @@ const Entry chain3[] = {
     {"p", eq(), prcmd, charnum('y', 24)},
     {"t", eq(), prcmd, charnum('y', 24)},
     {"pmpunch", eq(), vam, gate("pmpunch")},
-    {"punch5", eq(), na},
-    {"p5", eq(), na},
+    {"punch5", eq(), punch5cmd},
+    {"p5", eq(), punch5cmd},
     {"punchvec", eq(), na},
     {"pv", eq(), na},
     {"vp", eq(), na},
@@ -311,11 +313,11 @@ const Entry chain4[] = {
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
     {"vf", na},         {"vdata", vdatacmd},       {"vc", na},        {"mc", na},
-    {"vupdate", vupdatecmd},    {"vmatdata", na},    {"matin", matincmd},     {"matin5", na},
+    {"vupdate", vupdatecmd},    {"vmatdata", na},    {"matin", matincmd},     {"matin5", matin5cmd},
     {"coef", na},       {"store", StoreOperation{}},            {"flow", na},
     {"gidmake", na},    {"linv", na},        {"madd", na},      {"minv", na},
-    {"mmult", na},      {"mtrans", na},      {"fvread", fvreadcmd},    {"pmatin", na},
-    {"pmatin1", na},    {"pmpunch", na},     {"punch5", na},    {"punchvec", na},
+    {"mmult", na},      {"mtrans", na},      {"fvread", fvreadcmd},    {"pmatin", pmatincmd},
+    {"pmatin1", na},    {"pmpunch", pmpunchcmd},     {"punch5", na},    {"punchvec", na},
     {"scale", na, 0},   {"move", na},        {"ras", na, 0},    {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
     {"rowscale", na},   {"index", na},       {"diaginsert", na}, {"diagextract", na},

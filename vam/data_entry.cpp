@@ -15,6 +15,7 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
+#include "series/series_state.h"
 #include "vam/floatio.h"
 #include "vam/vamfile.h"
 
@@ -29,10 +30,6 @@ bool endclass(int cls) { return cls == 'f' || cls == 'e' || cls == -1; }
 bool numberchar(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
            c == 'E';
-}
-
-bool atlineend(const std::string& line, std::size_t pos) {
-    return pos >= line.size() || line[pos] == '\n';
 }
 
 // A number token read with gettoken, as a float; false for any other token.
@@ -76,12 +73,20 @@ std::size_t linelength(const std::string& line) {
     return n;
 }
 
+bool atlineend(const std::string& line, std::size_t pos) {
+    return pos >= line.size() || line[pos] == '\n';
+}
+
 int readnumber(std::string& line, std::size_t& pos, std::FILE* in, int skip, float& value) {
+    return readnumber(line, pos, [in](std::string& l) { return nextdataline(in, l); }, skip, value);
+}
+
+int readnumber(std::string& line, std::size_t& pos, const LineSource& next, int skip, float& value) {
     for (;;) {
         while (!atlineend(line, pos) && !numberchar(line[pos])) ++pos;
         if (!atlineend(line, pos)) break;
         for (;;) {
-            if (!nextdataline(in, line) || line[0] == 26) return -1;
+            if (!next(line) || line.empty() || line[0] == 26) return -1;
             if (linelength(line) > static_cast<std::size_t>(skip)) break;
         }
         pos = static_cast<std::size_t>(skip);
@@ -102,6 +107,20 @@ long long cellpos(const VamFile& bank, int i, int k, int r, int c) {
 bool bankperiod(const VamFile& bank, float dateNumber, int& k) {
     JexDate date(dateNumber);
     return bank.periodOf(date, k);
+}
+
+bool fdatesperiods(const VamFile& bank, int& k1, int& k2) {
+    k1 = 0;
+    k2 = bank.periodCount() - 1;
+    const JexDate& first = bank.firstJexDate();
+    if (fdate1Date.frequency == first.frequency) k1 = std::max(k1, static_cast<int>(fdate1Date - first));
+    if (fdate2Date.frequency == first.frequency) k2 = std::min(k2, static_cast<int>(fdate2Date - first));
+    return k1 <= k2;
+}
+
+std::string periodtext(const VamFile& bank, int k) {
+    char text[32];
+    return (bank.firstJexDate() + k).print(text, sizeof text, '4');
 }
 
 int vdatacmd(DataBank* b, std::FILE* in) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class DataBank;
@@ -27,12 +28,22 @@ std::size_t linelength(const std::string& line);
 // number stops before a '-' that does not follow an 'E'. 0 with the value, -1 at the end of
 // the data (end of input or a line beginning with Ctrl-Z).
 int readnumber(std::string& line, std::size_t& pos, std::FILE* in, int skip, float& value);
+// The same over any source of further lines (false at the end of the input).
+using LineSource = std::function<bool(std::string&)>;
+int readnumber(std::string& line, std::size_t& pos, const LineSource& next, int skip, float& value);
+// True when pos is at the end of the line's text (its line end or past it).
+bool atlineend(const std::string& line, std::size_t pos);
 
 // Byte position of row r, column c (1-based) of element i in period k of the bank.
 long long cellpos(const VamFile& bank, int i, int k, int r, int c);
 // The bank's period index of a date number (after the date number's own rules); false when
 // it lies outside the bank.
 bool bankperiod(const VamFile& bank, float dateNumber, int& k);
+// The periods k1..k2 of the bank within the fdates range (the whole bank when the fdates
+// have another frequency); false when none.
+bool fdatesperiods(const VamFile& bank, int& k1, int& k2);
+// The text of the bank's period k (year style 4).
+std::string periodtext(const VamFile& bank, int k);
 
 int vdatacmd(DataBank* bank, std::FILE* in);
 int vupdatecmd(DataBank* bank, std::FILE* in);

@@ -135,10 +135,10 @@ TEST_F(DispatchLoop, GatewayCommandWithoutDefaultVamBankPrintsTwoLines) {
         EXPECT_EQ(typed(line), -1) << line;
         EXPECT_EQ(results(), gatewayLines) << line;
     }
-    // punch5 does not need the default bank: it is only not available in this version.
+    // punch5 does not go through the gateway: without an element it prints its own usage.
     clearResults();
     EXPECT_EQ(typed("punch5 x"), -1);
-    EXPECT_EQ(results(), "\nError:  the punch5 command is not available in this version.\n");
+    EXPECT_EQ(results(), "Usage is: punch5 <filename> <vecname> [<width> <decs> <Indexwidth>]\n");
 }
 
 TEST_F(DispatchLoop, GatewayErrorEndsTheAddFileAndLeavesItsArgumentsUnread) {
