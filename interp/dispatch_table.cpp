@@ -230,8 +230,8 @@ const Entry chain3[] = {
     {"pmpunch", eq(), vam, gate("pmpunch")},
     {"punch5", eq(), punch5cmd},
     {"p5", eq(), punch5cmd},
-    {"punchvec", eq(), na},
-    {"pv", eq(), na},
+    {"punchvec", eq(), punchveccmd},
+    {"pv", eq(), punchveccmd},
     {"vp", eq(), na},
     {"scale", eq(), vam, gate("scale")},
     {"move", eq(), vam, gate("move")},
@@ -313,7 +313,7 @@ const Entry chain4[] = {
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
     {"vf", na},         {"vdata", vdatacmd},       {"vc", na},        {"mc", na},
-    {"vupdate", vupdatecmd},    {"vmatdata", na},    {"matin", matincmd},     {"matin5", matin5cmd},
+    {"vupdate", vupdatecmd},    {"vmatdata", vmatdatacmd},    {"matin", matincmd},     {"matin5", matin5cmd},
     {"coef", na},       {"store", StoreOperation{}},            {"flow", na},
     {"gidmake", na},    {"linv", na},        {"madd", na},      {"minv", na},
     {"mmult", na},      {"mtrans", na},      {"fvread", fvreadcmd},    {"pmatin", pmatincmd},

@@ -261,3 +261,121 @@ TEST_F(Punch, PmpunchNarrowsToTheBankPeriods) {
 }
 
 }  // namespace
+
+namespace {
+
+class Vmatdat : public Punch {
+protected:
+    // x = 1.5 2 3 in 1990 and 4 5 -9.25 in 1991 in the packed bank's x.
+    VamFile* xbank() {
+        create(packedConfig, "pk");
+        VamFile* v = assign("pk");
+        if (!v) return nullptr;
+        poke("pk.vam", static_cast<std::size_t>(v->elementPos(0, 0)), {1.5f, 2, 3});
+        poke("pk.vam", static_cast<std::size_t>(v->elementPos(0, 1)), {4, 5, -9.25f});
+        return v;
+    }
+    std::string text(const char* file) {
+        auto b = readFile(file);
+        return std::string(b.begin(), b.end());
+    }
+    void zerox(VamFile* v) {
+        poke("pk.vam", static_cast<std::size_t>(v->elementPos(0, 0)), {0, 0, 0, 0, 0, 0});
+    }
+};
+
+TEST_F(Vmatdat, PunchvecWritesTheTableAndItReadsBack) {
+    VamFile* v = xbank();
+    ASSERT_NE(v, nullptr);
+    const auto full = readFile("pk.vam");
+    ASSERT_EQ(typed(punchveccmd, "f.add x 1990 1991 8 3"), 0) << output();
+    EXPECT_EQ(text("f.add"),
+              "# Vector: x\n# For periods: 1990 to 1991\n# 8.3 format.\nvmatdat c 1 2 1 3 4\n"
+              "x       1990    1991\n"
+              "x1     1.500   4.000\nx2     2.000   5.000\nx3     3.000  -9.250\n");
+    zerox(v);
+    // From its command line on (the comment lines are passed over by the command reader).
+    ASSERT_EQ(runcommand(vmatdatacmd, text("f.add").substr(text("f.add").find("vmatdat"))), 0) << output();
+    EXPECT_EQ(readFile("pk.vam"), full);
+
+    // One period: the name comes before the period in the heading, and it reads back too.
+    ASSERT_EQ(typed(punchveccmd, "f1.add x 1991 1991"), 0) << output();
+    EXPECT_EQ(text("f1.add"),
+              "# Vector: x\n# For periods: 1991 to 1991\n# 8.3 format.\nvmatdat c 1 1 1 3 4\n"
+              "x       1991\nx1     4.000\nx2     5.000\nx3    -9.250\n");
+    zerox(v);
+    poke("pk.vam", static_cast<std::size_t>(v->elementPos(0, 0)), {1.5f, 2, 3});
+    ASSERT_EQ(runcommand(vmatdatacmd, text("f1.add").substr(text("f1.add").find("vmatdat"))), 0) << output();
+    EXPECT_EQ(readFile("pk.vam"), full);
+}
+
+TEST_F(Vmatdat, LayoutsHeadingsAndMasks) {
+    create(modelConfig);
+    VamFile* v = assign("hist");
+    ASSERT_NE(v, nullptr);
+    auto xat = [&](int k, int e) { return f32at(readFile("hist.vam"), static_cast<std::size_t>(v->elementPos(0, k)) + 4 * (e - 1)); };
+    // 'r', one vector over four periods: one line per period, elements 2..3.
+    ASSERT_EQ(runcommand(vmatdatacmd, "vmatdata r 1 4 2 3\nx 1990 1991 1992 1995\n1 2\n# c\n3 4\n\n5 6\n7 8\n"), 0) << output();
+    EXPECT_EQ(xat(0, 2), 1);
+    EXPECT_EQ(xat(1, 3), 4);
+    EXPECT_EQ(xat(2, 2), 5);
+    EXPECT_EQ(xat(5, 3), 8);
+    EXPECT_EQ(xat(3, 2), 0);
+    // Two vectors in one period, layout 'c', skip 6: a label wider than the skip is cut by
+    // the mask at exactly those columns; no exponent: "2-3" gives 2 and -3.
+    ASSERT_EQ(runcommand(vmatdatacmd, "vmatdat c 2 1 9 10 6\n1993 x am\nx1000012 7\nx10   2-3\n"), 0) << output();
+    EXPECT_EQ(xat(3, 9), 12);
+    EXPECT_EQ(xat(3, 10), 2);
+    EXPECT_EQ(f32at(readFile("hist.vam"), static_cast<std::size_t>(v->elementPos(1, 3)) + 4 * 8), 7);
+    EXPECT_EQ(f32at(readFile("hist.vam"), static_cast<std::size_t>(v->elementPos(1, 3)) + 4 * 9), -3);
+
+    const auto before = readFile("hist.vam");
+    struct Case {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"vmatdata c 1 1 1 2\nx 1990\n1.5.2\n2\n", "more than one decimal points in the data:\n1.5.2"},
+        {"vmatdata c 2 2 1 2\n", "cannot both be > 1"},
+        {"vmatdata r 101 1 1 2\n", "Too many rows. 50 is max."},
+        {"vmatdata c 1 1 9 11\n1990 x\n1\n2\n3\n", "elements 9 to 11 lie outside x"},
+        {"vmatdata c 1 1 1 1\n1996 x\n1\n", "Warning: Period 1996 is out of range."},
+        {"vmatdata c 1 2 1 1\nx 1990 1989\n1 2\n", "Warning: Period 1989 is out of range."},
+        {"vmatdata c 3 1 1 1\n1990 x am nosuch\n1 2 3\n", "cannot find sector \"nosuch\""},
+        {"vmatdata c 1 1 1 1\n1990 nosuch\n1\n", "cannot find vector \"nosuch\""},
+        {"vmatdata c 1 1 1 2\n1990 x\n1\n", "Ran out of data"},
+        {"vmatdata q 1 1 1 2\n", "vmatdat usage is:"},
+        {"vmatdata c 2 1 1 2\n1990 x\n", "Need 2 vector names."},
+    };
+    for (const Case& c : cases) {
+        clearOutput();
+        EXPECT_EQ(runcommand(vmatdatacmd, c.text), -1) << c.text;
+        EXPECT_THAT(output(), testing::HasSubstr(c.message)) << c.text;
+        EXPECT_EQ(readFile("hist.vam"), before) << c.text;
+    }
+}
+
+TEST_F(Vmatdat, PunchvecRefusals) {
+    VamFile* v = xbank();
+    ASSERT_NE(v, nullptr);
+    writeText("keep.add", "precious\n");
+    struct Case {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"keep.add x 1985 1990", "One or both of the dates is too far out."},
+        {"keep.add x 1991 1990", "One or both of the dates is too far out."},
+        {"keep.add pm 1990 1991", "punchvec(pv) only works with vectors."},
+        {"keep.add x 1990 1991 16", "Illegal width: 16."},
+        {"keep.add x 1990 1991 8 8", "Illegal decs: 8."},
+        {"keep.add nosuch 1990 1991", "Cannot find nosuch."},
+        {"keep.add x 1990", "Usage is: punchvec"},
+    };
+    for (const Case& c : cases) {
+        clearOutput();
+        EXPECT_EQ(typed(punchveccmd, c.line), -1) << c.line;
+        EXPECT_THAT(output(), testing::HasSubstr(c.message)) << c.line;
+        EXPECT_EQ(text("keep.add"), "precious\n") << c.line;
+    }
+}
+
+}  // namespace
