@@ -33,6 +33,7 @@
 #include "vam/packed_text.h"
 #include "vam/punch.h"
 #include "vam/vam_commands.h"
+#include "vam/vector_formulas.h"
 
 namespace dispatch {
 namespace {
@@ -312,7 +313,7 @@ const Entry chain4[] = {
 
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
-    {"vf", na},         {"vdata", vdatacmd},       {"vc", na},        {"mc", na},
+    {"vf", vfcmd},         {"vdata", vdatacmd},       {"vc", na},        {"mc", na},
     {"vupdate", vupdatecmd},    {"vmatdata", vmatdatacmd},    {"matin", matincmd},     {"matin5", matin5cmd},
     {"coef", na},       {"store", StoreOperation{}},            {"flow", na},
     {"gidmake", na},    {"linv", na},        {"madd", na},      {"minv", na},
@@ -322,7 +323,7 @@ const GatewayEntry gateways[] = {
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
     {"rowscale", na},   {"index", na},       {"diaginsert", na}, {"diagextract", na},
     {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
-    {"vtitle", vtitlecmd}, {"vmake", na, 0},    {"vplus", na, 1},  {"vminus", na, 2},
+    {"vtitle", vtitlecmd}, {"vmake", vmakecmd, 0},    {"vplus", vmakecmd, 1},  {"vminus", vmakecmd, 2},
     {"commands", na},   {"getsum", na},
 };
 

@@ -168,8 +168,8 @@ TEST_F(DispatchLoop, GatewayWithDefaultBankCallsItsHandler) {
     EXPECT_EQ(typed("store"), statusTyped);
     EXPECT_EQ(bank.stores, 1);
     EXPECT_EQ(results(), "");
-    EXPECT_EQ(typed("vf x = 1"), -1);
-    EXPECT_EQ(results(), "\nError:  the vf command is not available in this version.\n");
+    EXPECT_EQ(typed("lint a b"), -1);
+    EXPECT_EQ(results(), "\nError:  the lint command is not available in this version.\n");
     clearResults();
     std::FILE* none = nullptr;
     EXPECT_EQ(vamcommand(&none, "bogus"), 0);
