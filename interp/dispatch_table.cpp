@@ -30,6 +30,7 @@
 #include "shell/shell_commands.h"
 #include "vam/data_entry.h"
 #include "vam/groups.h"
+#include "vam/listing.h"
 #include "vam/packed_text.h"
 #include "vam/punch.h"
 #include "vam/vam_commands.h"
@@ -191,14 +192,14 @@ const Entry chain2[] = {
     {"listnamescol", eq(), listnamescmd, num(0)},
     {"lnc", eq(), listnamescmd, num(0)},
     {"legend", pre(2), na},
-    {"lv", eq(), na, num(1)},
-    {"listvecs", eq(), na, num(1)},
-    {"lvc", eq(), na, num(0)},
-    {"listvecsc", eq(), na, num(0)},
+    {"lv", eq(), lvcmd, num(1)},
+    {"listvecs", eq(), lvcmd, num(1)},
+    {"lvc", eq(), lvcmd, num(0)},
+    {"listvecsc", eq(), lvcmd, num(0)},
     {"load", eq(), vam, gate("load")},
     {"look", pre(3), na},
     {"l", eq(), na},
-    {"mcopy", eq(), na},
+    {"mcopy", eq(), mcopycmd},
     {"minv", eq(), vam, gate("minv")},
     {"madd", eq(), vam, gate("madd")},
     {"mmult", eq(), vam, gate("mmult")},
@@ -233,7 +234,7 @@ const Entry chain3[] = {
     {"p5", eq(), punch5cmd},
     {"punchvec", eq(), punchveccmd},
     {"pv", eq(), punchveccmd},
-    {"vp", eq(), na},
+    {"vp", eq(), vpcmd},
     {"scale", eq(), vam, gate("scale")},
     {"move", eq(), vam, gate("move")},
     {"ras", eq(), vam, gate("ras")},
@@ -324,7 +325,7 @@ const GatewayEntry gateways[] = {
     {"rowscale", na},   {"index", na},       {"diaginsert", na}, {"diagextract", na},
     {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
     {"vtitle", vtitlecmd}, {"vmake", vmakecmd, 0},    {"vplus", vmakecmd, 1},  {"vminus", vmakecmd, 2},
-    {"commands", na},   {"getsum", na},
+    {"commands", commandscmd},   {"getsum", na},
 };
 
 }  // namespace

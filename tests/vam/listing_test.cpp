@@ -1,0 +1,60 @@
+// mcopy's overlapping block and the command list's length, checked in the bank file bytes.
+#include "banks/slots.h"
+#include "series/series_state.h"
+#include "tests/vam/vam_fixture.h"
+#include "vam/listing.h"
+
+using namespace vamtest;
+
+namespace {
+
+class Mcopy : public VamTest {
+protected:
+    void TearDown() override {
+        for (int s : {0, 1}) {
+            bankSlots[s] = nullptr;
+            bankTypes[s] = ' ';
+        }
+        defaultVamBank = -1;
+        other.reset();
+        VamTest::TearDown();
+    }
+    std::unique_ptr<VamFile> other;
+};
+
+// 110 command words and the empty entry that ends the list.
+TEST(CommandList, HoldsOneHundredAndTenWords) { EXPECT_EQ(commandlistsize(), 111u); }
+
+TEST_F(Mcopy, McopyCopiesTheOverlapAndLeavesTheRest) {
+    create(modelConfig);
+    create("1990 1995\nam 8 12 0 r.txt c.txt\n", "small", "small.cfg");
+    ASSERT_NE(open(), nullptr);
+    other.reset(new VamFile("small"));
+    ASSERT_TRUE(other->isOpen());
+    bankSlots[0] = bank.get();
+    bankSlots[1] = other.get();
+    bankTypes[0] = bankTypes[1] = 'v';
+    defaultVamBank = 0;
+    std::vector<float> source(100), dest(96, 9.0f);
+    for (int k = 0; k < 100; ++k) source[k] = static_cast<float>(k + 1);  // am(r, c) = 10(r-1) + c
+    poke("hist.vam", static_cast<std::size_t>(bank->elementPos(1, 5)), source);
+    poke("small.vam", static_cast<std::size_t>(other->elementPos(0, 5)), dest);
+    const auto before = readFile("small.vam");
+    ASSERT_EQ(typed(mcopycmd, "b.am = am 1995"), 0) << output();
+    const auto after = readFile("small.vam");
+    const std::size_t at = static_cast<std::size_t>(other->elementPos(0, 5));
+    for (int r = 1; r <= 8; ++r)
+        for (int c = 1; c <= 12; ++c)
+            EXPECT_EQ(f32at(after, at + 4 * (12 * (r - 1) + c - 1)), c <= 10 ? 10.0f * (r - 1) + c : 9.0f)
+                << r << " " << c;
+    // Nothing outside 1995's record of am changed.
+    for (std::size_t b = 0; b < after.size(); ++b)
+        if (b < at || b >= at + 4 * 96) {
+            ASSERT_EQ(after[b], before[b]) << b;
+        }
+    clearOutput();
+    EXPECT_EQ(typed(mcopycmd, "b.am = am 1985"), 0);  // no period of both banks: nothing copied
+    EXPECT_EQ(readFile("small.vam"), after);
+}
+
+}  // namespace
