@@ -29,6 +29,7 @@
 #include "series/series_commands.h"
 #include "shell/shell_commands.h"
 #include "vam/data_entry.h"
+#include "vam/gidmake.h"
 #include "vam/groups.h"
 #include "vam/listing.h"
 #include "vam/packed_text.h"
@@ -317,7 +318,7 @@ const GatewayEntry gateways[] = {
     {"vf", vfcmd},         {"vdata", vdatacmd},       {"vc", na},        {"mc", na},
     {"vupdate", vupdatecmd},    {"vmatdata", vmatdatacmd},    {"matin", matincmd},     {"matin5", matin5cmd},
     {"coef", na},       {"store", StoreOperation{}},            {"flow", na},
-    {"gidmake", na},    {"linv", na},        {"madd", na},      {"minv", na},
+    {"gidmake", gidmakecmd},    {"linv", na},        {"madd", na},      {"minv", na},
     {"mmult", na},      {"mtrans", na},      {"fvread", fvreadcmd},    {"pmatin", pmatincmd},
     {"pmatin1", na},    {"pmpunch", pmpunchcmd},     {"punch5", na},    {"punchvec", na},
     {"scale", na, 0},   {"move", na},        {"ras", na, 0},    {"gvras", na},

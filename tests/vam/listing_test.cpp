@@ -2,6 +2,7 @@
 #include "banks/slots.h"
 #include "series/series_state.h"
 #include "tests/vam/vam_fixture.h"
+#include "vam/gidmake.h"
 #include "vam/listing.h"
 
 using namespace vamtest;
@@ -55,6 +56,30 @@ TEST_F(Mcopy, McopyCopiesTheOverlapAndLeavesTheRest) {
     clearOutput();
     EXPECT_EQ(typed(mcopycmd, "b.am = am 1985"), 0);  // no period of both banks: nothing copied
     EXPECT_EQ(readFile("small.vam"), after);
+}
+
+}  // namespace
+
+namespace {
+
+class Gidmake : public VamTest {};
+
+TEST_F(Gidmake, WritesTheMatinTextWithCarriageReturns) {
+    writeText("gid.cfg", "io 3 4 1995\n2 (1-3) 30\n");
+    writeText("gid.out", "old\n");
+    ASSERT_EQ(typed([](std::FILE* in) { return gidmakecmd(nullptr, in); }, "gid.cfg gid.out"), 0) << output();
+    auto b = readFile("gid.out");
+    EXPECT_EQ(std::string(b.begin(), b.end()),
+              "matin io 1995 1 3 1 4 8\r\n#guide matrix\r\n#              1       2       3       4\r\n"
+              "       1   0.000  10.000   0.000   0.000\r\n"
+              "       2   0.000  10.000   0.000   0.000\r\n"
+              "       3   0.000  10.000   0.000   0.000");
+    // A row beyond the table or a column beyond it is refused and the old output stays.
+    for (const char* cfg : {"io 3 4 1995\n1 (1 4) 9\n", "io 3 4 1995\n5 (1) 9\n", "io 3 4 1995\n(0 5) (1) 9\n"}) {
+        writeText("bad.cfg", cfg);
+        EXPECT_EQ(typed([](std::FILE* in) { return gidmakecmd(nullptr, in); }, "bad.cfg gid.out"), -1) << cfg;
+        EXPECT_EQ(readFile("gid.out"), b) << cfg;
+    }
 }
 
 }  // namespace
