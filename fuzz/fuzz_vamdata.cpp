@@ -1,6 +1,6 @@
 // Fuzz target: an add file of Vam data commands (vdata, vupdate, fvread, matin, pmatin,
-// matin5, vmatdata) run against a fixture bank (x 10 x 1, am 10 x 10, the packed pm 3 x 4,
-// 1990-1995). Only those commands run: a line that does not begin with one of them is passed
+// matin5, vmatdata) run against a fixture bank made by vamcreate (x 10 x 1, am 10 x 10, the
+// packed pm 3 x 4, 1990-1995). Only those commands run: a line that does not begin with one of them is passed
 // over. Whatever the text, nothing crashes, the bank file keeps its length and still opens
 // with the same element tables.
 #include <unistd.h>
@@ -16,35 +16,29 @@
 #include "fuzz/fuzz_support.h"
 #include "interp/reader.h"
 #include "interp/state.h"
+#include "interp/tokens.h"
+#include "platform/files.h"
 #include "vam/data_entry.h"
 #include "vam/packed_text.h"
 #include "vam/punch.h"
+#include "vam/vam_commands.h"
 #include "vam/vamfile.h"
 
 namespace {
 
-// The fixture bank's tables: header, 3 elements (x, am, pm) and one packed slot.
-std::vector<std::uint8_t> fixturetables() {
-    VamTables t;
-    t.header.firstDate = 1990;
-    t.header.endDate = 1995;
-    t.header.recordFloats = 10 + 100 + 12;
-    t.header.elementTotal = 3;
-    t.header.packedTotal = 1;
-    t.packedNames = {"pm.pmx"};
-    t.names = {"x", "am", "pm"};
-    t.sizes = {10, 100, 12};
-    t.rows = {10, 10, 3};
-    t.columns = {1, 10, 4};
-    t.lags = {0, 0, 0};
-    t.types = {'v', 'm', 'p'};
-    t.rowStubs = {"", "", ""};
-    t.columnStubs = {"", "", ""};
-    std::uint16_t pool = 0;
-    for (const auto& n : t.names) pool = static_cast<std::uint16_t>(pool + n.size() + 1);
-    t.header.poolSize = pool;
-    t.header.dataStart = 104 + 32 * 1 + 73 * 3 + pool;
-    return encodevamtables(t);
+// The fixture bank, made once by vamcreate; its bytes.
+std::vector<std::uint8_t> fixturebank(const std::string& dir) {
+    const std::string cfg = dir + "/model.cfg";
+    const char text[] = "1990 1995\nx 10 1 0 r.txt\nam 10 10 0 r.txt c.txt\npm 3 4 p r.txt c.txt\n";
+    fuzzsupport::writefile(cfg, reinterpret_cast<const std::uint8_t*>(text), sizeof text - 1);
+    settypedline("\"" + cfg + "\" \"" + dir + "/fixture\"");
+    if (vamcrcmd(nullptr) != 1) std::abort();
+    std::vector<std::uint8_t> bytes;
+    std::FILE* f = std::fopen((dir + "/fixture.vam").c_str(), "rb");
+    if (!f) std::abort();
+    for (int c = std::fgetc(f); c != EOF; c = std::fgetc(f)) bytes.push_back(static_cast<std::uint8_t>(c));
+    std::fclose(f);
+    return bytes;
 }
 
 struct Tables {
@@ -91,9 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // File names of the text stay plain names inside the fuzzing folder.
     for (std::size_t k = 0; k < size; ++k)
         if (data[k] == '/' || data[k] == '\\' || data[k] == 0) return 0;
-    static const std::vector<std::uint8_t> tables = fixturetables();
-    std::vector<std::uint8_t> bankBytes = tables;
-    bankBytes.resize(tables.size() + 4 * 122 * 6, 0);
+    static const std::vector<std::uint8_t> bankBytes = fixturebank(dir);
     fuzzsupport::writefile(dir + "/bank.vam", bankBytes.data(), bankBytes.size());
     fuzzsupport::writefile(dir + "/input.add", data, size);
     Tables before;
