@@ -320,7 +320,7 @@ const GatewayEntry gateways[] = {
     {"coef", na},       {"store", StoreOperation{}},            {"flow", na},
     {"gidmake", gidmakecmd},    {"linv", na},        {"madd", na},      {"minv", na},
     {"mmult", na},      {"mtrans", na},      {"fvread", fvreadcmd},    {"pmatin", pmatincmd},
-    {"pmatin1", na},    {"pmpunch", pmpunchcmd},     {"punch5", na},    {"punchvec", na},
+    {"pmatin1", pmatin1cmd},    {"pmpunch", pmpunchcmd},     {"punch5", na},    {"punchvec", na},
     {"scale", na, 0},   {"move", na},        {"ras", na, 0},    {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
     {"rowscale", na},   {"index", na},       {"diaginsert", na}, {"diagextract", na},

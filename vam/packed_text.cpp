@@ -185,45 +185,13 @@ void putpackedheader(bytes::ByteWriter& w, const VamFile& bank, const char* name
     w.raw(encodepackedheader(h).data(), packedHeaderSize);
 }
 
-}  // namespace
-
-int pmatincmd(DataBank* b, std::FILE* in) {
-    VamFile* bank = dynamic_cast<VamFile*>(b);
-    if (!bank) return -1;
-    if (bank->isLoaded() && bank->storecmd() != 0) return -1;
-    char name[tokenSize];
-    int cls = gettoken(name, in, 0, tokenSize);
-    const int i = cls == 'a' ? bank->findser(name) : -1;
-    if (i < 0 || bank->typeOf(i) != 'p') {
-        printout("Cannot find packed matrix name. \n");
-        return -1;
-    }
-    char file[tokenSize];
-    cls = gettoken(file, in, 0, tokenSize);
-    if (cls != 'a' && cls != '"') {
-        printout("Usage is: pmatin <matrix name> <output pmatrix file name>\n");
-        return -1;
-    }
-    if (std::strlen(file) > maxPackedFileName) {
-        printout("\nError:  the packed matrix file name %s is longer than %d characters.\n", file,
-                 maxPackedFileName);
-        return -1;
-    }
-    if (cls != 'f') skipline(in);
-    const int slot = bank->lagsOf(i);
-    if (slot < 0 || slot >= bank->packedCount()) {
-        printout("Cannot find packed matrix name. \n");
-        return -1;
-    }
-    std::FILE* data = datalinesource(in, "pmatin");
-    if (!data) return -1;
-    const int R = bank->rowsOf(i), C = bank->columnsOf(i);
-
-    // Pass 1: the whole text is checked and the structure found.
-    std::vector<std::vector<char>> marked(static_cast<std::size_t>(R), std::vector<char>(C, 0));
-    std::vector<PackedBlock> blocks;
-    if (!scanpackedtext(*bank, data, name, R, C, slot, marked, blocks)) return -1;
-
+// Pass 2: the packed-matrix file of the structure found and the values of the blocks (zero
+// where the text gives none), made whole beside its name and renamed over it; then the
+// bank's packed-file name table. 0 or -1.
+int buildpackedfile(VamFile& bankRef, const char* name, const char* file, int slot, int R, int C,
+                    const std::vector<std::vector<char>>& marked, const std::vector<PackedBlock>& blocks,
+                    const char* zeroText) {
+    VamFile* bank = &bankRef;
     // Column lists, row by row.
     std::vector<std::int16_t> counts(static_cast<std::size_t>(R), 0);
     std::vector<std::vector<int>> columns(static_cast<std::size_t>(R));
@@ -238,7 +206,7 @@ int pmatincmd(DataBank* b, std::FILE* in) {
     for (int r = 0; r < R; ++r) rowStart[r + 1] = rowStart[r] + counts[r];
 
     // Pass 2: the values of every period, zero where the text gives none.
-    if (addPrint == 1) printout("\r\nZeroout....\n");
+    if (zeroText) printout("%s", zeroText);
     const int periods = bank->periodCount();
     std::vector<float> values(static_cast<std::size_t>(cells) * periods, 0.0f);
     for (const PackedBlock& block : blocks) {
@@ -271,6 +239,55 @@ int pmatincmd(DataBank* b, std::FILE* in) {
         return -1;
     }
     return bank->setPackedFileName(slot, file);
+}
+
+}  // namespace
+
+// The packed matrix and the file name of pmatin and pmatin1 (quoted text allowed when
+// `quoted`), with the element's packed slot; false after the command's message.
+static bool readpackedtarget(VamFile* bank, std::FILE* in, bool quoted, const char* notFound,
+                      const char* usage, char* name, char* file, int& i, int& slot) {
+    if (!bank) return false;
+    if (bank->isLoaded() && bank->storecmd() != 0) return false;
+    int cls = gettoken(name, in, 0, tokenSize);
+    i = cls == 'a' ? bank->findser(name) : -1;
+    slot = i >= 0 ? bank->lagsOf(i) : -1;
+    if (i < 0 || bank->typeOf(i) != 'p' || slot < 0 || slot >= bank->packedCount()) {
+        printout("%s", notFound);
+        return false;
+    }
+    cls = gettoken(file, in, 0, tokenSize);
+    if (cls != 'a' && !(quoted && cls == '"')) {
+        printout("%s", usage);
+        return false;
+    }
+    if (std::strlen(file) > maxPackedFileName) {
+        printout("\nError:  the packed matrix file name %s is longer than %d characters.\n", file,
+                 maxPackedFileName);
+        return false;
+    }
+    if (cls != 'f') skipline(in);
+    return true;
+}
+
+int pmatincmd(DataBank* b, std::FILE* in) {
+    VamFile* bank = dynamic_cast<VamFile*>(b);
+    char name[tokenSize], file[tokenSize];
+    int i = -1, slot = -1;
+    if (!readpackedtarget(bank, in, true, "Cannot find packed matrix name. \n",
+                          "Usage is: pmatin <matrix name> <output pmatrix file name>\n", name, file, i, slot))
+        return -1;
+    std::FILE* data = datalinesource(in, "pmatin");
+    if (!data) return -1;
+    const int R = bank->rowsOf(i), C = bank->columnsOf(i);
+
+    // Pass 1: the whole text is checked and the structure found.
+    std::vector<std::vector<char>> marked(static_cast<std::size_t>(R), std::vector<char>(C, 0));
+    std::vector<PackedBlock> blocks;
+    if (!scanpackedtext(*bank, data, name, R, C, slot, marked, blocks)) return -1;
+
+    return buildpackedfile(*bank, name, file, slot, R, C, marked, blocks,
+                           addPrint == 1 ? "\r\nZeroout....\n" : nullptr);
 }
 
 // One block of packed text for the loaded period of a matrix.
@@ -352,4 +369,55 @@ int pmpunchcmd(DataBank*, std::FILE* in) {
     }
     if (addPrint == 1) printout("\n");
     return status == 0 ? 0 : usage();
+}
+
+int pmatin1cmd(DataBank* b, std::FILE* in) {
+    VamFile* bank = dynamic_cast<VamFile*>(b);
+    char name[tokenSize], file[tokenSize];
+    int i = -1, slot = -1;
+    if (!readpackedtarget(bank, in, false, "Cannot find packed matrix name. \r\n",
+                          "Usage is: pmatin1 <matrix name> <output pmatrix file name>\r\n", name, file, i,
+                          slot))
+        return -1;
+    std::FILE* data = datalinesource(in, "pmatin1");
+    if (!data) return -1;
+    const int R = bank->rowsOf(i), C = bank->columnsOf(i);
+    auto fail = [](const char* format, const char* text) {
+        if (format) printout(format, text);
+        printout("Errors found in reading. ScanP failed.\n");
+        return -1;
+    };
+    // Pass 1: every period's rows, each row on a new line and continued over further lines.
+    std::vector<std::vector<char>> marked(static_cast<std::size_t>(R), std::vector<char>(C, 0));
+    std::vector<PackedBlock> blocks;
+    LineSource next = [data](std::string& l) { return nextdataline(data, l); };
+    std::string line;
+    while (nextdataline(data, line)) {
+        std::size_t p = line.find_first_not_of(" \t");
+        if (p == std::string::npos || line[p] == '#' || line[p] == '\r' || line[p] == '\n') continue;
+        const std::string periodText = line.substr(p, linelength(line) - p);
+        int k = 0;
+        if (!bankperiod(*bank, std::strtof(line.c_str() + p, nullptr), k))
+            return fail("Error: Year is out of range: %s\n", periodText.c_str());
+        const std::string period = periodtext(*bank, k);
+        if (addPrint == 1) printout("Matrix %2d year %s is being scanned.\n", slot, period.c_str());
+        PackedBlock block{k, {}};
+        for (int r = 1; r <= R; ++r) {
+            if (!nextdataline(data, line)) {
+                printout("Not enough data for period %s\n", period.c_str());
+                return -1;
+            }
+            std::size_t pos = 0;
+            PackedRow row{r, {}};
+            for (int c = 1; c <= C; ++c) {
+                float v = 0;
+                if (readnumber(line, pos, next, 0, v) != 0) return fail(nullptr, nullptr);
+                if (std::fabs(v) > 0.0000000001f) marked[r - 1][c - 1] = 1;
+                if (v != 0) row.pairs.emplace_back(c, v);
+            }
+            block.rows.push_back(std::move(row));
+        }
+        blocks.push_back(std::move(block));
+    }
+    return buildpackedfile(*bank, name, file, slot, R, C, marked, blocks, "\r\nZeroout....\r\n");
 }

@@ -128,6 +128,28 @@ TEST_F(Punch, BadPackedTextLeavesTheOldFileAndTheNameTable) {
     EXPECT_FALSE(std::ifstream("other.pmx").good());
 }
 
+TEST_F(Punch, Pmatin1BuildsTheSameFileFromDenseText) {
+    VamFile* v = packedbank();
+    ASSERT_NE(v, nullptr);
+    // Rows continue over lines; a value of 1E-11 marks no cell.
+    ASSERT_EQ(runcommand(pmatin1cmd, "pmatin1 pm pm.pmx\n# dense\n1990\n0 1.5 0\n 2\n1E-11 0 0 0\n-1 0 0 0\n"
+                                     "1991\n0 3 0 0\n0 0 7 0\n0 0 0 0\n"),
+              0)
+        << output();
+    EXPECT_EQ(readFile("pm.pmx"), packedFixture());
+    const auto pmx = readFile("pm.pmx");
+    const auto vam = readFile("pk.vam");
+    for (const char* bad : {"pmatin1 pm pm.pmx\n1989\n0 0 0 0\n0 0 0 0\n0 0 0 0\n",
+                            "pmatin1 pm pm.pmx\n1990\n0 0 0 0\n0 0 0 0\n",
+                            "pmatin1 pm abcdefghijklmnopqrstuvwxyz0123456.pmx\n",
+                            "pmatin1 x pm.pmx\n"}) {
+        clearOutput();
+        EXPECT_EQ(runcommand(pmatin1cmd, bad), -1) << bad;
+        EXPECT_EQ(readFile("pm.pmx"), pmx) << bad;
+        EXPECT_EQ(readFile("pk.vam"), vam) << bad;
+    }
+}
+
 TEST_F(Punch, Punch5WritesTheMatin5TextAndMatin5ReadsItBack) {
     create(modelConfig);
     VamFile* v = assign("hist");
