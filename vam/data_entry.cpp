@@ -91,12 +91,15 @@ int readnumber(std::string& line, std::size_t& pos, const LineSource& next, int 
         }
         pos = static_cast<std::size_t>(skip);
     }
-    std::string number(1, line[pos++]);
-    while (!atlineend(line, pos) && numberchar(line[pos]) && number.size() < 35) {
-        if (line[pos] == '-' && number.back() != 'E') break;
-        number.push_back(line[pos++]);
+    char number[36];
+    std::size_t n = 0;
+    number[n++] = line[pos++];
+    while (!atlineend(line, pos) && numberchar(line[pos]) && n < 35) {
+        if (line[pos] == '-' && number[n - 1] != 'E') break;
+        number[n++] = line[pos++];
     }
-    value = std::strtof(number.c_str(), nullptr);  // the longest valid prefix; none gives 0
+    number[n] = '\0';
+    value = std::strtof(number, nullptr);  // the longest valid prefix; none gives 0
     return 0;
 }
 

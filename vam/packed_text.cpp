@@ -30,13 +30,17 @@ constexpr int tokenSize = 78;
 constexpr int maxPackedFileName = vamPackedNameSize - 1;
 constexpr float punchThreshold = 0.0000001f;
 
-// Lines of the add file, remembering where the last one began.
+// Lines of the add file, remembering where the last one began (counted from the position
+// at the start, so that no line costs a seek).
 struct TextLines {
     std::FILE* in;
     long start = 0;
+    long at = std::ftell(in);
     bool next(std::string& line) {
-        start = std::ftell(in);
-        return nextdataline(in, line);
+        start = at;
+        if (!nextdataline(in, line)) return false;
+        at += static_cast<long>(line.size());
+        return true;
     }
 };
 
