@@ -83,3 +83,53 @@ TEST_F(Gidmake, WritesTheMatinTextWithCarriageReturns) {
 }
 
 }  // namespace
+
+namespace {
+
+class Lv : public VamTest {
+protected:
+    void TearDown() override {
+        bankSlots[1] = nullptr;
+        bankTypes[1] = ' ';
+        defaultVamBank = -1;
+        VamTest::TearDown();
+    }
+};
+
+TEST_F(Lv, FiveOrOneNamesALineFilteredAndSorted) {
+    std::string config = "1990 1991\n";
+    const char* names[] = {"x1", "m2", "x3", "y4", "x5", "m6", "x7", "y8", "x9", "m10", "x11", "y12"};
+    for (const char* n : names) config += std::string(n) + " 2 1 0 r.txt\n";
+    create(config);
+    ASSERT_NE(open(), nullptr);
+    bankSlots[1] = bank.get();
+    bankTypes[1] = 'v';
+    defaultVamBank = 1;
+    clearOutput();
+    auto pad = [](const char* n) {
+        std::string s(n);
+        s.resize(15, ' ');
+        return s;
+    };
+    std::string five, one;
+    for (int k = 0; k < 12; ++k) {
+        five += pad(names[k]) + (k % 5 == 4 ? "\n" : "");
+        one += pad(names[k]) + "\n";
+    }
+    EXPECT_EQ(typed([](std::FILE* in) { return lvcmd(in, 1); }, ""), 0);
+    EXPECT_EQ(output(), five + "\n");
+    clearOutput();
+    EXPECT_EQ(typed([](std::FILE* in) { return lvcmd(in, 0); }, "b"), 0);
+    EXPECT_EQ(output(), one + "\n");
+    clearOutput();
+    EXPECT_EQ(typed([](std::FILE* in) { return lvcmd(in, 1); }, "-s b x*"), 0);
+    EXPECT_EQ(output(), pad("x1") + pad("x11") + pad("x3") + pad("x5") + pad("x7") + "\n" + pad("x9") + "\n");  // the results window shows "\r\n" as "\n"
+    clearOutput();
+    EXPECT_EQ(typed([](std::FILE* in) { return lvcmd(in, 0); }, "-SR b ^4"), 0);
+    EXPECT_EQ(output(), pad("y4") + "\n\n");
+    clearOutput();
+    EXPECT_EQ(typed([](std::FILE* in) { return lvcmd(in, 1); }, "c"), -1);
+    EXPECT_EQ(output(), "Error:  In lv, bank c not assigned.\n");
+}
+
+}  // namespace
