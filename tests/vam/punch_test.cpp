@@ -150,6 +150,20 @@ TEST_F(Punch, Pmatin1BuildsTheSameFileFromDenseText) {
     }
 }
 
+TEST_F(Punch, Punch5OfAPackedMatrixWritesEveryStoredCell) {
+    VamFile* v = packedbank();
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(runcommand(pmatincmd, pmText), 0);
+    ASSERT_EQ(typed(punch5cmd, "f.add pm"), 0) << output();
+    auto text = readFile("f.add");
+    EXPECT_EQ(std::string(text.begin(), text.end()),
+              "matin5 pm 1990 9 3 4\n"
+              "pm      1   2    1.500   1   4    2.000   2   3    0.000   3   1   -1.000;\n"
+              "matin5 pm 1991 9 3 4\n"
+              "pm      1   2    3.000   1   4    0.000   2   3    7.000   3   1    0.000;\n");
+    EXPECT_THAT(output(), testing::HasSubstr("Packed matrix pm printed from 1990 to 1991 in file f.add"));
+}
+
 TEST_F(Punch, Punch5WritesTheMatin5TextAndMatin5ReadsItBack) {
     create(modelConfig);
     VamFile* v = assign("hist");
