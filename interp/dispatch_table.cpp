@@ -35,8 +35,14 @@
 #include "series/scaling_commands.h"
 #include "series/series_commands.h"
 #include "shell/shell_commands.h"
+#include "vam/data_entry.h"
+#include "vam/gidmake.h"
 #include "vam/groups.h"
+#include "vam/listing.h"
+#include "vam/packed_text.h"
+#include "vam/punch.h"
 #include "vam/vam_commands.h"
+#include "vam/vector_formulas.h"
 
 namespace dispatch {
 namespace {
@@ -194,14 +200,14 @@ const Entry chain2[] = {
     {"listnamescol", eq(), listnamescmd, num(0)},
     {"lnc", eq(), listnamescmd, num(0)},
     {"legend", pre(2), na},
-    {"lv", eq(), na, num(1)},
-    {"listvecs", eq(), na, num(1)},
-    {"lvc", eq(), na, num(0)},
-    {"listvecsc", eq(), na, num(0)},
+    {"lv", eq(), lvcmd, num(1)},
+    {"listvecs", eq(), lvcmd, num(1)},
+    {"lvc", eq(), lvcmd, num(0)},
+    {"listvecsc", eq(), lvcmd, num(0)},
     {"load", eq(), vam, gate("load")},
     {"look", pre(3), na},
     {"l", eq(), na},
-    {"mcopy", eq(), na},
+    {"mcopy", eq(), mcopycmd},
     {"minv", eq(), vam, gate("minv")},
     {"madd", eq(), vam, gate("madd")},
     {"mmult", eq(), vam, gate("mmult")},
@@ -232,11 +238,11 @@ const Entry chain3[] = {
     {"p", eq(), prcmd, charnum('y', 24)},
     {"t", eq(), prcmd, charnum('y', 24)},
     {"pmpunch", eq(), vam, gate("pmpunch")},
-    {"punch5", eq(), na},
-    {"p5", eq(), na},
-    {"punchvec", eq(), na},
-    {"pv", eq(), na},
-    {"vp", eq(), na},
+    {"punch5", eq(), punch5cmd},
+    {"p5", eq(), punch5cmd},
+    {"punchvec", eq(), punchveccmd},
+    {"pv", eq(), punchveccmd},
+    {"vp", eq(), vpcmd},
     {"scale", eq(), vam, gate("scale")},
     {"move", eq(), vam, gate("move")},
     {"ras", eq(), vam, gate("ras")},
@@ -316,18 +322,18 @@ const Entry chain4[] = {
 
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
-    {"vf", na},         {"vdata", na},       {"vc", na},        {"mc", mccmd},
-    {"vupdate", na},    {"vmatdata", na},    {"matin", na},     {"matin5", na},
-    {"coef", coefcmd},       {"store", StoreOperation{}},            {"flow", flowcmd},
-    {"gidmake", na},    {"linv", linvcmd},        {"madd", maddcmd},      {"minv", minvcmd},
-    {"mmult", mmultcmd},      {"mtrans", mtranscmd},      {"fvread", na},    {"pmatin", na},
-    {"pmatin1", na},    {"pmpunch", na},     {"punch5", na},    {"punchvec", na},
-    {"scale", na, 0},   {"move", movecmd},        {"ras", na, 0},    {"gvras", na},
+    {"vf", vfcmd}, {"vdata", vdatacmd}, {"vc", na}, {"mc", mccmd},
+    {"vupdate", vupdatecmd}, {"vmatdata", vmatdatacmd}, {"matin", matincmd}, {"matin5", matin5cmd},
+    {"coef", coefcmd}, {"store", StoreOperation{}}, {"flow", flowcmd}, {"gidmake", gidmakecmd},
+    {"linv", linvcmd}, {"madd", maddcmd}, {"minv", minvcmd}, {"mmult", mmultcmd},
+    {"mtrans", mtranscmd}, {"fvread", fvreadcmd}, {"pmatin", pmatincmd}, {"pmatin1", pmatin1cmd},
+    {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", na, 0},
+    {"move", movecmd}, {"ras", na, 0}, {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
     {"rowscale", rowscalecmd},   {"index", na},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
     {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
-    {"vtitle", vtitlecmd}, {"vmake", na, 0},    {"vplus", na, 1},  {"vminus", na, 2},
-    {"commands", na},   {"getsum", getsum},
+    {"vtitle", vtitlecmd}, {"vmake", vmakecmd, 0}, {"vplus", vmakecmd, 1}, {"vminus", vmakecmd, 2},
+    {"commands", commandscmd}, {"getsum", getsum},
 };
 
 }  // namespace
