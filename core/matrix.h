@@ -186,9 +186,15 @@ public:
     Vector<T> colsum() const { return fullSum(false); }
 
     // Numerical members, for double matrices indexed from 1 (core/matrix_algebra.cpp).
-    void ludcmp(Vector<double>& indx, double& sign);
+    // A pivot of magnitude below 1e-20 is replaced by 1e-20. With tinyPivot given, it is set
+    // to whether some pivot had a magnitude of at most 1e-20 (the matrix is singular).
+    void ludcmp(Vector<double>& indx, double& sign, bool* tinyPivot = nullptr);
     void lubksb(const Vector<double>& indx, Vector<double>& b) const;
-    double invert();
+    // Inverts in place and gives the determinant. A caller that passes tinyPivot refuses a
+    // singular matrix: when the decomposition meets a pivot of magnitude at most 1e-20 it sets
+    // *tinyPivot and returns 0 at once, silently, leaving the factors in the matrix; otherwise
+    // *tinyPivot is false and the inverse is exactly the one invert() gives.
+    double invert(bool* tinyPivot = nullptr);
     double gaussJordan(int first, int last, Vector<double>& pivots);
 
     void print(const char* title, int width, int decimals) const;

@@ -25,7 +25,7 @@ void ensureIndexVector(Vector<double>& indx, int n) {
 }  // namespace
 
 template <>
-void Matrix<double>::ludcmp(Vector<double>& indx, double& sign) {
+void Matrix<double>::ludcmp(Vector<double>& indx, double& sign, bool* tinyPivot) {
     const int n = rows_;
     if (!table_ || cols_ != rows_) {
         printout("\nError:  matrix is not square in ludcmp():  %d rows and %d columns.\n", rows_,
@@ -52,6 +52,7 @@ void Matrix<double>::ludcmp(Vector<double>& indx, double& sign) {
     }
     double* pivotRows = indx.data();
     double** rows = table_.get();
+    bool tiny = false;
     lukernels::eliminate(rows, n, [&](int j) {
         // Column j is complete for rows j..n-1: choose the pivot (the later row on ties).
         double big = 0.0;
@@ -69,10 +70,13 @@ void Matrix<double>::ludcmp(Vector<double>& indx, double& sign) {
             scale[static_cast<std::size_t>(imax)] = scale[static_cast<std::size_t>(j)];
         }
         pivotRows[j] = static_cast<double>(imax + firstRow_);
-        if (std::fabs(rows[j][j]) < 1e-20) rows[j][j] = 1e-20;
+        const double size = std::fabs(rows[j][j]);
+        if (size <= 1e-20) tiny = true;
+        if (size < 1e-20) rows[j][j] = 1e-20;
         const double pivot = rows[j][j];
         for (int i = j + 1; i < n; ++i) rows[i][j] /= pivot;
     });
+    if (tinyPivot) *tinyPivot = tiny;
 }
 
 template <>
@@ -112,7 +116,7 @@ void Matrix<double>::lubksb(const Vector<double>& indx, Vector<double>& b) const
 }
 
 template <>
-double Matrix<double>::invert() {
+double Matrix<double>::invert(bool* tinyPivot) {
     if (rows_ != cols_ || !table_) {
         printout("Error:  matrix is not square in invert():  %d rows and %d columns.\n", rows_,
                  cols_);
@@ -122,7 +126,8 @@ double Matrix<double>::invert() {
     const int n = rows_;
     Vector<double> indx;
     double det = 0;
-    ludcmp(indx, det);
+    ludcmp(indx, det, tinyPivot);
+    if (tinyPivot && *tinyPivot) return 0.0;
     for (int i = 0; i < n; ++i) {
         double diag = table_[i][i];
         if (std::fabs(9.99e100 / diag) < std::fabs(det)) {

@@ -116,24 +116,24 @@ int minvcmd(DataBank* db, std::FILE* in) {
     if (!work.hasStorage()) return -1;
     const int status = eachperiod(r, m, " in minv", minvusage, [&](float* a, const JexDate&) {
         try {
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j)
-                    work(i + 1, j + 1) = a[static_cast<std::size_t>(i) * m.cols + j];
-            // A factorisation whose pivot vanishes stands a tiny number in for it and gives
+            for (int i = 0; i < n; ++i) {
+                const float* src = a + static_cast<std::size_t>(i) * m.cols;
+                double* dst = work.rowAt(i);
+                for (int j = 0; j < n; ++j) dst[j] = src[j];
+            }
+            // A decomposition whose pivot vanishes would stand a tiny number in for it and give
             // an "inverse" of huge values: refuse the matrix as singular instead.
-            Matrix<double> factors(work);
-            Vector<double> indx;
-            double sign = 0;
-            factors.ludcmp(indx, sign);
-            for (int i = 1; i <= n; ++i)
-                if (std::fabs(factors(i, i)) <= 1e-20) {
-                    printout("\nError:  singular matrix in routine ludcmp.\n");
-                    throw Jex7Errors("singular matrix");
-                }
-            work.invert();
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j)
-                    a[static_cast<std::size_t>(i) * m.cols + j] = static_cast<float>(work(i + 1, j + 1));
+            bool singular = false;
+            work.invert(&singular);
+            if (singular) {
+                printout("\nError:  singular matrix in routine ludcmp.\n");
+                throw Jex7Errors("singular matrix");
+            }
+            for (int i = 0; i < n; ++i) {
+                const double* src = work.rowAt(i);
+                float* dst = a + static_cast<std::size_t>(i) * m.cols;
+                for (int j = 0; j < n; ++j) dst[j] = static_cast<float>(src[j]);
+            }
             return true;
         } catch (...) {
             minvusage();

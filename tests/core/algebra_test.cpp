@@ -192,6 +192,60 @@ TEST_F(AlgebraTest, InvertFailures) {
     EXPECT_DOUBLE_EQ(huge(1, 1), 1e-60);
 }
 
+// A caller that asks is told of a pivot of magnitude at most 1e-20 (which the decomposition
+// replaces by 1e-20) and gets no inversion and no warning; a regular matrix reports nothing and
+// gets exactly the inverse and determinant of the plain call.
+TEST_F(AlgebraTest, InvertReportsTinyPivot) {
+    struct Case {
+        const char* name;
+        Matrix<double> m;
+        bool tiny;
+    };
+    const Case cases[] = {
+        {"dependent rows", matrixOf({{1, 2}, {2, 4}}), true},
+        {"zero pivot in the middle", matrixOf({{1, 2, 3}, {2, 4, 6}, {0, 1, 5}}), true},
+        {"pivots below 1e-20", matrixOf({{1e-30, 0}, {0, 1e-30}}), true},
+        {"regular", matrixOf({{4, 7}, {2, 6}}), false},
+        {"regular with pivoting", matrixOf({{0, 1, 2}, {3, 0, 1}, {1, 2, 0}}), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset();
+        Matrix<double> asked = c.m;
+        bool tiny = !c.tiny;
+        const double det = asked.invert(&tiny);
+        EXPECT_EQ(tiny, c.tiny);
+        EXPECT_EQ(out(), "");
+        if (c.tiny) {
+            EXPECT_EQ(det, 0.0);
+            continue;
+        }
+        Matrix<double> plain = c.m;
+        EXPECT_EQ(det, plain.invert());
+        for (int i = 1; i <= c.m.rows(); ++i)
+            for (int j = 1; j <= c.m.cols(); ++j) EXPECT_EQ(asked(i, j), plain(i, j));
+        Matrix<double> product = c.m * asked;
+        for (int i = 1; i <= c.m.rows(); ++i)
+            for (int j = 1; j <= c.m.cols(); ++j)
+                EXPECT_NEAR(product(i, j), i == j ? 1.0 : 0.0, 1e-14);
+
+        Matrix<double> factors = c.m;
+        Vector<double> indx;
+        double sign = 0;
+        tiny = true;
+        factors.ludcmp(indx, sign, &tiny);
+        EXPECT_FALSE(tiny);
+    }
+    // The decomposition reports too, and still stands 1e-20 in for the vanished pivot.
+    Matrix<double> singular = matrixOf({{1, 2}, {2, 4}});
+    Vector<double> indx;
+    double sign = 0;
+    bool tiny = false;
+    singular.ludcmp(indx, sign, &tiny);
+    EXPECT_TRUE(tiny);
+    EXPECT_EQ(singular(2, 2), 1e-20);
+}
+
 TEST_F(AlgebraTest, LuSolve) {
     // 2x + y = 3, x + 3y = 5: x = 0.8, y = 1.4.
     Matrix<double> m = matrixOf({{2, 1}, {1, 3}});
