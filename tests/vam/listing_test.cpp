@@ -86,15 +86,7 @@ TEST_F(Gidmake, WritesTheMatinTextWithCarriageReturns) {
 
 namespace {
 
-class Lv : public VamTest {
-protected:
-    void TearDown() override {
-        bankSlots[1] = nullptr;
-        bankTypes[1] = ' ';
-        defaultVamBank = -1;
-        VamTest::TearDown();
-    }
-};
+using Lv = VamTest;
 
 TEST_F(Lv, FiveOrOneNamesALineFilteredAndSorted) {
     std::string config = "1990 1991\n";

@@ -12,17 +12,7 @@ using namespace vamtest;
 
 namespace {
 
-class VamDataKill : public VamTest {
-protected:
-    void SetUp() override {
-        VamTest::SetUp();
-        binary = jextest::jexbinary();
-        if (binary.empty()) GTEST_SKIP() << "the jex program is not built beside the tests";
-        writeText("jex.cfg", banktest::jexcfg(""));
-        deleteallbanks();
-    }
-    std::string binary;
-};
+using VamDataKill = VamProcessTest;
 
 TEST_F(VamDataKill, ValuesWrittenSurviveAKill) {
     create(modelConfig);
