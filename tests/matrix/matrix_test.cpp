@@ -131,6 +131,10 @@ protected:
         fdate1 = 1995;
         fdate2 = 1996;
     }
+    void TearDown() override {
+        bankSlots[1] = nullptr;
+        VamTest::TearDown();
+    }
     // Runs a handler of the default bank on a typed line.
     int run(int (*handler)(DataBank*, std::FILE*), const std::string& line) {
         return typed([&](std::FILE* in) { return handler(bank.get(), in); }, line);

@@ -86,7 +86,15 @@ TEST_F(Gidmake, WritesTheMatinTextWithCarriageReturns) {
 
 namespace {
 
-using Lv = VamTest;
+class Lv : public VamTest {
+protected:
+    void TearDown() override {
+        bankSlots[1] = nullptr;
+        bankTypes[1] = ' ';
+        defaultVamBank = -1;
+        VamTest::TearDown();
+    }
+};
 
 TEST_F(Lv, FiveOrOneNamesALineFilteredAndSorted) {
     std::string config = "1990 1991\n";

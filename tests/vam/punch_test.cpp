@@ -18,6 +18,12 @@ const char* pmText =
 
 class Punch : public VamTest {
 protected:
+    void TearDown() override {
+        bankSlots[1] = nullptr;
+        bankTypes[1] = ' ';
+        defaultVamBank = -1;
+        VamTest::TearDown();
+    }
     // Opens the bank in slot b as the default Vam bank, fdates over the whole bank.
     VamFile* assign(const std::string& stem) {
         VamFile* v = open(stem);

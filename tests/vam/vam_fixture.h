@@ -13,7 +13,6 @@
 #include "core/bytes.h"
 #include "series/series_state.h"
 #include "tests/banks/command_test_util.h"
-#include "tests/jex_process.h"
 #include "vam/groups.h"
 #include "vam/pmatrix.h"
 #include "vam/vam_commands.h"
@@ -47,14 +46,6 @@ protected:
         emptydynamicgroup();
     }
     void TearDown() override {
-        // A test may lend the fixture's bank to a slot (as the default Vam bank); the slot
-        // never owns it.
-        for (int s = 0; s < bankSlotCount; ++s)
-            if (bank && bankSlots[s] == bank.get()) {
-                bankSlots[s] = nullptr;
-                bankTypes[s] = ' ';
-                if (defaultVamBank == s) defaultVamBank = -1;
-            }
         bank.reset();
         closegrouphome();
         emptydynamicgroup();
@@ -86,20 +77,6 @@ protected:
     }
 
     std::unique_ptr<VamFile> bank;
-};
-
-// Tests that start the jex program in the fixture's folder: the program writes the folder's
-// workspace, so this process lets go of its own (and of its lock) first.
-class VamProcessTest : public VamTest {
-protected:
-    void SetUp() override {
-        VamTest::SetUp();
-        binary = jextest::jexbinary();
-        if (binary.empty()) GTEST_SKIP() << "the jex program is not built beside the tests";
-        writeText("jex.cfg", banktest::jexcfg(""));
-        deleteallbanks();
-    }
-    std::string binary;
 };
 
 // The two banks of the examples: x (10 x 1) and am (10 x 10), 1990-1995; and x (3 x 1) with

@@ -9,7 +9,19 @@ using namespace vamtest;
 
 namespace {
 
-using VamKill = VamProcessTest;
+class VamKill : public VamTest {
+protected:
+    void SetUp() override {
+        VamTest::SetUp();
+        binary = jextest::jexbinary();
+        if (binary.empty()) GTEST_SKIP() << "the jex program is not built beside the tests";
+        writeText("jex.cfg", banktest::jexcfg(""));
+        // The program started below writes the folder's workspace: this process lets go
+        // of its own (and of its lock).
+        deleteallbanks();
+    }
+    std::string binary;
+};
 
 TEST_F(VamKill, WritesSurviveAKill) {
     create(packedConfig);

@@ -12,7 +12,17 @@ using namespace vamtest;
 
 namespace {
 
-using VamDataKill = VamProcessTest;
+class VamDataKill : public VamTest {
+protected:
+    void SetUp() override {
+        VamTest::SetUp();
+        binary = jextest::jexbinary();
+        if (binary.empty()) GTEST_SKIP() << "the jex program is not built beside the tests";
+        writeText("jex.cfg", banktest::jexcfg(""));
+        deleteallbanks();
+    }
+    std::string binary;
+};
 
 TEST_F(VamDataKill, ValuesWrittenSurviveAKill) {
     create(modelConfig);
