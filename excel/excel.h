@@ -95,6 +95,21 @@ public:
                          int rowCount, Matrix<float>& matrix);
     JexFont& defaultFont() { return defaultFont_; }
     int decimals() const { return decimals_; }
+    // Decimals of written numbers, 0..9; -1 (and no change) outside.
+    int setDecimals(int d);
+
+    // ---- writing numbers and dates ----
+    // A run of `count` values from the cell (col, row) in the direction 'd', 'u', 'r' or
+    // 'l'; dateFrequency 0 writes observations, 1, 2, 4 or 12 writes the values (date
+    // numbers) as dates.
+    int WriteNumberArray(const std::string& col, int row, char direction, int count,
+                         const float* values, int dateFrequency);
+    // A block of rowCount rows by colCount columns from (col, row); rows[i][j] goes to
+    // column col + j of row row + i.
+    int WriteFloatArray(const std::string& col, int row, int colCount, int rowCount,
+                        const float* const* rows);
+    int setFormatDecimal(const std::string& col1, int row1, const std::string& col2, int row2,
+                         int decimals);
 
     // ---- cell formats, background and borders ----
     int setFormat(const std::string& col1, int row1, const std::string& col2, int row2,
@@ -121,7 +136,8 @@ public:
     int earliestDate();
     std::string dateText() const;
     JexDate dateAt(int i) const;
-    // Entry i of the date list as program date text; "-1" outside the list.
+    // Entry i of the date list as program date text; "-1" outside the list or for an
+    // entry that holds no date.
     std::string dateListText(int i) const;
     int dateCount() const { return static_cast<int>(dateList_.size()); }
     double dateEntry(int i) const { return dateList_[static_cast<std::size_t>(i)]; }
@@ -131,6 +147,12 @@ public:
     int day() const { return day_; }
     int frequency() const { return frequency_; }
     const std::string& lastText() const { return lastText_; }
+    void setLastText(const std::string& text) { lastText_ = text; }
+    const std::string& seriesName() const { return seriesName_; }
+    void setSeriesName(const std::string& name) { seriesName_ = name; }
+    int seriesNameLength() const { return static_cast<int>(seriesName_.size()); }
+    bool hasDates() const { return !dateList_.empty(); }
+    static constexpr int maxMissingCodes() { return 10; }
 
     // ---- the links, for the commands and the tests ----
     xlmodel::Application* application() const { return application_.get(); }

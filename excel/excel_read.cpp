@@ -308,5 +308,8 @@ JexDate Excel::dateAt(int i) const {
 
 std::string Excel::dateListText(int i) const {
     if (i < 0 || i >= static_cast<int>(dateList_.size())) return "-1";
+    int y, m, d;
+    serialdate(dateList_[static_cast<std::size_t>(i)], y, m, d);
+    if (y < 1900) return "-1";  // an entry that holds no date
     return dateAt(i).printNew();
 }

@@ -11,6 +11,7 @@
 #include "banks/commands.h"
 #include "banks/listing_commands.h"
 #include "banks/other_commands.h"
+#include "excel/xlcmd.h"
 #include "interp/addfile.h"
 #include "interp/conditional.h"
 #include "interp/doloop.h"
@@ -74,9 +75,9 @@ const Entry chain1[] = {
     {"continue", eq(), continuecmd},
     {"try", eq(), trycmd},
     {"wsreset", eq(), wsresetinline},
-    {"xl", eq(), na},
-    {"XL", eq(), na},
-    {"excel", eq(), na},
+    {"xl", eq(), xlcmd},
+    {"XL", eq(), xlcmd},
+    {"excel", eq(), xlcmd},
     {"rs", eq(), na},
     {"resector", eq(), na},
     {"function", eq(), functioncmd},

@@ -15,6 +15,7 @@
 #include "core/date.h"
 #include "core/printout.h"
 #include "excel/columns.h"
+#include "excel/excel.h"
 #include "interp/percent_functions.h"
 #include "interp/pfunc_internal.h"
 #include "interp/pfunc_neighbours.h"
@@ -159,13 +160,13 @@ int pfdatesetting(PfuncCall& c) {
 // ---- 24. values left by the Excel link ----
 
 int pfexcel(PfuncCall& c) {
-    if (c.key == "xls") c.result = neighbourexcellasttext();
-    else if (c.key == "xldate") c.result = neighbourexceldatelisttext(0);
-    else if (c.key == "xlgdate") c.result = neighbourexceldatetext();
-    else if (c.key == "xlyear") c.result = intToText(neighbourexcelyear());
-    else if (c.key == "xlquarter") c.result = intToText(neighbourexcelquarter());
-    else if (c.key == "xlmonth") c.result = intToText(neighbourexcelmonth());
-    else c.result = intToText(neighbourexcelday());
+    if (c.key == "xls") c.result = excelSession.lastText();
+    else if (c.key == "xldate") c.result = excelSession.dateListText(0);
+    else if (c.key == "xlgdate") c.result = excelSession.dateText();
+    else if (c.key == "xlyear") c.result = intToText(excelSession.year());
+    else if (c.key == "xlquarter") c.result = intToText(excelSession.quarter());
+    else if (c.key == "xlmonth") c.result = intToText(excelSession.month());
+    else c.result = intToText(excelSession.day());
     return 0;
 }
 

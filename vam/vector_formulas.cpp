@@ -14,6 +14,7 @@
 #include "banks/slots.h"
 #include "core/date.h"
 #include "core/printout.h"
+#include "excel/xlcmd.h"
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
@@ -56,24 +57,6 @@ struct LineRef {
 class VmakeError {};
 
 }  // namespace
-
-int xldatesarg(std::FILE* in, JexDate& first, JexDate& second) {
-    char token[tokenSize];
-    if (gettoken(token, in, 0, tokenSize) != 'n') {
-        ungettoken();
-        return 0;
-    }
-    first = JexDate(static_cast<float>(std::atof(token)));
-    second = first;
-    if (gettoken(token, in, 0, tokenSize) != 'n') {
-        ungettoken();
-        return 1;
-    }
-    second = JexDate(static_cast<float>(std::atof(token)));
-    const int before = second < first;
-    if (before != 0) return -1;  // earlier, or of another frequency
-    return 2;
-}
 
 int vfcmd(DataBank* b, std::FILE* in) {
     FdatesGuard saved;

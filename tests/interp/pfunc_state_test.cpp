@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "excel/excel.h"
 #include "interp/percent_functions.h"
 #include "interp/strings.h"
 #include "platform/platform.h"
@@ -199,11 +200,30 @@ TEST_F(PfuncState, DateSettings) {
     EXPECT_EQ(o.rest, " x\n");
 }
 
-TEST_F(PfuncState, ExcelValuesBeforeAnyRead) {
+TEST_F(PfuncState, ExcelValuesComeFromTheLink) {
+    // Before any read: nothing read, no date list, the date fields of the start (no f
+    // range: the year 2000, annual).
+    excelSession.reset();
     EXPECT_EQ(eval("xls\n"), "");
     EXPECT_EQ(eval("xldate\n"), "-1");
-    EXPECT_EQ(eval("xlgdate\n"), "");
-    for (const char* name : {"xlyear\n", "xlquarter\n", "xlmonth\n", "xlday\n"}) EXPECT_EQ(eval(name), "0");
+    EXPECT_EQ(eval("xlgdate\n"), "2000");
+    const std::pair<const char*, const char*> start[] = {
+        {"xlyear\n", "2000"}, {"xlquarter\n", "1"}, {"xlmonth\n", "1"}, {"xlday\n", "0"}};
+    for (const auto& [name, value] : start) EXPECT_EQ(eval(name), value) << name;
+
+    // Quarterly dates read from a sheet: the first entry, the last date read and its fields.
+    ASSERT_EQ(excelSession.OpenWorkbook(""), 0);
+    const float months[] = {1990.001f, 1990.004f, 1990.007f};
+    ASSERT_EQ(excelSession.WriteNumberArray("A", 1, 'd', 3, months, 12), 0);
+    ASSERT_EQ(excelSession.setFrequency(4), 0);
+    std::string text;
+    ASSERT_EQ(excelSession.ReadDates("A", 1, text, 1, "A", 3), 0);
+    excelSession.setLastText("read");
+    const std::pair<const char*, const char*> read[] = {
+        {"xls\n", "read"},   {"xldate\n", "1990.1"}, {"xlgdate\n", "1990.3"}, {"xlyear\n", "1990"},
+        {"xlquarter\n", "3"}, {"xlmonth\n", "7"},     {"xlday\n", "1"}};
+    for (const auto& [name, value] : read) EXPECT_EQ(eval(name), value) << name;
+    excelSession.reset();
 }
 
 TEST_F(PfuncState, FontsAndColours) {
