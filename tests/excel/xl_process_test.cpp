@@ -1,7 +1,7 @@
 // The xl command run by the jex program in a directory of its own: the main road (series
 // and dates written, saved, opened again and read back), a workbook made by openpyxl with
 // texts, empty and error cells among the numbers, file names that begin with a position
-// letter and damaged workbooks. openpyxl checks
+// letter, damaged workbooks, and Vam names that name nothing (with the Warning! box). openpyxl checks
 // the files jex wrote.
 #include <gtest/gtest.h>
 
@@ -273,6 +273,44 @@ TEST_F(XlProcessTest, DamagedWorkbooksAreRefusedAndNothingIsRead) {
     EXPECT_NE(out.find("\nError:  cannot open Excel server application.\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\nError:  in Excel::ReadNumberArray().  Excel worksheet is not open.\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\nx can't be found.\n"), std::string::npos) << out;
+}
+
+TEST_F(XlProcessTest, VamNamesWithoutSectorsAndMissingVectors) {
+    writeFile(dir + "/model.cfg", "1990 1995\nx 10 1 0 rows.txt\nam 10 10 0 rows.txt cols.txt\n");
+    std::string out = run(
+        "vamcreate model.cfg hist\n"
+        "vam hist b\n"
+        "dvam b\n"
+        "xl create wb\n"
+        "xl write A 1 \"2\"\n"
+        "xl read A 1 d b.x 1992 1992\n"
+        "xl read A 1 d b.nosuch3 1992 1992\n"
+        "xl vecwrite nosuch v(1) c(2) r(2) d 1990 1990\n"
+        "xl vecread c(B) r(2) d nosuch v(9) 1990 1995\n"
+        "xl matread c(A) r(1) nosuch c(1) r(1) 1991\n");
+    const std::string expected =
+        "xl read A 1 d b.x 1992 1992\n"
+        "\nError:  in xl.\n"
+        "Name \"b.x\" is supplied without either a sector number or\n"
+        "a row number.\n"
+        "Returning...\n"
+        "xl read A 1 d b.nosuch3 1992 1992\n"
+        "\nNo such series or vector as nosuch\n"
+        "xl vecwrite nosuch v(1) c(2) r(2) d 1990 1990\n"
+        "Error:  In xl vecwrite, no such vector as nosuch\n"
+        "Syntax for xl vecwrite:\n"
+        " xl vecwrite <vector><v(sectors )><c(columns)><r(rows)><direction>[<start>[<end>]]\n"
+        " where sectors are vector index values, rows and columns are spreadsheet positions,\n"
+        " direction is right or down (the direction of increasing dates), and start and end\n"
+        " are dates in Jex7 date format.\n"
+        "xl vecread c(B) r(2) d nosuch v(9) 1990 1995\n"
+        "\nNo such vector as nosuch\n"
+        "xl matread c(A) r(1) nosuch c(1) r(1) 1991\n"
+        "\nNo such matrix as nosuch\n";
+    ASSERT_GE(out.size(), expected.size());
+    EXPECT_EQ(out.substr(out.size() - expected.size()), expected) << out;
+    // The Warning! box is shown (on standard error) for the name without a sector.
+    EXPECT_NE(readFile(dir + "/stderr.txt").find("Warning!"), std::string::npos);
 }
 
 }  // namespace
