@@ -1,7 +1,6 @@
 // xl open, create, save and name: the server, workbook and sheet sub-commands. Each reads
 // its words and calls one operation of the link, which prints its own reasons.
 #include <cstring>
-#include <exception>
 #include <string>
 
 #include "core/printout.h"
@@ -56,7 +55,7 @@ int xlopencmd(std::FILE* in) {
         if (result != 0) return -1;
         if (!islineend(cls)) skipline(in);
         return 0;
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  cannot open Excel object.\n");
         return -1;
     }
@@ -97,7 +96,7 @@ int xlcreatecmd(std::FILE* in) {
     }
     try {
         return excelSession.Create(name, kind, format, position) == 0 ? 0 : -1;
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  cannot create new Excel %s.\n",
                  kind == "ws" ? "worksheet" : kind == "ch" ? "chart" : "workbook");
         return -1;
@@ -151,7 +150,7 @@ int xlnamecmd(std::FILE* in) {
         skipline(in);
         try {
             return (sheet ? excelSession.setWorksheetName(name) : excelSession.setChartName(name)) == 0 ? 0 : -1;
-        } catch (const std::exception&) {
+        } catch (...) {
             printout("\nError:  cannot name Excel %s.\n", what);
             return -1;
         }
@@ -161,7 +160,7 @@ int xlnamecmd(std::FILE* in) {
         if ((sheet ? excelSession.getWorksheetName(name) : excelSession.getChartName(name)) != 0) return -1;
         excelSession.setLastText(name);
         return 0;
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  cannot get name of Excel %s.\n", what);
         return -1;
     }

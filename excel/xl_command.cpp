@@ -1,7 +1,6 @@
 // The xl command's dispatcher, the argument readers its handlers share, and xl setfrequency.
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 
 #include "core/printout.h"
 #include "excel/excel.h"
@@ -111,7 +110,7 @@ int xlcmd(std::FILE* in) {
             return -1;
         }
         return dispatchword(word, in) == 0 ? 0 : -1;
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  trouble with Excel command.\n");
         return -1;
     }
@@ -230,7 +229,7 @@ int xlsetfrequencycmd(std::FILE* in) {
             printout("Error:  in xl setfreqency, a valid frequency must be specified.\n");
             return -1;
         }
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  in Excel setfrequency command.\n");
         return -1;
     }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -99,7 +98,7 @@ int xlmkseriescmd(std::FILE* in) {
     }
     try {
         name += excelSession.readcell(column, row);
-    } catch (const std::exception&) {
+    } catch (...) {
         return -1;
     }
     while ((cls = gettoken(token, in, 0, tokenSize)) == '"') name += token;

@@ -3,7 +3,6 @@
 // frequency of the first date; nothing is stored before every check has passed.
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -328,7 +327,7 @@ int xlwritecmd(std::FILE* in) {
         return excelSession.WriteNumberArray(column, row, direction, i2 - i1 + 1, buffer.data() + i1, datesFlag) == 0
                    ? 0
                    : -1;
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  in Excel write command.\n");
         return -1;
     }
@@ -357,7 +356,7 @@ int xlreadcmd(std::FILE* in) {
         }
         ungettoken();
         return readseries(in, column, row);
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  in Excel read command.\n");
         return -1;
     }

@@ -4,7 +4,6 @@
 // Every date, sector and matrix index is checked before a cell or the bank is touched.
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -63,8 +62,8 @@ bool samefrequencies(const VamFile& bank, const JexDate& first, const JexDate& l
     return bank.firstJexDate().frequency == first.frequency && bank.lastJexDate().frequency == last.frequency;
 }
 
-int vecread(std::FILE* in) {
-    Group columns, rows, sectors;
+// The Excel column group, then the Excel row group (vecread and matread).
+int excelgroups(std::FILE* in, Group& columns, Group& rows) {
     if (xlgrouparg(in, columns, groupLimit, "c") != 0) {
         printout("The Excel column group must be preceeded by a c or a C\n");
         return -1;
@@ -73,6 +72,132 @@ int vecread(std::FILE* in) {
         printout("The Excel row group must be preceeded by an r or an R\n");
         return -1;
     }
+    return 0;
+}
+
+// The texts by which vecread and vecwrite refuse the same things.
+struct VectorTexts {
+    const char* command;        // "vecread" or "vecwrite"
+    const char* downMismatch;   // first line of the count message, years down
+    const char* rightMismatch;  // first line of the count message, years right
+    const char* direction;      // up or left
+    const char* bank;           // %c: the name's first character
+    const char* firstDate;
+    const char* dates;
+    const char* secondDate;
+    const char* noVector;       // %s: the name as typed
+    const char* notVector;
+    const char* cannotLoad;
+    const char* frequency;      // first of the two frequency lines
+    bool lastWithinBank;        // the last date must lie within the bank
+};
+
+const VectorTexts readTexts = {
+    "vecread",
+    "\n When years run down the worksheet, the number of Excel columns\n",
+    "\n When time run right across the worksheet, the number of Excel rows\n",
+    "Error:  In xl vecread, direction must be \"right\" or \"down\".\n",
+    "\nError:  %c is not a valid bank letter, or the specified bank is not a vam file.\n",
+    "\nError:  first date for xl is before beginning of Vam bank.\n",
+    "\nError:  in dates for xl command.\n",
+    "\nError:  second date invalid in xl command.\n",
+    "\r\nNo such vector as %s\r\n",
+    "\nError:  xl vecread only reads vectors.\n",
+    "\nError:  in xl command, cannot load vector.\n",
+    "\nError:  in xl, dates declared are not of the same frequency\n",
+    false};
+
+const VectorTexts writeTexts = {
+    "vecwrite",
+    "Error:  In xl vecwrite, when years run down the worksheet, the number of Excel columns\n",
+    "Error:  In xl vecwrite, when time run right across the worksheet, the number of Excel rows\n",
+    "Error:  In xl vecwrite, direction must be \"right\", \"left\", \"up\", or \"down\".\n",
+    "Error:  In xl vecwrite, %c is not a valid bank letter, or no bank loaded,\n"
+    " or the specified bank is not a vam file.\n",
+    "Error:  In xl vecwrite, first date for xl is before beginning of Vam bank.\n",
+    "Error:  In xl vecwrite, in dates for xl command.\n",
+    "Error:  In xl vecwrite, second date invalid in xl command.\n",
+    "Error:  In xl vecwrite, no such vector as %s\r\n",
+    "Error:  xl vecwrite only writes vectors.\n",
+    "Error:  In xl vecwrite, cannot load vector.\n",
+    "Error:  In xl vecwrite, dates declared are not of the same frequency\n",
+    true};
+
+// What vecread and vecwrite share after their groups, direction and name are read: the shape
+// of the groups, the dates, the bank, the vector loaded whole and its sectors. The f-command
+// range is set to the dates (the caller's guard puts it back). -1 after the message.
+int preparevector(std::FILE* in, const VectorTexts& t, const std::string& name, char direction,
+                  const Group& columns, const Group& rows, const Group& sectors, VamFile*& bank,
+                  int& i1, int& i2) {
+    const int along = static_cast<int>(sectors.size());
+    if (direction == 'd' || direction == 'r') {
+        const Group& across = direction == 'd' ? columns : rows;
+        const Group& single = direction == 'd' ? rows : columns;
+        if (static_cast<int>(across.size()) != along) {
+            printout(direction == 'd' ? t.downMismatch : t.rightMismatch);
+            printout(" selected (%d) must equal the number of vector rows selected (%d)\n",
+                     static_cast<int>(across.size()), along);
+            return -1;
+        }
+        if (single.size() != 1) return -1;
+    } else {
+        printout(t.direction);
+        return -1;
+    }
+    JexDate first = fdate1Date, last = fdate2Date;
+    if (xldatesarg(in, first, last) == -1) {
+        printout("\nError:  in \"xl %s <column> <row> <direction> <vector name> <start date>\"\n", t.command);
+        printout("        next argument must specify the end date.\n");
+        return -1;
+    }
+    std::string element;
+    bank = vambank(name, element);
+    if (!bank) {
+        printout(t.bank, name[0]);
+        return -1;
+    }
+    i1 = periodindex(*bank, first);
+    i2 = last.frequency == first.frequency ? periodindex(*bank, last) : -1;
+    if (i1 < 0) {
+        printout(t.firstDate);
+        return -1;
+    }
+    if (i2 < 0) {
+        printout(t.dates);
+        return -1;
+    }
+    // The last workspace index is wsMaxObs - 1; vecwrite reads the loaded table, which has
+    // no row past the bank's last date.
+    if (i2 >= wsMaxObs || i2 >= periodArrayLength - 1 || (t.lastWithinBank && i2 >= bank->periodCount())) {
+        printout(t.secondDate);
+        return -1;
+    }
+    FdatesGuard::set(first, last);
+    const int index = bank->findser(element.c_str());
+    if (index == -1) {
+        printout(t.noVector, name.c_str());
+        return -1;
+    }
+    const char type = bank->eltype(index);
+    if (type != 'v' && type != 'l') {
+        printout(t.notVector);
+        return -1;
+    }
+    if (bank->loadcmd(element.c_str(), 'x', 0) < 0) {
+        printout(t.cannotLoad);
+        return -1;
+    }
+    if (!samefrequencies(*bank, first, last)) {
+        printout(t.frequency);
+        printout("as the Vam bank dates.\n");
+        return -1;
+    }
+    return sectorsinside(sectors, bank->loadedCount(), name) ? 0 : -1;
+}
+
+int vecread(std::FILE* in) {
+    Group columns, rows, sectors;
+    if (excelgroups(in, columns, rows) != 0) return -1;
     char direction;
     if (xldirectionarg(in, direction) != 0) {
         printout("\nError:  in \"xl vecread column row\", following argument must\n");
@@ -87,75 +212,11 @@ int vecread(std::FILE* in) {
     const std::string name = token;
     if (xlgrouparg(in, sectors, groupLimit, "v") != 0) return -1;
     const int along = static_cast<int>(sectors.size());
-    if (direction == 'd') {
-        if (static_cast<int>(columns.size()) != along) {
-            printout("\n When years run down the worksheet, the number of Excel columns\n");
-            printout(" selected (%d) must equal the number of vector rows selected (%d)\n",
-                     static_cast<int>(columns.size()), along);
-            return -1;
-        }
-        if (rows.size() != 1) return -1;
-    } else if (direction == 'r') {
-        if (static_cast<int>(rows.size()) != along) {
-            printout("\n When time run right across the worksheet, the number of Excel rows\n");
-            printout(" selected (%d) must equal the number of vector rows selected (%d)\n",
-                     static_cast<int>(rows.size()), along);
-            return -1;
-        }
-        if (columns.size() != 1) return -1;
-    } else {
-        printout("Error:  In xl vecread, direction must be \"right\" or \"down\".\n");
-        return -1;
-    }
-    JexDate first = fdate1Date, last = fdate2Date;
-    if (xldatesarg(in, first, last) == -1) {
-        printout("\nError:  in \"xl vecread <column> <row> <direction> <vector name> <start date>\"\n");
-        printout("        next argument must specify the end date.\n");
-        return -1;
-    }
-    std::vector<float> periods(periodArrayLength, MISSING);
-    std::string element;
-    VamFile* bank = vambank(name, element);
-    if (!bank) {
-        printout("\nError:  %c is not a valid bank letter, or the specified bank is not a vam file.\n", name[0]);
-        return -1;
-    }
-    const int i1 = periodindex(*bank, first);
-    const int i2 = last.frequency == first.frequency ? periodindex(*bank, last) : -1;
-    if (i1 < 0) {
-        printout("\nError:  first date for xl is before beginning of Vam bank.\n");
-        return -1;
-    }
-    if (i2 < 0) {
-        printout("\nError:  in dates for xl command.\n");
-        return -1;
-    }
-    if (i2 >= wsMaxObs || i2 >= periodArrayLength - 1) {
-        printout("\nError:  second date invalid in xl command.\n");
-        return -1;
-    }
     FdatesGuard saved;
-    FdatesGuard::set(first, last);
-    const int index = bank->findser(element.c_str());
-    if (index == -1) {
-        printout("\r\nNo such vector as %s\r\n", name.c_str());
-        return -1;
-    }
-    const char type = bank->eltype(index);
-    if (type != 'v' && type != 'l') {
-        printout("\nError:  xl vecread only reads vectors.\n");
-        return -1;
-    }
-    if (bank->loadcmd(element.c_str(), 'x', 0) < 0) {
-        printout("\nError:  in xl command, cannot load vector.\n");
-        return -1;
-    }
-    if (!samefrequencies(*bank, first, last)) {
-        printout("\nError:  in xl, dates declared are not of the same frequency\n");
-        printout("as the Vam bank dates.\n");
-        return -1;
-    }
-    if (!sectorsinside(sectors, bank->loadedCount(), name)) return -1;
+    VamFile* bank = nullptr;
+    int i1 = 0, i2 = 0;
+    if (preparevector(in, readTexts, name, direction, columns, rows, sectors, bank, i1, i2) != 0) return -1;
+    std::vector<float> periods(periodArrayLength, MISSING);
     const int count = i2 - i1 + 1;
     std::vector<float> cells(static_cast<std::size_t>(count));
     int result = 0;
@@ -211,79 +272,11 @@ int vecwrite(std::FILE* in) {
         printout("specify the direction:  \"down\", \"right\", \"up\", or \"left\".\n");
         return -1;
     }
-    const int along = static_cast<int>(sectors.size());
-    if (direction == 'd') {
-        if (static_cast<int>(columns.size()) != along) {
-            printout("Error:  In xl vecwrite, when years run down the worksheet, the number of Excel columns\n");
-            printout(" selected (%d) must equal the number of vector rows selected (%d)\n",
-                     static_cast<int>(columns.size()), along);
-            return -1;
-        }
-        if (rows.size() != 1) return -1;
-    } else if (direction == 'r') {
-        if (static_cast<int>(rows.size()) != along) {
-            printout("Error:  In xl vecwrite, when time run right across the worksheet, the number of Excel rows\n");
-            printout(" selected (%d) must equal the number of vector rows selected (%d)\n",
-                     static_cast<int>(rows.size()), along);
-            return -1;
-        }
-        if (columns.size() != 1) return -1;
-    } else {
-        printout("Error:  In xl vecwrite, direction must be \"right\", \"left\", \"up\", or \"down\".\n");
-        return -1;
-    }
-    JexDate first = fdate1Date, last = fdate2Date;
-    if (xldatesarg(in, first, last) == -1) {
-        printout("\nError:  in \"xl vecwrite <column> <row> <direction> <vector name> <start date>\"\n");
-        printout("        next argument must specify the end date.\n");
-        return -1;
-    }
-    excelSession.setDecimals(decsGiven && decs < 10 ? decs : 2);
-    std::string element;
-    VamFile* bank = vambank(name, element);
-    if (!bank) {
-        printout("Error:  In xl vecwrite, %c is not a valid bank letter, or no bank loaded,\n"
-                 " or the specified bank is not a vam file.\n",
-                 name[0]);
-        return -1;
-    }
-    const int i1 = periodindex(*bank, first);
-    const int i2 = last.frequency == first.frequency ? periodindex(*bank, last) : -1;
-    if (i1 < 0) {
-        printout("Error:  In xl vecwrite, first date for xl is before beginning of Vam bank.\n");
-        return -1;
-    }
-    if (i2 < 0) {
-        printout("Error:  In xl vecwrite, in dates for xl command.\n");
-        return -1;
-    }
-    // The last date must lie within the bank: the loaded table has no row past it.
-    if (i2 >= wsMaxObs || i2 >= bank->periodCount()) {
-        printout("Error:  In xl vecwrite, second date invalid in xl command.\n");
-        return -1;
-    }
     FdatesGuard saved;
-    FdatesGuard::set(first, last);
-    const int index = bank->findser(element.c_str());
-    if (index == -1) {
-        printout("Error:  In xl vecwrite, no such vector as %s\r\n", name.c_str());
-        return -1;
-    }
-    const char type = bank->eltype(index);
-    if (type != 'v' && type != 'l') {
-        printout("Error:  xl vecwrite only writes vectors.\n");
-        return -1;
-    }
-    if (bank->loadcmd(element.c_str(), 'x', 0) < 0) {
-        printout("Error:  In xl vecwrite, cannot load vector.\n");
-        return -1;
-    }
-    if (!samefrequencies(*bank, first, last)) {
-        printout("Error:  In xl vecwrite, dates declared are not of the same frequency\n");
-        printout("as the Vam bank dates.\n");
-        return -1;
-    }
-    if (!sectorsinside(sectors, bank->loadedCount(), name)) return -1;
+    VamFile* bank = nullptr;
+    int i1 = 0, i2 = 0;
+    if (preparevector(in, writeTexts, name, direction, columns, rows, sectors, bank, i1, i2) != 0) return -1;
+    excelSession.setDecimals(decsGiven && decs < 10 ? decs : 2);
     const int years = i2 - i1 + 1;
     const Group& runGroup = direction == 'd' ? columns : rows;
     for (const auto& [start, width] : runsof(runGroup)) {
@@ -317,14 +310,7 @@ int vecwrite(std::FILE* in) {
 
 int matread(std::FILE* in) {
     Group columns, rows, matrixColumns, matrixRows;
-    if (xlgrouparg(in, columns, groupLimit, "c") != 0) {
-        printout("The Excel column group must be preceeded by a c or a C\n");
-        return -1;
-    }
-    if (xlgrouparg(in, rows, groupLimit, "r") != 0) {
-        printout("The Excel row group must be preceeded by an r or an R\n");
-        return -1;
-    }
+    if (excelgroups(in, columns, rows) != 0) return -1;
     char token[tokenSize];
     if (!istext(gettoken(token, in, 0, tokenSize))) {
         printout("\nError:  in xl matread, the matrix name must be supplied.\n");
@@ -418,7 +404,7 @@ int matread(std::FILE* in) {
 int xlvecreadcmd(std::FILE* in) {
     try {
         return vecread(in);
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  in Excel vecread command.\n");
         return -1;
     }
@@ -428,7 +414,7 @@ int xlvecwritecmd(std::FILE* in) {
     int result;
     try {
         result = vecwrite(in);
-    } catch (const std::exception&) {
+    } catch (...) {
         printout("\nError:  in Excel vecwrite command.\n");
         return -1;
     }

@@ -72,6 +72,11 @@ protected:
     int status = 0;
 };
 
+void expectendswith(const std::string& out, const std::string& tail) {
+    ASSERT_GE(out.size(), tail.size()) << out;
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
+}
+
 const char* const road =
     "data gdp 1990 100.5 102.25 ? 110.75 ;\n"
     "data cons 1990 60 61.5 63 64.5 ;\n"
@@ -126,8 +131,7 @@ TEST_F(XlProcessTest, MainRoadWritesTheWorkbookAndReadsItBack) {
         "xl read A 2 date A 5\n"
         "ic %xlgdate %xldate %xlyear %xlmonth %xlday\n"
         " 1993 1990 1993 1 1\n";
-    ASSERT_GE(out.size(), tail.size());
-    EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
+    expectendswith(out, tail);
     EXPECT_EQ(out.find("Error"), std::string::npos) << out;
 
     // openpyxl reads the file jex saved.
@@ -307,8 +311,7 @@ TEST_F(XlProcessTest, VamNamesWithoutSectorsAndMissingVectors) {
         "\nNo such vector as nosuch\n"
         "xl matread c(A) r(1) nosuch c(1) r(1) 1991\n"
         "\nNo such matrix as nosuch\n";
-    ASSERT_GE(out.size(), expected.size());
-    EXPECT_EQ(out.substr(out.size() - expected.size()), expected) << out;
+    expectendswith(out, expected);
     // The Warning! box is shown (on standard error) for the name without a sector.
     EXPECT_NE(readFile(dir + "/stderr.txt").find("Warning!"), std::string::npos);
 }
