@@ -28,6 +28,7 @@
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
+#include "regress/nonlinear.h"
 #include "regress/punch.h"
 #include "regress/regression.h"
 #include "regress/settings_commands.h"
@@ -282,7 +283,7 @@ const Entry chain4[] = {
     {"stack", pre(2), stackcmd, chars('t')},
     {"subtitle", pre(4), na},
     {"sur", eq(), stackcmd, chars('u')},
-    {"logit", eq(), na},
+    {"logit", eq(), logitcmd},
     {"title", pre(2), titlecmd},
     {"gtitle", pre(3), na},
     {"gtfile", pre(3), na},
