@@ -25,9 +25,10 @@ void storeseries(const char* name, int a, const std::vector<float>& values) {
     wsaddser(full, values.data());
 }
 
-// The probability of alternative a at observation t (0 .. N-1). The regressor at position q
-// of an equation with a lag L > 0 in the lag table is, once t - n >= L, the value of `source`
-// L observations back (workspace indexes); shift[e] is added to the utility of e >= 2, and the
+// The probability of alternative a at observation t (0 .. N-1). The regressor of a's own
+// equation at position q with a lag L > 0 in the lag table (a's dependent series lagged) is,
+// once t - n >= L, the value of `source` L observations back (workspace indexes); the other
+// equations' regressors are their data. shift[e] is added to the utility of e >= 2, and the
 // shift is left out of the largest utility that scales the exponentials.
 float probability(const LogitRun& run, int a, int t, const std::vector<int>& lags, const float* source,
                   const std::vector<double>* shift) {
@@ -39,7 +40,7 @@ float probability(const LogitRun& run, int a, int t, const std::vector<int>& lag
         double s = 0.0;
         for (int k = run.start[e]; k < run.start[e] + run.count[e]; ++k) {
             const int q = k - run.start[e] + 1;
-            const int L = q < static_cast<int>(lags.size()) ? lags[q] : 0;
+            const int L = e == a && q < static_cast<int>(lags.size()) ? lags[q] : 0;
             const double value = source && L > 0 && t - run.n >= L ? source[run.first + t - L] : x[k];
             s += run.beta[k + 1] * value;
         }

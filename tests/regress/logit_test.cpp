@@ -471,6 +471,84 @@ TEST_F(Logit, RefusedBlocksEstimateNothing) {
     EXPECT_NE(output().find("in logit command, first date is before workspace begins"), std::string::npos);
 }
 
+TEST_F(Logit, ALaggedShareTakesItsOwnPredictionsInTheTestPeriod) {
+    limits(1991, 1999, 2001);
+    rhoadjSwitch = 0;
+    ASSERT_EQ(logit({"r s1", "r s2 = p2, s2[1]", "r s3 = p3", "do"}), 0) << output();
+    output();
+    Problem p;
+    p.J = 3;
+    p.n = 9;
+    p.x.resize(3);
+    for (int t = 1; t < 12; ++t) {
+        p.x[1].push_back({1.0, f32(p2[t]), f32(s2[t - 1])});
+        p.x[2].push_back({1.0, f32(p3[t])});
+        p.y.push_back({f32(s1[t]), f32(s2[t]), f32(s3[t])});
+    }
+    const std::vector<double> b = p.newton();
+    for (int k = 0; k < 5; ++k) EXPECT_TRUE(closeto(beta(k + 1), b[k], 1e-4)) << k;
+    EXPECT_EQ(lagDepIndex, 0);  // the last alternative predicted has no lagged share
+    const std::vector<float> predic2 = series("predic2"), bpred2 = series("bpred2");
+    // 2000: the lag still reaches the data of 1999; 2001: the prediction of 2000.
+    const double P2000 = p.probabilities(p.utilities(b, 9))[1];
+    EXPECT_NEAR(predic2[10], P2000, 2e-5);
+    Problem q = p;
+    q.x[1][10][2] = predic2[10];
+    EXPECT_NEAR(predic2[11], q.probabilities(q.utilities(b, 10))[1], 2e-5);
+    // The other alternatives keep the data of s2 in their own predictions.
+    EXPECT_NEAR(series("predic3")[11], p.probabilities(p.utilities(b, 10))[2], 2e-5);
+    // The dynamic prediction follows the same rule from its own values.
+    EXPECT_NEAR(bpred2[3], p.probabilities(p.utilities(b, 2))[1], 2e-5);
+    EXPECT_NEAR(bpred2[11], predic2[11], 2e-5);
+    EXPECT_TRUE(ismissing(bpred2[0]));
+    EXPECT_TRUE(ismissing(series("bpred3")[5]));
+}
+
+TEST_F(Logit, TheModelFileWithoutInterceptsAndWithoutPeriodErrors) {
+    rhoadjSwitch = 0;
+    std::string model;
+    ASSERT_EQ(logitsaving({"r s1", "r s2 = ! p2", "r s3 = ! p3, p2", "do"}, model), 0) << output();
+    const std::string text = output();
+    EXPECT_NE(text.find("  0.00000 \t  0.00000\n"), std::string::npos);
+    EXPECT_EQ(model.rfind("# Dependent variables:    s1  s2  s3  \n"
+                          "# Independent variables:  intercept  p2  p3  \n"
+                          "# Variable Name         Rho      Indep-Parameters... Period[T]-Error\n"
+                          "3 4 1999\n",
+                          0),
+              0u)
+        << model;
+    char line[200];
+    std::snprintf(line, sizeof line, "s 3  a 4\n 1 2 3 4\n  0.00000    0.0000000000 %15.10f %15.10f    0.0000000000 \n",
+                  static_cast<double>(static_cast<float>(beta(3))), static_cast<double>(static_cast<float>(beta(2))));
+    EXPECT_NE(model.find(line), std::string::npos) << model << line;
+}
+
+TEST_F(Logit, TwoFitObservationsGiveRhoZero) {
+    limits(1990, 1991, 1993);
+    ASSERT_EQ(logit({"r s1", "r s2 = p2", "r s3 = p3", "do"}), 0) << output();
+    const std::string text = output();
+    EXPECT_EQ(coefficientline(text, 0).at(4), 0.0) << text;
+    EXPECT_EQ(coefficientline(text, 2).at(4), 0.0);
+}
+
+TEST_F(Logit, BlocksPastTheColumnsOrTheNameAreaAreRefused) {
+    store("z", p2);
+    store("averyveryverylongseriesname", p2);
+    std::string wide = "r s2 = ! z", longnames = "r s2 = ! averyveryverylongseriesname";
+    for (int i = 1; i < 20; ++i) wide += ", z";
+    for (int i = 1; i < 10; ++i) longnames += ", averyveryverylongseriesname";
+    for (const auto& [equation, message] :
+         {std::pair<std::string, const char*>{wide, "the equations take more than 500 columns"},
+          {longnames, "the names of the variables take more than 1500 characters"}}) {
+        std::vector<std::string> lines = {"r s1"};
+        for (int e = 0; e < 30; ++e) lines.push_back(equation);
+        lines.push_back("do");
+        EXPECT_EQ(logit(lines), -1);
+        EXPECT_NE(output().find(message), std::string::npos);
+        EXPECT_EQ(regressionResults.count("beta1"), 0u);
+    }
+}
+
 TEST_F(Logit, ClampedFunctions) {
     EXPECT_EQ(clampexp(100.0f), floatExpMax);
     EXPECT_EQ(clampexp(-100.0f), floatExpMin);
