@@ -17,8 +17,13 @@ struct NlStatement {
 };
 
 // Reads the statement of `command` (nl or nlp) allowing at most maxParams parameters.
-// 0, or -1 / 27 after a refusal that it reported.
+// 0, or -1 / 27 after a refusal that it reported. A statement read whole sets the evaluation
+// counter and error flag back to 0.
 int readnlstatement(std::FILE* in, const char* command, int maxParams, NlStatement& s);
+
+// The estimates in rcoef (made 2001 long: [0] n, [1 .. n] the estimates, the rest 0) and,
+// after the results map is emptied, under beta1 .. beta<n>, with ncoef.
+void nlestimates(const float* estimates, int n, std::vector<float>& rcoef);
 
 // Evaluations since the command started and whether one of them failed.
 extern int nlEvaluations;

@@ -155,6 +155,8 @@ int readnlstatement(std::FILE* in, const char* command, int maxParams, NlStateme
         printout("\nError:  in %s command, the input ended before the %d start values and %d steps "
                  "were read.\n",
                  command, s.n, s.n);
+    nlEvaluations = 0;
+    nlEvaluationError = false;
     return status;
 }
 
@@ -215,6 +217,17 @@ double nlevaluate(const std::string& text, const float* params, int n, float* de
         return failed();
     }
     return sum;
+}
+
+void nlestimates(const float* estimates, int n, std::vector<float>& rcoef) {
+    rcoef.assign(workLength, 0.0f);
+    rcoef[0] = static_cast<float>(n);
+    regressionResults.clear();
+    for (int i = 0; i < n; ++i) {
+        rcoef[i + 1] = estimates[i];
+        regressionResults["beta" + std::to_string(i + 1)] = estimates[i];
+    }
+    regressionResults["ncoef"] = static_cast<float>(n);
 }
 
 void nlprogress(const float* point, int n, double value) {
@@ -485,8 +498,6 @@ int nlcmd(std::FILE* in) {
     NlStatement s;
     const int read = readnlstatement(in, "nl", 20, s);
     if (read != 0) return read;
-    nlEvaluations = 0;
-    nlEvaluationError = false;
     const int n = s.n;
     Simplex simplex(s);
     if (s.verbose) {
@@ -532,14 +543,8 @@ int nlcmd(std::FILE* in) {
 
     const int first = dateindex(fitStart), last = dateindex(fitEnd);
     const int nobs = last - first + 1;
-    std::vector<float> rcoef(workLength, 0.0f), resid(workLength, 0.0f);
-    rcoef[0] = static_cast<float>(n);
-    regressionResults.clear();
-    for (int i = 0; i < n; ++i) {
-        rcoef[i + 1] = b[i];
-        regressionResults["beta" + std::to_string(i + 1)] = b[i];
-    }
-    regressionResults["ncoef"] = static_cast<float>(n);
+    std::vector<float> rcoef, resid(workLength, 0.0f);
+    nlestimates(b.data(), n, rcoef);
     const double see = safesqrt(Fb / nobs);
     regSee = static_cast<float>(see);
     regressionResults["see"] = regSee;

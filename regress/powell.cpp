@@ -188,8 +188,6 @@ int nlpcmd(std::FILE* in) {
     NlStatement s;
     const int read = readnlstatement(in, "nlp", 21, s);
     if (read != 0) return read;
-    nlEvaluations = 0;
-    nlEvaluationError = false;
     const int n = s.n;
     std::vector<float> tol(n);
     for (int j = 0; j < n; ++j) tol[j] = 0.1f * s.steps[j];
@@ -268,14 +266,8 @@ int nlpcmd(std::FILE* in) {
     see = see > 0.0 ? std::sqrt(see) : MISSING;
     regSee = static_cast<float>(see);
     printout("\n:");
-    std::vector<float> rcoef(workLength, 0.0f);
-    rcoef[0] = static_cast<float>(n);
-    regressionResults.clear();
-    regressionResults["ncoef"] = static_cast<float>(n);
-    for (int i = 0; i < n; ++i) {
-        rcoef[i + 1] = p[i];
-        regressionResults["beta" + std::to_string(i + 1)] = p[i];
-    }
+    std::vector<float> rcoef;
+    nlestimates(p.data(), n, rcoef);
     rcoef[2 * n + 1] = static_cast<float>(see);
     rcoef[2 * n + 2] = 1.0f;
     rcoef[2 * n + 3] = 1.0f;

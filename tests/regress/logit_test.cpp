@@ -21,25 +21,7 @@ namespace {
 
 using Matrix2 = std::vector<std::vector<double>>;
 
-// Inverse of a symmetric positive definite matrix by Gauss-Jordan elimination.
-Matrix2 inverse(Matrix2 a) {
-    const std::size_t k = a.size();
-    for (auto& row : a) row.resize(2 * k, 0.0);
-    for (std::size_t i = 0; i < k; ++i) a[i][k + i] = 1.0;
-    for (std::size_t c = 0; c < k; ++c) {
-        const double d = a[c][c];
-        for (double& v : a[c]) v /= d;
-        for (std::size_t r = 0; r < k; ++r) {
-            if (r == c) continue;
-            const double f = a[r][c];
-            for (std::size_t j = 0; j < 2 * k; ++j) a[r][j] -= f * a[c][j];
-        }
-    }
-    Matrix2 inv(k, std::vector<double>(k));
-    for (std::size_t i = 0; i < k; ++i)
-        for (std::size_t j = 0; j < k; ++j) inv[i][j] = a[i][k + j];
-    return inv;
-}
+Matrix2 inverse(const Matrix2& a) { return inversematrix(a); }
 
 // A multinomial logit problem: alternative 0 normalized; alternative e >= 1 has the regressor
 // rows x[e][t] (its own coefficients, in order); y[t][e] the shares (NaN for a missing one).
@@ -180,24 +162,8 @@ protected:
     }
     int logit(std::vector<std::string> lines) { return replayed(logitcmd, std::move(lines)); }
 
-    // Runs the block with a save file open; its text goes to `model`.
     int logitsaving(std::vector<std::string> lines, std::string& model) {
-        const std::string path = (dir / "model.sav").string();
-        int status;
-        {
-            seriestest::ReplayInput input(std::move(lines));
-            saveFile = std::fopen(path.c_str(), "w");
-            saveOn = 'y';
-            status = logitcmd(nullptr);
-            std::fclose(saveFile);
-            saveFile = nullptr;
-            saveOn = 'n';
-        }
-        std::ifstream f(path);
-        std::stringstream s;
-        s << f.rdbuf();
-        model = s.str();
-        return status;
+        return runsaving(logitcmd, std::move(lines), model);
     }
 };
 

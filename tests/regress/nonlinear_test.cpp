@@ -89,24 +89,8 @@ protected:
         }
         return status;
     }
-    // The command with a save file open; its text to `saved`.
     int saving(int (*handler)(std::FILE*), std::vector<std::string> lines, std::string& saved) {
-        const std::string path = (dir / "nl.sav").string();
-        int status;
-        {
-            seriestest::ReplayInput input(std::move(lines));
-            saveFile = std::fopen(path.c_str(), "w");
-            saveOn = 'y';
-            status = handler(nullptr);
-            std::fclose(saveFile);
-            saveFile = nullptr;
-            saveOn = 'n';
-        }
-        std::ifstream f(path);
-        std::stringstream s;
-        s << f.rdbuf();
-        saved = s.str();
-        return status;
+        return runsaving(handler, std::move(lines), saved);
     }
 };
 
