@@ -221,6 +221,22 @@ TEST_F(Nonlinear, RefusalsStoreNothingAndLeaveTheReaderOnTheNextLine) {
     EXPECT_NE(output().find("the equation is longer than 998 characters"), std::string::npos);
 }
 
+TEST_F(Nonlinear, SearchesThatNeverMeetTheirToleranceStopAndKeepTheirBestPoint) {
+    // A negative step makes a negative tolerance, which no two vertices meet.
+    ASSERT_EQ(command(nlcmd, {"zero = (a0-3)*(a0-3)", "1", "0", "-0.5"}), -1);
+    std::string text = output();
+    EXPECT_NE(text.find("in nl command, no convergence after 100000 evaluations; the best point is kept."),
+              std::string::npos);
+    EXPECT_NEAR(beta(1), 3.0, 1e-3);
+    EXPECT_EQ(series("rcoef")[1], beta(1));
+    EXPECT_NE(text.find("Param         Coef"), std::string::npos);
+    ASSERT_EQ(command(nlpcmd, {"zero = (a0-3)*(a0-3)", "1", "0", "-0.5"}), -1);
+    text = output();
+    EXPECT_NE(text.find("Too many iterations in function POWELL"), std::string::npos);
+    EXPECT_NEAR(beta(1), 3.0, 1e-3);
+    EXPECT_NEAR(series("rcoef")[1], 3.0, 1e-3);
+}
+
 TEST_F(Nonlinear, ParametersAreSeriesOnlyWhileTheEquationIsEvaluated) {
     const float params[2] = {2.5f, -1.0f};
     nlParamMode = 'y';
