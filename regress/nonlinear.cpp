@@ -169,7 +169,8 @@ double nlevaluate(const std::string& text, const float* params, int n, float* de
     int offsets[1] = {0};
     for (;;) {
         cls = gettoken(token, nullptr, 0, 78);
-        if (cls != 'a' || platform::escapePressed()) break;
+        // (Escape is left to the search that called, which polls it between its steps.)
+        if (cls != 'a') break;
         int status;
         if (std::strcmp(token, "f") == 0) status = fcmd(nullptr);
         else if (std::strcmp(token, "r") == 0) status = rcmd(nullptr);
