@@ -530,10 +530,12 @@ int nlcmd(std::FILE* in) {
         printout("Error encountered. Escaping\n");
         return -1;
     }
+    // After Escape or the cap: the best vertex found so far (a vertex may have been replaced
+    // since the last pass began), evaluated again so that the series are its own and not
+    // those of the point evaluated last.
+    if (!normal) lo = simplex.best();
     const std::vector<float> b = simplex.vertex(lo);
     double Fb = simplex.value(lo);
-    // After Escape or the cap the series are those of the best vertex, not of the point
-    // evaluated last.
     if (!normal) Fb = simplex.F(b);
     if (nlEvaluationError) {
         printout("Error encountered. Escaping\n");

@@ -11,6 +11,8 @@
 
 #include "interp/percent_functions.h"
 #include "interp/reader.h"
+#include "platform/platform.h"
+#include "platform/scripted_platform.h"
 #include "regress/nonlinear.h"
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
@@ -235,6 +237,63 @@ TEST_F(Nonlinear, SearchesThatNeverMeetTheirToleranceStopAndKeepTheirBestPoint) 
     EXPECT_NE(text.find("Too many iterations in function POWELL"), std::string::npos);
     EXPECT_NEAR(beta(1), 3.0, 1e-3);
     EXPECT_NEAR(series("rcoef")[1], 3.0, 1e-3);
+}
+
+// Forwards to the fixture's scripted platform and presses Escape when a line holding
+// begins with `trigger` reaches the results window.
+class EscapeOnLine : public platform::Platform {
+public:
+    EscapeOnLine(platform::ScriptedPlatform& inner, std::string trigger) : inner_(inner), trigger_(std::move(trigger)) {}
+    void appendResultsLine(const std::string& line) override {
+        inner_.appendResultsLine(line);
+        if (!pressed_ && line.rfind(trigger_, 0) == 0) {
+            pressed_ = true;
+            platform::pressEscape();
+        }
+    }
+    void clearResults() override { inner_.clearResults(); }
+    platform::Answer messageBox(const std::string& text, const std::string& caption, platform::Buttons buttons) override {
+        return inner_.messageBox(text, caption, buttons);
+    }
+    int choose(const std::string& text, const std::string& caption, const std::vector<std::string>& choices,
+               int defaultChoice) override {
+        return inner_.choose(text, caption, choices, defaultChoice);
+    }
+    bool askText(const std::string& prompt, const std::string& caption, std::string& answer) override {
+        return inner_.askText(prompt, caption, answer);
+    }
+
+private:
+    platform::ScriptedPlatform& inner_;
+    std::string trigger_;
+    bool pressed_ = false;
+};
+
+TEST_F(Nonlinear, EscapeEndsTheSimplexWithItsBestVertex) {
+    EscapeOnLine escape(screen.platform, "  ");  // a progress line
+    platform::install(&escape);
+    const int status = command(nlcmd, {"- yexp = a0*@exp(a1*tt)", "2", "40 0.1", "0.1 0.0001"});
+    platform::install(&screen.platform);
+    platform::clearEscape();
+    ASSERT_EQ(status, 0);
+    const std::string text = output();
+    // The progress line that pressed Escape shows the best point; the search ended there.
+    const std::size_t head = text.find("\n  ", text.find("Count  Function\n"));
+    ASSERT_NE(head, std::string::npos) << text;
+    std::istringstream line(text.substr(head + 1));
+    int count;
+    double objective, p0, p1;
+    line >> count >> objective >> p0 >> p1;
+    EXPECT_NEAR(beta(1), p0, 1e-4);
+    EXPECT_NEAR(beta(2), p1, 1e-4);
+    EXPECT_GT(std::fabs(beta(1) - expfit().a0), 0.1);
+    // The series stored are those of the stored estimates.
+    const std::vector<float> predic = series("predic"), resid = series("resid");
+    for (int t = 0; t < 10; ++t) {
+        EXPECT_NEAR(predic[t], beta(1) * std::exp(beta(2) * tt[t]), 1e-3 * predic[t]);
+        EXPECT_NEAR(resid[t], predic[t] - yExp[t], 1e-5);
+    }
+    EXPECT_NE(text.find("Param         Coef"), std::string::npos);
 }
 
 TEST_F(Nonlinear, ParametersAreSeriesOnlyWhileTheEquationIsEvaluated) {
