@@ -292,9 +292,13 @@ int varcov(int n, double objective, const std::string& text, const float* estima
     printout(":");
     printout("%s\n", currentTitle);
     printout("SEE = %f\n", regSee);
-    double s2 = nobs > n ? objective / (nobs - n) : 0.0;
+    double s2 = nobs > n ? objective / (nobs - n) : 1.0;
     double m00 = M(0, 0);
-    if (m00 <= 0.0 || s2 <= 0.0) {
+    if (nobs <= n)
+        printout("Warning:  %d observations for %d parameters: no degrees of freedom; s2 is taken "
+                 "as 1.\n",
+                 nobs, n);
+    else if (m00 <= 0.0 || s2 <= 0.0) {
         r.m(1, 1) = m00 = 1.0;
         s2 = 1.0;
         printout("Perfect Fit.\n");

@@ -173,6 +173,16 @@ TEST_F(Nonlinear, APerfectFitAndTheSavedEquation) {
     }
 }
 
+TEST_F(Nonlinear, NoDegreesOfFreedom) {
+    limits(1990, 1991, 1991);
+    ASSERT_EQ(command(nlcmd, {"yline = a0 + a1*tt", "2", "1 1", "0.1 0.1"}), 0);
+    const std::string text = output();
+    EXPECT_NE(text.find("Warning:  2 observations for 2 parameters: no degrees of freedom; s2 is taken as 1.\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Perfect Fit."), std::string::npos);
+}
+
 TEST_F(Nonlinear, StatementsOverSeveralLinesWithCommasAndSigns) {
     ASSERT_EQ(command(nlcmd, {"- yexp = a0 *", "  @exp(a1*tt)", "2, 40,", "0.1", "0.1 , 0.0001"}), 0) << output();
     const std::string text = output();
