@@ -1,6 +1,7 @@
 // Series lookup across banks and the workspace date index.
 #include "banks/lookup.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
+#include "regress/nonlinear.h"
 #include "series/exprtext.h"
 
 namespace {
@@ -58,6 +60,15 @@ std::int16_t fetchseries(const char* name, float* array, char*& text, std::FILE*
     setLastSupplier(nullptr);
     if (!name) return -1;
     if (array) std::memcpy(array, missingseries().data(), sizeof(float) * seriesArrayLength);
+
+    // The parameters of nl and nlp (a0, a1, ...) while their equation is evaluated.
+    const int parameter = nlparamindex(name);
+    if (parameter >= 0) {
+        if (array) std::fill(array, array + seriesArrayLength, nlParams[parameter]);
+        currentFrequency = 0;
+        if (verbose) readsubscript(array, text, in);
+        return 0;
+    }
 
     DataBank* found = nullptr;
     if (name[0] != 0 && name[1] == '.') {

@@ -29,6 +29,7 @@
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
+#include "regress/nonlinear.h"
 #include "regress/punch.h"
 #include "regress/regression.h"
 #include "regress/settings_commands.h"
@@ -224,8 +225,8 @@ const Entry chain3[] = {
     {"monup", pre(3), monupcmd},
     {"mplot", pre(2), na, chars('y', 'n', 'n')},
     {"mgraph", pre(2), na, chars('y', 'n', 'n')},
-    {"nl", eq(), na},
-    {"nlp", eq(), na},
+    {"nl", eq(), nlcmd},
+    {"nlp", eq(), nlpcmd},
     {"normality", pre(2), normalitycmd},
     {"pause", pre(2), pauseinline},
     {"plot", pre(2), na, chars('n', 'n', 'n')},
@@ -283,7 +284,7 @@ const Entry chain4[] = {
     {"stack", pre(2), stackcmd, chars('t')},
     {"subtitle", pre(4), na},
     {"sur", eq(), stackcmd, chars('u')},
-    {"logit", eq(), na},
+    {"logit", eq(), logitcmd},
     {"title", pre(2), titlecmd},
     {"gtitle", pre(3), na},
     {"gtfile", pre(3), na},

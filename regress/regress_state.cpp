@@ -1,5 +1,7 @@
 #include "regress/regress_state.h"
 
+#include "regress/nonlinear.h"
+
 float fitStart = 0.0f;
 float fitEnd = 0.0f;
 float testEnd = 0.0f;
@@ -45,6 +47,7 @@ void resetregressstate() {
     regRho = 0.0f;
     regSee = 0.0f;
     lagDepIndex = 0;
+    rhoadjSwitch = 1;
     chowCount = 0;
     chowNext = 0;
     chowRecords.clear();

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,13 +48,10 @@ inline std::vector<double> leastsquares(const std::vector<Column>& X, const Colu
     return b;
 }
 
-// The inverse of X'X (for leverages and variances), by Gauss-Jordan elimination.
-inline std::vector<Column> inversemoments(const std::vector<Column>& X) {
-    const std::size_t k = X[0].size();
-    std::vector<Column> a(k, Column(2 * k, 0.0));
-    for (const Column& row : X)
-        for (std::size_t i = 0; i < k; ++i)
-            for (std::size_t j = 0; j < k; ++j) a[i][j] += row[i] * row[j];
+// The inverse of a symmetric positive definite matrix, by Gauss-Jordan elimination.
+inline std::vector<Column> inversematrix(std::vector<Column> a) {
+    const std::size_t k = a.size();
+    for (Column& row : a) row.resize(2 * k, 0.0);
     for (std::size_t i = 0; i < k; ++i) a[i][k + i] = 1.0;
     for (std::size_t c = 0; c < k; ++c) {
         std::size_t p = c;
@@ -70,6 +70,16 @@ inline std::vector<Column> inversemoments(const std::vector<Column>& X) {
     for (std::size_t i = 0; i < k; ++i)
         for (std::size_t j = 0; j < k; ++j) inv[i][j] = a[i][k + j];
     return inv;
+}
+
+// The inverse of X'X (for leverages and variances).
+inline std::vector<Column> inversemoments(const std::vector<Column>& X) {
+    const std::size_t k = X[0].size();
+    std::vector<Column> a(k, Column(k, 0.0));
+    for (const Column& row : X)
+        for (std::size_t i = 0; i < k; ++i)
+            for (std::size_t j = 0; j < k; ++j) a[i][j] += row[i] * row[j];
+    return inversematrix(std::move(a));
 }
 
 // The data of the worked example: ten years of fit from 1990 and two of test.
@@ -110,6 +120,26 @@ protected:
         return handler(nullptr, offsets);
     }
     int r(const std::string& equation) { return run(rcmd, equation); }
+
+    // Runs a handler on replayed lines with a save file open; the file's text to `saved`.
+    int runsaving(int (*handler)(std::FILE*), std::vector<std::string> lines, std::string& saved) {
+        const std::string path = (dir / "run.sav").string();
+        int status;
+        {
+            seriestest::ReplayInput input(std::move(lines));
+            saveFile = std::fopen(path.c_str(), "w");
+            saveOn = 'y';
+            status = handler(nullptr);
+            std::fclose(saveFile);
+            saveFile = nullptr;
+            saveOn = 'n';
+        }
+        std::ifstream f(path);
+        std::stringstream text;
+        text << f.rdbuf();
+        saved = text.str();
+        return status;
+    }
 
     // Coefficient i (1-based) of the last regression.
     static double beta(int i) { return regressionResults.at("beta" + std::to_string(i)); }
