@@ -25,6 +25,7 @@
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
 #include "matrix/rearrange.h"
+#include "matrix/scale.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
@@ -327,7 +328,7 @@ const GatewayEntry gateways[] = {
     {"coef", coefcmd}, {"store", StoreOperation{}}, {"flow", flowcmd}, {"gidmake", gidmakecmd},
     {"linv", linvcmd}, {"madd", maddcmd}, {"minv", minvcmd}, {"mmult", mmultcmd},
     {"mtrans", mtranscmd}, {"fvread", fvreadcmd}, {"pmatin", pmatincmd}, {"pmatin1", pmatin1cmd},
-    {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", na, 0},
+    {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", scalecmd},
     {"move", movecmd}, {"ras", na, 0}, {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
     {"rowscale", rowscalecmd},   {"index", na},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
