@@ -24,6 +24,7 @@
 #include "matrix/inverse.h"
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
+#include "matrix/ras.h"
 #include "matrix/rearrange.h"
 #include "matrix/scale.h"
 #include "regress/chow.h"
@@ -329,8 +330,8 @@ const GatewayEntry gateways[] = {
     {"linv", linvcmd}, {"madd", maddcmd}, {"minv", minvcmd}, {"mmult", mmultcmd},
     {"mtrans", mtranscmd}, {"fvread", fvreadcmd}, {"pmatin", pmatincmd}, {"pmatin1", pmatin1cmd},
     {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", scalecmd},
-    {"move", movecmd}, {"ras", na, 0}, {"gvras", na},
-    {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
+    {"move", movecmd}, {"ras", rascmd, 0}, {"gvras", na},
+    {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", rascmd, 1},  {"psras", rascmd, 2},
     {"rowscale", rowscalecmd},   {"index", na},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
     {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
     {"vtitle", vtitlecmd}, {"vmake", vmakecmd, 0}, {"vplus", vmakecmd, 1}, {"vminus", vmakecmd, 2},
