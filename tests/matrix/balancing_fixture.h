@@ -23,7 +23,7 @@ inline const char* bankConfig =
     "m 3 4 0 s.txt c.txt\nrt 3 1 0 s.txt\nct 4 1 0 c.txt\nv 3 1 0 s.txt\nw 2 1 0 s.txt\n"
     "rt4 4 1 0 c.txt\ncm 2 4 0 s.txt c.txt\nkm 3 2 0 s.txt s.txt\nrm 3 4 0 s.txt c.txt\n"
     "pm 3 4 p s.txt c.txt\n"
-    "io 5 6 0 s.txt s.txt\nex 5 5 0 s.txt s.txt\nback 5 6 0 s.txt s.txt\n";
+    "io 5 6 0 s.txt s.txt\nex 5 6 0 s.txt s.txt\nback 5 6 0 s.txt s.txt\n";
 
 inline const Dense flows = {{5, 10, 15, 20}, {10, 5, 20, 15}, {20, 15, 5, 10}};
 inline const std::vector<double> rowControls = {60, 55, 45};
