@@ -55,7 +55,8 @@ struct RasRun {
     VamFile* bank = nullptr;
     std::FILE* log = nullptr;
     std::vector<FixedCell> fixed;
-    std::vector<double> work;
+    std::vector<double> work, sums;
+    std::vector<char> member;  // member[m]: m is in the group across the lines of the pass
     int iter = 1;
     // the largest factors of the last passes and where they were
     double cmax = 0, rmax = 0;
@@ -66,8 +67,7 @@ struct RasRun {
 
     RasRun(BalanceTable& table, const std::vector<std::int16_t>& r,
            const std::vector<std::int16_t>& c, int m)
-        : t(table), rows(r), cols(c), mode(m),
-          work(static_cast<std::size_t>(std::max(table.R, table.C)) + 1, 0.0) {}
+        : t(table), rows(r), cols(c), mode(m) {}
 
     void logf(const char* format, int a, int b, double f) {
         if (log) std::fprintf(log, format, a, b, f);
@@ -76,74 +76,115 @@ struct RasRun {
         if (log) std::fputs("\n", log);
     }
 
+    // Scales one line held in x[1..across] (a column of A over the row group, or a row over
+    // the column group) to its target, the fixed cells of the line held out; records the
+    // factor. False when a failed scaling ends the command.
+    bool scaleheld(bool byColumns, std::size_t pos, int k, double* x, int across, int members,
+                   const std::vector<std::int16_t>& inner) {
+        double target = byColumns ? t.c[static_cast<std::size_t>(k)] : t.r[static_cast<std::size_t>(k)];
+        int held = 0;
+        for (const FixedCell& f : fixed) {
+            const int line = byColumns ? f.column : f.row;
+            const int m = byColumns ? f.row : f.column;
+            if (line != k || m < 1 || m > across || !member[static_cast<std::size_t>(m)]) continue;
+            target -= x[m];
+            x[m] = 0;
+            ++held;
+        }
+        double factor = 0;
+        if (held < members) {
+            const int code = scaleline(mode, bank, x, across, inner, target, factor);
+            if (failed(code)) {
+                printout(byColumns ? "\niter[%d], col[%d]\n" : "\niter[%d], row[%d]\n", iter,
+                         byColumns ? static_cast<int>(pos) : k);
+                if (scalemessage(code) != 0) return false;
+            }
+            if (iter == 1 || std::fabs(factor) > 1.005)
+                logf(byColumns ? "iter[%d], col[%d], cscale = %12.7f\n"
+                               : "iter[%d], row[%d], rscale = %12.7f\n",
+                     iter, static_cast<int>(pos), factor);
+        }
+        if (iter == 1 && pos % 5 == 0) logline();
+        for (const FixedCell& f : fixed)
+            if ((byColumns ? f.column : f.row) == k) x[byColumns ? f.row : f.column] = f.value;
+        double& largest = byColumns ? cmax : rmax;
+        if (std::fabs(factor) > std::fabs(largest)) {
+            largest = factor;
+            (byColumns ? ccol : rrow) = k;
+        }
+        return true;
+    }
+
     // A column pass (byColumns) or a row pass: false when a failed scaling ends the command.
+    // A row is scaled where it lies; columns are gathered a block at a time into contiguous
+    // work lines, so that the matrix is read and written row by row.
     bool pass(bool byColumns) {
         const int lines = byColumns ? t.C : t.R;
         const int across = byColumns ? t.R : t.C;
         const std::vector<std::int16_t>& outer = byColumns ? cols : rows;
         const std::vector<std::int16_t>& inner = byColumns ? rows : cols;
+        member.assign(static_cast<std::size_t>(across) + 1, 0);
         int members = 0;
-        for (std::int16_t m : inner) members += m >= 1 && m <= across;
-        double& largest = byColumns ? cmax : rmax;
-        int& where = byColumns ? ccol : rrow;
-        largest = 0;
-        where = 1;
-        auto cell = [&](int line, int m) -> double& {
-            return byColumns ? t.at(m, line) : t.at(line, m);
-        };
-        for (std::size_t pos = 1; pos <= outer.size(); ++pos) {
-            const int k = outer[pos - 1];
-            if (k < 1 || k > lines) continue;
-            for (std::int16_t m : inner)
-                if (m >= 1 && m <= across) work[static_cast<std::size_t>(m)] = cell(k, m);
-            double target = byColumns ? t.c[static_cast<std::size_t>(k)] : t.r[static_cast<std::size_t>(k)];
-            int held = 0;
-            for (const FixedCell& f : fixed) {
-                const int line = byColumns ? f.column : f.row;
-                const int m = byColumns ? f.row : f.column;
-                if (line != k || m < 1 || m > across) continue;
-                bool member = false;
-                for (std::int16_t g : inner) member = member || g == m;
-                if (!member) continue;
-                work[static_cast<std::size_t>(m)] = 0;
-                ++held;
-                target -= cell(k, m);
+        for (std::int16_t m : inner)
+            if (m >= 1 && m <= across && !member[static_cast<std::size_t>(m)]) {
+                member[static_cast<std::size_t>(m)] = 1;
+                ++members;
             }
-            double factor = 0;
-            if (held < members) {
-                const int code = scaleline(mode, bank, work.data(), across, inner, target, factor);
-                if (failed(code)) {
-                    printout(byColumns ? "\niter[%d], col[%d]\n" : "\niter[%d], row[%d]\n", iter,
-                             byColumns ? static_cast<int>(pos) : k);
-                    if (scalemessage(code) != 0) return false;
+        (byColumns ? cmax : rmax) = 0;
+        (byColumns ? ccol : rrow) = 1;
+        const std::size_t width = static_cast<std::size_t>(across) + 1;
+        if (!byColumns) {
+            for (std::size_t pos = 1; pos <= outer.size(); ++pos) {
+                const int k = outer[pos - 1];
+                if (k < 1 || k > lines) continue;
+                if (!scaleheld(false, pos, k, &t.at(k, 0), across, members, inner)) return false;
+            }
+            return true;
+        }
+        constexpr std::size_t block = 16;
+        work.resize(block * width);
+        for (std::size_t first = 1; first <= outer.size(); first += block) {
+            const std::size_t last = std::min(outer.size(), first + block - 1);
+            for (int m = 1; m <= across; ++m) {
+                if (!member[static_cast<std::size_t>(m)]) continue;
+                const double* row = &t.at(m, 0);
+                for (std::size_t pos = first; pos <= last; ++pos) {
+                    const int k = outer[pos - 1];
+                    if (k >= 1 && k <= lines) work[(pos - first) * width + static_cast<std::size_t>(m)] = row[k];
                 }
-                if (iter == 1 || std::fabs(factor) > 1.005)
-                    logf(byColumns ? "iter[%d], col[%d], cscale = %12.7f\n"
-                                   : "iter[%d], row[%d], rscale = %12.7f\n",
-                         iter, static_cast<int>(pos), factor);
             }
-            if (iter == 1 && pos % 5 == 0) logline();
-            for (std::int16_t m : inner)
-                if (m >= 1 && m <= across) cell(k, m) = work[static_cast<std::size_t>(m)];
-            for (const FixedCell& f : fixed)
-                if ((byColumns ? f.column : f.row) == k) t.at(f.row, f.column) = f.value;
-            if (std::fabs(factor) > std::fabs(largest)) {
-                largest = factor;
-                where = k;
+            for (std::size_t pos = first; pos <= last; ++pos) {
+                const int k = outer[pos - 1];
+                if (k < 1 || k > lines) continue;
+                if (!scaleheld(true, pos, k, &work[(pos - first) * width], across, members, inner))
+                    return false;
+            }
+            for (int m = 1; m <= across; ++m) {
+                if (!member[static_cast<std::size_t>(m)]) continue;
+                double* row = &t.at(m, 0);
+                for (std::size_t pos = first; pos <= last; ++pos) {
+                    const int k = outer[pos - 1];
+                    if (k >= 1 && k <= lines) row[k] = work[(pos - first) * width + static_cast<std::size_t>(m)];
+                }
             }
         }
         return true;
     }
 
+    // The largest column discrepancy, the columns summed row by row.
     void discrepancy() {
         disc = 0;
         discCol = -1;
         discC = discS = 0;
+        sums.assign(static_cast<std::size_t>(t.C) + 1, 0.0);
+        for (std::int16_t m : rows) {
+            if (m < 1 || m > t.R) continue;
+            const double* row = &t.at(m, 0);
+            for (int k = 1; k <= t.C; ++k) sums[static_cast<std::size_t>(k)] += row[k];
+        }
         for (std::int16_t k : cols) {
             if (k < 1 || k > t.C) continue;
-            double s = 0;
-            for (std::int16_t m : rows)
-                if (m >= 1 && m <= t.R) s += t.at(m, k);
+            const double s = sums[static_cast<std::size_t>(k)];
             const double d = columndiscrepancy(t.c[static_cast<std::size_t>(k)], s);
             if (d > disc) {
                 disc = d;
