@@ -58,13 +58,6 @@ std::vector<std::int16_t> firstentries(int count) {
 
 bool failed(int code) { return code == -1 || (code >= 21 && code != 30); }
 
-struct LogFile {
-    std::FILE* f = nullptr;
-    ~LogFile() {
-        if (f) std::fclose(f);
-    }
-};
-
 // The balancing of one year on the expanded matrix t (n x m).
 struct GvrasRun {
     BalanceTable& t;
@@ -347,16 +340,11 @@ int expio2iocmd(DataBank* db, std::FILE* in) { return convert(db, in, false); }
 
 int gvrascmd(DataBank* db, std::FILE* in) {
     VamFile* bank = vamof(db);
-    LogFile log;
-    log.f = std::fopen("gvras.log", "w");
-    if (!log.f) {
-        printout("Error:  in gvras.  Could not open log file.\n");
-        printout("Returning...\r\n");
-        pausebox("Error", "");
+    BalanceLog log;
+    if (!log.open("gvras.log", "gvras",
+                  "gvras.log -- Proportional scale factors for balancing\n"
+                  "             matrices with uncertain totals\n\n"))
         return -1;
-    }
-    std::fputs("gvras.log -- Proportional scale factors for balancing\n", log.f);
-    std::fputs("             matrices with uncertain totals\n\n", log.f);
     storefirst(bank);
     PreconditionScope preconScope;
 

@@ -386,3 +386,15 @@ int readpreconditions(VamFile* /*bank*/, BalanceTable& t,
     }
     return 0;
 }
+
+bool BalanceLog::open(const char* file, const char* command, const char* heading) {
+    f = std::fopen(file, "w");
+    if (!f) {
+        printout("Error:  in %s.  Could not open log file.\n", command);
+        printout("Returning...\r\n");
+        pausebox("Error", "");
+        return false;
+    }
+    std::fputs(heading, f);
+    return true;
+}

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,4 +67,18 @@ struct PreconditionScope {
     PreconditionScope(const PreconditionScope&) = delete;
     PreconditionScope& operator=(const PreconditionScope&) = delete;
     ~PreconditionScope() { closepreconditions(false); }
+};
+
+// The log file of a balancing command (ras.log, gvras.log), created or emptied in the working
+// directory and closed when it goes out of scope.
+struct BalanceLog {
+    std::FILE* f = nullptr;
+    // False after "Error:  in <command>.  Could not open log file." and the box.
+    bool open(const char* file, const char* command, const char* heading);
+    BalanceLog() = default;
+    BalanceLog(const BalanceLog&) = delete;
+    BalanceLog& operator=(const BalanceLog&) = delete;
+    ~BalanceLog() {
+        if (f) std::fclose(f);
+    }
 };

@@ -222,6 +222,15 @@ struct Control {
     int count = 0;
 };
 
+// The messages of reading a row or a column control.
+struct ControlTexts {
+    const char* notWord;
+    const char* notFound;
+    const char* noNumber;
+    const char* outside;
+    const char* side;
+};
+
 bool loadcontrol(Control& k, const VamFile& bank, const JexDate& d, std::vector<double>& out,
                  int n, bool rowsOfMatrix) {
     if (k.line == 0) {
@@ -265,13 +274,6 @@ int readgroup(std::FILE* in, char& side, std::vector<std::int16_t>& out) {
     return parsegroup(in, cursor, out, groupLimit, sizeof text);
 }
 
-struct LogFile {
-    std::FILE* f = nullptr;
-    ~LogFile() {
-        if (f) std::fclose(f);
-    }
-};
-
 }  // namespace
 
 double rasiteration(BalanceTable& t, const std::vector<std::int16_t>& rowGroup,
@@ -286,15 +288,9 @@ double rasiteration(BalanceTable& t, const std::vector<std::int16_t>& rowGroup,
 
 int rascmd(DataBank* db, std::FILE* in, int mode) {
     VamFile* bank = vamof(db);
-    LogFile log;
-    log.f = std::fopen("ras.log", "w");
-    if (!log.f) {
-        printout("Error:  in ras.  Could not open log file.\n");
-        printout("Returning...\r\n");
-        pausebox("Error", "");
+    BalanceLog log;
+    if (!log.open("ras.log", "ras", "ras.log -- Scale factors for balancing matrices\n\n"))
         return -1;
-    }
-    std::fputs("ras.log -- Scale factors for balancing matrices\n\n", log.f);
     storefirst(bank);
     PreconditionScope preconScope;
     if (rascheck()) return 27;
@@ -388,68 +384,55 @@ int rascmd(DataBank* db, std::FILE* in, int mode) {
     if (!haveCols)
         for (int j = 1; j <= C; ++j) colGroup.push_back(static_cast<std::int16_t>(j));
 
-    // Row control.
+    // Row and column controls.
     Control rc, cc;
-    if (cls != 'a') return syntax("Error:  In ras, invalid row control.\n");
-    if (!lookup(bank, token, false, rc.op) || rc.op.type == 'p') {
-        printout("Error:  In ras, no such vector as %s\n", token);
-        return refuse();
-    }
-    if (rc.op.type == 'm') {
-        if (rc.op.cols != C) {
+    const ControlTexts rowTexts = {"Error:  In ras, invalid row control.\n",
+                                   "Error:  In ras, no such vector as %s\n",
+                                   "Error:  In ras, invalid row control.\n",
+                                   "The column selected (%d) as the row control must be less \nthan or "
+                                   "equal to the number of columns in the matrix (%d).\n",
+                                   "row"};
+    const ControlTexts colTexts = {"Syntax Error 5\n", "No such vector as %s\n", "",
+                                   "The row selected (%d) as column control must be less than\nor "
+                                   "equal to the number of rows in the matrix (%d).\n",
+                                   "column"};
+    for (bool rows : {true, false}) {
+        if (!rows) cls = gettoken(token, in, 0, tokenSize);
+        const ControlTexts& text = rows ? rowTexts : colTexts;
+        Control& k = rows ? rc : cc;
+        // A row control is a vector of R or a column of a matrix with C columns (and at
+        // least R rows); a column control the other way round.
+        const int length = rows ? R : C, across = rows ? C : R;
+        if (cls != 'a') return syntax(text.notWord);
+        if (!lookup(bank, token, false, k.op) || k.op.type == 'p') {
+            printout(text.notFound, token);
+            return refuse();
+        }
+        if (k.op.type != 'm') {
+            if (k.op.rows * k.op.cols != length) {
+                printout("Sizes do not match.\n");
+                return refuse();
+            }
+            continue;
+        }
+        const int matching = rows ? k.op.cols : k.op.rows, reach = rows ? k.op.rows : k.op.cols;
+        if (matching != across) {
             printout("Sizes do not match.\n");
             return refuse();
         }
-        if (rc.op.rows < R) {
-            printout("Error:  In ras, the row control matrix %s has %d rows, fewer than the %d of "
-                     "%s.\n",
-                     rc.op.name.c_str(), rc.op.rows, R, mat.name.c_str());
+        if (reach < length) {
+            printout("Error:  In ras, the %s control matrix %s has %d %s, fewer than the %d of %s.\n",
+                     text.side, k.op.name.c_str(), reach, rows ? "rows" : "columns", length,
+                     mat.name.c_str());
             return refuse();
         }
         cls = gettoken(token, in, 0, tokenSize);
-        if (cls != 'n') return syntax("Error:  In ras, invalid row control.\n");
-        rc.line = std::atoi(token);
-        if (rc.line < 1 || rc.line > C) {
-            printout("The column selected (%d) as the row control must be less \nthan or equal to "
-                     "the number of columns in the matrix (%d).\n",
-                     rc.line, C);
+        if (cls != 'n') return syntax(text.noNumber);
+        k.line = std::atoi(token);
+        if (k.line < 1 || k.line > across) {
+            printout(text.outside, k.line, across);
             return refuse();
         }
-    } else if (rc.op.rows * rc.op.cols != R) {
-        printout("Sizes do not match.\n");
-        return refuse();
-    }
-
-    // Column control.
-    cls = gettoken(token, in, 0, tokenSize);
-    if (cls != 'a') return syntax("Syntax Error 5\n");
-    if (!lookup(bank, token, false, cc.op) || cc.op.type == 'p') {
-        printout("No such vector as %s\n", token);
-        return refuse();
-    }
-    if (cc.op.type == 'm') {
-        if (cc.op.rows != R) {
-            printout("Sizes do not match.\n");
-            return refuse();
-        }
-        if (cc.op.cols < C) {
-            printout("Error:  In ras, the column control matrix %s has %d columns, fewer than "
-                     "the %d of %s.\n",
-                     cc.op.name.c_str(), cc.op.cols, C, mat.name.c_str());
-            return refuse();
-        }
-        cls = gettoken(token, in, 0, tokenSize);
-        if (cls != 'n') return syntax("");
-        cc.line = std::atoi(token);
-        if (cc.line < 1 || cc.line > R) {
-            printout("The row selected (%d) as column control must be less than\nor equal to the "
-                     "number of rows in the matrix (%d).\n",
-                     cc.line, R);
-            return refuse();
-        }
-    } else if (cc.op.rows * cc.op.cols != C) {
-        printout("Sizes do not match.\n");
-        return refuse();
     }
 
     // Periods.

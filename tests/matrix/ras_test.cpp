@@ -1,6 +1,8 @@
 // ras, rdras and psras on the 3 x 4 flow matrix m of the bank b: the balanced matrix against
 // an independent biproportional fitting, the options, the control sums that differ, groups,
 // preconditions over several periods, and the totals that cannot be met.
+#include <filesystem>
+
 #include "matrix/ras.h"
 #include "tests/matrix/balancing_fixture.h"
 
@@ -266,6 +268,20 @@ TEST(RasDiscrepancy, SmallerOfAbsoluteAndRelative) {
         {10, -10, 0},
     };
     for (const Case& k : cases) EXPECT_NEAR(columndiscrepancy(k.c, k.s), k.d, 1e-12) << k.c << " " << k.s;
+}
+
+}  // namespace
+
+namespace {
+
+// A log that cannot be written stops the command before it reads its arguments.
+TEST_F(Ras, LogThatCannotBeOpened) {
+    std::filesystem::create_directory("ras.log");
+    const auto before = readFile("b.vam");
+    EXPECT_EQ(ras("m rt ct 1995"), -1);
+    EXPECT_NE(output().find("Error:  in ras.  Could not open log file.\nReturning...\n"), std::string::npos)
+        << output();
+    EXPECT_EQ(readFile("b.vam"), before);
 }
 
 }  // namespace
