@@ -557,6 +557,10 @@ int rascmd(DataBank* db, std::FILE* in, int mode) {
             if (k >= 1 && k <= C) sc += t.c[static_cast<std::size_t>(k)];
         printout("Sum of row controls: %8.2f\n", sr);
         printout("Sum of col controls: %8.2f\n", sc);
+        if (rascheck()) {
+            drop(bank);
+            return 27;
+        }
         const bool differ = (std::fabs(sr) < 0.000001 && std::fabs(sc) > 0.000001) ||
                             (std::fabs(sc) < 0.000001 && std::fabs(sr) > 0.000001) ||
                             (std::fabs(sr) > 1e-7 && std::fabs(sc / sr - 1) > 0.000001);

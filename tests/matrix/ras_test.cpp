@@ -1,6 +1,7 @@
 // ras, rdras and psras on the 3 x 4 flow matrix m of the bank b: the balanced matrix against
 // an independent biproportional fitting, the options, the control sums that differ, groups,
 // preconditions over several periods, and the totals that cannot be met.
+#include <cfenv>
 #include <filesystem>
 
 #include "matrix/ras.h"
@@ -282,6 +283,32 @@ TEST_F(Ras, LogThatCannotBeOpened) {
     EXPECT_NE(output().find("Error:  in ras.  Could not open log file.\nReturning...\n"), std::string::npos)
         << output();
     EXPECT_EQ(readFile("b.vam"), before);
+}
+
+}  // namespace
+
+namespace {
+
+// A floating-point exception left pending: OK goes on, Cancel ends the command with 27
+// before the iteration.
+TEST_F(Ras, PendingFloatingPointException) {
+    for (const char* answer : {"ok", "cancel"}) {
+        SCOPED_TRACE(answer);
+        setm("m", 0, flows);
+        clearOutput();
+        screen.platform.answers = {answer};
+        std::feraiseexcept(FE_DIVBYZERO);
+        const int status = ras("m rt ct 1995");
+        EXPECT_NE(output().find("Error:  numerical error in proportional scaling routine.\n"), std::string::npos);
+        if (answer[0] == 'o') {
+            EXPECT_EQ(status, 0);
+            expectnear(getm("m", 0), balanced, 1e-4);
+        } else {
+            EXPECT_EQ(status, 27);
+            expectnear(getm("m", 0), flows, 0);
+        }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 }  // namespace
