@@ -22,10 +22,13 @@
 #include "interp/utility_commands.h"
 #include "matrix/arith.h"
 #include "matrix/getsum.h"
+#include "matrix/gvras.h"
 #include "matrix/inverse.h"
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
+#include "matrix/ras.h"
 #include "matrix/rearrange.h"
+#include "matrix/scale.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
@@ -329,9 +332,9 @@ const GatewayEntry gateways[] = {
     {"coef", coefcmd}, {"store", StoreOperation{}}, {"flow", flowcmd}, {"gidmake", gidmakecmd},
     {"linv", linvcmd}, {"madd", maddcmd}, {"minv", minvcmd}, {"mmult", mmultcmd},
     {"mtrans", mtranscmd}, {"fvread", fvreadcmd}, {"pmatin", pmatincmd}, {"pmatin1", pmatin1cmd},
-    {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", na, 0},
-    {"move", movecmd}, {"ras", na, 0}, {"gvras", na},
-    {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
+    {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", scalecmd},
+    {"move", movecmd}, {"ras", rascmd, 0}, {"gvras", gvrascmd},
+    {"IO2expIO", io2expiocmd},   {"expIO2IO", expio2iocmd},    {"rdras", rascmd, 1},  {"psras", rascmd, 2},
     {"rowscale", rowscalecmd},   {"index", na},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
     {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
     {"vtitle", vtitlecmd}, {"vmake", vmakecmd, 0}, {"vplus", vmakecmd, 1}, {"vminus", vmakecmd, 2},

@@ -24,6 +24,9 @@ int rdscalecore(DataBank* /*context*/, double* x, short n, const short* members,
         else N += x[g];
         if (std::fabs(x[g]) >= zeroTol) allZero = false;
     }
+    // The checks report a floating-point exception and go on: the caller decides what a
+    // doubtful result is worth.
+    fpcheck(" in rdscale middle.", -1);
 
     if (std::fabs(c - P - N) < zeroTol) return 0;
     if (allZero && std::fabs(c) > zeroTol) return -1;
@@ -40,6 +43,7 @@ int rdscalecore(DataBank* /*context*/, double* x, short n, const short* members,
         // A positive total of at most 1e-7 counts as no positive total at all.
         e = std::fabs(c) >= zeroTol ? N / c : 0.0;
     }
+    fpcheck(" in rdscale bottom.", count + 2);
 
     for (int k = 0; k < count; ++k) {
         short g = members[k];
@@ -48,6 +52,7 @@ int rdscalecore(DataBank* /*context*/, double* x, short n, const short* members,
         else x[g] = std::fabs(e) >= 0.000001 ? x[g] / e : 0.0;
     }
     *factor = e;
+    fpcheck(" in rdscale at end.", -1);
     return 30;
 }
 
