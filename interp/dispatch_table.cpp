@@ -25,6 +25,7 @@
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
 #include "matrix/rearrange.h"
+#include "matrix/rs_command.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
@@ -77,8 +78,8 @@ const Entry chain1[] = {
     {"xl", eq(), na},
     {"XL", eq(), na},
     {"excel", eq(), na},
-    {"rs", eq(), na},
-    {"resector", eq(), na},
+    {"rs", eq(), rscmd},
+    {"resector", eq(), rscmd},
     {"function", eq(), functioncmd},
     {"break", eq(), breakcmd},
     {"step", eq(), stepcmd, noargs(), stepFailOnError},

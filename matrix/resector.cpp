@@ -59,6 +59,11 @@ int ReSector::readKeyFile(const char* path, int columns, int maxLines) {
     // tokenizer pointed at the file.
     ReaderPositionSaver position;
     ReaderSourceSaver sources;
+    struct EchoSaver {
+        int saved = addPrint;
+        ~EchoSaver() { addPrint = saved; }
+    } echo;
+    addPrint = 0;  // key lines are not echoed like the lines of an add file
     keyboardInput = 'n';
     replayMode = 'n';
     replayList = nullptr;
