@@ -298,10 +298,12 @@ void loadingfailure(const char* word, const JexDate& d) {
     printout(format, word, static_cast<double>(d.toFloat()));
 }
 
-int readwork(Work& w, float date, int expectRows) {
+int readwork(Work& w, float date, int expectRows, int expectCols) {
     if (w.vector()) return readvector(w.v, w.bank, w.name.c_str(), date);
     if (w.packed()) {
-        if (expectRows > 0 && w.p.rows() != expectRows) return -1;  // declared from the element
+        // declared from the element: its shape must be the one the routine works on
+        if (expectRows > 0 && w.p.rows() != expectRows) return -1;
+        if (expectCols > 0 && w.p.cols() != expectCols) return -1;
         return w.p.load(w.packedFile.c_str(), date);
     }
     return readmatrix(w.m, w.bank, w.name.c_str(), date);
@@ -378,12 +380,13 @@ int datacommand(const Member& mb, std::FILE* in) {
         // work operands sized as the routine expects them; a read of an element of other
         // dimensions fails
         auto sizevector = [](Work& w, int n) { w.v = Vector<float>(n, 1); };
-        auto sizematrix = [](Work& w, int rows) {
+        auto sizematrix = [](Work& w, int rows, int cols = 0) {
             const int r = rows > 0 ? rows : w.bank->rowsOf(w.index);
-            w.m.resize(r, w.bank->columnsOf(w.index));
+            w.m.resize(r, cols > 0 ? cols : w.bank->columnsOf(w.index));
         };
         auto declare = [](Work& w) { return w.p.declare(w.bank, w.name.c_str(), w.packedFile.c_str()); };
-        int expectRows[3] = {0, 0, 0};
+        int expectRows[3] = {0, 0, 0}, expectCols[3] = {0, 0, 0};
+        const bool square = &mb == &ctrlmatMember;  // rows and columns are both sectors
         if (!matrixMember) {
             const int sizes[3] = {F, T, &mb == &crossaggvectorMember ? B : T};
             for (int k = 0; k < mb.operandCount; ++k) sizevector(work[k], sizes[k]);
@@ -407,8 +410,9 @@ int datacommand(const Member& mb, std::FILE* in) {
                 if (work[k].packed()) {
                     if (declare(work[k]) != 0) return -1;
                     expectRows[k] = scheme[k];
+                    if (square) expectCols[k] = scheme[k];
                 } else {
-                    sizematrix(work[k], scheme[k]);
+                    sizematrix(work[k], scheme[k], square ? scheme[k] : 0);
                 }
             }
         }
@@ -442,7 +446,7 @@ int datacommand(const Member& mb, std::FILE* in) {
             }
             const float date = d.toFloat();
             for (int k = 0; k < mb.operandCount; ++k)
-                if (readwork(work[k], date, expectRows[k]) != 0) {
+                if (readwork(work[k], date, expectRows[k], expectCols[k]) != 0) {
                     loadingfailure(mb.word, d);
                     return -1;
                 }

@@ -307,6 +307,28 @@ TEST_F(ResectorEngine, ControlCasesOfOneGroup) {
     EXPECT_EQ(output(), "\nError:  No such aggregation scheme: 3\n\nError:  In rs, illegal vector aggregation map.\n");
 }
 
+TEST_F(ResectorEngine, GroupsOfMoreThanTwoHundredDetailedSectors) {
+    // 250 detailed sectors under aggregate 1, sector 251 alone under aggregate 2
+    std::string key = "251 2\n";
+    for (int s = 1; s <= 251; ++s) key += std::to_string(s) + (s <= 250 ? " 1\n" : " 2\n");
+    ASSERT_EQ(read(key, 2), 0);
+    ASSERT_EQ(rs.formConcordance(2, 251), 0);
+    EXPECT_EQ(rs.mapCount(2, 251, 1), 250);
+    std::vector<double> d, doubled;
+    double sum = 0;
+    for (int s = 1; s <= 251; ++s) {
+        d.push_back(s);
+        if (s <= 250) sum += s;
+        doubled.push_back(s <= 250 ? 2.0 * s : 7.0);
+    }
+    Vector<float> detail = vec(d);
+    ASSERT_EQ(rs.CtrlVec(251, 2, detail, vec({2 * sum, 7})), 0);
+    expectvec(detail, doubled);
+    detail = vec(d);
+    ASSERT_EQ(rs.RdCtrlVec(251, 2, detail, vec({2 * sum, 7})), 0);
+    expectvec(detail, doubled);
+}
+
 TEST_F(ResectorEngine, CrossAggregationThroughAnInBetweenScheme) {
     // schemes F = 2, B = 4, T = 3: F sector 1 -> B 1, 2 (T 1, 2); F sector 2 -> B 3 (T 3) and
     // B 4 (T 3)
