@@ -165,12 +165,19 @@ int ReSector::formConcordance(int F, int T) {
         noscheme(T);
         return -1;
     }
+    // formed aside and put in place whole, so that a failure leaves no half-formed pair
     auto made = std::make_unique<Concordance>();
     made->sourceCount = F;
-    concordances[static_cast<std::size_t>(a * maxColumns + b)] = std::move(made);
-    for (int i = 1; i <= sectorCount; ++i) {
-        const int c = keyAt(i, a + 1), e = keyAt(i, b + 1);
-        if (c >= 1 && c <= F && e >= 1 && e <= T) addMapping(a, b, c, e);
+    std::unique_ptr<Concordance>& slot = concordances[static_cast<std::size_t>(a * maxColumns + b)];
+    slot.swap(made);
+    try {
+        for (int i = 1; i <= sectorCount; ++i) {
+            const int c = keyAt(i, a + 1), e = keyAt(i, b + 1);
+            if (c >= 1 && c <= F && e >= 1 && e <= T) addMapping(a, b, c, e);
+        }
+    } catch (...) {
+        slot.reset();
+        throw;
     }
     return 0;
 }
