@@ -28,6 +28,7 @@
 #include "matrix/mc.h"
 #include "matrix/ras.h"
 #include "matrix/rearrange.h"
+#include "matrix/rs_command.h"
 #include "matrix/scale.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
@@ -82,8 +83,8 @@ const Entry chain1[] = {
     {"xl", eq(), xlcmd},
     {"XL", eq(), xlcmd},
     {"excel", eq(), xlcmd},
-    {"rs", eq(), na},
-    {"resector", eq(), na},
+    {"rs", eq(), rscmd},
+    {"resector", eq(), rscmd},
     {"function", eq(), functioncmd},
     {"break", eq(), breakcmd},
     {"step", eq(), stepcmd, noargs(), stepFailOnError},
