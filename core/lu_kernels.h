@@ -16,9 +16,11 @@ namespace lukernels {
 void eliminate(double** rows, int n, const std::function<void(int)>& pivotStep);
 
 // Given the LU factors (unit lower L below the diagonal, U on and above it) of an n x n
-// matrix whose rows are already permuted, writes into out column k of U^-1 L^-1 e_k for
-// each k: the inverse of the permuted matrix. Each column is computed exactly as a forward
-// substitution that skips leading zeros followed by a back substitution would compute it.
-void invertFromFactors(const double* const* lu, double* const* out, int n);
+// matrix whose rows are already permuted, computes U^-1 L^-1 e_k for each k (the inverse of
+// the permuted matrix) and writes it as column column[k] of out, which may be the factors'
+// own rows. Each column is computed exactly as a forward substitution that skips leading
+// zeros followed by a back substitution would compute it. The work rows are kept between
+// calls; false (out unchanged) when they cannot be had.
+bool invertFromFactors(const double* const* lu, const int* column, double* const* out, int n);
 
 }  // namespace lukernels

@@ -149,20 +149,12 @@ double Matrix<double>::invert(bool* tinyPivot) {
         int ip = static_cast<int>(indx.data()[i]) - firstRow_;
         std::swap(original[static_cast<std::size_t>(i)], original[static_cast<std::size_t>(ip)]);
     }
-    Matrix<double> work(n, n, 'n', 1, 1);
-    if (!work.hasStorage()) {
+    // Column k of the solution belongs to the unit vector original[k]; the rows of the
+    // factors are no longer needed once it is complete, so the inverse is written over them.
+    if (!lukernels::invertFromFactors(const_cast<const double* const*>(table_.get()),
+                                      original.data(), table_.get(), n)) {
         printout("\nError:  out of memory on array number %d.\n", arrayNumber);
         pausebox("Error in Matrix.invert().", "");
-        return det;
-    }
-    lukernels::invertFromFactors(const_cast<const double* const*>(table_.get()),
-                                 work.table_.get(), n);
-    // Column k of the solution belongs to the unit vector original[k]; the rows of the
-    // factors are no longer needed, so the inverse is written over them.
-    for (int r = 0; r < n; ++r) {
-        double* dst = table_[r];
-        const double* src = work.table_[r];
-        for (int k = 0; k < n; ++k) dst[original[static_cast<std::size_t>(k)]] = src[k];
     }
     return det;
 }

@@ -44,7 +44,12 @@ public:
         }
         text.push_back('\n');
         std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
+        if (holds_ == 0) std::fflush(stdout);
+    }
+
+    void holdResults() override { ++holds_; }
+    void releaseResults() override {
+        if (holds_ > 0 && --holds_ == 0) std::fflush(stdout);
     }
 
     void clearResults() override {
@@ -127,6 +132,9 @@ public:
         std::fputs("> ", stderr);
         return readTerminalLine(answer);
     }
+
+private:
+    int holds_ = 0;  // holds on the results window (lines are flushed when none is left)
 };
 
 extern "C" void onInterrupt(int) { pressEscape(); }

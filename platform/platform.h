@@ -24,6 +24,11 @@ public:
     virtual void appendResultsLine(const std::string& line) = 0;
     // Empty the results window.
     virtual void clearResults() = 0;
+    // While a hold is on, the lines appended may reach the screen or file together when the
+    // last hold ends (one write instead of one a line). Nothing is reordered or dropped, and
+    // a box or dialog still shows everything appended before it first.
+    virtual void holdResults() {}
+    virtual void releaseResults() {}
 
     // A modal message box. The default answer is what a batch run takes.
     virtual Answer messageBox(const std::string& text, const std::string& caption,
@@ -42,6 +47,19 @@ public:
 // The active implementation (the console one until another is installed).
 Platform& current();
 void install(Platform* p);  // null puts the console implementation back
+
+// Holds the results window of the active implementation for the lifetime of the object:
+// for a command whose lines are all printed within moments of each other.
+class ResultsHold {
+public:
+    ResultsHold() : held_(current()) { held_.holdResults(); }
+    ~ResultsHold() { held_.releaseResults(); }
+    ResultsHold(const ResultsHold&) = delete;
+    ResultsHold& operator=(const ResultsHold&) = delete;
+
+private:
+    Platform& held_;
+};
 
 // The Escape key: set asynchronously (Ctrl-C on the console), read and cleared by the poll.
 bool escapePressed();

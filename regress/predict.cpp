@@ -2,9 +2,11 @@
 // and the series a regression leaves in the workspace.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "banks/jexbank.h"
 #include "banks/slots.h"
@@ -27,20 +29,63 @@ void storeseries(const char* name, int eqNumber, const float* values) {
     wsaddser(full, values);
 }
 
+// Four floats side by side: each lane is operated on exactly as a plain float would be.
+using Floats = float __attribute__((vector_size(16)));
+using Lanes = std::int32_t __attribute__((vector_size(16)));
+
+inline Floats loadfloats(const float* p) {
+    Floats v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void storefloats(float* p, Floats v) { std::memcpy(p, &v, sizeof v); }
+// |v|: the sign bit cleared, as fabs does.
+inline Floats absfloats(Floats v) {
+    Lanes bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    bits &= 0x7fffffff;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// Room for one value per observation, kept between regressions.
+float* observationroom(std::vector<float>& room, int n) {
+    if (room.size() < static_cast<std::size_t>(n)) room.resize(static_cast<std::size_t>(n));
+    return room.data();
+}
+
 // The residuals (fitted minus actual) of the fit, into resid and the residual column (when
 // there is one), with their sum of squares, the sum of |e / actual| over the non-zero
-// actual values, and the Durbin-Watson sum of squared differences.
+// actual values, and the Durbin-Watson sum of squared differences. The terms are made in a
+// pass of their own, four observations at a time (the divisions run side by side), and
+// summed in order of the observations in a second one.
 __attribute__((noinline)) void fitsums(const float* fitted, const float* y, int n, float* resid, float* column, double& ssr,
              double& mape, double& dw) {
-    double s = 0.0, m = 0.0, d = 0.0;
-    float previous = 0.0f;
-    for (int t = 0; t < n; ++t) {
+    static std::vector<float> room;
+    float* ratio = observationroom(room, n);
+    int t = 0;
+    const Floats zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = {1.0f, 1.0f, 1.0f, 1.0f};
+    for (; t + 4 <= n; t += 4) {
+        const Floats yt = loadfloats(y + t);
+        const Floats e = loadfloats(fitted + t) - yt;
+        storefloats(resid + t, e);
+        const Lanes counted = absfloats(yt) > zero;
+        const Floats q = absfloats(e / (counted ? yt : one));
+        storefloats(ratio + t, counted ? q : zero);
+    }
+    for (; t < n; ++t) {
         const float e = fitted[t] - y[t];
         resid[t] = e;
-        s += static_cast<double>(e) * e;
         const bool counted = std::fabs(y[t]) > 0.0f;
         const float q = std::fabs(e / (counted ? y[t] : 1.0f));
-        m += counted ? q : 0.0f;
+        ratio[t] = counted ? q : 0.0f;
+    }
+    double s = 0.0, m = 0.0, d = 0.0;
+    float previous = 0.0f;
+    for (t = 0; t < n; ++t) {
+        const float e = resid[t];
+        s += static_cast<double>(e) * e;
+        m += ratio[t];
         const float step = t >= 1 ? e - previous : 0.0f;
         d += static_cast<double>(step) * step;
         previous = e;
@@ -49,6 +94,30 @@ __attribute__((noinline)) void fitsums(const float* fitted, const float* y, int 
     ssr = s;
     mape = m;
     dw = d;
+}
+
+// SEE+1: the sum of squares of u = e - rho * (the previous residual, 0 before the first),
+// the even and the odd observations in two sums; and predp1, the fit less rho times the
+// previous residual.
+double seeplus1sum(const float* e, const float* fitted, float rho, int n, float* predp1) {
+    static std::vector<float> room;
+    float* u = observationroom(room, n);
+    if (n > 0) {
+        u[0] = e[0] - rho * 0.0f;
+        predp1[0] = fitted[0] - rho * 0.0f;
+    }
+    for (int t = 1; t < n; ++t) {
+        u[t] = e[t] - rho * e[t - 1];
+        predp1[t] = fitted[t] - rho * e[t - 1];
+    }
+    double sumu0 = 0.0, sumu1 = 0.0;
+    int t = 0;
+    for (; t + 2 <= n; t += 2) {
+        sumu0 += static_cast<double>(u[t]) * u[t];
+        sumu1 += static_cast<double>(u[t + 1]) * u[t + 1];
+    }
+    if (t < n) sumu0 += static_cast<double>(u[t]) * u[t];
+    return sumu0 + sumu1;
 }
 
 }  // namespace
@@ -166,16 +235,7 @@ int predictreg(Regression& r, int k, int D, int R, int E, int K, int eqNumber) {
     fit.mape = static_cast<float>(mapeSum / nfit);
 
     // SEE+1: the residuals less rho times the previous one (0 before the first).
-    double sumu0 = 0.0, sumu1 = 0.0;
-    const float* e = resid.data() + first;
-    for (int t = 0; t < nfit; ++t) {
-        const float before = t > 0 ? e[t - 1] : 0.0f;
-        const float u = e[t] - regRho * before;
-        if (t % 2) sumu1 += static_cast<double>(u) * u;
-        else sumu0 += static_cast<double>(u) * u;
-        predp1[first + t] = fitted[t] - regRho * before;
-    }
-    const double sumu = sumu0 + sumu1;
+    const double sumu = seeplus1sum(resid.data() + first, fitted, regRho, nfit, predp1.data() + first);
     fit.seePlus1 = static_cast<float>(safesqrt(sumu / nfit));
     fit.jarqueBera = normalityTest != 'n' ? normalitytest(nfit, resid.data() + first) : 0.0f;
 

@@ -128,12 +128,13 @@ TEST_F(AlgebraTest, InvertTwoByTwo) {
     EXPECT_EQ(out(), "");
 }
 
-// Sizes on both sides of the column blocks of the inversion, with pivoting; the inverse must
-// be exactly the textbook routine's and must invert the matrix.
+// Sizes on both sides of the panels, tiles and strips of the inversion, with pivoting, and
+// smaller ones after larger (the work rows are kept between calls); the inverse must be
+// exactly the textbook routine's and must invert the matrix.
 TEST_F(AlgebraTest, InvertMatchesTextbookRoutineExactly) {
     std::mt19937_64 gen(7);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
-    for (int n : {1, 3, 17, 128, 129, 300}) {
+    for (int n : {1, 3, 17, 128, 129, 300, 37, 61}) {
         SCOPED_TRACE(n);
         std::vector<std::vector<double>> a(n, std::vector<double>(n));
         Matrix<double> m(n, n);
