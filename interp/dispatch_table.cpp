@@ -21,6 +21,7 @@
 #include "interp/utility_commands.h"
 #include "matrix/arith.h"
 #include "matrix/getsum.h"
+#include "matrix/index.h"
 #include "matrix/inverse.h"
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
@@ -330,8 +331,8 @@ const GatewayEntry gateways[] = {
     {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", na, 0},
     {"move", movecmd}, {"ras", na, 0}, {"gvras", na},
     {"IO2expIO", na},   {"expIO2IO", na},    {"rdras", na, 1},  {"psras", na, 2},
-    {"rowscale", rowscalecmd},   {"index", na},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
-    {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
+    {"rowscale", rowscalecmd},   {"index", indexcmd},     {"diaginsert", insertcmd}, {"diagextract", extractcmd},
+    {"load", loadcommand}, {"Lintcmd", Lintcmd},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
     {"vtitle", vtitlecmd}, {"vmake", vmakecmd, 0}, {"vplus", vmakecmd, 1}, {"vminus", vmakecmd, 2},
     {"commands", commandscmd}, {"getsum", getsum},
 };
