@@ -26,6 +26,7 @@
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
 #include "matrix/rearrange.h"
+#include "matrix/vc.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
@@ -323,7 +324,7 @@ const Entry chain4[] = {
 
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
-    {"vf", vfcmd}, {"vdata", vdatacmd}, {"vc", na}, {"mc", mccmd},
+    {"vf", vfcmd}, {"vdata", vdatacmd}, {"vc", vccmd}, {"mc", mccmd},
     {"vupdate", vupdatecmd}, {"vmatdata", vmatdatacmd}, {"matin", matincmd}, {"matin5", matin5cmd},
     {"coef", coefcmd}, {"store", StoreOperation{}}, {"flow", flowcmd}, {"gidmake", gidmakecmd},
     {"linv", linvcmd}, {"madd", maddcmd}, {"minv", minvcmd}, {"mmult", mmultcmd},
