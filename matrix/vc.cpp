@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,9 @@ using mframe::tokenSize;
 
 namespace {
 
-// Floats of a dense matrix read from the file at a time.
-constexpr long readBlock = 1L << 20;
+// Floats of a dense matrix read from the file at a time: a block that stays in the cache
+// while it is looked over and multiplied.
+constexpr long readBlock = 1L << 16;
 
 struct FdatesKeeper {
     float d1 = fdate1, d2 = fdate2;
@@ -42,9 +45,58 @@ struct FdatesKeeper {
 
 bool endclass(int cls) { return cls == 'f' || cls == 'e' || cls == -1; }
 
-// A sum of products that leaves out every pair with a missing value, in double.
-inline void addproduct(double& sum, float a, float b) {
-    if (!ismissing(a) && !ismissing(b)) sum += static_cast<double>(a) * b;
+// The vector of a product in double, its missing values 0 (left out of every sum).
+void maskedcopy(const float* s, int n, std::vector<double>& out) {
+    out.resize(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) out[k] = ismissing(s[k]) ? 0.0 : s[k];
+}
+
+// The band of floats that may be missing values: slightly wider than ismissing, so that the
+// exact test decides only for the few that fall in it.
+constexpr float bandLow = -1.2e-6f, bandHigh = -0.8e-6f;
+
+// The sum of a[k] * b[k] in double, four lanes at a time (the lanes are added at the end, in
+// the same order in every build of the kernel).
+using v4d = double __attribute__((vector_size(32)));
+using v4f = float __attribute__((vector_size(16), aligned(4)));
+using v4du = double __attribute__((vector_size(32), aligned(8)));
+__attribute__((target_clones("avx2", "default")))
+double dotrow(const float* a, const double* b, int n) {
+    v4d s0 = {0, 0, 0, 0}, s1 = s0;
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        s0 += __builtin_convertvector(*reinterpret_cast<const v4f*>(a + k), v4d) *
+              *reinterpret_cast<const v4du*>(b + k);
+        s1 += __builtin_convertvector(*reinterpret_cast<const v4f*>(a + k + 4), v4d) *
+              *reinterpret_cast<const v4du*>(b + k + 4);
+    }
+    const v4d s = s0 + s1;
+    double sum = (s[0] + s[1]) + (s[2] + s[3]);
+    for (; k < n; ++k) sum += static_cast<double>(a[k]) * b[k];
+    return sum;
+}
+// True when a run of floats may hold a missing value.
+__attribute__((target_clones("avx2", "default")))
+bool maybemissing(const float* a, int n) {
+    using v8f = float __attribute__((vector_size(32), aligned(4)));
+    using v8i = int __attribute__((vector_size(32)));
+    const v8f zero = {0, 0, 0, 0, 0, 0, 0, 0};
+    const v8f low = zero + bandLow, high = zero + bandHigh;
+    v8i hits = {0, 0, 0, 0, 0, 0, 0, 0};
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const v8f x = *reinterpret_cast<const v8f*>(a + k);
+        hits |= (x >= low) & (x <= high);
+    }
+    int any = 0;
+    for (int lane = 0; lane < 8; ++lane) any |= hits[lane];
+    for (; k < n; ++k) any |= (a[k] >= bandLow) & (a[k] <= bandHigh);
+    return any != 0;
+}
+// sums[k] += a[k] * x for every k.
+__attribute__((target_clones("avx2", "default")))
+void axpyrow(double* sums, const float* a, double x, int n) {
+    for (int k = 0; k < n; ++k) sums[k] += static_cast<double>(a[k]) * x;
 }
 
 class Vc {
@@ -349,9 +401,10 @@ int Vc::densepro(int e, char op) {
     const int rows = bank_->rowsOf(e), cols = bank_->columnsOf(e);
     const int chunk = static_cast<int>(std::max<long>(1, std::min<long>(rows, readBlock / std::max(1, cols))));
     std::vector<float> block(static_cast<std::size_t>(chunk) * cols);
-    std::vector<double> sums(static_cast<std::size_t>(op == '/' ? cols : 0));
+    std::vector<double> sums(static_cast<std::size_t>(op == '/' ? cols : 0)), sd;
     for (int i = 0; i < P_; ++i) {
-        const float* s = S_.data() + static_cast<std::size_t>(i) * (op == '/' ? rows : cols);
+        maskedcopy(S_.data() + static_cast<std::size_t>(i) * (op == '/' ? rows : cols),
+                   op == '/' ? rows : cols, sd);
         float* t = T_.data() + static_cast<std::size_t>(i) * w_;
         std::fill(sums.begin(), sums.end(), 0.0);
         for (int h0 = 0; h0 < rows; h0 += chunk) {
@@ -361,16 +414,29 @@ int Vc::densepro(int e, char op) {
                 printout("Fread failed in vc command\n");
                 return -1;
             }
+            // One look over the whole block; rows are looked at one by one only after a hit.
+            const bool suspect = maybemissing(block.data(), count * cols);
             for (int h = 0; h < count; ++h) {
                 const float* row = block.data() + static_cast<std::size_t>(h) * cols;
                 if (op == '*') {
                     double sum = 0;
-                    for (int k = 0; k < cols; ++k) addproduct(sum, row[k], s[k]);
+                    if (!suspect || !maybemissing(row, cols)) {
+                        sum = dotrow(row, sd.data(), cols);
+                    } else {
+                        sum = 0;
+                        for (int k = 0; k < cols; ++k)
+                            if (!ismissing(row[k])) sum += row[k] * sd[k];
+                    }
                     t[h0 + h] = static_cast<float>(sum);
                 } else {
-                    const float sh = s[h0 + h];
-                    if (ismissing(sh)) continue;
-                    for (int k = 0; k < cols; ++k) addproduct(sums[k], row[k], sh);
+                    const double sh = sd[h0 + h];
+                    if (sh == 0) continue;
+                    if (suspect && maybemissing(row, cols)) {
+                        for (int k = 0; k < cols; ++k)
+                            if (!ismissing(row[k])) sums[k] += row[k] * sh;
+                    } else {
+                        axpyrow(sums.data(), row, sh, cols);
+                    }
                 }
             }
         }
@@ -406,8 +472,9 @@ int Vc::readpacked(int e, char op, int vsize) {
         return -1;
     }
     const int rows = p.header.rows;
-    std::vector<float> values(static_cast<std::size_t>(p.header.cells));
-    std::vector<double> sums(static_cast<std::size_t>(op == '/' ? p.header.columns : 0));
+    // Filled by each period's read before use.
+    const std::unique_ptr<float[]> values(new float[static_cast<std::size_t>(p.header.cells)]);
+    std::vector<double> sums(static_cast<std::size_t>(op == '/' ? p.header.columns : 0)), sd;
     for (int i = 0; i < P_; ++i) {
         const JexDate d = d1_ + i;
         if (d.frequency != p.first.frequency || d < p.first) {
@@ -421,21 +488,33 @@ int Vc::readpacked(int e, char op, int vsize) {
             printout("Could not find position in packed matrix file.\n");
             return -1;
         }
-        if (!readfloatsat(f, p.valuesAt(k), values.data(), p.header.cells)) {
+        if (!readfloatsat(f, p.valuesAt(k), values.get(), p.header.cells)) {
             printout("Could not read row %d\n", rows);
             return -1;
         }
-        const float* s = S_.data() + static_cast<std::size_t>(i) * vsize;
+        maskedcopy(S_.data() + static_cast<std::size_t>(i) * vsize, vsize, sd);
         float* t = T_.data() + static_cast<std::size_t>(i) * w_;
         std::fill(sums.begin(), sums.end(), 0.0);
+        const std::int16_t* column = p.columns.data();
+        const bool suspect = maybemissing(values.get(), p.header.cells);
         for (int r = 0; r < rows; ++r) {
             const int b = p.rowStarts[r], c = p.rowStarts[r + 1];
             if (op == '*') {
                 double sum = 0;
-                for (int m = b; m < c; ++m) addproduct(sum, values[m], s[p.columns[m] - 1]);
+                if (!suspect) {
+                    for (int m = b; m < c; ++m) sum += values[m] * sd[column[m] - 1];
+                } else {
+                    for (int m = b; m < c; ++m)
+                        if (!ismissing(values[m])) sum += values[m] * sd[column[m] - 1];
+                }
                 t[r] = static_cast<float>(sum);
             } else {
-                for (int m = b; m < c; ++m) addproduct(sums[p.columns[m] - 1], values[m], s[r]);
+                const double sr = sd[r];
+                if (sr == 0) continue;
+                for (int m = b; m < c; ++m) {
+                    const float v = values[m];
+                    if (!ismissing(v)) sums[column[m] - 1] += v * sr;
+                }
             }
         }
         if (op == '/')

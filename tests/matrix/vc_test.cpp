@@ -164,6 +164,25 @@ TEST_F(Vector, RangesMissingValuesAndTheLoadedElement) {
     expectnear(getv("y", 1), demand);
     expectnear(getv("y", 3), scaled(5, demand));
 
+    // A missing cell of the matrix, or a missing element of the vector, is left out of the
+    // products' sums, dense and packed alike.
+    Dense holed = coefA;
+    holed[0][1] = MISSING;
+    setm("mm", 1, holed);
+    setv("u", 2, {300, MISSING, 150});
+    const auto a = flat(coefA);
+    setpacked(packedfile(3, 3, densepattern(), {a, flat(holed), a, a}, 1995));
+    for (const char* m : {"mm", "pm"}) {
+        ASSERT_EQ(vc(std::string("y = ") + m + " * u"), 0);
+        expectnear(getv("y", 1), {0.15 * 300 + 0.05 * 150, 185, 422.5});
+        expectnear(getv("y", 2), {0.15 * 300 + 0.05 * 150, 0.2 * 300 + 0.4 * 150, 0.3 * 300 + 0.05 * 150});
+        ASSERT_EQ(vc(std::string("y = ") + m + " / u"), 0);
+        expectnear(getv("y", 1), {350, 0.05 * 1300 + 0.25 * 150, 542.5});
+        expectnear(getv("y", 2), {0.15 * 300 + 0.3 * 150, 0.25 * 300 + 0.25 * 150, 0.05 * 300 + 0.05 * 150});
+    }
+    setm("mm", 1, coefA);
+    setv("u", 2, demand);
+
     // A changed loaded element reaches the file before vc reads it.
     ASSERT_EQ(bank->loadcmd("u", 'x', 0), 0);
     bank->loadedRow(2)[1] = 7;
