@@ -133,6 +133,36 @@ bool readgroup(std::FILE* in, std::vector<int>& columns, bool& none, int& cls) {
     return true;
 }
 
+// The targets of index and lint, read one token at a time to the end of the line: a number
+// or a ':' group names columns of the loaded element (`columns`), a word an element
+// (`named`); anything else prints `unknown`. 0, or -1 at the first target that fails (the
+// rest of the line is dropped).
+template <class Columns, class Named>
+int eachtarget(VamFile* bank, std::FILE* in, const char* unknown, Columns columns, Named named) {
+    char token[tokenSize];
+    while (true) {
+        int cls = gettoken(token, in, 0, tokenSize);
+        if (endtoken(cls)) return 0;
+        int status = 0;
+        std::vector<int> cols;
+        if (cls == 'n') {
+            status = numbercolumns(bank, std::atoi(token), cols) ? columns(cols) : -1;
+        } else if (cls == ':') {
+            bool none = false;
+            status = readgroup(in, cols, none, cls) ? (none ? 0 : columns(cols)) : -1;
+        } else if (cls == 'a') {
+            status = named(token);
+        } else {
+            printout(unknown, token);
+            status = -1;
+        }
+        if (status != 0) {
+            droprest(in, cls);
+            return -1;
+        }
+    }
+}
+
 // Finds a target: the whole name first, else the name without its trailing number (k).
 int findtarget(VamFile* bank, const char* name, int& k) {
     k = 0;
@@ -529,54 +559,15 @@ int indexcmd(DataBank* db, std::FILE* in) {
         }
     }
     run.guide.series = series.data();
-    while (true) {
-        cls = gettoken(token, in, 0, tokenSize);
-        if (endtoken(cls)) return 0;
-        int status = 0;
-        if (cls == 'n') {
-            std::vector<int> cols;
-            status = numbercolumns(bank, std::atoi(token), cols) ? run.columns(cols) : -1;
-        } else if (cls == ':') {
-            std::vector<int> cols;
-            bool none = false;
-            status = readgroup(in, cols, none, cls) ? (none ? 0 : run.columns(cols)) : -1;
-        } else if (cls == 'a') {
-            status = run.target(token);
-        } else {
-            printout("Unrecognized name: %s\n", token);
-            status = -1;
-        }
-        if (status != 0) {
-            droprest(in, cls);
-            return -1;
-        }
-    }
+    return eachtarget(bank, in, "Unrecognized name: %s\n",
+                      [&](const std::vector<int>& cols) { return run.columns(cols); },
+                      [&](const char* name) { return run.target(name); });
 }
 
 int Lintcmd(DataBank* db, std::FILE* in) {
     VamFile* bank = vamof(db);
     if (!bank) return -1;
-    char token[tokenSize];
-    while (true) {
-        int cls = gettoken(token, in, 0, tokenSize);
-        if (endtoken(cls)) return 0;
-        int status = 0;
-        if (cls == 'n') {
-            std::vector<int> cols;
-            status = numbercolumns(bank, std::atoi(token), cols) ? lintcolumns(bank, cols) : -1;
-        } else if (cls == ':') {
-            std::vector<int> cols;
-            bool none = false;
-            status = readgroup(in, cols, none, cls) ? (none ? 0 : lintcolumns(bank, cols)) : -1;
-        } else if (cls == 'a') {
-            status = linttarget(bank, token);
-        } else {
-            printout("Unrecognized name %s\r\n", token);
-            status = -1;
-        }
-        if (status != 0) {
-            droprest(in, cls);
-            return -1;
-        }
-    }
+    return eachtarget(bank, in, "Unrecognized name %s\r\n",
+                      [&](const std::vector<int>& cols) { return lintcolumns(bank, cols); },
+                      [&](const char* name) { return linttarget(bank, name); });
 }

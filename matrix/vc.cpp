@@ -32,17 +32,6 @@ namespace {
 // while it is looked over and multiplied.
 constexpr long readBlock = 1L << 16;
 
-struct FdatesKeeper {
-    float d1 = fdate1, d2 = fdate2;
-    JexDate j1 = fdate1Date, j2 = fdate2Date;
-    ~FdatesKeeper() {
-        fdate1 = d1;
-        fdate2 = d2;
-        fdate1Date = j1;
-        fdate2Date = j2;
-    }
-};
-
 bool endclass(int cls) { return cls == 'f' || cls == 'e' || cls == -1; }
 
 // The vector of a product in double, its missing values 0 (left out of every sum).
