@@ -44,30 +44,29 @@ void maskedcopy(const float* s, int n, std::vector<double>& out) {
 // exact test decides only for the few that fall in it.
 constexpr float bandLow = -1.2e-6f, bandHigh = -0.8e-6f;
 
-// The sum of a[k] * b[k] in double, four lanes at a time (the lanes are added at the end, in
-// the same order in every build of the kernel).
-using v4d = double __attribute__((vector_size(32)));
-using v4f = float __attribute__((vector_size(16), aligned(4)));
-using v4du = double __attribute__((vector_size(32), aligned(8)));
-__attribute__((target_clones("avx2", "default")))
+// The sum of a[k] * b[k] in double, eight lanes at a time (the lanes are added at the end,
+// in the same order in every build of the kernel, so every machine gets the same sums).
+using v8d = double __attribute__((vector_size(64)));
+using v8f = float __attribute__((vector_size(32), aligned(4)));
+using v8du = double __attribute__((vector_size(64), aligned(8)));
+__attribute__((target_clones("avx512f", "avx2", "default")))
 double dotrow(const float* a, const double* b, int n) {
-    v4d s0 = {0, 0, 0, 0}, s1 = s0;
+    v8d s0 = {0, 0, 0, 0, 0, 0, 0, 0}, s1 = s0;
     int k = 0;
-    for (; k + 8 <= n; k += 8) {
-        s0 += __builtin_convertvector(*reinterpret_cast<const v4f*>(a + k), v4d) *
-              *reinterpret_cast<const v4du*>(b + k);
-        s1 += __builtin_convertvector(*reinterpret_cast<const v4f*>(a + k + 4), v4d) *
-              *reinterpret_cast<const v4du*>(b + k + 4);
+    for (; k + 16 <= n; k += 16) {
+        s0 += __builtin_convertvector(*reinterpret_cast<const v8f*>(a + k), v8d) *
+              *reinterpret_cast<const v8du*>(b + k);
+        s1 += __builtin_convertvector(*reinterpret_cast<const v8f*>(a + k + 8), v8d) *
+              *reinterpret_cast<const v8du*>(b + k + 8);
     }
-    const v4d s = s0 + s1;
-    double sum = (s[0] + s[1]) + (s[2] + s[3]);
+    const v8d s = s0 + s1;
+    double sum = ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
     for (; k < n; ++k) sum += static_cast<double>(a[k]) * b[k];
     return sum;
 }
 // True when a run of floats may hold a missing value.
-__attribute__((target_clones("avx2", "default")))
+__attribute__((target_clones("avx512f", "avx2", "default")))
 bool maybemissing(const float* a, int n) {
-    using v8f = float __attribute__((vector_size(32), aligned(4)));
     using v8i = int __attribute__((vector_size(32)));
     const v8f zero = {0, 0, 0, 0, 0, 0, 0, 0};
     const v8f low = zero + bandLow, high = zero + bandHigh;
@@ -83,7 +82,7 @@ bool maybemissing(const float* a, int n) {
     return any != 0;
 }
 // sums[k] += a[k] * x for every k.
-__attribute__((target_clones("avx2", "default")))
+__attribute__((target_clones("avx512f", "avx2", "default")))
 void axpyrow(double* sums, const float* a, double x, int n) {
     for (int k = 0; k < n; ++k) sums[k] += static_cast<double>(a[k]) * x;
 }
