@@ -7,7 +7,9 @@
 #include <functional>
 
 #include "matrix/arith.h"
+#include "matrix/index.h"
 #include "matrix/inverse.h"
+#include "platform/scripted_platform.h"
 #include "tests/matrix/time_fixture.h"
 
 namespace {
@@ -302,6 +304,48 @@ TEST_F(Vector, AFailedReadOfTheMatrixWritesNothing) {
     EXPECT_EQ(vc("y = mm * u{1995}"), -1);
     EXPECT_EQ(output(), "Fread failed in vc command\n");
     EXPECT_EQ(readFile("b.vam"), cut);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace timetest;
+
+// A bank that begins before the workspace (1990): vc's scalars and index's guide series are
+// kept by workspace observation, so both refuse rather than read before it.
+TEST_F(TimeBank, BeforeTheWorkspaceIsRefused) {
+    create("1985 1988\ny 3 1 0 s.txt\n", "early", "early.cfg");
+    VamFile early("early");
+    ASSERT_TRUE(early.isOpen());
+    setfdates(1985, 1988);
+    setws("gdp", 1990, {100, 110});
+    const auto before = readFile("early.vam");
+    clearOutput();
+    EXPECT_EQ(typed([&](std::FILE* in) { return vccmd(&early, in); }, "y = 1"), -1);
+    EXPECT_EQ(output(), "Error:  Vam bank begins before workspace bank.  Make the workspace "
+                        "cover the vam file dates.\n");
+    clearOutput();
+    EXPECT_EQ(typed([&](std::FILE* in) { return indexcmd(&early, in); }, "1986 gdp y"), -1);
+    EXPECT_EQ(output(), "Error in index command.  Bad basedate for Jex series: 1990.\n");
+    EXPECT_EQ(readFile("early.vam"), before);
+}
+
+// An overflow in the statement shows the box; Cancel makes a success 27, OK keeps it.
+TEST_F(TimeBank, AnOverflowShowsTheBox) {
+    {
+        platform::ScopedScriptedPlatform box;
+        box.platform.answers = {"cancel"};
+        EXPECT_EQ(run(vccmd, "y = 1E38 * 1E38"), 27);
+        EXPECT_EQ(box.platform.boxes, (std::vector<std::string>{"[Error] Error:  In vc command."}));
+    }
+    {
+        platform::ScopedScriptedPlatform box;
+        EXPECT_EQ(run(vccmd, "y = 1E38 * 1E38"), 0);
+        EXPECT_EQ(box.platform.boxes.size(), 1u);
+        EXPECT_EQ(run(vccmd, "y = 1"), 0);  // a clean statement shows none
+        EXPECT_EQ(box.platform.boxes.size(), 1u);
+    }
 }
 
 }  // namespace
