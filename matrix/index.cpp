@@ -180,6 +180,16 @@ bool isvector(const VamFile& bank, int i) {
     return t != 'm' && t != 'p';
 }
 
+// A vector target: the vector loaded whole (a failed load is reported with `where` and
+// ends the command) and its element k, or all of them for 0.
+bool vectorcolumns(VamFile* bank, int i, int k, const char* where, std::vector<int>& cols) {
+    if (bank->loadcmd(bank->nameOf(i), 'x', 0) != 0) {
+        loadfailurebox(where);
+        return false;
+    }
+    return numbercolumns(bank, k, cols);
+}
+
 // ---- index ----
 
 // The index of one column: every period of the span becomes its base value times the
@@ -296,13 +306,8 @@ struct IndexRun {
         const int i = findtarget(bank, name, k);
         if (i < 0) return -1;
         if (isvector(*bank, i)) {
-            if (bank->loadcmd(bank->nameOf(i), 'x', 0) != 0) {
-                loadfailurebox(" in index");
-                return -1;
-            }
             std::vector<int> cols;
-            if (!numbercolumns(bank, k, cols)) return -1;
-            return columns(cols);
+            return vectorcolumns(bank, i, k, " in index", cols) ? columns(cols) : -1;
         }
         const int R = bank->rowsOf(i);
         if (k > R) {
@@ -339,13 +344,8 @@ int linttarget(VamFile* bank, const char* name) {
     const int i = findtarget(bank, name, k);
     if (i < 0) return -1;
     if (isvector(*bank, i)) {
-        if (bank->loadcmd(bank->nameOf(i), 'x', 0) != 0) {
-            loadfailurebox(" in index ");
-            return -1;
-        }
         std::vector<int> cols;
-        if (!numbercolumns(bank, k, cols)) return -1;
-        return lintcolumns(bank, cols);
+        return vectorcolumns(bank, i, k, " in index ", cols) ? lintcolumns(bank, cols) : -1;
     }
     if (bank->typeOf(i) == 'p') return pmlint(bank, bank->packedFileName(bank->lagsOf(i)));
     Operand op;

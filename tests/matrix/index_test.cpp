@@ -3,6 +3,7 @@
 // refusals that leave the bank and the packed file as they were.
 #include "matrix/index.h"
 
+#include "platform/scripted_platform.h"
 #include "tests/matrix/time_fixture.h"
 #include "vam/groups.h"
 
@@ -276,6 +277,26 @@ TEST_F(IndexLint, LintRefusals) {
     clearOutput();
     EXPECT_EQ(run(Lintcmd, "1"), -1);
     EXPECT_EQ(output(), "Error: Invalid view.\n");
+}
+
+
+TEST_F(IndexLint, AFailedLoadEndsTheCommandAndWritesNothing) {
+    setv("v", 0, {1, 2, 3});
+    // The file loses v's last period after the bank was opened: loading v fails.
+    auto data = readFile("b.vam");
+    data.resize(static_cast<std::size_t>(bank->elementPos(bank->findser("v"), 3)) + 4);
+    writeFile("b.vam", data);
+    const auto cut = readFile("b.vam");
+    for (const char* line : {"1995 gdp v", "v"}) {
+        platform::ScopedScriptedPlatform box;
+        const bool lint = std::string(line) == "v";
+        EXPECT_EQ(lint ? run(Lintcmd, line) : run(indexcmd, line), -1) << line;
+        EXPECT_EQ(box.platform.boxes,
+                  (std::vector<std::string>{lint ? "[Load failure] Unable to load vector in  in index "
+                                                 : "[Load failure] Unable to load vector in  in index"}));
+        EXPECT_FALSE(bank->isLoaded());
+        EXPECT_EQ(readFile("b.vam"), cut);
+    }
 }
 
 }  // namespace
