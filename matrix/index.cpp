@@ -539,6 +539,13 @@ int indexcmd(DataBank* db, std::FILE* in) {
     std::vector<float> series(static_cast<std::size_t>(std::max<int>(seriesArrayLength, wsMaxObs)), 0.0f);
     char* text = nullptr;
     const int found = fetchseries(token, series.data(), text, in, 1);
+    if (found == 2 && !(bank->isLoaded() && bank->loadedView() == 'x' &&
+                        std::strcmp(bank->loadedName(), token) == 0)) {
+        // a whole element of another bank
+        printout("Need name of guide series.\n");
+        droprest(in, lastTokenClass);
+        return -1;
+    }
     if (found == 2) {
         // A vector of the bank, now its loaded element: its own table is the guide, and
         // the series guide of columns and vectors is all zeros.

@@ -299,4 +299,24 @@ TEST_F(IndexLint, AFailedLoadEndsTheCommandAndWritesNothing) {
     }
 }
 
+
+TEST_F(IndexLint, AGuideVectorOfAnotherBankIsRefused) {
+    create("1995 1998\ng 3 1 0 s.txt\n", "other", "other.cfg");
+    VamFile other("other");
+    ASSERT_TRUE(other.isOpen());
+    bankSlots[0] = &other;
+    bankTypes[0] = 'v';
+    vamMode = 's';  // a bank's whole elements are served as series
+    setv("v", 0, {1, 2, 3});
+    ASSERT_EQ(bank->loadcmd("w", 'x', 0), 0);  // something else loaded in the default bank
+    const auto before = bytesnow();
+    ASSERT_EQ(bank->loadcmd("w", 'x', 0), 0);
+    clearOutput();
+    EXPECT_EQ(run(indexcmd, "1995 a.g mm"), -1);
+    EXPECT_EQ(output(), "Need name of guide series.\n");
+    EXPECT_EQ(bytesnow(), before);
+    bankSlots[0] = nullptr;
+    bankTypes[0] = ' ';
+}
+
 }  // namespace
