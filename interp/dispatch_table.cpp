@@ -23,6 +23,7 @@
 #include "matrix/arith.h"
 #include "matrix/getsum.h"
 #include "matrix/gvras.h"
+#include "matrix/index.h"
 #include "matrix/inverse.h"
 #include "matrix/iocoef.h"
 #include "matrix/mc.h"
@@ -30,6 +31,7 @@
 #include "matrix/rearrange.h"
 #include "matrix/rs_command.h"
 #include "matrix/scale.h"
+#include "matrix/vc.h"
 #include "regress/chow.h"
 #include "regress/constraints.h"
 #include "regress/estimators.h"
@@ -328,7 +330,7 @@ const Entry chain4[] = {
 
 // The gateway's names in the order of its tests, with the modes its handlers take.
 const GatewayEntry gateways[] = {
-    {"vf", vfcmd}, {"vdata", vdatacmd}, {"vc", na}, {"mc", mccmd},
+    {"vf", vfcmd}, {"vdata", vdatacmd}, {"vc", vccmd}, {"mc", mccmd},
     {"vupdate", vupdatecmd}, {"vmatdata", vmatdatacmd}, {"matin", matincmd}, {"matin5", matin5cmd},
     {"coef", coefcmd}, {"store", StoreOperation{}}, {"flow", flowcmd}, {"gidmake", gidmakecmd},
     {"linv", linvcmd}, {"madd", maddcmd}, {"minv", minvcmd}, {"mmult", mmultcmd},
@@ -336,8 +338,8 @@ const GatewayEntry gateways[] = {
     {"pmpunch", pmpunchcmd}, {"punch5", na}, {"punchvec", na}, {"scale", scalecmd},
     {"move", movecmd}, {"ras", rascmd, 0}, {"gvras", gvrascmd},
     {"IO2expIO", io2expiocmd},   {"expIO2IO", expio2iocmd},    {"rdras", rascmd, 1},  {"psras", rascmd, 2},
-    {"rowscale", rowscalecmd},   {"index", na},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
-    {"load", loadcommand}, {"Lintcmd", na},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
+    {"rowscale", rowscalecmd},   {"index", indexcmd},       {"diaginsert", insertcmd}, {"diagextract", extractcmd},
+    {"load", loadcommand}, {"Lintcmd", Lintcmd},   {"pmfile", pmfilegate}, {"setveclag", setveclag},
     {"vtitle", vtitlecmd}, {"vmake", vmakecmd, 0}, {"vplus", vmakecmd, 1}, {"vminus", vmakecmd, 2},
     {"commands", commandscmd}, {"getsum", getsum},
 };

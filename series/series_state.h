@@ -44,3 +44,16 @@ extern std::int16_t formatGiven;      // 1: listings use width and decs [0]
 extern std::int16_t showRelations;    // cmtype: regressions print their correlations [0]
 
 void resetseriesstate();
+
+// The f dates as they stood when made, put back when it goes out of scope: for a command that
+// changes them for its own range and must leave them as they were on every way out.
+struct FdatesKeeper {
+    float d1 = fdate1, d2 = fdate2;
+    JexDate date1 = fdate1Date, date2 = fdate2Date;
+    ~FdatesKeeper() {
+        fdate1 = d1;
+        fdate2 = d2;
+        fdate1Date = date1;
+        fdate2Date = date2;
+    }
+};

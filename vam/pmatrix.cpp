@@ -115,13 +115,16 @@ bool decodepackedpattern(const std::uint8_t* data, std::size_t size, int rows, i
     if (total != h.cells) return false;
     out.columns.resize(h.cells);
     const std::uint8_t* c = data + packedHeaderSize + 2 * h.rows;
+    std::int16_t* col = out.columns.data();
+    for (int k = 0; k < h.cells; ++k) col[k] = bytes::getI16(c + 2 * k);
+    // Each row's numbers rise within 1..columns: checked without a branch per cell.
     for (int i = 0; i < h.rows; ++i) {
-        int previous = 0;
-        for (int k = out.rowStarts[i]; k < out.rowStarts[i + 1]; ++k) {
-            out.columns[k] = bytes::getI16(c + 2 * k);
-            if (out.columns[k] <= previous || out.columns[k] > h.columns) return false;
-            previous = out.columns[k];
-        }
+        const int b = out.rowStarts[i], e = out.rowStarts[i + 1];
+        if (b == e) continue;
+        if (col[b] < 1 || col[e - 1] > h.columns) return false;
+        int falling = 0;
+        for (int k = b + 1; k < e; ++k) falling |= col[k] <= col[k - 1];
+        if (falling) return false;
     }
     out.fileSize = static_cast<long long>(size);
     return true;

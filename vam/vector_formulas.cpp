@@ -29,18 +29,6 @@ namespace {
 constexpr int tokenSize = 78;
 constexpr int maxSources = 200;
 
-// The f dates as they were; put back when the command ends, whatever the outcome.
-struct FdatesGuard {
-    float d1 = fdate1, d2 = fdate2;
-    JexDate j1 = fdate1Date, j2 = fdate2Date;
-    ~FdatesGuard() {
-        fdate1 = d1;
-        fdate2 = d2;
-        fdate1Date = j1;
-        fdate2Date = j2;
-    }
-};
-
 bool wsdateok(const JexDate& d) {
     const int i = d.wsIndex();
     return i >= 0 && i < wsMaxObs;
@@ -59,7 +47,7 @@ class VmakeError {};
 }  // namespace
 
 int vfcmd(DataBank* b, std::FILE* in) {
-    FdatesGuard saved;
+    FdatesKeeper saved;
     VamFile* bank = dynamic_cast<VamFile*>(b);
     char word[tokenSize], token[tokenSize];
     if (gettoken(word, in, 0, tokenSize) != 'a' || !bank) {
