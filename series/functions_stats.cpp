@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 
 #include "banks/slots.h"
@@ -33,40 +34,17 @@ struct SpanSum {
     int count = 0;
 };
 
-bool exactinanyorder(const float* x, int j, int v, bool skipMissing) {
-    if (v - j + 1 >= 2048) return false;
-    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
-    // Magnitudes as bit patterns (below 2^31, so signed comparisons order them): the
-    // largest, the smallest nonzero one, and any infinity or NaN.
-    constexpr std::int32_t none = 0x7fffffff, infinite = 0x7f800000;
-    std::int32_t largest = 0, smallest = none;
-    bool special = false;
-    int i = j;
-    vint big = {0, 0, 0, 0}, small = {none, none, none, none}, odd = {0, 0, 0, 0};
-    for (; i + 4 <= v + 1; i += 4) {
-        const lanes::vbits b = lanes::bitsof(lanes::load(x + i));
-        const vint kept = skipMissing ? reinterpret_cast<vint>(~lanes::missingmask(b, first, span))
-                                      : vint{-1, -1, -1, -1};
-        const vint mag = reinterpret_cast<vint>(b & 0x7fffffffu) & kept;
-        odd |= mag >= infinite;
-        big = mag > big ? mag : big;
-        const vint nonzero = mag == 0 ? none : mag;
-        small = nonzero < small ? nonzero : small;
-    }
-    for (int k = 0; k < 4; ++k) {
-        largest = std::max(largest, big[k]);
-        smallest = std::min(smallest, small[k]);
-        special = special || odd[k] != 0;
-    }
-    for (; i <= v; ++i) {
-        if (skipMissing && ismissing(x[i])) continue;
-        const std::int32_t mag = static_cast<std::int32_t>(lanes::bitsof(x[i]) & 0x7fffffffu);
-        special = special || mag >= infinite;
-        largest = std::max(largest, mag);
-        if (mag != 0) smallest = std::min(smallest, mag);
-    }
-    if (special) return false;
-    if (smallest == none) return true;  // nothing but zeros
+typedef double vdouble __attribute__((vector_size(16)));
+typedef float vfloat2 __attribute__((vector_size(8)));
+
+// Magnitudes as bit patterns (below 2^31, so signed comparisons order them).
+constexpr std::int32_t noMagnitude = 0x7fffffff, infiniteMagnitude = 0x7f800000;
+
+// Whether the span's partial sums are exact (see SpanSum), from its largest magnitude, its
+// smallest nonzero one (noMagnitude when none) and whether it holds an infinity or NaN.
+bool exactsums(int length, std::int32_t largest, std::int32_t smallest, bool special) {
+    if (special || length >= 2048) return false;
+    if (smallest == noMagnitude) return true;  // nothing but zeros
     const int high = largest >> 23, low = std::max(smallest >> 23, 1);
     return high - low <= 18;
 }
@@ -74,18 +52,53 @@ bool exactinanyorder(const float* x, int j, int v, bool skipMissing) {
 SpanSum spansum(const float* x, int j, int v, bool skipMissing) {
     SpanSum r;
     int i = j;
-    if (exactinanyorder(x, j, v, skipMissing)) {
-        double chain[8] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
-        int counts[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    if (v - j + 1 >= 16) {
+        // One pass: eight chains of sums (four vectors of two doubles), the count, and the
+        // magnitudes that tell whether the chains' sum is the sum in order.
+        const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+        const std::int32_t none = noMagnitude;
+        vdouble chain[4] = {{0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}};
+        vint counts = {0, 0, 0, 0}, big = {0, 0, 0, 0}, small = {none, none, none, none},
+             odd = {0, 0, 0, 0};
         for (; i + 8 <= v + 1; i += 8)
-            for (int k = 0; k < 8; ++k) {
-                const bool keep = !skipMissing || !ismissing(x[i + k]);
-                chain[k] += keep ? static_cast<double>(x[i + k]) : 0.0;
-                counts[k] += keep;
+            for (int h = 0; h < 2; ++h) {
+                const lanes::vfloat a = lanes::load(x + i + 4 * h);
+                const lanes::vbits b = lanes::bitsof(a);
+                const vint kept = skipMissing
+                                      ? reinterpret_cast<vint>(~lanes::missingmask(b, first, span))
+                                      : vint{-1, -1, -1, -1};
+                const vint mag = reinterpret_cast<vint>(b & 0x7fffffffu) & kept;
+                odd |= mag >= infiniteMagnitude;
+                big = mag > big ? mag : big;
+                const vint nonzero = mag == 0 ? none : mag;
+                small = nonzero < small ? nonzero : small;
+                counts -= kept;
+                const lanes::vfloat y = lanes::floatof(lanes::bitsof(a) & reinterpret_cast<lanes::vbits>(kept));
+                vfloat2 low, high;
+                std::memcpy(&low, &y, sizeof low);
+                std::memcpy(&high, reinterpret_cast<const char*>(&y) + sizeof low, sizeof high);
+                chain[2 * h] += __builtin_convertvector(low, vdouble);
+                chain[2 * h + 1] += __builtin_convertvector(high, vdouble);
             }
-        for (int k = 0; k < 8; ++k) {
-            r.sum += chain[k];
-            r.count += counts[k];
+        std::int32_t largest = 0, smallest = none;
+        bool special = false;
+        for (int k = 0; k < 4; ++k) {
+            largest = std::max(largest, big[k]);
+            smallest = std::min(smallest, small[k]);
+            special = special || odd[k] != 0;
+        }
+        for (int k = i; k <= v; ++k) {
+            if (skipMissing && ismissing(x[k])) continue;
+            const std::int32_t mag = static_cast<std::int32_t>(lanes::bitsof(x[k]) & 0x7fffffffu);
+            special = special || mag >= infiniteMagnitude;
+            largest = std::max(largest, mag);
+            if (mag != 0) smallest = std::min(smallest, mag);
+        }
+        if (exactsums(v - j + 1, largest, smallest, special)) {
+            for (int k = 0; k < 4; ++k) r.sum += chain[k][0] + chain[k][1];
+            for (int k = 0; k < 4; ++k) r.count += counts[k];
+        } else {
+            i = j;  // added again, in order
         }
     }
     for (; i <= v; ++i) {

@@ -165,6 +165,32 @@ int applyaddsub(float* sum, char* stack, int& top, const float* term, int& sumFr
     return 0;
 }
 
+namespace {
+
+// The first term of a sum whose sign is '+': what applyaddsub gives on a sum of zeros
+// (0 + term, missing where the term is missing), written without reading the sum; the
+// observations after wsMaxObs are cleared as rhs clears them.
+int startsum(float* sum, int& top, const float* term, int& sumFrequency, int termFrequency) {
+    if (mergefrequency(sumFrequency, termFrequency) != 0) {
+        std::memset(sum, 0, sizeof(float) * clearedObs);
+        return -1;
+    }
+    const int n = wsMaxObs;
+    const std::uint32_t first = missingFirstBits, span = missingSpan;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const vfloat t = lanes::load(term + i);
+        const vfloat r = pick(missingmask(bitsof(t), first, span), MISSING, t + 0.0f);
+        std::memcpy(sum + i, &r, sizeof r);
+    }
+    for (; i < n; ++i) sum[i] = pick(missingmask(bitsof(term[i]), first, span), MISSING, term[i] + 0.0f);
+    if (n < clearedObs) std::memset(sum + (n > 0 ? n : 0), 0, sizeof(float) * (clearedObs - (n > 0 ? n : 0)));
+    --top;
+    return 0;
+}
+
+}  // namespace
+
 bool rhsrefused() { return refused && nestingDepth > 0; }
 
 int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
@@ -191,11 +217,21 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     char token[78];
     const int n = wsMaxObs;
 
-    if (!stopped) {
-        std::memset(out, 0, sizeof(float) * clearedObs);
-        std::memset(work.term, 0, sizeof(float) * clearedObs);
-        std::memset(work.operand, 0, sizeof(float) * clearedObs);
-    }
+    // The sum starts as zeros. It is cleared only when something reads it before its first
+    // term is folded in, or when no term ever is; a first term with the sign '+' is simply
+    // written over it (startsum).
+    bool summed = false;
+    auto fold = [&]() {
+        if (!summed && top == 0 && stack[0] == '+') {
+            summed = true;
+            return startsum(out, top, work.term, sumFrequency, termFrequency);
+        }
+        if (!summed) std::memset(out, 0, sizeof(float) * clearedObs);
+        summed = true;
+        return applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency);
+    };
+    std::memset(work.term, 0, sizeof(float) * clearedObs);
+    std::memset(work.operand, 0, sizeof(float) * clearedObs);
 
     while (!stopped) {
         int previous = last;
@@ -270,7 +306,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
                 stopped = true;
                 break;
             }
-            applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency);
+            fold();
             stack[0] = static_cast<char>(cls);
             top = 0;
             break;
@@ -368,7 +404,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     }
 
     if (!stopped) {
-        if (applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency) != 0) {
+        if (fold() != 0) {
             result = -1;
         } else {
             currentFrequency = static_cast<std::int16_t>(sumFrequency);
@@ -380,6 +416,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
         }
     }
 
+    if (!summed) std::memset(out, 0, sizeof(float) * clearedObs);
     if (fpcheck("in rhs", -1) == 27) result = 27;
     return result;
 }
