@@ -113,12 +113,94 @@ void lintkernel(float* x, int n) {
     while (s < n) s = fillgap(x, s, n, 1);
 }
 
+namespace {
+
+// The shared generator's draws (core/random.h), many at a time: the state is taken into
+// locals, the draws made, and the state put back, so that randuniform and randnormal go on
+// with the same sequence. With the scale 32768 every float step of a uniform draw is exact
+// (the raw draws are integers below 2^15, 50 times one is below 2^24, and dividing by a power
+// of two only moves the exponent), so the slot is (50 * last) >> 15 and the draw last * 2^-15,
+// the same values without a division in the chain from one draw to the next.
+class Draws {
+public:
+    // False when the generator is not in the state this class follows (not yet seeded or
+    // filled, or another scale): the caller then draws through the shared routines.
+    bool take() {
+        if (!rawRandomSeeded || uniformReady == 0 || uniformScale != 32768.0f) return false;
+        state_ = rawRandomState;
+        last_ = static_cast<std::int32_t>(uniformLast);
+        for (int k = 0; k < 50; ++k) {
+            // The table holds raw draws (integers 0..32767) as floats.
+            if (uniformShuffle[k] != static_cast<float>(static_cast<std::int32_t>(uniformShuffle[k])))
+                return false;
+            table_[k] = static_cast<std::int32_t>(uniformShuffle[k]);
+        }
+        if (uniformLast != static_cast<float>(last_) || last_ < 0 || last_ > 32767) return false;
+        for (int k = 0; k < 50; ++k)
+            if (table_[k] < 0 || table_[k] > 32767) return false;
+        return true;
+    }
+    void giveBack() const {
+        rawRandomState = state_;
+        uniformLast = static_cast<float>(last_);
+        for (int k = 0; k < 50; ++k) uniformShuffle[k] = static_cast<float>(table_[k]);
+    }
+    float uniform() {
+        const int j = (50 * last_) >> 15;  // 0..49
+        last_ = table_[j];
+        state_ = state_ * 22695477u + 1u;
+        table_[j] = static_cast<std::int32_t>((state_ >> 16) & 0x7fffu);
+        return static_cast<float>(last_) * 0x1p-15f;
+    }
+
+private:
+    std::uint32_t state_ = 0;
+    std::int32_t last_ = 0;
+    std::int32_t table_[50] = {};
+};
+
+}  // namespace
+
 void randkernel(float* x, int n) {
-    for (int i = 0; i < n; ++i) x[i] = randuniform(drawSeed);
+    int i = 0;
+    // The first draw through the shared routine seeds and fills the generator when needed.
+    if (n > 0) x[i++] = randuniform(drawSeed);
+    Draws draws;
+    if (!draws.take()) {
+        for (; i < n; ++i) x[i] = randuniform(drawSeed);
+        return;
+    }
+    for (; i < n; ++i) x[i] = draws.uniform();
+    draws.giveBack();
 }
 
 void normalkernel(float* x, int n) {
-    for (int i = 0; i < n; ++i) x[i] = randnormal();
+    int i = 0;
+    // As randnormal: a waiting second value of a pair first, then pairs by the polar method.
+    if (n > 0 && (normalSpareReady || !rawRandomSeeded || uniformReady == 0)) x[i++] = randnormal();
+    Draws draws;
+    if (!draws.take()) {
+        for (; i < n; ++i) x[i] = randnormal();
+        return;
+    }
+    for (; i < n; ++i) {
+        if (normalSpareReady) {
+            normalSpareReady = false;
+            x[i] = normalSpare;
+            continue;
+        }
+        float a, b, r;
+        do {
+            a = 2.0f * draws.uniform() - 1.0f;
+            b = 2.0f * draws.uniform() - 1.0f;
+            r = a * a + b * b;
+        } while (r >= 1.0f || r == 0.0f);
+        float f = std::sqrt(-2.0f * std::log(r) / r);
+        normalSpare = a * f;
+        normalSpareReady = true;
+        x[i] = b * f;
+    }
+    draws.giveBack();
 }
 
 // ---- handlers ----

@@ -146,6 +146,45 @@ TEST(ElementwiseKernels, RandomDrawsRepeatAfterTheSameSeed) {
     EXPECT_NEAR(squares / 4000, 1.0, 0.1);
 }
 
+// The kernels draw many values at a time from the shared generator: the same sequence, bit
+// for bit, as the shared routines drawing one value at a time, whatever the mix of uniform
+// and normal draws, odd counts (a normal pair split across calls) and reseeds, and the
+// routines go on with the sequence afterwards.
+TEST(ElementwiseKernels, BatchDrawsAreTheSharedGeneratorsSequence) {
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    struct Step {
+        char kind;  // 'u' uniform, 'n' normal, 's' reseed
+        int count;
+    };
+    const std::vector<Step> steps = {{'s', 77},  {'u', 1999}, {'n', 7},   {'u', 3},   {'n', 1999},
+                                     {'n', 1},   {'u', 0},    {'n', 2},   {'s', 123}, {'n', 5},
+                                     {'u', 500}, {'s', -4},   {'u', 1},   {'n', 333}};
+    std::vector<float> byOne, byKernel;
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<float>& out = pass == 0 ? byOne : byKernel;
+        for (const Step& step : steps) {
+            if (step.kind == 's') {
+                randuniform(step.count);
+                continue;
+            }
+            std::vector<float> x(static_cast<std::size_t>(step.count));
+            if (pass == 0) {
+                for (float& v : x) v = step.kind == 'u' ? randuniform(drawSeed) : randnormal();
+            } else if (step.kind == 'u') {
+                randkernel(x.data(), step.count);
+            } else {
+                normalkernel(x.data(), step.count);
+            }
+            out.insert(out.end(), x.begin(), x.end());
+            // The shared routines continue the sequence.
+            out.push_back(randuniform(drawSeed));
+            out.push_back(randnormal());
+        }
+    }
+    ASSERT_EQ(byOne.size(), byKernel.size());
+    for (std::size_t i = 0; i < byOne.size(); ++i) ASSERT_EQ(bits(byOne[i]), bits(byKernel[i])) << i;
+}
+
 class ElementwiseHandlers : public seriestest::FunctionFixture {
 protected:
     void SetUp() override {
