@@ -19,6 +19,7 @@
 // several times a store (see docs/performance.md).
 bool JexBank::syncWrites = false;
 std::size_t JexBank::recordCacheLimit = std::size_t{256} << 20;
+bool JexBank::mapRecords = true;
 
 namespace {
 
@@ -99,6 +100,7 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
         dataSize_ = filesize(dataFile_);
         rebuildNameMap();
         platform::fileIdentity(dataFile_, fileDevice_, fileInode_);
+        mapRecordsIfAllowed();
         // A writer of the same files opened before this one (zap and wsbank open the new
         // workspace before they let the old one go) has nothing more to write: this bank
         // started the files anew, or took in their journal.
@@ -116,6 +118,7 @@ JexBank::JexBank(const char* stem, const char* mode, int baseYear, int maxObs, i
         dataFile_ = nullptr;
         if (journal_) std::fclose(journal_);
         journal_ = nullptr;
+        mapping_.release();
         lock_.release();
         names_.clear();
         nameOffsets_.clear();
@@ -132,6 +135,7 @@ JexBank::~JexBank() {
         writeIndex();
     if (journal_) std::fclose(journal_);
     journal_ = nullptr;
+    mapping_.release();
     if (dataFile_) std::fclose(dataFile_);
     if (indexFile_) std::fclose(indexFile_);
     dataFile_ = indexFile_ = nullptr;
@@ -403,6 +407,8 @@ int JexBank::appendJournal(char type, int ordinal, const char* name) {
 }
 
 void JexBank::supersede() {
+    // The newer writer may cut the file short: nothing more is touched through the mapping.
+    mapping_.release();
     if (journal_) std::fclose(journal_);
     journal_ = nullptr;
     journalEnd_ = 0;
@@ -527,6 +533,15 @@ int JexBank::readRecordInto(int i, std::uint8_t& freq, float* values, int n,
         printout("Cannot position to location of series in JexBank.\n");
         return -1;
     }
+    const std::size_t size = 1 + 4 * static_cast<std::size_t>(n);
+    if (const std::uint8_t* mapped = mappedRecord(recordOf(i), size)) {
+        freq = mapped[0];
+        if constexpr (std::endian::native == std::endian::little)
+            std::memcpy(values, mapped + 1, size - 1);
+        else
+            for (int k = 0; k < n; ++k) values[k] = bytes::getF32(mapped + 1 + 4 * k);
+        return 0;
+    }
     // One positioned read of the record (every write is flushed before it returns, so the
     // file holds what the stream wrote).
     scratch_.resize(1 + 4 * static_cast<std::size_t>(n));
@@ -633,16 +648,28 @@ int JexBank::writeRecord(int i, std::uint8_t freq, const float* values, int n,
     // the n given), so that every record the index names lies complete in the file.
     const bool whole = dataSize_ < recordOffset(i + 1);
     const int length = whole ? maxObs_ : n;
-    encoded_.resize(1 + 4 * static_cast<std::size_t>(length));
-    encoded_[0] = freq;
     const int given = std::min(n, length);
-    std::uint8_t* record = encoded_.data() + 1;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(record, values, 4 * static_cast<std::size_t>(given > 0 ? given : 0));
-    } else {
-        for (int k = 0; k < given; ++k) bytes::putF32(record + 4 * k, values[k]);
+    const std::size_t size = 1 + 4 * static_cast<std::size_t>(length);
+    auto encode = [&](std::uint8_t* to) {
+        to[0] = freq;
+        std::uint8_t* record = to + 1;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(record, values, 4 * static_cast<std::size_t>(given > 0 ? given : 0));
+        } else {
+            for (int k = 0; k < given; ++k) bytes::putF32(record + 4 * k, values[k]);
+        }
+        for (int k = given; k < length; ++k) bytes::putF32(record + 4 * k, MISSING);
+    };
+    // A record that lies in the file is replaced through the mapping: its bytes are in the
+    // file once copied.
+    if (!whole && !syncWrites) {
+        if (std::uint8_t* mapped = mappedRecord(i, size)) {
+            encode(mapped);
+            return 0;
+        }
     }
-    for (int k = given; k < length; ++k) bytes::putF32(record + 4 * k, MISSING);
+    encoded_.resize(size);
+    encode(encoded_.data());
     if (!writeat(dataFile_, recordOffset(i), encoded_.data(), encoded_.size())) {
         printout("\nError:  cannot write series %s to %s.\n", name, dataPath_.c_str());
         dropRecord(i);
@@ -655,7 +682,16 @@ int JexBank::writeRecord(int i, std::uint8_t freq, const float* values, int n,
 }
 
 // ---------------------------------------------------------------------------------------
-// Record cache
+// Record cache and mapping
+
+void JexBank::mapRecordsIfAllowed() {
+    mapping_.release();
+    // Only a writer that holds the lock: no other program then cuts the file short under
+    // the mapping. The reserve covers the largest bank of this record length.
+    if (!mapRecords || mode_ == 'r' || cacheOn_ || !lock_.held() || !dataFile_) return;
+    if (!mapping_.map(dataFile_, static_cast<std::size_t>(recordOffset(65536)))) return;
+    dropRecords();
+}
 
 void JexBank::keepRecord(int i, std::uint8_t freq, const float* values, int n, bool whole) {
     if (!recordCacheable() || i < 0) return;

@@ -32,6 +32,7 @@
 
 #include "banks/databank.h"
 #include "platform/files.h"
+#include "platform/mapping.h"
 
 // Sizes of the data file's layout.
 constexpr int bankHeaderSize = 86;
@@ -105,6 +106,18 @@ public:
     // Records held in memory now (for tests and benchmarks).
     int cachedRecords() const { return cachedRecordCount_; }
 
+    // Records through a shared mapping of the data file. A bank opened for writing that
+    // holds its lock maps the data file (where the file system allows: see
+    // platform/mapping.h), and then reads and replaces records that lie in the file by
+    // copying their bytes straight from and to the operating system's copy of the file: the
+    // same bytes a positioned write would put there, at once in the file (a kill of the
+    // program cannot lose them), without a system call or an encoding buffer, and with no
+    // record cache beside it. A record new at the end of the file is still written with one
+    // positioned write (the file grows by it, never by more), and with syncWrites every
+    // record is. mapRecords (on by default) is read when a bank is opened.
+    static bool mapRecords;
+    bool recordsMapped() const { return mapping_.mapped(); }
+
 private:
     struct NameHash {
         using is_transparent = void;
@@ -148,7 +161,19 @@ private:
     void replaceName(int i, const char* text, bool dropLast);
     std::int16_t delren(char op, const char* oldName, const char* newName);
     // The record cache: keep / drop the copy of record i; drop every copy.
-    bool recordCacheable() const { return mode_ != 'r'; }
+    bool recordCacheable() const { return mode_ != 'r' && !mapping_.mapped(); }
+    // Maps the data file of a bank opened for writing (mapRecords, the lock held).
+    void mapRecordsIfAllowed();
+    // The mapped bytes of record i from its start (the frequency byte), when the mapping
+    // holds `bytes` of it inside the file; null otherwise.
+    std::uint8_t* mappedRecord(int i, std::size_t bytes) const {
+        const std::int64_t at = recordOffset(i);
+        if (!mapping_.mapped() || at < 0 ||
+            at + static_cast<std::int64_t>(bytes) > dataSize_ ||
+            at + static_cast<std::int64_t>(bytes) > static_cast<std::int64_t>(mapping_.reserved()))
+            return nullptr;
+        return mapping_.data() + at;
+    }
     void keepRecord(int i, std::uint8_t freq, const float* values, int n, bool whole);
     void dropRecord(int i);
     void dropRecords();
@@ -184,6 +209,7 @@ private:
     int cachedRecordCount_ = 0;
     std::uint64_t fileDevice_ = 0, fileInode_ = 0;  // identity of the open data file
     platform::FileLock lock_;
+    platform::SharedFileMapping mapping_;
     bool inUse_ = false;
     // The index as the file holds it (count and digest), and the journal beyond it.
     std::uint16_t diskCount_ = 0;

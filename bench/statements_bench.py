@@ -17,7 +17,11 @@ with an equivalent in it run the same way through `gretlcli -b`, on a dataset of
 shape, in the same run, and the ratios jex / peer are printed.
 
     bench/statements_bench.py --jex build-bench/app/jex [--runs 5] [--count 10000] [--peer-count 20000]
-                              [--filter REGEX] [--markdown]
+                              [--filter REGEX] [--markdown] [--baseline OTHER_JEX]
+
+With --baseline a second jex program (an earlier build) runs the same scripts in the same
+run, interleaved with the first, and its figure and the ratio jex / baseline are printed
+as well.
 """
 
 import argparse
@@ -191,6 +195,7 @@ class Case:
         write(os.path.join(self.dir, "check.add"),
               setup + [statement, statement] + ([f"print {target}"] if self.printed else []))
         self.jex_times = []
+        self.base_times = []
         self.peer_times = []
         self.count = count
         self.peer_count = peer_count
@@ -208,10 +213,14 @@ class Case:
         if self.gretl:
             check([self.gretl, "-b", "check.inp"], self.dir, [r"[Ee]rror", r"not defined"])
 
-    def run(self, jex):
+    def run(self, jex, baseline=None):
         full = cputime([jex, "full.add"], self.dir)
         empty = cputime([jex, "empty.add"], self.dir)
         self.jex_times.append((full - empty) / self.count)
+        if baseline:
+            full = cputime([baseline, "full.add"], self.dir)
+            empty = cputime([baseline, "empty.add"], self.dir)
+            self.base_times.append((full - empty) / self.count)
         if self.gretl:
             full = cputime([self.gretl, "-b", "full.inp"], self.dir)
             empty = cputime([self.gretl, "-b", "empty.inp"], self.dir)
@@ -232,8 +241,10 @@ def main():
     ap.add_argument("--filter", default="", help="regular expression on the case labels")
     ap.add_argument("--no-peer", action="store_true")
     ap.add_argument("--markdown", action="store_true")
+    ap.add_argument("--baseline", default=None, help="an earlier jex program timed in the same run")
     args = ap.parse_args()
     jex = os.path.abspath(args.jex)
+    baseline = os.path.abspath(args.baseline) if args.baseline else None
     gretl = None if args.no_peer else shutil.which("gretlcli")
     root = tempfile.mkdtemp(prefix="jexstmts")
     try:
@@ -241,9 +252,11 @@ def main():
                  for c in CASES if re.search(args.filter, c[0])]
         for c in cases:
             c.check(jex)
+            if baseline:
+                c.check(baseline)
         for _ in range(args.runs):
             for c in cases:
-                c.run(jex)
+                c.run(jex, baseline)
     finally:
         shutil.rmtree(root)
     load = os.getloadavg()[0]
@@ -252,7 +265,10 @@ def main():
           f"CPU time per statement; load average {load:.1f}; peer: {gretl or 'none'}")
     budget = 3e-6 + 10e-9 * OBS
     if args.markdown:
-        print("\n| statement | jex | peer | jex / peer |\n|---|---|---|---|")
+        if baseline:
+            print("\n| statement | baseline | jex | jex / baseline | peer | jex / peer |\n|---|---|---|---|---|---|")
+        else:
+            print("\n| statement | jex | peer | jex / peer |\n|---|---|---|---|")
     for c in cases:
         j = statistics.median(c.jex_times)
         over = " (over 3 us + 10 ns/obs)" if j > budget else ""
@@ -262,7 +278,14 @@ def main():
             peer, rt = us(p), "%.2f" % ratio
         else:
             peer, rt = "-", "-"
-        if args.markdown:
+        if baseline:
+            b = statistics.median(c.base_times)
+            change = statistics.median([a / o for a, o in zip(c.jex_times, c.base_times) if o > 0] or [float("nan")])
+            if args.markdown:
+                print(f"| `{c.statement}` | {us(b)} | {us(j)}{over} | {change:.2f} | {peer} | {rt} |")
+            else:
+                print(f"{c.statement:45s} {us(b):>10s} {us(j):>10s}{over:>26s} {change:6.2f} {peer:>10s} {rt:>6s}")
+        elif args.markdown:
             print(f"| `{c.statement}` | {us(j)}{over} | {peer} | {rt} |")
         else:
             print(f"{c.statement:45s} {us(j):>10s}{over:>26s} {peer:>10s} {rt:>6s}")

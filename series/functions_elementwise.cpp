@@ -1,6 +1,8 @@
 #include "series/functions_elementwise.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <cstdlib>
 
@@ -10,12 +12,28 @@
 #include "core/random.h"
 #include "series/functions.h"
 #include "series/functions_common.h"
+#include "series/lanes.h"
 #include "series/rhs.h"
 
 // ---- kernels ----
 
 void diffkernel(float* x, int n) {
-    for (int i = n - 1; i >= 1; --i) {
+    // Four differences at a time from the top down (each block reads x[i - 1 .. i + 3]
+    // before any of them is overwritten), then the rest one by one: the same subtraction
+    // and missing test on every observation.
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    int top = n - 1;
+    for (; top - 3 >= 1; top -= 4) {
+        const int i = top - 3;
+        const lanes::vfloat now = lanes::load(x + i), before = lanes::load(x + i - 1);
+        const lanes::vbits either = lanes::missingmask(lanes::bitsof(now), first, span) |
+                                    lanes::missingmask(lanes::bitsof(before), first, span);
+        // Missing operands are replaced by 1s, so no flag is raised that the rule lacks.
+        const lanes::vfloat d = lanes::pick(either, 1.0f, now) - lanes::pick(either, 1.0f, before);
+        const lanes::vfloat r = lanes::pick(either, MISSING, d);
+        std::memcpy(x + i, &r, sizeof r);
+    }
+    for (int i = top; i >= 1; --i) {
         x[i] = ismissing(x[i]) || ismissing(x[i - 1]) ? MISSING : x[i] - x[i - 1];
     }
     if (n > 0) x[0] = MISSING;
@@ -39,6 +57,17 @@ void dlogkernel(float* x, int n) {
 void mapkernel(float* x, int n, float (*f)(float)) {
     for (int i = 0; i < n; ++i) x[i] = f(x[i]);
 }
+
+namespace {
+
+// mapkernel with the value function known when compiling, so that it is inlined (and the
+// loop vectorised where the function allows).
+template <float (*F)(float)>
+void mapeach(float* x, int n) {
+    for (int i = 0; i < n; ++i) x[i] = F(x[i]);
+}
+
+}  // namespace
 
 float fnexp(float x) { return safeexp(x); }
 float fnlog(float x) { return safelog(x); }
@@ -84,12 +113,94 @@ void lintkernel(float* x, int n) {
     while (s < n) s = fillgap(x, s, n, 1);
 }
 
+namespace {
+
+// The shared generator's draws (core/random.h), many at a time: the state is taken into
+// locals, the draws made, and the state put back, so that randuniform and randnormal go on
+// with the same sequence. With the scale 32768 every float step of a uniform draw is exact
+// (the raw draws are integers below 2^15, 50 times one is below 2^24, and dividing by a power
+// of two only moves the exponent), so the slot is (50 * last) >> 15 and the draw last * 2^-15,
+// the same values without a division in the chain from one draw to the next.
+class Draws {
+public:
+    // False when the generator is not in the state this class follows (not yet seeded or
+    // filled, or another scale): the caller then draws through the shared routines.
+    bool take() {
+        if (!rawRandomSeeded || uniformReady == 0 || uniformScale != 32768.0f) return false;
+        state_ = rawRandomState;
+        last_ = static_cast<std::int32_t>(uniformLast);
+        for (int k = 0; k < 50; ++k) {
+            // The table holds raw draws (integers 0..32767) as floats.
+            if (uniformShuffle[k] != static_cast<float>(static_cast<std::int32_t>(uniformShuffle[k])))
+                return false;
+            table_[k] = static_cast<std::int32_t>(uniformShuffle[k]);
+        }
+        if (uniformLast != static_cast<float>(last_) || last_ < 0 || last_ > 32767) return false;
+        for (int k = 0; k < 50; ++k)
+            if (table_[k] < 0 || table_[k] > 32767) return false;
+        return true;
+    }
+    void giveBack() const {
+        rawRandomState = state_;
+        uniformLast = static_cast<float>(last_);
+        for (int k = 0; k < 50; ++k) uniformShuffle[k] = static_cast<float>(table_[k]);
+    }
+    float uniform() {
+        const int j = (50 * last_) >> 15;  // 0..49
+        last_ = table_[j];
+        state_ = state_ * 22695477u + 1u;
+        table_[j] = static_cast<std::int32_t>((state_ >> 16) & 0x7fffu);
+        return static_cast<float>(last_) * 0x1p-15f;
+    }
+
+private:
+    std::uint32_t state_ = 0;
+    std::int32_t last_ = 0;
+    std::int32_t table_[50] = {};
+};
+
+}  // namespace
+
 void randkernel(float* x, int n) {
-    for (int i = 0; i < n; ++i) x[i] = randuniform(drawSeed);
+    int i = 0;
+    // The first draw through the shared routine seeds and fills the generator when needed.
+    if (n > 0) x[i++] = randuniform(drawSeed);
+    Draws draws;
+    if (!draws.take()) {
+        for (; i < n; ++i) x[i] = randuniform(drawSeed);
+        return;
+    }
+    for (; i < n; ++i) x[i] = draws.uniform();
+    draws.giveBack();
 }
 
 void normalkernel(float* x, int n) {
-    for (int i = 0; i < n; ++i) x[i] = randnormal();
+    int i = 0;
+    // As randnormal: a waiting second value of a pair first, then pairs by the polar method.
+    if (n > 0 && (normalSpareReady || !rawRandomSeeded || uniformReady == 0)) x[i++] = randnormal();
+    Draws draws;
+    if (!draws.take()) {
+        for (; i < n; ++i) x[i] = randnormal();
+        return;
+    }
+    for (; i < n; ++i) {
+        if (normalSpareReady) {
+            normalSpareReady = false;
+            x[i] = normalSpare;
+            continue;
+        }
+        float a, b, r;
+        do {
+            a = 2.0f * draws.uniform() - 1.0f;
+            b = 2.0f * draws.uniform() - 1.0f;
+            r = a * a + b * b;
+        } while (r >= 1.0f || r == 0.0f);
+        float f = std::sqrt(-2.0f * std::log(r) / r);
+        normalSpare = a * f;
+        normalSpareReady = true;
+        x[i] = b * f;
+    }
+    draws.giveBack();
 }
 
 // ---- handlers ----
@@ -106,12 +217,13 @@ int oneseries(float* out, std::FILE* in, char*& text, const char* label, void (*
     return 0;
 }
 
-int mapped(float* out, std::FILE* in, char*& text, const char* label, float (*f)(float)) {
+template <float (*F)(float)>
+int mapped(float* out, std::FILE* in, char*& text, const char* label) {
     char token[78];
     if (atread(token, in, text) != '(') return atfail(label);
     if (rhs(out, in, text) != 41) return atfail(label);
     atback(text);
-    mapkernel(out, atobs(), f);
+    mapeach<F>(out, atobs());
     return 0;
 }
 
@@ -130,17 +242,17 @@ int draws(float* out, std::FILE* in, char*& text, const char* label, void (*kern
 int atdiff(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@diff", diffkernel); }
 int atdlog(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@dlog", dlogkernel); }
 int atlint(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@lint", lintkernel); }
-int atexp(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@exp", fnexp); }
-int atlog(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@log", fnlog); }
-int atsqrt(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sqrt", fnsqrt); }
-int atsq(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sq", fnsq); }
-int atfabs(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@fabs", fnfabs); }
-int atsign(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sign", fnsign); }
-int atsin(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@sin", fnsin); }
-int atifpos(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@ifpos", fnifpos); }
-int atpos(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@pos", fnpos); }
-int atzero(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@zero", fnzero); }
-int atmiss(float* out, std::FILE* in, char*& text) { return mapped(out, in, text, "@miss", fnmiss); }
+int atexp(float* out, std::FILE* in, char*& text) { return mapped<fnexp>(out, in, text, "@exp"); }
+int atlog(float* out, std::FILE* in, char*& text) { return mapped<fnlog>(out, in, text, "@log"); }
+int atsqrt(float* out, std::FILE* in, char*& text) { return mapped<fnsqrt>(out, in, text, "@sqrt"); }
+int atsq(float* out, std::FILE* in, char*& text) { return mapped<fnsq>(out, in, text, "@sq"); }
+int atfabs(float* out, std::FILE* in, char*& text) { return mapped<fnfabs>(out, in, text, "@fabs"); }
+int atsign(float* out, std::FILE* in, char*& text) { return mapped<fnsign>(out, in, text, "@sign"); }
+int atsin(float* out, std::FILE* in, char*& text) { return mapped<fnsin>(out, in, text, "@sin"); }
+int atifpos(float* out, std::FILE* in, char*& text) { return mapped<fnifpos>(out, in, text, "@ifpos"); }
+int atpos(float* out, std::FILE* in, char*& text) { return mapped<fnpos>(out, in, text, "@pos"); }
+int atzero(float* out, std::FILE* in, char*& text) { return mapped<fnzero>(out, in, text, "@zero"); }
+int atmiss(float* out, std::FILE* in, char*& text) { return mapped<fnmiss>(out, in, text, "@miss"); }
 int atrand(float* out, std::FILE* in, char*& text) { return draws(out, in, text, "@rand", randkernel); }
 int atnormal(float* out, std::FILE* in, char*& text) { return draws(out, in, text, "@normal", normalkernel); }
 

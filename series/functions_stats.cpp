@@ -1,6 +1,9 @@
 #include "series/functions_stats.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdlib>
 
 #include "banks/slots.h"
@@ -9,43 +12,125 @@
 #include "core/printout.h"
 #include "series/functions.h"
 #include "series/functions_common.h"
+#include "series/lanes.h"
 #include "series/rhs.h"
 #include "series/series_state.h"
 
 // ---- kernels ----
 
+namespace {
+
+typedef std::int32_t vint __attribute__((vector_size(16)));
+
+// The sum in double of x[j..v] (leaving out missing values when skipMissing) and the number
+// of values added. By definition the values are added one after another in index order. But
+// where every value is a multiple of one power of two and the largest magnitude is at most
+// 2^18 times the smallest nonzero one, no partial sum of fewer than 2^11 of them needs more
+// than a double's 53 bits: every partial sum is exact, so every order of adding gives the
+// same bits. Such spans (the usual case) are added in eight independent chains, which the
+// processor overlaps; others (infinities, NaNs, wider ranges, longer spans) in order.
+struct SpanSum {
+    double sum = 0.0;
+    int count = 0;
+};
+
+typedef double vdouble __attribute__((vector_size(16)));
+typedef float vfloat2 __attribute__((vector_size(8)));
+
+// Magnitudes as bit patterns (below 2^31, so signed comparisons order them).
+constexpr std::int32_t noMagnitude = 0x7fffffff, infiniteMagnitude = 0x7f800000;
+
+// Whether the span's partial sums are exact (see SpanSum), from its largest magnitude, its
+// smallest nonzero one (noMagnitude when none) and whether it holds an infinity or NaN.
+bool exactsums(int length, std::int32_t largest, std::int32_t smallest, bool special) {
+    if (special || length >= 2048) return false;
+    if (smallest == noMagnitude) return true;  // nothing but zeros
+    const int high = largest >> 23, low = std::max(smallest >> 23, 1);
+    return high - low <= 18;
+}
+
+SpanSum spansum(const float* x, int j, int v, bool skipMissing) {
+    SpanSum r;
+    int i = j;
+    if (v - j + 1 >= 16) {
+        // One pass: eight chains of sums (four vectors of two doubles), the count, and the
+        // magnitudes that tell whether the chains' sum is the sum in order.
+        const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+        const std::int32_t none = noMagnitude;
+        vdouble chain[4] = {{0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}};
+        vint counts = {0, 0, 0, 0}, big = {0, 0, 0, 0}, small = {none, none, none, none},
+             odd = {0, 0, 0, 0};
+        for (; i + 8 <= v + 1; i += 8)
+            for (int h = 0; h < 2; ++h) {
+                const lanes::vfloat a = lanes::load(x + i + 4 * h);
+                const lanes::vbits b = lanes::bitsof(a);
+                const vint kept = skipMissing
+                                      ? reinterpret_cast<vint>(~lanes::missingmask(b, first, span))
+                                      : vint{-1, -1, -1, -1};
+                const vint mag = reinterpret_cast<vint>(b & 0x7fffffffu) & kept;
+                odd |= mag >= infiniteMagnitude;
+                big = mag > big ? mag : big;
+                const vint nonzero = mag == 0 ? none : mag;
+                small = nonzero < small ? nonzero : small;
+                counts -= kept;
+                const lanes::vfloat y = lanes::floatof(lanes::bitsof(a) & reinterpret_cast<lanes::vbits>(kept));
+                vfloat2 low, high;
+                std::memcpy(&low, &y, sizeof low);
+                std::memcpy(&high, reinterpret_cast<const char*>(&y) + sizeof low, sizeof high);
+                chain[2 * h] += __builtin_convertvector(low, vdouble);
+                chain[2 * h + 1] += __builtin_convertvector(high, vdouble);
+            }
+        std::int32_t largest = 0, smallest = none;
+        bool special = false;
+        for (int k = 0; k < 4; ++k) {
+            largest = std::max(largest, big[k]);
+            smallest = std::min(smallest, small[k]);
+            special = special || odd[k] != 0;
+        }
+        for (int k = i; k <= v; ++k) {
+            if (skipMissing && ismissing(x[k])) continue;
+            const std::int32_t mag = static_cast<std::int32_t>(lanes::bitsof(x[k]) & 0x7fffffffu);
+            special = special || mag >= infiniteMagnitude;
+            largest = std::max(largest, mag);
+            if (mag != 0) smallest = std::min(smallest, mag);
+        }
+        if (exactsums(v - j + 1, largest, smallest, special)) {
+            for (int k = 0; k < 4; ++k) r.sum += chain[k][0] + chain[k][1];
+            for (int k = 0; k < 4; ++k) r.count += counts[k];
+        } else {
+            i = j;  // added again, in order
+        }
+    }
+    for (; i <= v; ++i) {
+        if (skipMissing && ismissing(x[i])) continue;
+        r.sum += x[i];
+        ++r.count;
+    }
+    return r;
+}
+
+}  // namespace
+
 int sumkernel(float* x, int n, int i1, int i2) {
     if (i1 < 0) i1 = 0;
     if (i2 > n - 1) i2 = n - 1;
     if (i1 > i2) return -1;
-    double sum = 0.0;
-    for (int i = i1; i <= i2; ++i) sum += x[i];
-    for (int i = 0; i < n; ++i) x[i] = 0.0f;
+    const double sum = spansum(x, i1, i2, false).sum;
+    std::fill(x, x + n, 0.0f);
     x[i2] = static_cast<float>(sum);
     return 0;
 }
 
 float meankernel(const float* x, int j, int v) {
-    double sum = 0.0;
-    int count = 0;
-    for (int i = j; i <= v; ++i) {
-        if (ismissing(x[i])) continue;
-        sum += x[i];
-        ++count;
-    }
-    return count == 0 ? MISSING : static_cast<float>(sum / count);
+    const SpanSum s = spansum(x, j, v, true);
+    return s.count == 0 ? MISSING : static_cast<float>(s.sum / s.count);
 }
 
 float stdevkernel(const float* x, int j, int v) {
-    double sum = 0.0;
-    int count = 0;
-    for (int i = j; i <= v; ++i) {
-        if (ismissing(x[i])) continue;
-        sum += x[i];
-        ++count;
-    }
+    const SpanSum s = spansum(x, j, v, true);
+    const int count = s.count;
     if (count == 0) return MISSING;
-    const double mean = sum / count;
+    const double mean = s.sum / count;
     double squares = 0.0;
     for (int i = j; i <= v; ++i) {
         if (ismissing(x[i])) continue;
@@ -67,7 +152,29 @@ float ggrkernel(const float* x, int j, int v) {
 float extremekernel(const float* x, int j, int v, bool wantMax) {
     const double start = wantMax ? -static_cast<double>(floatMax) : static_cast<double>(floatMax);
     double best = start;
-    for (int i = j; i <= v; ++i) {
+    int i = j;
+    // Four lanes, each keeping its first best value; the lanes' bests then compete in the
+    // order of their first observations. Only equal values of different bits (0 and -0)
+    // could make that differ from the one pass in order: a zero is looked for again in order.
+    if (v - j + 1 >= 16) {
+        const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+        const float s = static_cast<float>(start);
+        lanes::vfloat lane = {s, s, s, s};
+        for (; i + 4 <= v + 1; i += 4) {
+            const lanes::vfloat a = lanes::load(x + i);
+            const lanes::vbits better =
+                reinterpret_cast<lanes::vbits>(wantMax ? a > lane : a < lane) &
+                ~lanes::missingmask(lanes::bitsof(a), first, span);
+            lane = lanes::pick(better, a, lane);
+        }
+        for (int k = 0; k < 4; ++k)
+            if (wantMax ? lane[k] > best : lane[k] < best) best = lane[k];
+        if (best == 0.0) {
+            best = start;
+            i = j;
+        }
+    }
+    for (; i <= v; ++i) {
         if (ismissing(x[i])) continue;
         if (wantMax ? x[i] > best : x[i] < best) best = x[i];
     }

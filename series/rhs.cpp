@@ -17,6 +17,7 @@
 #include "series/atfunction.h"
 #include "series/exprtext.h"
 #include "series/functions_common.h"
+#include "series/lanes.h"
 
 namespace {
 
@@ -36,18 +37,6 @@ struct NestingLevel {
     NestingLevel(const NestingLevel&) = delete;
     NestingLevel& operator=(const NestingLevel&) = delete;
 };
-
-// The band of the missing-value test of core/missing.h (x in [-0.0000011, -0.0000009]
-// compared in double) as floats: the floats just inside the double bounds, so that a float
-// lies in the band exactly when it lies between these two.
-const float missingLow = [] {
-    float f = static_cast<float>(-0.0000011);
-    return static_cast<double>(f) < -0.0000011 ? std::nextafter(f, 0.0f) : f;
-}();
-const float missingHigh = [] {
-    float f = static_cast<float>(-0.0000009);
-    return static_cast<double>(f) > -0.0000009 ? std::nextafter(f, -1.0f) : f;
-}();
 
 bool isoperator(int cls) { return cls == '+' || cls == '-' || cls == '*' || cls == '/'; }
 
@@ -89,56 +78,22 @@ int operatorcheck(int previousClass) {
 // on 1s, so that it raises no floating-point exception that the chosen result lacks.
 namespace {
 
-inline std::uint32_t bitsof(float x) { return std::bit_cast<std::uint32_t>(x); }
-// All ones when c holds, else 0.
-inline std::uint32_t maskif(bool c) { return 0u - static_cast<std::uint32_t>(c); }
-// a where the mask is set, else b.
-inline float pick(std::uint32_t mask, float a, float b) {
-    return std::bit_cast<float>((mask & bitsof(a)) | (~mask & bitsof(b)));
-}
+using lanes::bitsof;
+using lanes::floatof;
+using lanes::maskif;
+using lanes::missingmask;
+using lanes::pick;
+using lanes::vbits;
+using lanes::vfloat;
 
-// Negative floats order their bit patterns by magnitude: the missing band is one range of
-// patterns, from that of missingHigh (the smaller magnitude) to that of missingLow.
-const std::uint32_t missingFirstBits = bitsof(missingHigh);
-const std::uint32_t missingSpan = bitsof(missingLow) - bitsof(missingHigh);
-inline bool missingbits(std::uint32_t b, std::uint32_t first, std::uint32_t span) { return b - first <= span; }
+const std::uint32_t missingFirstBits = lanes::missingFirstBits();
+const std::uint32_t missingSpan = lanes::missingSpan();
 // |x| < 0.0000001 (false for a NaN).
 const std::uint32_t tinyBits = bitsof(0.0000001f);
 inline bool tinybits(std::uint32_t b) { return (b & 0x7fffffffu) < tinyBits; }
 
-// Four observations at a time: the same tests and choices on vectors of four floats (the
-// compiler's vector types, SSE2 on x86-64), lane by lane exactly what the scalar code does.
-typedef float vfloat __attribute__((vector_size(16)));
-typedef std::uint32_t vbits __attribute__((vector_size(16)));
-
-inline vbits bitsof(vfloat x) {
-    vbits b;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
-}
-inline vfloat floatof(vbits b) {
-    vfloat x;
-    std::memcpy(&x, &b, sizeof x);
-    return x;
-}
-// The lane masks of the tests: all ones where the test holds.
-inline std::uint32_t missingmask(std::uint32_t b, std::uint32_t first, std::uint32_t span) {
-    return maskif(missingbits(b, first, span));
-}
-inline vbits missingmask(vbits b, std::uint32_t first, std::uint32_t span) {
-    return reinterpret_cast<vbits>((b - first) <= span);
-}
 inline std::uint32_t tinymask(std::uint32_t b) { return maskif(tinybits(b)); }
 inline vbits tinymask(vbits b) { return reinterpret_cast<vbits>((b & 0x7fffffffu) < tinyBits); }
-inline vfloat pick(vbits mask, vfloat a, vfloat b) {
-    return floatof((mask & bitsof(a)) | (~mask & bitsof(b)));
-}
-inline vfloat pick(vbits mask, float a, vfloat b) {
-    return pick(mask, vfloat{a, a, a, a}, b);
-}
-inline vfloat pick(vbits mask, vfloat a, float b) {
-    return pick(mask, a, vfloat{b, b, b, b});
-}
 
 // a[i] = f(a[i], b[i]) for i = 0..n-1: four at a time through the vector form of f (a
 // generic lambda written with the helpers above), then the rest one by one.
@@ -210,6 +165,32 @@ int applyaddsub(float* sum, char* stack, int& top, const float* term, int& sumFr
     return 0;
 }
 
+namespace {
+
+// The first term of a sum whose sign is '+': what applyaddsub gives on a sum of zeros
+// (0 + term, missing where the term is missing), written without reading the sum; the
+// observations after wsMaxObs are cleared as rhs clears them.
+int startsum(float* sum, int& top, const float* term, int& sumFrequency, int termFrequency) {
+    if (mergefrequency(sumFrequency, termFrequency) != 0) {
+        std::memset(sum, 0, sizeof(float) * clearedObs);
+        return -1;
+    }
+    const int n = wsMaxObs;
+    const std::uint32_t first = missingFirstBits, span = missingSpan;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const vfloat t = lanes::load(term + i);
+        const vfloat r = pick(missingmask(bitsof(t), first, span), MISSING, t + 0.0f);
+        std::memcpy(sum + i, &r, sizeof r);
+    }
+    for (; i < n; ++i) sum[i] = pick(missingmask(bitsof(term[i]), first, span), MISSING, term[i] + 0.0f);
+    if (n < clearedObs) std::memset(sum + (n > 0 ? n : 0), 0, sizeof(float) * (clearedObs - (n > 0 ? n : 0)));
+    --top;
+    return 0;
+}
+
+}  // namespace
+
 bool rhsrefused() { return refused && nestingDepth > 0; }
 
 int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
@@ -236,11 +217,21 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     char token[78];
     const int n = wsMaxObs;
 
-    if (!stopped) {
-        std::memset(out, 0, sizeof(float) * clearedObs);
-        std::memset(work.term, 0, sizeof(float) * clearedObs);
-        std::memset(work.operand, 0, sizeof(float) * clearedObs);
-    }
+    // The sum starts as zeros. It is cleared only when something reads it before its first
+    // term is folded in, or when no term ever is; a first term with the sign '+' is simply
+    // written over it (startsum).
+    bool summed = false;
+    auto fold = [&]() {
+        if (!summed && top == 0 && stack[0] == '+') {
+            summed = true;
+            return startsum(out, top, work.term, sumFrequency, termFrequency);
+        }
+        if (!summed) std::memset(out, 0, sizeof(float) * clearedObs);
+        summed = true;
+        return applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency);
+    };
+    std::memset(work.term, 0, sizeof(float) * clearedObs);
+    std::memset(work.operand, 0, sizeof(float) * clearedObs);
 
     while (!stopped) {
         int previous = last;
@@ -315,7 +306,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
                 stopped = true;
                 break;
             }
-            applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency);
+            fold();
             stack[0] = static_cast<char>(cls);
             top = 0;
             break;
@@ -413,7 +404,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     }
 
     if (!stopped) {
-        if (applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency) != 0) {
+        if (fold() != 0) {
             result = -1;
         } else {
             currentFrequency = static_cast<std::int16_t>(sumFrequency);
@@ -425,6 +416,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
         }
     }
 
+    if (!summed) std::memset(out, 0, sizeof(float) * clearedObs);
     if (fpcheck("in rhs", -1) == 27) result = 27;
     return result;
 }

@@ -298,6 +298,57 @@ TEST_F(BankSafety, AKillDuringALongRunOfNewSeriesKeepsEverySeriesCompleted) {
     }
 }
 
+// Series stored again are written through the mapping of the workspace's data file: a kill
+// keeps every replacement that completed, leaves the series not yet reached as they were,
+// and the bank opens with every name; only the one series being written at the kill may
+// hold part of each.
+TEST_F(BankSafety, AKillDuringALoopOfReplacementsKeepsEveryReplacementCompleted) {
+    needjex();
+    const int count = 400;
+    std::mt19937 rng(1515);
+    for (int round = 0; round < 20; ++round) {
+        fs::remove_all(path("r"));
+        const std::string here = folder("r", "1999", "1980");
+        const int seen = 2 + static_cast<int>(rng() % (count - 2));
+        const std::string n = std::to_string(seen);
+        const std::string loops = "do { f s%1 = %1 } (1-" + std::to_string(count) + ")\n" +
+                                  "do { f s%1 = %1 + 1000 } (1-" + std::to_string(count) + ")\n";
+        runandkill(here, loops, " f s" + n + " = " + n + " + 1000", rng);
+        if (HasFatalFailure()) return;
+        // No record was added or cut: the file holds the 400 records.
+        EXPECT_EQ(fs::file_size(here + "/ws.bnk"), 86u + count * (1u + 4u * 1999u)) << round;
+        JexBank bank((here + "/ws").c_str(), "Read", 1965, 200, 1, 1);
+        ASSERT_TRUE(bank.isOpen()) << round;
+        ASSERT_EQ(bank.seriesCount(), count) << round;
+        std::vector<float> v(seriesArrayLength);
+        // Each series is new (all its values k + 1000), old (all k) or, once, neither.
+        std::string states;
+        for (int k = 1; k <= count; ++k) {
+            const std::string name = "s" + std::to_string(k);
+            ASSERT_STREQ(bank.nameAt(k - 1), name.c_str()) << round;
+            ASSERT_EQ(bank.getser(name.c_str(), v.data(), -1), 0) << name;
+            // (Read as aligned to this process's workspace: values outside it are missing.)
+            int fresh = 0, old = 0, held = 0;
+            for (int i = 0; i < bank.maxObs(); ++i) {
+                if (ismissing(v[i])) continue;
+                ++held;
+                fresh += v[i] == static_cast<float>(k + 1000);
+                old += v[i] == static_cast<float>(k);
+            }
+            ASSERT_GT(held, 0) << name;
+            states += fresh == held ? 'n' : old == held ? 'o' : 'x';
+        }
+        // New ones first (at least those completed before the marker), then at most one
+        // other, then old ones.
+        const std::size_t newOnes = states.find_first_not_of('n');
+        EXPECT_GE(newOnes == std::string::npos ? count : static_cast<int>(newOnes), seen - 1) << round;
+        if (newOnes != std::string::npos) {
+            const std::size_t rest = states[newOnes] == 'x' ? newOnes + 1 : newOnes;
+            EXPECT_EQ(states.find_first_not_of('o', rest), std::string::npos) << round << " " << states;
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // The index journal
 

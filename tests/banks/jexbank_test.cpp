@@ -497,22 +497,36 @@ TEST_F(JexBankTest, EscapeStopsCollectingWithAResult) {
     }
 }
 
-// The record cache of a writable bank changes nothing but speed: the same operations on a
-// bank that keeps no records in memory give the same series and the same file bytes.
+// The record cache of a writable bank, and the mapping of its data file, change nothing
+// but speed: the same operations on a bank that keeps no records in memory and writes every
+// record with a system call give the same series and the same file bytes.
 TEST_F(JexBankTest, RecordCacheIsInvisibleInResultsAndFiles) {
     const std::size_t limit = JexBank::recordCacheLimit;
+    const bool mapRecords = JexBank::mapRecords;
     struct Restore {
         std::size_t limit;
-        ~Restore() { JexBank::recordCacheLimit = limit; }
-    } restore{limit};
+        bool map;
+        ~Restore() {
+            JexBank::recordCacheLimit = limit;
+            JexBank::mapRecords = map;
+        }
+    } restore{limit, mapRecords};
     // Limits: none, room for 3 records (the rest read from the file), the default.
     for (std::size_t room : {std::size_t{0}, std::size_t{3 * 12 * sizeof(float)}, limit}) {
         std::filesystem::create_directories("plain");
         std::filesystem::create_directories("cached");
+        std::filesystem::create_directories("mapped");
+        JexBank::mapRecords = false;
         JexBank::recordCacheLimit = 0;
         JexBank plain("plain/ws", "New", 1990, 12, 1);
         JexBank::recordCacheLimit = room;
         JexBank cached("cached/ws", "New", 1990, 12, 1);
+        JexBank::mapRecords = true;
+        JexBank mapped("mapped/ws", "New", 1990, 12, 1);
+        EXPECT_FALSE(plain.recordsMapped());
+        EXPECT_FALSE(cached.recordsMapped());
+        // Where the file system allows it (the test folder's).
+        const bool mapping = mapped.recordsMapped();
         std::mt19937 random(7);
         std::vector<float> v(seriesArrayLength), a(seriesArrayLength), b(seriesArrayLength);
         auto both = [&](auto op) {
@@ -521,6 +535,7 @@ TEST_F(JexBankTest, RecordCacheIsInvisibleInResultsAndFiles) {
             JexBank::recordCacheLimit = room;
             auto y = op(cached);
             EXPECT_EQ(x, y);
+            EXPECT_EQ(x, op(mapped));
         };
         for (int step = 0; step < 600; ++step) {
             const std::string name = "s" + std::to_string(random() % 9);
@@ -553,6 +568,9 @@ TEST_F(JexBankTest, RecordCacheIsInvisibleInResultsAndFiles) {
                 ASSERT_EQ(ra, rb) << step;
                 EXPECT_EQ(plain.freq(), cached.freq()) << step;
                 EXPECT_EQ(a, b) << step;
+                ASSERT_EQ(mapped.getser(name.c_str(), b.data(), -1), ra) << step;
+                EXPECT_EQ(plain.freq(), mapped.freq()) << step;
+                EXPECT_EQ(a, b) << step;
             }
             }
         }
@@ -560,18 +578,27 @@ TEST_F(JexBankTest, RecordCacheIsInvisibleInResultsAndFiles) {
         if (room == 0) EXPECT_EQ(cached.cachedRecords(), 0);
         else if (room < limit) EXPECT_LE(cached.cachedRecords(), 3);
         else EXPECT_GT(cached.cachedRecords(), 0);
+        EXPECT_EQ(mapped.cachedRecords(), 0) << "a mapped bank keeps no copies";
+        if (mapping) {
+            EXPECT_TRUE(mapped.recordsMapped());
+        }
         EXPECT_EQ(readFile("plain/ws.bnk"), readFile("cached/ws.bnk")) << room;
         EXPECT_EQ(readFile("plain/ws.ind"), readFile("cached/ws.ind")) << room;
+        EXPECT_EQ(readFile("plain/ws.bnk"), readFile("mapped/ws.bnk")) << room;
+        EXPECT_EQ(readFile("plain/ws.ind"), readFile("mapped/ws.ind")) << room;
         // Every store is in the file when it returns: a second reader sees each series.
-        JexBank reader("cached/ws", "Read", 1965, 200, 1);
-        ASSERT_TRUE(reader.isOpen());
-        for (int i = 0; i < cached.seriesCount(); ++i) {
-            ASSERT_EQ(reader.getser(cached.nameAt(i), a.data(), -1), 0);
-            ASSERT_EQ(cached.getser(cached.nameAt(i), b.data(), -1), 0);
-            EXPECT_EQ(a, b) << cached.nameAt(i);
+        for (JexBank* writer : {&cached, &mapped}) {
+            JexBank reader(writer == &cached ? "cached/ws" : "mapped/ws", "Read", 1965, 200, 1);
+            ASSERT_TRUE(reader.isOpen());
+            for (int i = 0; i < writer->seriesCount(); ++i) {
+                ASSERT_EQ(reader.getser(writer->nameAt(i), a.data(), -1), 0);
+                ASSERT_EQ(writer->getser(writer->nameAt(i), b.data(), -1), 0);
+                EXPECT_EQ(a, b) << writer->nameAt(i);
+            }
         }
         std::filesystem::remove_all("plain");
         std::filesystem::remove_all("cached");
+        std::filesystem::remove_all("mapped");
     }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -248,6 +251,33 @@ TEST_F(Rhs, MissingBandAndNearZeroEdges) {
     EXPECT_FLOAT_EQ(r.values[2], -1.0f / tiny);
     EXPECT_EQ(r.values[3], 0.0f);
     EXPECT_EQ(r.values[4], 0.0f);
+}
+
+// An expression of one term is written over the result without reading it: the same bits as
+// adding the term to zeros (a negative zero becomes 0, a value in the missing band the
+// missing value, a NaN stays a NaN), zeros after the workspace up to the cleared length, and
+// the element after that untouched; a leading minus and a failed expression as before.
+TEST_F(Rhs, OneTermIsTheTermAddedToZeros) {
+    std::vector<float> values = {-0.0f, 0.0f, 2.5f, -3.0f, std::nextafter(MISSING, 0.0f), MISSING,
+                                 std::nanf(""), 3.0e38f};
+    store("m", values);
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    for (const char* expression : {"m", "(m)", "+m"}) {
+        Result r = eval({expression});
+        ASSERT_EQ(r.code, 102) << expression;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const float expected = ismissing(values[i]) ? MISSING : 0.0f + values[i];
+            EXPECT_EQ(bits(r.values[i]), bits(expected)) << expression << " " << i;
+        }
+        for (int i = wsMaxObs; i < 1999; ++i) ASSERT_EQ(bits(r.values[i]), 0u) << expression << " " << i;
+        EXPECT_EQ(r.values[1999], 99.0f) << expression;
+    }
+    Result negated = eval({"-m"});
+    EXPECT_EQ(negated.values[2], -2.5f);
+    EXPECT_EQ(negated.values[5], MISSING);
+    Result failed = eval({"@nosuchfunction(m)"});
+    EXPECT_EQ(failed.code, -1);
+    for (int i = 0; i < 1999; ++i) ASSERT_EQ(bits(failed.values[i]), 0u) << i;
 }
 
 TEST_F(Rhs, RandomTokenSoupNeverBreaksTheEvaluator) {

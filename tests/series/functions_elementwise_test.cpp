@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <cstdint>
+#include <random>
 #include <cmath>
 #include <vector>
 
@@ -28,6 +31,28 @@ TEST(ElementwiseKernels, DifferencesUseEarlierValuesAndMarkGaps) {
     const float e = static_cast<float>(std::exp(1.0));
     expectSeries(apply(dlogkernel, {e, e * e, 0, 5, -3, 5, M, 2}), {M, 1, M, M, M, M, M, M}, "dlog");
     expectSeries(apply(dlogkernel, {2, 8}), {M, static_cast<float>(std::log(4.0))}, "dlog ratio");
+}
+
+// The differences are taken four at a time from the top down: bit for bit the rule written
+// observation by observation, at every length up to 40, over ordinary values, both zeros,
+// values in and beside the missing band, infinities and NaNs.
+TEST(ElementwiseKernels, DifferencesFourAtATimeFollowTheRule) {
+    const std::vector<float> pool = {1.5f, -2.25f, 0.0f, -0.0f, M, std::nextafter(M, 0.0f),
+                                     std::nextafter(static_cast<float>(-0.0000009), 0.0f), 3e38f,
+                                     -3e38f, INFINITY, std::nanf(""), 1e-30f, 7.0f};
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    std::mt19937 random(99);
+    for (int n = 0; n <= 40; ++n)
+        for (int trial = 0; trial < 20; ++trial) {
+            std::vector<float> x(static_cast<std::size_t>(n));
+            for (float& f : x) f = pool[random() % pool.size()];
+            std::vector<float> expected = x;
+            for (int i = n - 1; i >= 1; --i)
+                expected[i] = ismissing(x[i]) || ismissing(x[i - 1]) ? M : x[i] - x[i - 1];
+            if (n > 0) expected[0] = M;
+            const std::vector<float> got = apply(diffkernel, x);
+            for (int i = 0; i < n; ++i) ASSERT_EQ(bits(got[i]), bits(expected[i])) << n << " " << i;
+        }
 }
 
 TEST(ElementwiseKernels, ValueFunctionsFollowTheirMissingRules) {
@@ -119,6 +144,45 @@ TEST(ElementwiseKernels, RandomDrawsRepeatAfterTheSameSeed) {
     }
     EXPECT_NEAR(sum / 4000, 0.0, 0.08);
     EXPECT_NEAR(squares / 4000, 1.0, 0.1);
+}
+
+// The kernels draw many values at a time from the shared generator: the same sequence, bit
+// for bit, as the shared routines drawing one value at a time, whatever the mix of uniform
+// and normal draws, odd counts (a normal pair split across calls) and reseeds, and the
+// routines go on with the sequence afterwards.
+TEST(ElementwiseKernels, BatchDrawsAreTheSharedGeneratorsSequence) {
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    struct Step {
+        char kind;  // 'u' uniform, 'n' normal, 's' reseed
+        int count;
+    };
+    const std::vector<Step> steps = {{'s', 77},  {'u', 1999}, {'n', 7},   {'u', 3},   {'n', 1999},
+                                     {'n', 1},   {'u', 0},    {'n', 2},   {'s', 123}, {'n', 5},
+                                     {'u', 500}, {'s', -4},   {'u', 1},   {'n', 333}};
+    std::vector<float> byOne, byKernel;
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<float>& out = pass == 0 ? byOne : byKernel;
+        for (const Step& step : steps) {
+            if (step.kind == 's') {
+                randuniform(step.count);
+                continue;
+            }
+            std::vector<float> x(static_cast<std::size_t>(step.count));
+            if (pass == 0) {
+                for (float& v : x) v = step.kind == 'u' ? randuniform(drawSeed) : randnormal();
+            } else if (step.kind == 'u') {
+                randkernel(x.data(), step.count);
+            } else {
+                normalkernel(x.data(), step.count);
+            }
+            out.insert(out.end(), x.begin(), x.end());
+            // The shared routines continue the sequence.
+            out.push_back(randuniform(drawSeed));
+            out.push_back(randnormal());
+        }
+    }
+    ASSERT_EQ(byOne.size(), byKernel.size());
+    for (std::size_t i = 0; i < byOne.size(); ++i) ASSERT_EQ(bits(byOne[i]), bits(byKernel[i])) << i;
 }
 
 class ElementwiseHandlers : public seriestest::FunctionFixture {
