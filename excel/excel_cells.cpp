@@ -76,7 +76,7 @@ Excel::CurrentRange& Excel::range(const std::string& col1, int row1, const std::
 
 // ---- texts ----
 
-int Excel::WriteString(const std::string& col, int row, const std::string& text) {
+int Excel::WriteString(const std::string& col, int row, const std::string& text, bool asText) {
     if (!worksheet_) {
         printout("Error:  in 'XL write \"%s\",\nworksheet is not open.\n", text.c_str());
         return -1;
@@ -88,7 +88,7 @@ int Excel::WriteString(const std::string& col, int row, const std::string& text)
             return 0;
         }
         Value v = Value::str(text);
-        bool numeric = true;
+        bool numeric = !asText;
         for (char c : text)
             if (!isnumchar(static_cast<unsigned char>(c))) numeric = false;
         if (numeric) {
