@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <utility>
 
 #include "excel/numformat.h"
 #include "excel/workbook_files.h"
@@ -194,8 +196,11 @@ private:
             check(worksheet_set_column(ws, col - 1, col - 1, width, nullptr));
         for (const Rect& m : sheet.merges)
             check(worksheet_merge_range(ws, m.row1 - 1, m.col1 - 1, m.row2 - 1, m.col2 - 1, "", nullptr));
+        // The panes split where the window's top-left cell plus the frozen rows and columns
+        // lie; the lower right pane begins at the cell that was frozen.
         if (sheet.paneRow > 0 || sheet.paneCol > 0)
-            worksheet_freeze_panes(ws, sheet.paneRow, sheet.paneCol);
+            worksheet_freeze_panes_opt(ws, sheet.paneRow, sheet.paneCol,
+                                       sheet.scrollRow - 1 + sheet.paneRow, sheet.scrollCol - 1 + sheet.paneCol, 0);
         // The file keeps whether gridlines show, not their colour.
         if (!sheet.gridlines) worksheet_gridlines(ws, LXW_HIDE_ALL_GRIDLINES);
         if (sheet.landscape) worksheet_set_landscape(ws);
@@ -266,7 +271,8 @@ private:
 
     // A text with raised or lowered characters: plain and scripted fragments in turn.
     void writerich(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const std::string& text,
-                   const std::vector<ScriptRun>& runs, lxw_format* f) {
+                   const std::vector<ScriptRun>& runs, std::uint32_t style) {
+        lxw_format* f = format(style);
         std::vector<signed char> script(text.size(), 0);  // 0 plain, 1 raised, 2 lowered
         for (const ScriptRun& run : runs)
             for (int i = run.start - 1; i < run.start - 1 + run.length; ++i)
@@ -277,7 +283,7 @@ private:
             std::size_t j = i;
             while (j < text.size() && script[j] == script[i]) ++j;
             pieces.push_back(toutf8(text.substr(i, j - i)));
-            tuples.push_back({script[i] == 0 ? nullptr : scriptformat(script[i] == 2), nullptr});
+            tuples.push_back({runformat(script[i], style), nullptr});
             i = j;
         }
         std::vector<lxw_rich_string_tuple*> list;
@@ -289,11 +295,20 @@ private:
         check(worksheet_write_rich_string(ws, row, col, list.data(), f));
     }
 
-    lxw_format* scriptformat(bool subscript) {
-        lxw_format*& f = subscript ? subscript_ : superscript_;
+    // The runs of a text keep the font of their cell; 0 plain, 1 raised, 2 lowered.
+    lxw_format* runformat(int script, std::uint32_t style) {
+        if (script == 0 && style == 0) return nullptr;
+        lxw_format*& f = runFormats_[std::make_pair(style, script)];
         if (!f) {
             f = workbook_add_format(wb_);
-            format_set_font_script(f, subscript ? LXW_FONT_SUBSCRIPT : LXW_FONT_SUPERSCRIPT);
+            if (script != 0) format_set_font_script(f, script == 2 ? LXW_FONT_SUBSCRIPT : LXW_FONT_SUPERSCRIPT);
+            const Font& font = book_.styles[style].font;
+            format_set_font_name(f, toutf8(font.name).c_str());
+            format_set_font_size(f, font.size);
+            if (font.bold) format_set_bold(f);
+            if (font.italic) format_set_italic(f);
+            if (std::uint8_t u = underlinestyle(font.underline)) format_set_underline(f, u);
+            if (font.color != 0) format_set_font_color(f, rgb(font.color));
         }
         return f;
     }
@@ -315,7 +330,7 @@ private:
         if (cell.kind == Kind::text && !cell.text.empty()) {
             auto runs = sheet.scripts.find(Worksheet::key(r, c));
             if (runs != sheet.scripts.end() && !runs->second.empty()) {
-                writerich(ws, row, col, cell.text, runs->second, f);
+                writerich(ws, row, col, cell.text, runs->second, cell.style);
                 return;
             }
         }
@@ -335,8 +350,7 @@ private:
     const Workbook& book_;
     lxw_workbook* wb_ = nullptr;
     std::vector<lxw_format*> formats_;
-    lxw_format* superscript_ = nullptr;
-    lxw_format* subscript_ = nullptr;
+    std::map<std::pair<std::uint32_t, int>, lxw_format*> runFormats_;
 };
 
 // One field of a text file.

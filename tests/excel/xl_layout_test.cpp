@@ -206,18 +206,20 @@ TEST_F(XlLayoutTest, FormulasMergesAndFrozenPanes) {
               "2.0 4.0 C5 frozen\n");
 
     struct Case { const char* freeze; const char* pane; const char* refused; };
-    const Case cases[] = {{"xl freeze 5", "None 4.0\n", ""},
-                          {"xl freeze C", "2.0 None\n", ""},
+    const Case cases[] = {{"xl freeze 5", "None 4.0 A5\n", ""},
+                          {"xl freeze 10 3", "None 7.0 A10\n", ""},
+                          {"xl freeze E8 C2", "2.0 6.0 E8\n", ""},
+                          {"xl freeze C", "2.0 None C1\n", ""},
                           {"xl freeze C5\nxl freeze off", "no pane\n", ""},
-                          {"xl freeze C5", "2.0 4.0\n", "xl freeze 5 6\n"},
-                          {"xl freeze C5", "2.0 4.0\n", "xl freeze 5 B\n"}};
+                          {"xl freeze C5", "2.0 4.0 C5\n", "xl freeze 5 6\n"},
+                          {"xl freeze C5", "2.0 4.0 C5\n", "xl freeze 5 B\n"}};
     for (const Case& c : cases) {
         out = scriptrefused(std::string(c.freeze) + "\n", c.refused);
         if (*c.refused) {
             EXPECT_NE(out.find("Syntax is\n\txl freeze"), std::string::npos) << out;
         }
         EXPECT_EQ(check("p = ws.sheet_view.pane\n"
-                        "print('no pane' if p is None else '%s %s' % (p.xSplit, p.ySplit))\n"),
+                        "print('no pane' if p is None else '%s %s %s' % (p.xSplit, p.ySplit, p.topLeftCell))\n"),
                   c.pane)
             << c.freeze;
     }
@@ -232,7 +234,13 @@ TEST_F(XlLayoutTest, RaisedAndLoweredCharactersStayText) {
         "xl subscript B 3 \"2\"\n"
         "xl superscript B 3 \"x\"\n"
         "xl write B 4 \"2005\"\n"
-        "xl superscript B 4 \"1\"\n");
+        "xl superscript B 4 \"1\"\n"
+        "xl font B 5 B 5 bold\n"
+        "xl write B 5 \"x\"\n"
+        "xl superscript B 5 \"n\"\n");
+    EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+    // Opened and saved again, the runs stay.
+    out = run("xl open out.xlsx\nxl save\n");
     EXPECT_EQ(out.find("Error"), std::string::npos) << out;
     // openpyxl drops the runs: they are read from the XML, shared strings or inline.
     EXPECT_EQ(python("import zipfile, re\n"
@@ -240,12 +248,13 @@ TEST_F(XlLayoutTest, RaisedAndLoweredCharactersStayText) {
                      "xml = ''.join(z.read(n).decode() for n in z.namelist() if n.endswith('.xml'))\n"
                      "for si in re.findall(r'<(?:si|is)>(.*?)</(?:si|is)>', xml):\n"
                      "    runs = re.findall(r'<r>(?:<rPr>(.*?)</rPr>)?<t[^>]*>(.*?)</t></r>', si)\n"
-                     "    print([(t, re.search(r'vertAlign val=\"(\\w+)\"', p).group(1) if 'vertAlign' in p else '') for p, t in runs])\n"
+                     "    print([(t, re.search(r'vertAlign val=\"(\\w+)\"', p).group(1) if 'vertAlign' in p else '', '<b/>' in p) for p, t in runs])\n"
                      "wb = openpyxl.load_workbook('out.xlsx')\n"
                      "print(repr(wb.active['B4'].value))\n"),
-              "[('m', ''), ('2', 'superscript')]\n"
-              "[('H', ''), ('2', 'subscript'), ('x', 'superscript')]\n"
-              "[('2005', ''), ('1', 'superscript')]\n"
+              "[('m', '', False), ('2', 'superscript', False)]\n"
+              "[('H', '', False), ('2', 'subscript', False), ('x', 'superscript', False)]\n"
+              "[('2005', '', False), ('1', 'superscript', False)]\n"
+              "[('x', '', True), ('n', 'superscript', True)]\n"
               "'20051'\n");
 }
 
@@ -313,6 +322,18 @@ TEST_F(XlLayoutTest, RefusedRulesLeaveTheEarlierConditions) {
 }
 
 // ---- the model and the link without the program ----
+
+TEST_F(ExcelTest, GridlineColourIsKeptInTheModel) {
+    newBook();
+    ASSERT_EQ(x.setGridlines(-1, "255"), 0);
+    EXPECT_TRUE(sheet().gridlines);
+    EXPECT_EQ(sheet().gridlineColor, 255);
+    ASSERT_EQ(x.setGridlines(0, ""), 0);
+    EXPECT_FALSE(sheet().gridlines);
+    EXPECT_EQ(sheet().gridlineColor, 255);
+    EXPECT_EQ(x.setGridlines(1, "x"), -1);
+    EXPECT_EQ(printed(), "\nError:  cannot change gridlines settings.\n");
+}
 
 TEST_F(ExcelTest, DeletingARowOrColumnMovesCellsSizesAndMerges) {
     newBook();
