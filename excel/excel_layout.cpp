@@ -10,21 +10,14 @@
 #include "core/printout.h"
 #include "excel/columns.h"
 #include "excel/excel.h"
+#include "excel/link_internal.h"
 #include "excel/workbook_files.h"
 
 using namespace xlmodel;
+using xllink::textint;
+using xllink::underlinefromchar;
 
 namespace {
-
-// A whole number as a server reads it from a text; ServerError for anything else.
-int wholenumber(const std::string& text) {
-    errno = 0;
-    char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
-        throw ServerError("type mismatch: " + text);
-    return static_cast<int>(v);
-}
 
 int columnof(const std::string& letters) {
     int c = colnumber(letters);
@@ -52,18 +45,9 @@ std::string ruleformula(const std::string& text, bool isCell) {
     std::size_t colon = text.find(':');
     if (colon == std::string::npos) throw ServerError("a bad cell reference: " + text);
     std::string col = text.substr(0, colon);
-    int row = wholenumber(text.substr(colon + 1));
+    int row = textint(text.substr(colon + 1));
     Worksheet::checkCell(row, columnof(col));
     return "=$" + col + "$" + std::to_string(row);
-}
-
-int underlineofchar(char c) {
-    switch (c) {
-    case '=': return xl::underlineDouble;
-    case '~': return xl::underlineDoubleAccounting;
-    case '_': return xl::underlineSingleAccounting;
-    default: return xl::underlineSingle;
-    }
 }
 
 }  // namespace
@@ -132,7 +116,7 @@ int Excel::setRowHeight(const std::string& row, float height) {
         return -1;
     }
     try {
-        CurrentRange& r = range("A", wholenumber(row), "A", wholenumber(row));
+        CurrentRange& r = range("A", textint(row), "A", textint(row));
         if (!(height >= 0 && height <= 409)) throw ServerError("a row height lies in 0..409");
         worksheet_->rowHeights[r.row1] = height;
         worksheet_->book().modified = true;
@@ -149,7 +133,7 @@ int Excel::deleteRow(const std::string& row) {
         return -1;
     }
     try {
-        CurrentRange& r = range("A", wholenumber(row), "A", wholenumber(row));
+        CurrentRange& r = range("A", textint(row), "A", textint(row));
         worksheet_->deleteRow(r.row1);
     } catch (const std::exception&) {
         printout("\nError:  in Excel deleteRow() function.\n");
@@ -205,7 +189,7 @@ int Excel::Freeze(const std::string& where, const std::string& rowBefore, const 
         Worksheet& s = *worksheet_;
         auto scrollrow = [&](const std::string& t) {
             if (t.empty()) return;
-            int row = wholenumber(t);
+            int row = textint(t);
             Worksheet::checkCell(row, 1);
             s.scrollRow = row;
         };
@@ -216,7 +200,7 @@ int Excel::Freeze(const std::string& where, const std::string& rowBefore, const 
         // positions are checked as a server checks them, and the panes stay.
         auto after = [&]() {
             if (!colAfter.empty()) columnof(colAfter);
-            if (!rowAfter.empty()) Worksheet::checkCell(wholenumber(rowAfter), 1);
+            if (!rowAfter.empty()) Worksheet::checkCell(textint(rowAfter), 1);
         };
         // The split lies at the top-left cell of the selection, counted from the window's
         // top-left cell; a cell above or left of the window splits nothing there.
@@ -231,7 +215,7 @@ int Excel::Freeze(const std::string& where, const std::string& rowBefore, const 
         }
         if (where.empty()) throw ServerError("nothing to freeze at");
         if (isnumchar(static_cast<unsigned char>(where[0]))) {
-            int row = wholenumber(where);
+            int row = textint(where);
             Worksheet::checkCell(row, 1);
             freeze(0, 0);
             scrollrow(rowBefore);
@@ -239,7 +223,7 @@ int Excel::Freeze(const std::string& where, const std::string& rowBefore, const 
         } else if (isnumchar(static_cast<unsigned char>(where.back()))) {
             std::size_t digits = where.find_first_of("0123456789+-.");
             int col = columnof(where.substr(0, digits));
-            int row = wholenumber(where.substr(digits));
+            int row = textint(where.substr(digits));
             Worksheet::checkCell(row, col);
             freeze(0, 0);
             scrollcol(colBefore);
@@ -268,7 +252,7 @@ int Excel::setMerge(const std::string& col1, const std::string& row1, const std:
         return -1;
     }
     try {
-        CurrentRange& r = range(col1, wholenumber(row1), col2, wholenumber(row2));
+        CurrentRange& r = range(col1, textint(row1), col2, textint(row2));
         Worksheet& s = *worksheet_;
         auto overlaps = [&](const Rect& m) {
             return m.row1 <= r.row2 && r.row1 <= m.row2 && m.col1 <= r.col2 && r.col1 <= m.col2;
@@ -333,7 +317,7 @@ int Excel::setGridlines(int show, const std::string& colour) {
     try {
         int color = -1;
         if (!colour.empty()) {
-            color = wholenumber(colour);
+            color = textint(colour);
             if (color < 0 || color > xl::noColor) throw ServerError("no such colour");
         }
         if (show >= 0) worksheet_->gridlines = show != 0;
@@ -411,7 +395,7 @@ int Excel::ConditionalFormat(const std::string& col1, int row1, const std::strin
                 rule.formula2.empty())
                 throw ServerError("a between rule needs two values");
             if (!in.font.colorName().empty()) rule.fontColor = in.font.colorValue();
-            if (in.font.underline()) rule.underline = underlineofchar(in.font.underline());
+            if (in.font.underline()) rule.underline = underlinefromchar(in.font.underline());
             rule.bold = in.font.bold() != 0;
             rule.italic = in.font.italic() != 0;
             if (in.background >= 0) rule.fill = in.background;

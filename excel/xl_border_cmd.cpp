@@ -36,19 +36,6 @@ bool readcells(std::FILE* in, const char* command, std::string& col1, int& row1,
     return true;
 }
 
-// A colour word, named or RGB with its triple; false after the RGB message.
-bool colourword(std::FILE* in, const std::string& word, JexFont& font, const char* rgbMessage) {
-    if (same(word, "RGB")) {
-        int red, green, blue;
-        if (parsergb(in, red, green, blue) != 0) {
-            printout("%s", rgbMessage);
-            return false;
-        }
-        return font.setColorRGB(red, green, blue) == 0;
-    }
-    return font.setColorName(word) == 0;
-}
-
 int bordersettings(std::FILE* in) {
     std::string col1, col2;
     int row1, row2;
@@ -71,7 +58,7 @@ int bordersettings(std::FILE* in) {
         }
         const std::string w = token;
         if (JexFont::isColorName(w)) {
-            if (!colourword(in, w, font,
+            if (!xlinternal::readcolour(in, w, font,
                             "\nError:  in \"xl border <col 1><row 1><col 2><row 2>\" command, \nthe RGB color syntax is incorrect (e.g. \"RGB(<int1>,<int2>,<int3>)\").\n"))
                 return -1;
             setting.colour = font.colorValue();
@@ -210,7 +197,7 @@ bool fontsetting(std::FILE* in, int cls, const char* token, XLConditFormatSettin
         return true;
     }
     if (istext(cls) && JexFont::isColorName(w)) {
-        return colourword(in, w, font,
+        return xlinternal::readcolour(in, w, font,
                           "\nError:  in \"xl cf <col 1><row 1><col 2><row 2>\" command, \nthe RGB color syntax is incorrect (e.g. \"RGB(<int1>,<int2>,<int3>)\").\n");
     }
     if (istext(cls) && JexFont::isTypeface(w)) {
@@ -328,7 +315,7 @@ bool readrule(std::FILE* in, XLConditFormatSetting& rule) {
         } else if (group == background) {
             if (istext(cls) && JexFont::isColorName(w)) {
                 JexFont colour;
-                if (!colourword(in, w, colour,
+                if (!xlinternal::readcolour(in, w, colour,
                                 "\nError:  in \"xl cf <col 1><row 1><col 2><row 2>\" command, \nthe RGB color syntax is incorrect (e.g. \"RGB(<int1>,<int2>,<int3>)\").\n"))
                     return false;
                 rule.background = colour.colorValue();

@@ -93,20 +93,6 @@ int readrange(std::FILE* in, const char* name, Range& r) {
     return 0;
 }
 
-// A colour word (named, or RGB with its triple) into the font; false after the RGB message.
-bool readcolour(std::FILE* in, const std::string& word, JexFont& font, const char* command) {
-    if (same(word, "RGB")) {
-        int red, green, blue;
-        if (parsergb(in, red, green, blue) != 0) {
-            printout("\nError:  in \"xl %s\" command, \nthe RGB color syntax is incorrect (i.e. \"RGB(<int1>,<int2>,<int3>)\").\n", command);
-            return false;
-        }
-        font.setColorRGB(red, green, blue);
-        return true;
-    }
-    return font.setColorName(word) == 0;
-}
-
 // The settings of xl font (mode 0, applied to the range one by one) and xl setfont (mode 1,
 // kept as the default cell font when the whole line was accepted).
 int fontsettings(std::FILE* in, int mode, const Range& range) {
@@ -187,7 +173,9 @@ int fontsettings(std::FILE* in, int mode, const Range& range) {
                 text = w;
                 option = 'v';
             } else if (JexFont::isColorName(w)) {
-                if (!readcolour(in, w, font, "font")) return -1;
+                if (!xlinternal::readcolour(in, w, font,
+                                            "\nError:  in \"xl font\" command, \nthe RGB color syntax is incorrect (i.e. \"RGB(<int1>,<int2>,<int3>)\").\n"))
+                    return -1;
                 text = font.colorName();
                 option = 'c';
             } else if (same(w, "pitch") || same(w, "size") || same(w, "point")) {
@@ -282,7 +270,9 @@ int backgroundsettings(std::FILE* in, int mode, const Range& range) {
         std::string text;
         int option;
         if (JexFont::isColorName(w)) {
-            if (!readcolour(in, w, font, "background")) return -1;
+            if (!xlinternal::readcolour(in, w, font,
+                                        "\nError:  in \"xl background\" command, \nthe RGB color syntax is incorrect (i.e. \"RGB(<int1>,<int2>,<int3>)\").\n"))
+                return -1;
             text = font.colorName();
             option = 'c';
         } else if (w == "clear") {
@@ -320,6 +310,18 @@ int fontorbackground(std::FILE* in, int mode, bool background) {
 }
 
 }  // namespace
+
+bool xlinternal::readcolour(std::FILE* in, const std::string& word, JexFont& font, const char* rgbMessage) {
+    if (same(word, "RGB")) {
+        int red, green, blue;
+        if (parsergb(in, red, green, blue) != 0) {
+            printout("%s", rgbMessage);
+            return false;
+        }
+        return font.setColorRGB(red, green, blue) == 0;
+    }
+    return font.setColorName(word) == 0;
+}
 
 int xlfontcmd(std::FILE* in, int mode) { return fontorbackground(in, mode, false); }
 int xlbackgroundcmd(std::FILE* in, int mode) { return fontorbackground(in, mode, true); }

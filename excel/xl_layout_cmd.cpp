@@ -355,19 +355,11 @@ int xlgridlinescmd(std::FILE* in) {
             } else if (!JexFont::isColorName(w)) {
                 printout("\nError:  ");
                 return -1;
-            } else if (strncasecmp(w.c_str(), "RGB", 3) == 0) {
-                int red, green, blue;
-                if (parsergb(in, red, green, blue) != 0) {
-                    printout("\nError:  in \"xl gridlines\" command, \nthe RGB color syntax is incorrect (i.e. \"RGB(<int1>,<int2>,<int3>)\").\n");
-                    return -1;
-                }
-                font.setColorRGB(red, green, blue);
-                colour = font.colorName();
+            } else if (!xlinternal::readcolour(in, w, font,
+                                               "\nError:  in \"xl gridlines\" command, \nthe RGB color syntax is incorrect (i.e. \"RGB(<int1>,<int2>,<int3>)\").\n")) {
+                if (strcasecmp(w.c_str(), "RGB") != 0) printout("\nError:  ");
+                return -1;
             } else {
-                if (font.setColorName(w) != 0) {
-                    printout("\nError:  ");
-                    return -1;
-                }
                 colour = font.colorName();
             }
             ++words;

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "excel/excel.h"
+#include "excel/xlcmd.h"
+#include "interp/reader.h"
 #include "tests/excel/excel_fixture.h"
 #include "tests/excel/xl_process_fixture.h"
 
@@ -182,8 +184,14 @@ TEST_F(XlLayoutTest, WidthsHeightsAndDeletedRowsAndColumns) {
     // Width 12.5 is stored as the file keeps it, and read back as typed.
     out = script("xl column width C 12.5\nxl row height 4 20\n");
     EXPECT_EQ(check("print(ws.column_dimensions['C'].width, ws.row_dimensions[4].height)\n"), "13.28515625 20.0\n");
-    out = run("xl open out.xlsx\nxl column width C 12.5\n");
-    EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+}
+
+TEST_F(ExcelTest, AColumnWidthReadsBackAsTyped) {
+    newBook();
+    ASSERT_EQ(x.setColWidth("C", 12.5f), 0);
+    ASSERT_EQ(x.saveAs(dir + "/w.xlsx", "", 2), 0);
+    ASSERT_EQ(x.OpenWorkbook(dir + "/w.xlsx"), 0);
+    EXPECT_EQ(sheet().columnWidths, (std::map<int, double>{{3, 12.5}}));
 }
 
 TEST_F(XlLayoutTest, FormulasMergesAndFrozenPanes) {
@@ -385,6 +393,37 @@ TEST_F(ExcelTest, PrintingSendsThePrintAreaOrTheUsedRangeAsText) {
     EXPECT_EQ(x.PrintSheet(), -1);
     EXPECT_EQ(printed(), "Error:  in Excel::PrintSheet().\n");
     setxlprintsink(old);
+}
+
+// A typed line run as the command loop runs it: the command word, then xlcmd.
+int typed(const std::string& line) {
+    settypedline(line);
+    char word[78];
+    gettoken(word, nullptr, 0, sizeof word);
+    return xlcmd(nullptr);
+}
+
+int jobs = 0;
+std::string countjob(const std::string& title, bool landscape, const std::string& text) {
+    ++jobs;
+    return keepjob(title, landscape, text);
+}
+
+TEST_F(ExcelTest, XlPrinterPrintsOnceAfterTheWholeLine) {
+    XLPrintSink old = setxlprintsink(countjob);
+    excelSession.reset();
+    ASSERT_EQ(typed("xl create wb"), 0);
+    ASSERT_EQ(typed("xl write B 2 \"x\""), 0);
+    ASSERT_EQ(typed("xl printer print landscape area A 1 B 2 print"), 0);
+    EXPECT_EQ(jobs, 1);
+    EXPECT_TRUE(lastLandscape);
+    EXPECT_EQ(lastJob.substr(lastJob.find('|')), "|\t\n\tx\n");
+    // A refused word after print prints nothing.
+    EXPECT_EQ(typed("xl printer print colour"), -1);
+    EXPECT_EQ(jobs, 1);
+    excelSession.reset();
+    setxlprintsink(old);
+    printed();
 }
 
 }  // namespace
