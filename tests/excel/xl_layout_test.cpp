@@ -426,4 +426,22 @@ TEST_F(ExcelTest, XlPrinterPrintsOnceAfterTheWholeLine) {
     printed();
 }
 
+TEST_F(ExcelTest, DefaultsOfSetfontAndSetbackgroundChangeOnlyWhenTheLineIsAccepted) {
+    excelSession.reset();
+    ASSERT_EQ(typed("xl setfont bold Arial 14"), 0);
+    EXPECT_EQ(excelSession.defaultFont().typeface(), "Arial");
+    EXPECT_EQ(excelSession.defaultFont().size(), 14);
+    EXPECT_EQ(typed("xl setfont italic sparkle"), -1);
+    EXPECT_EQ(excelSession.defaultFont().typeface(), "Arial");
+    EXPECT_EQ(excelSession.defaultFont().italic(), 0);
+    ASSERT_EQ(typed("xl setbackground Red"), 0);
+    EXPECT_EQ(excelSession.background(), "255");
+    EXPECT_EQ(typed("xl setbackground Blue sparkle"), -1);
+    EXPECT_EQ(excelSession.background(), "255");
+    ASSERT_EQ(typed("xl setbackground clear"), 0);
+    EXPECT_EQ(excelSession.background(), "");
+    excelSession.reset();
+    printed();
+}
+
 }  // namespace
