@@ -401,8 +401,8 @@ int Excel::ConditionalFormat(const std::string& col1, int row1, const std::strin
             if (in.background >= 0) rule.fill = in.background;
             made.rules.push_back(rule);
         }
-        // The range's conditions are replaced: conditions of other ranges that overlap it
-        // lose it only where they are the same range.
+        // The rules of exactly this range are replaced; rules kept for other ranges stay,
+        // even where they overlap it.
         auto& list = worksheet_->conditionalFormats;
         for (auto it = list.begin(); it != list.end();)
             if (it->range.row1 == made.range.row1 && it->range.col1 == made.range.col1 &&
