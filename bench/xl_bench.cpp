@@ -84,6 +84,52 @@ void BM_XlWriteAndReadSeries(benchmark::State& state) {
 }
 BENCHMARK(BM_XlWriteAndReadSeries)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// xl font and xl border on 500 ranges of 10 x 10 cells (25 across, 20 down), then xl save;
+// against one xl write of a 1999-observation series, measured in the same run.
+void BM_XlFontAndBorder(benchmark::State& state) {
+    platform::QuietPlatform quiet;
+    const auto dir = openbenchworkspace(quiet, baseYear, observations);
+    std::vector<float> series(2000, MISSING);
+    for (int t = 0; t < observations; ++t) series[static_cast<std::size_t>(t)] = value(t, 0);
+    workspaceBank->setFreq(1);
+    workspaceBank->addser("s0", series.data(), 'n', -1);
+    const auto home = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    std::vector<std::string> ranges;
+    for (int down = 0; down < 20; ++down)
+        for (int across = 0; across < 25; ++across)
+            ranges.push_back(colletters(across * 10 + 1) + " " + std::to_string(down * 10 + 1) + " " +
+                             colletters(across * 10 + 10) + " " + std::to_string(down * 10 + 10));
+    double font = 0, border = 0, save = 0, write = 0;
+    for (auto _ : state) {
+        bool ok = run("xl create wb") == 0;
+        auto t0 = std::chrono::steady_clock::now();
+        for (const std::string& r : ranges) ok = ok && run("xl font " + r + " bold italic red 14") == 0;
+        auto t1 = std::chrono::steady_clock::now();
+        for (const std::string& r : ranges) ok = ok && run("xl border " + r + " thick continuous Red") == 0;
+        auto t2 = std::chrono::steady_clock::now();
+        ok = ok && run("xl save styled.xlsx") == 0;
+        auto t3 = std::chrono::steady_clock::now();
+        ok = ok && run("xl write A 1 d s0 " + std::to_string(baseYear) + " " +
+                       std::to_string(baseYear + observations - 1)) == 0;
+        auto t4 = std::chrono::steady_clock::now();
+        ok = ok && run("xl exit") == 0;
+        if (!ok) state.SkipWithError("an xl command failed");
+        font += seconds(t0, t1);
+        border += seconds(t1, t2);
+        save += seconds(t2, t3);
+        write += seconds(t3, t4);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["font_us"] = font / n / 500 * 1e6;
+    state.counters["border_us"] = border / n / 500 * 1e6;
+    state.counters["save_ms"] = save / n * 1e3;
+    state.counters["write1999_us"] = write / n * 1e6;
+    std::filesystem::current_path(home);
+    closebenchworkspace(dir);
+}
+BENCHMARK(BM_XlFontAndBorder)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // The block benchmark of the link, as xlsx_bench runs it.
 void BM_LinkBlock(benchmark::State& state) {
     platform::QuietPlatform quiet;

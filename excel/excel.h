@@ -29,6 +29,30 @@ struct XLBorderSetting {
     void clear();
 };
 
+// One rule of the xl cf command: a cell-value rule (type beginning with 'v') with its
+// operator and one or two formulas, or a formula rule; a cell reference is kept as
+// column ":" row with its flag set. The font gives the colour, underline, bold and italic
+// of the rule's format; background -1 is none.
+struct XLConditFormatSetting {
+    std::string type;
+    std::string op;
+    std::string formula1;
+    bool formula1IsCell = false;
+    std::string formula2;
+    bool formula2IsCell = false;
+    XLBorderSetting border;
+    JexFont font;
+    int background = -1;
+    void clear();
+};
+
+// The sheet's text for printing, made into a print job; replaceable so that the job goes
+// to the print spool of the platform. Returns the file the job was written to, or "" when
+// it could not be spooled.
+using XLPrintSink = std::string (*)(const std::string& title, bool landscape, const std::string& text);
+XLPrintSink setxlprintsink(XLPrintSink sink);
+std::string xlspooltext(const std::string& title, bool landscape, const std::string& text);
+
 bool isborderposition(const std::string& word);
 bool isborderweight(const std::string& word);
 bool islinestyle(const std::string& word);
@@ -86,7 +110,8 @@ public:
     std::string ColMinusOne(const std::string& letters) const;
 
     // ---- texts, cell fonts and number blocks ----
-    int WriteString(const std::string& col, int row, const std::string& text);
+    // A text into a cell; an all-digit text becomes a number unless asText is set.
+    int WriteString(const std::string& col, int row, const std::string& text, bool asText = false);
     int formatCell(const std::string& col1, int row1, const std::string& col2, int row2,
                    const JexFont& font);
     // Element (j, i) of the 1-based matrix gets the cell in the j-th listed row and the i-th
@@ -121,6 +146,36 @@ public:
     int setDefaultUnderline(const std::string& text);
     int setDefaultHorizontal(const std::string& text);
     int setDefaultVertical(const std::string& text);
+
+    // ---- sheet layout ----
+    // The rows and columns of the connected worksheet; -1 without one.
+    int rows() const;
+    int columns() const;
+    int setColWidth(const std::string& col, float width);
+    int deleteCol(const std::string& col);
+    int setRowHeight(const std::string& row, float height);
+    int deleteRow(const std::string& row);
+    int setFormula(const std::string& col1, int row1, const std::string& col2, int row2,
+                   const std::string& formula);
+    int Freeze(const std::string& where, const std::string& rowBefore, const std::string& colBefore,
+               const std::string& colAfter, const std::string& rowAfter);
+    int setMerge(const std::string& col1, const std::string& row1, const std::string& col2,
+                 const std::string& row2, int merge);
+    int Superscript(const std::string& col, int row, int start, int length, int subscript,
+                    const std::string& text);
+    // show: negative leaves the display, 0 hides, other shows; colour: a number text or "".
+    int setGridlines(int show, const std::string& colour);
+
+    // ---- printing and conditional formats ----
+    int setWorksheetPrintArea(const std::string& col1, int row1, const std::string& col2, int row2);
+    int setWorksheetOrientation(const std::string& text);
+    int PrintSheet();
+    int ConditionalFormat(const std::string& col1, int row1, const std::string& col2, int row2,
+                          int count, const XLConditFormatSetting* rules);
+    // The default cell font (xl setfont) and background text (xl setbackground).
+    int setFont(const JexFont& font);
+    int setBackground(const std::string& colour);
+    const std::string& background() const { return background_; }
 
     // ---- reading cells ----
     // 'n' number (or the missing value), 'd' date (its serial), 'a' text, or -1.

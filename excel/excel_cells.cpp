@@ -12,16 +12,19 @@
 #include "core/printout.h"
 #include "excel/columns.h"
 #include "excel/excel.h"
+#include "excel/link_internal.h"
 
 using namespace xlmodel;
+using xllink::textint;
+using xllink::underlinefromchar;
 
 namespace {
 
 bool same(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
-// The integer a server makes of a text: leading blanks, a sign and digits; ServerError for
-// a text that is not one.
-int textint(const std::string& text) {
+}  // namespace
+
+int xllink::textint(const std::string& text) {
     errno = 0;
     char* end = nullptr;
     long v = std::strtol(text.c_str(), &end, 10);
@@ -31,7 +34,7 @@ int textint(const std::string& text) {
     return static_cast<int>(v);
 }
 
-int underlinefromchar(char c) {
+int xllink::underlinefromchar(char c) {
     switch (c) {
     case '=': return xl::underlineDouble;
     case '~': return xl::underlineDoubleAccounting;
@@ -39,8 +42,6 @@ int underlinefromchar(char c) {
     default: return xl::underlineSingle;
     }
 }
-
-}  // namespace
 
 void XLBorderSetting::clear() {
     position.clear();
@@ -76,7 +77,7 @@ Excel::CurrentRange& Excel::range(const std::string& col1, int row1, const std::
 
 // ---- texts ----
 
-int Excel::WriteString(const std::string& col, int row, const std::string& text) {
+int Excel::WriteString(const std::string& col, int row, const std::string& text, bool asText) {
     if (!worksheet_) {
         printout("Error:  in 'XL write \"%s\",\nworksheet is not open.\n", text.c_str());
         return -1;
@@ -88,7 +89,7 @@ int Excel::WriteString(const std::string& col, int row, const std::string& text)
             return 0;
         }
         Value v = Value::str(text);
-        bool numeric = true;
+        bool numeric = !asText;
         for (char c : text)
             if (!isnumchar(static_cast<unsigned char>(c))) numeric = false;
         if (numeric) {

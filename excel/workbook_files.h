@@ -43,6 +43,9 @@ std::string toutf8(const std::string& bytes);
 // Internal pieces of the writers and readers.
 void writexlsx(const Workbook& book, const std::string& path);
 void writetextfile(const Workbook& book, const std::string& path, const TextFormat& f);
+// The cells of a range as text lines: fields as a text file holds them (numbers in their
+// format, formulas as their text), separated and each line ended as given.
+std::string sheettext(const Worksheet& sheet, const Rect& area, char separator, const char* end);
 std::unique_ptr<Workbook> readtextfile(const std::string& path, char separator,
                                        std::string& warning);
 // The width the .xlsx writer stores for a column width, and the width read back from it.

@@ -102,6 +102,10 @@ void Worksheet::setValue(int row, int col, const Value& v) {
     Cell& c = at(row, col);
     touched();
     formulas_.erase(key(row, col));
+    // Raised characters stay only while the text they lie in stays at the front.
+    if (auto runs = scripts.find(key(row, col)); runs != scripts.end() &&
+        !(c.kind == Kind::text && v.kind == Kind::text && v.text.compare(0, c.text.size(), c.text) == 0))
+        scripts.erase(runs);
     c.text.clear();
     c.number = 0;
     switch (v.kind) {
@@ -181,6 +185,67 @@ void Worksheet::setFormula(int row, int col, const std::string& text) {
     touched();
     if (text.empty()) formulas_.erase(key(row, col));
     else formulas_[key(row, col)] = text[0] == '=' ? text : "=" + text;
+}
+
+namespace {
+
+// The keys of a map by cell, with every cell in the deleted row or column dropped and those
+// after it moved back by one.
+template <class T>
+void shiftkeys(std::map<std::uint32_t, T>& m, bool byRow, int at) {
+    std::map<std::uint32_t, T> out;
+    for (auto& [k, v] : m) {
+        int r = static_cast<int>(k >> 9), c = static_cast<int>(k & 511);
+        int& n = byRow ? r : c;
+        if (n == at) continue;
+        if (n > at) --n;
+        out.emplace(Worksheet::key(r, c), std::move(v));
+    }
+    m.swap(out);
+}
+
+// Sizes by row or column number likewise.
+void shiftsizes(std::map<int, double>& m, int at) {
+    std::map<int, double> out;
+    for (auto [n, size] : m)
+        if (n != at) out.emplace(n > at ? n - 1 : n, size);
+    m.swap(out);
+}
+
+// Merged ranges lose the deleted line; a range left as a single cell is no merge.
+void shiftmerges(std::vector<Rect>& merges, bool byRow, int at) {
+    std::vector<Rect> out;
+    for (Rect m : merges) {
+        int& lo = byRow ? m.row1 : m.col1;
+        int& hi = byRow ? m.row2 : m.col2;
+        if (lo > at) --lo;
+        if (hi >= at) --hi;
+        if (hi >= lo && (m.row1 != m.row2 || m.col1 != m.col2)) out.push_back(m);
+    }
+    merges.swap(out);
+}
+
+}  // namespace
+
+void Worksheet::deleteRow(int row) {
+    checkCell(row, 1);
+    touched();
+    if (row <= static_cast<int>(rows_.size())) rows_.erase(rows_.begin() + (row - 1));
+    shiftkeys(formulas_, true, row);
+    shiftkeys(scripts, true, row);
+    shiftsizes(rowHeights, row);
+    shiftmerges(merges, true, row);
+}
+
+void Worksheet::deleteColumn(int col) {
+    checkCell(1, col);
+    touched();
+    for (auto& r : rows_)
+        if (col <= static_cast<int>(r.size())) r.erase(r.begin() + (col - 1));
+    shiftkeys(formulas_, false, col);
+    shiftkeys(scripts, false, col);
+    shiftsizes(columnWidths, col);
+    shiftmerges(merges, false, col);
 }
 
 const Style& Worksheet::style(int row, int col) const { return book_->styles[styleIndex(row, col)]; }

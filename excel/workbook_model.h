@@ -115,6 +115,39 @@ struct Rect {
     int row1, col1, row2, col2;
 };
 
+// Characters of a cell's text raised or lowered: from `start` (1-based), `length` of them.
+struct ScriptRun {
+    int start = 1;
+    int length = 0;
+    bool subscript = false;
+};
+
+// The server's conditional-format constants.
+namespace cf {
+constexpr int cellValue = 1, expression = 2;
+constexpr int between = 1, notBetween = 2, equal = 3, notEqual = 4, greater = 5, less = 6,
+              greaterEqual = 7, lessEqual = 8;
+}  // namespace cf
+
+// One conditional-format rule: a cell-value comparison with one or two formulas, or an
+// expression (formula 1), and the format it gives: font colour (-1 none), underline (0 not
+// set, else an underline constant), bold, italic, fill colour (-1 none).
+struct CondRule {
+    int type = cf::cellValue;
+    int op = cf::between;
+    std::string formula1, formula2;
+    int fontColor = -1;
+    int underline = 0;
+    bool bold = false;
+    bool italic = false;
+    int fill = -1;
+};
+
+struct CondFormat {
+    Rect range;
+    std::vector<CondRule> rules;
+};
+
 class Workbook;
 
 class Worksheet {
@@ -174,6 +207,24 @@ public:
     std::vector<Rect> merges;
     int paneRow = 0;
     int paneCol = 0;
+    // The window's top-left cell when the panes were frozen (1 when not scrolled).
+    int scrollRow = 1;
+    int scrollCol = 1;
+    // Gridlines shown and their colour (-1 the default colour).
+    bool gridlines = true;
+    int gridlineColor = -1;
+    // Page setup: orientation and print area (row1 0: none).
+    bool landscape = false;
+    Rect printArea{0, 0, 0, 0};
+    // Raised and lowered characters of cells' texts, by cell key.
+    std::map<std::uint32_t, std::vector<ScriptRun>> scripts;
+    std::vector<CondFormat> conditionalFormats;
+
+    // Deletes a whole row or column: the cells after it move up or left with their
+    // formulas, styles, raised characters, heights or widths and merges (references inside
+    // formulas are not rewritten).
+    void deleteRow(int row);
+    void deleteColumn(int col);
 
     static std::uint32_t key(int row, int col) {
         return (static_cast<std::uint32_t>(row) << 9) | static_cast<std::uint32_t>(col);

@@ -296,10 +296,27 @@ private:
         return joined;
     }
 
+    // The raised and lowered runs of a rich text, by their place in the joined text.
+    static std::vector<ScriptRun> runscripts(const pugi::xml_node& si) {
+        std::vector<ScriptRun> runs;
+        int at = 1;
+        for (pugi::xml_node r : si.children("r")) {
+            int length = static_cast<int>(std::strlen(r.child("t").text().get()));
+            std::string align = r.child("rPr").child("vertAlign").attribute("val").value();
+            if (length > 0 && (align == "superscript" || align == "subscript"))
+                runs.push_back({at, length, align == "subscript"});
+            at += length;
+        }
+        return runs;
+    }
+
     void readstrings(const std::string& part) {
         pugi::xml_document doc;
         if (!load(part, doc, false)) return;
-        for (pugi::xml_node si : doc.child("sst").children("si")) strings_.push_back(runtext(si));
+        for (pugi::xml_node si : doc.child("sst").children("si")) {
+            strings_.push_back(runtext(si));
+            stringRuns_.push_back(runscripts(si));
+        }
     }
 
     void readstyles(const std::string& part) {
@@ -496,14 +513,17 @@ private:
         const char* v = c.child("v").text().get();
         std::string formula = c.child("f").text().get();
         Value value;
+        std::vector<ScriptRun> runs;
         if (type == "s") {
             char* end = nullptr;
             unsigned long i = std::strtoul(v, &end, 10);
             if (*v == '\0' || *end || i >= strings_.size())
                 refuse(name_, "a shared string index past the table at " + at());
             value = Value::str(strings_[i]);
+            runs = stringRuns_[i];
         } else if (type == "inlineStr") {
             value = Value::str(runtext(c.child("is")));
+            runs = runscripts(c.child("is"));
         } else if (type == "str") {
             static const char* const errors[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"};
             value = Value::str(v);
@@ -539,8 +559,10 @@ private:
             refuse(name_, "an unknown cell type " + type + " at " + at());
         }
         sheet.setStyleIndex(r, col, style);
-        if (value.kind == Kind::text) sheet.setTextUnchecked(r, col, value.text);
-        else if (value.kind != Kind::empty) sheet.setValue(r, col, value);
+        if (value.kind == Kind::text) {
+            sheet.setTextUnchecked(r, col, value.text);
+            if (!runs.empty()) sheet.scripts[Worksheet::key(r, col)] = std::move(runs);
+        } else if (value.kind != Kind::empty) sheet.setValue(r, col, value);
         if (!formula.empty()) sheet.setFormula(r, col, formula);
     }
 
@@ -550,6 +572,7 @@ private:
     Workbook* book_ = nullptr;
     bool date1904_ = false;
     std::vector<std::string> strings_;
+    std::vector<std::vector<ScriptRun>> stringRuns_;  // beside strings_
     std::vector<std::uint32_t> xfStyles_;
     std::set<std::string> unread_;
     std::list<std::string> buffers_;  // the bytes of the parsed parts

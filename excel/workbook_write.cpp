@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <utility>
 
 #include "excel/numformat.h"
 #include "excel/workbook_files.h"
@@ -194,8 +196,17 @@ private:
             check(worksheet_set_column(ws, col - 1, col - 1, width, nullptr));
         for (const Rect& m : sheet.merges)
             check(worksheet_merge_range(ws, m.row1 - 1, m.col1 - 1, m.row2 - 1, m.col2 - 1, "", nullptr));
+        // The panes split where the window's top-left cell plus the frozen rows and columns
+        // lie; the lower right pane begins at the cell that was frozen.
         if (sheet.paneRow > 0 || sheet.paneCol > 0)
-            worksheet_freeze_panes(ws, sheet.paneRow, sheet.paneCol);
+            worksheet_freeze_panes_opt(ws, sheet.paneRow, sheet.paneCol,
+                                       sheet.scrollRow - 1 + sheet.paneRow, sheet.scrollCol - 1 + sheet.paneCol, 0);
+        // The file keeps whether gridlines show, not their colour.
+        if (!sheet.gridlines) worksheet_gridlines(ws, LXW_HIDE_ALL_GRIDLINES);
+        if (sheet.landscape) worksheet_set_landscape(ws);
+        if (const Rect& a = sheet.printArea; a.row1 > 0)
+            check(worksheet_print_area(ws, a.row1 - 1, a.col1 - 1, a.row2 - 1, a.col2 - 1));
+        for (const CondFormat& cf : sheet.conditionalFormats) writeconditions(ws, cf);
         // Row heights and cells in row order: a row's height goes before its cells.
         auto height = sheet.rowHeights.begin();
         for (int r = 1; r <= sheet.lastRow() || height != sheet.rowHeights.end(); ++r) {
@@ -211,16 +222,117 @@ private:
         }
     }
 
+    // The differential format of a conditional rule: font colour, underline, bold, italic
+    // and fill.
+    lxw_format* ruleformat(const CondRule& rule) {
+        lxw_format* f = workbook_add_format(wb_);
+        if (rule.fontColor >= 0) format_set_font_color(f, rgb(rule.fontColor));
+        if (std::uint8_t u = underlinestyle(rule.underline)) format_set_underline(f, u);
+        if (rule.bold) format_set_bold(f);
+        if (rule.italic) format_set_italic(f);
+        if (rule.fill >= 0) {
+            format_set_pattern(f, LXW_PATTERN_SOLID);
+            format_set_bg_color(f, rgb(rule.fill));
+        }
+        return f;
+    }
+
+    void writeconditions(lxw_worksheet* ws, const CondFormat& cf) {
+        for (const CondRule& rule : cf.rules) {
+            std::string f1 = toutf8(rule.formula1), f2 = toutf8(rule.formula2);
+            lxw_conditional_format c{};
+            c.format = ruleformat(rule);
+            if (rule.type == cf::expression) {
+                c.type = LXW_CONDITIONAL_TYPE_FORMULA;
+                c.value_string = f1.data();
+            } else {
+                c.type = LXW_CONDITIONAL_TYPE_CELL;
+                switch (rule.op) {
+                case cf::between: c.criteria = LXW_CONDITIONAL_CRITERIA_BETWEEN; break;
+                case cf::notBetween: c.criteria = LXW_CONDITIONAL_CRITERIA_NOT_BETWEEN; break;
+                case cf::equal: c.criteria = LXW_CONDITIONAL_CRITERIA_EQUAL_TO; break;
+                case cf::notEqual: c.criteria = LXW_CONDITIONAL_CRITERIA_NOT_EQUAL_TO; break;
+                case cf::greater: c.criteria = LXW_CONDITIONAL_CRITERIA_GREATER_THAN; break;
+                case cf::less: c.criteria = LXW_CONDITIONAL_CRITERIA_LESS_THAN; break;
+                case cf::greaterEqual: c.criteria = LXW_CONDITIONAL_CRITERIA_GREATER_THAN_OR_EQUAL_TO; break;
+                default: c.criteria = LXW_CONDITIONAL_CRITERIA_LESS_THAN_OR_EQUAL_TO; break;
+                }
+                if (rule.op == cf::between || rule.op == cf::notBetween) {
+                    c.min_value_string = f1.data();
+                    c.max_value_string = f2.data();
+                } else {
+                    c.value_string = f1.data();
+                }
+            }
+            const Rect& r = cf.range;
+            check(worksheet_conditional_format_range(ws, r.row1 - 1, r.col1 - 1, r.row2 - 1, r.col2 - 1, &c));
+        }
+    }
+
+    // A text with raised or lowered characters: plain and scripted fragments in turn.
+    void writerich(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const std::string& text,
+                   const std::vector<ScriptRun>& runs, std::uint32_t style) {
+        lxw_format* f = format(style);
+        std::vector<signed char> script(text.size(), 0);  // 0 plain, 1 raised, 2 lowered
+        for (const ScriptRun& run : runs)
+            for (int i = run.start - 1; i < run.start - 1 + run.length; ++i)
+                if (i >= 0 && i < static_cast<int>(text.size())) script[i] = run.subscript ? 2 : 1;
+        std::vector<std::string> pieces;
+        std::vector<lxw_rich_string_tuple> tuples;
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t j = i;
+            while (j < text.size() && script[j] == script[i]) ++j;
+            pieces.push_back(toutf8(text.substr(i, j - i)));
+            tuples.push_back({runformat(script[i], style), nullptr});
+            i = j;
+        }
+        std::vector<lxw_rich_string_tuple*> list;
+        for (std::size_t i = 0; i < tuples.size(); ++i) {
+            tuples[i].string = pieces[i].data();
+            list.push_back(&tuples[i]);
+        }
+        list.push_back(nullptr);
+        check(worksheet_write_rich_string(ws, row, col, list.data(), f));
+    }
+
+    // The runs of a text keep the font of their cell; 0 plain, 1 raised, 2 lowered.
+    lxw_format* runformat(int script, std::uint32_t style) {
+        if (script == 0 && style == 0) return nullptr;
+        lxw_format*& f = runFormats_[std::make_pair(style, script)];
+        if (!f) {
+            f = workbook_add_format(wb_);
+            if (script != 0) format_set_font_script(f, script == 2 ? LXW_FONT_SUBSCRIPT : LXW_FONT_SUPERSCRIPT);
+            const Font& font = book_.styles[style].font;
+            format_set_font_name(f, toutf8(font.name).c_str());
+            format_set_font_size(f, font.size);
+            if (font.bold) format_set_bold(f);
+            if (font.italic) format_set_italic(f);
+            if (std::uint8_t u = underlinestyle(font.underline)) format_set_underline(f, u);
+            if (font.color != 0) format_set_font_color(f, rgb(font.color));
+        }
+        return f;
+    }
+
     void writecell(lxw_worksheet* ws, const Worksheet& sheet, int r, int c, const Cell& cell) {
         lxw_row_t row = r - 1;
         lxw_col_t col = c - 1;
         lxw_format* f = format(cell.style);
         const std::string& formula = sheet.formula(r, c);
         if (!formula.empty()) {
+            // A formula set through the link has no computed result; one read from a file
+            // keeps the result the file had.
             std::string text = toutf8(formula.substr(1));
             if (cell.kind == Kind::number) check(worksheet_write_formula_num(ws, row, col, text.c_str(), f, cell.number));
-            else check(worksheet_write_formula_str(ws, row, col, text.c_str(), f, toutf8(cell.text).c_str()));
+            else if (cell.kind == Kind::text) check(worksheet_write_formula_str(ws, row, col, text.c_str(), f, toutf8(cell.text).c_str()));
+            else check(worksheet_write_formula(ws, row, col, text.c_str(), f));
             return;
+        }
+        if (cell.kind == Kind::text && !cell.text.empty()) {
+            auto runs = sheet.scripts.find(Worksheet::key(r, c));
+            if (runs != sheet.scripts.end() && !runs->second.empty()) {
+                writerich(ws, row, col, cell.text, runs->second, cell.style);
+                return;
+            }
         }
         switch (cell.kind) {
         case Kind::number: check(worksheet_write_number(ws, row, col, cell.number, f)); break;
@@ -238,6 +350,7 @@ private:
     const Workbook& book_;
     lxw_workbook* wb_ = nullptr;
     std::vector<lxw_format*> formats_;
+    std::map<std::pair<std::uint32_t, int>, lxw_format*> runFormats_;
 };
 
 // One field of a text file.
@@ -301,6 +414,18 @@ std::string toutf8(const std::string& bytes) {
     return out;
 }
 
+std::string sheettext(const Worksheet& sheet, const Rect& area, char separator, const char* end) {
+    std::string out;
+    for (int r = area.row1; r <= area.row2; ++r) {
+        for (int c = area.col1; c <= area.col2; ++c) {
+            if (c > area.col1) out += separator;
+            out += fieldtext(sheet, sheet.book(), r, c, separator);
+        }
+        out += end;
+    }
+    return out;
+}
+
 const TextFormat* textformat(int code) {
     static const TextFormat csvWindows{',', "\r\n", false}, csvMac{',', "\r", false},
         textWindows{'\t', "\r\n", false}, textMac{'\t', "\r", false}, unicode{'\t', "\r\n", true};
@@ -346,16 +471,9 @@ void writetextfile(const Workbook& book, const std::string& path, const TextForm
     const Worksheet* sheet = book.activeSheet();
     Rect used;
     if (sheet && sheet->usedRange(used)) {
-        for (int r = used.row1; r <= used.row2; ++r) {
-            std::string line;
-            for (int c = used.col1; c <= used.col2; ++c) {
-                if (c > used.col1) line += f.separator;
-                line += fieldtext(*sheet, book, r, c, f.separator);
-            }
-            line += f.end;
-            if (f.utf16) appendutf16(out, line);
-            else out += line;
-        }
+        std::string text = sheettext(*sheet, used, f.separator, f.end);
+        if (f.utf16) appendutf16(out, text);
+        else out += text;
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) throw ServerError("cannot write " + path + ": " + std::strerror(errno));

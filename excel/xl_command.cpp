@@ -15,12 +15,6 @@ constexpr int tokenSize = 78;
 
 using Handler = int (*)(std::FILE*);
 
-// Sub-commands whose handlers this version does not have: recognised, and refused.
-int notavailable(const char* name) {
-    printout("\nError:  the xl %s command is not available in this version.\n", name);
-    return -1;
-}
-
 bool leadingpart(const char* word, const char* name, std::size_t least) {
     std::size_t n = std::strlen(word);
     return n >= least && n <= std::strlen(name) && std::strncmp(word, name, n) == 0;
@@ -89,12 +83,21 @@ int dispatchword(const char* w, std::FILE* in) {
     if (is("read")) return xlreadcmd(in);
     if (is("vecread")) return xlvecreadcmd(in);
     if (is("matread")) return xlmatreadcmd(in);
-    static const char* const later[] = {"column", "row", "font", "setfont", "background", "setbackground",
-                                        "formula", "freeze", "merge", "superscript", "subscript",
-                                        "gridlines", "border", "printer"};
-    for (const char* name : later)
-        if (is(name)) return notavailable(name);
-    if (is("cf") || std::strncmp(w, "condform", 8) == 0) return notavailable("cf");
+    if (is("column")) return xlcolumncmd(in);
+    if (is("row")) return xlrowcmd(in);
+    if (is("formula")) return xlformulacmd(in);
+    if (is("freeze")) return xlfreezecmd(in);
+    if (is("merge")) return xlmergecmd(in);
+    if (is("superscript")) return xlscriptcmd(in, 0);
+    if (is("subscript")) return xlscriptcmd(in, 1);
+    if (is("gridlines")) return xlgridlinescmd(in);
+    if (is("font")) return xlfontcmd(in, 0);
+    if (is("setfont")) return xlfontcmd(in, 1);
+    if (is("background")) return xlbackgroundcmd(in, 0);
+    if (is("setbackground")) return xlbackgroundcmd(in, 1);
+    if (is("border")) return xlbordercmd(in);
+    if (is("printer")) return xlprintercmd(in);
+    if (is("cf") || std::strncmp(w, "condform", 8) == 0) return xlcfcmd(in);
     if (std::strncmp(w, "setfr", 5) == 0) return xlsetfrequencycmd(in);
     printout("\nError:  \"%s\" is not a valid argument in xl.\n", w);
     return -1;

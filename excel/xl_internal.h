@@ -1,7 +1,11 @@
 // Small pieces shared by the xl sub-commands.
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 #include "core/date.h"
+#include "excel/jexfont.h"
 #include "series/series_state.h"
 
 namespace xlinternal {
@@ -10,6 +14,10 @@ constexpr int tokenSize = 78;
 
 inline bool islineend(int cls) { return cls == 'f' || cls == 'e'; }
 inline bool istext(int cls) { return cls == 'a' || cls == '"'; }
+
+// A colour word into the font: a named colour, or RGB with its parenthesised triple read from
+// the input (a bad triple prints rgbMessage). False when refused.
+bool readcolour(std::FILE* in, const std::string& word, JexFont& font, const char* rgbMessage);
 
 // The f-command range as it was; put back when the command ends, whatever the outcome.
 struct FdatesGuard {

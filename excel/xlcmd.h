@@ -46,6 +46,27 @@ int xlreadcmd(std::FILE* in);
 int xlvecreadcmd(std::FILE* in);
 int xlvecwritecmd(std::FILE* in);
 int xlmatreadcmd(std::FILE* in);
+// Sheet layout: xl column, row, formula, freeze, merge, superscript (subscript 0) and
+// subscript (1), gridlines. xl column, row, formula and freeze give 27 when the line ends
+// right after the sub-command (after the syntax text).
+int xlcolumncmd(std::FILE* in);
+int xlrowcmd(std::FILE* in);
+int xlformulacmd(std::FILE* in);
+int xlfreezecmd(std::FILE* in);
+int xlmergecmd(std::FILE* in);
+int xlscriptcmd(std::FILE* in, int subscript);
+int xlgridlinescmd(std::FILE* in);
+// xl font and background (mode 0, a range) and xl setfont and setbackground (mode 1, the
+// defaults); 27 when mode 0 finds nothing after the sub-command.
+int xlfontcmd(std::FILE* in, int mode);
+int xlbackgroundcmd(std::FILE* in, int mode);
+int xlbordercmd(std::FILE* in);
+int xlprintercmd(std::FILE* in);
+// xl cf: the command line, then one line per rule.
+int xlcfcmd(std::FILE* in);
+// Divides a cell text (B5) at its first numeric character: letters and digits appended;
+// -1 (nothing appended) for a text without one.
+int splitcell(const std::string& text, std::string& letters, std::string& digits);
 
 // Every occurrence of `target` in `text` replaced by `replacement`, from the left, the
 // search going on after each replacement.

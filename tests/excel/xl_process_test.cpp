@@ -10,72 +10,15 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/excel/excel_fixture.h"
-#include "tests/jex_process.h"
+#include "tests/excel/xl_process_fixture.h"
 
 namespace {
 
 using exceltest::readFile;
 using exceltest::writeFile;
 
-const char* const config =
-    "Name of workspace; ws.bnk\n"
-    "Name of workspace index; ws.ind\n"
-    "Name of default bank; \n"
-    "Name of default bank index; \n"
-    "Path to help files; x\n"
-    "Reserved for future use; x\n"
-    "Default regression limits; 1990 2000 2009\n"
-    "Default base year of workspace file; 1990\n"
-    "First month covered; 1\n"
-    "Default maximum number of observations per series in workspace; 100\n"
-    "Add file to run at startup; \n";
-
-class XlProcessTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        binary = jextest::jexbinary();
-        if (binary.empty()) GTEST_SKIP() << "the jex program is not built";
-        char pattern[] = "/tmp/jexxlXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        writeFile(dir + "/jex.cfg", config);
-    }
-    void TearDown() override {
-        if (!dir.empty()) std::filesystem::remove_all(dir);
-    }
-
-    // Runs jex with the typed lines; its results window with the directory written <dir>.
-    std::string run(const std::string& typed) {
-        writeFile(dir + "/typed.txt", typed);
-        std::string command = "cd '" + dir + "' && '" + binary + "' < typed.txt 2>stderr.txt";
-        std::FILE* p = popen(command.c_str(), "r");
-        if (!p) return "popen failed";
-        std::string out;
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-        status = pclose(p);
-        for (std::size_t at; (at = out.find(dir)) != std::string::npos;) out.replace(at, dir.size(), "<dir>");
-        return out;
-    }
-    // openpyxl's output of a script run in the directory.
-    std::string python(const std::string& script) {
-        auto old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-        std::string out = exceltest::python(script);
-        std::filesystem::current_path(old);
-        return out;
-    }
-
-    std::string binary, dir;
-    int status = 0;
-};
-
-void expectendswith(const std::string& out, const std::string& tail) {
-    ASSERT_GE(out.size(), tail.size()) << out;
-    EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
-}
+using exceltest::XlProcessTest;
+using exceltest::expectendswith;
 
 const char* const road =
     "data gdp 1990 100.5 102.25 ? 110.75 ;\n"
