@@ -3,6 +3,7 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <new>
 
@@ -24,11 +25,20 @@ std::vector<double> sortKeys;
 bool cancelled = false;
 // Internal result of a step that was cancelled (the entry points turn it into -1).
 constexpr int stepCancelled = -27;
+// The flags the numerical check looks at (inexact does not count).
+constexpr int checkedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
+
+// pscalesolve's copy of the listed values as they came, made only once a step is about to
+// change them in a way a Cancel must undo; kept between calls so that it is allocated once.
+std::vector<double> keptValues;
+bool valuesKept = false;
+
+bool floatStatusSet() { return std::fetestexcept(checkedFlags) != 0; }
 
 }  // namespace
 
 int scalingcheck() {
-    if (!std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW)) return 0;
+    if (!floatStatusSet()) return 0;
     platform::clearFloatingPointStatus();
     printout("Error:  numerical error in proportional scaling routine.\n");
     return pausebox("Error:  in proportional scaling routine.", "Error") == 27 ? 27 : 0;
@@ -316,7 +326,35 @@ int rtbis(double nlo, double nhi, double* root, const std::vector<double>& w,
 
 namespace {
 
-// pscalesolve's steps; stepCancelled after a Cancel (the values may be partly changed).
+// Keeps the listed values for a Cancel to put back (keptValues holds nidx places).
+void keepForCancel(const double* x, short n, const short* members, short nidx) {
+    for (short k = 0; k < nidx; ++k)
+        if (validMember(members[k], n)) keptValues[static_cast<size_t>(k)] = x[members[k]];
+    valuesKept = true;
+}
+
+// The move of one member in the absolute-value method: the fraction f of its magnitude, at
+// least 1e-100 in size.
+double absoluteMove(double value, double f) {
+    double d = std::fabs(value) * f;
+    if (std::fabs(d) <= smallestMove) d = d < 0 ? -smallestMove : smallestMove;
+    return d;
+}
+
+int absoluteCode(double S, double A, double c, bool posFound, bool negFound, bool allZero);
+
+// Where in keptValues the values of a line from x[first] on are best kept: half a page of
+// addresses away from the line. (A store to an address that shares its last 12 bits with the
+// value loaded next holds that load up; at such a distance the moves cost a third more.)
+std::size_t aside(const double* x, short first) {
+    const auto from = reinterpret_cast<std::uintptr_t>(keptValues.data());
+    const auto to = reinterpret_cast<std::uintptr_t>(x) +
+                    static_cast<std::uintptr_t>(static_cast<std::intptr_t>(first) * 8) + 2048;
+    return ((to - from) & 4095) / sizeof(double);
+}
+
+// pscalesolve's steps; stepCancelled after a Cancel (the values may be partly changed and
+// are then kept in keptValues).
 int solvesteps(double* x, short n, const short* members, short nidx, double c,
                double* factor, char includeZeros) {
     // 1.
@@ -342,6 +380,7 @@ int solvesteps(double* x, short n, const short* members, short nidx, double c,
                       (allZero && std::fabs(c) > zeroTol) ||
                       (!allZero && std::fabs(c) < zeroTol);
     if (rank) {
+        keepForCancel(x, n, members, nidx);
         try {
             return rankPreserving(x, n, members, nidx, c, includeZeros, allZero);
         } catch (const std::exception&) {
@@ -363,16 +402,41 @@ int solvesteps(double* x, short n, const short* members, short nidx, double c,
     // 5.
     const double f = std::fabs(A) > zeroTol ? (c - S) / A : 0.0;
     *factor = f;
-    // 6.
+    // 6. Every member moves by the fraction f of its magnitude, with the check after each
+    // move and each addition. The check can only speak when a status flag is set, so while
+    // the flags are clear the moves are made first and the flags tested once: when they are
+    // still clear, no check would have spoken. Otherwise the moves are undone and made again
+    // one by one with their checks, which raise the same flags at the same members.
+    if (!floatStatusSet()) {
+        std::fexcept_t flags;
+        std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+        double* before = keptValues.data() + aside(x, nidx > 0 ? members[0] : 0);
+        for (short k = 0; k < nidx; ++k) {
+            const short i = members[k];
+            if (!validMember(i, n)) continue;
+            before[static_cast<size_t>(k)] = x[i];
+            x[i] += absoluteMove(x[i], f);
+        }
+        if (!floatStatusSet()) return absoluteCode(S, A, c, posFound, negFound, allZero);
+        // Backwards, so that a member listed twice gets its first value back.
+        for (short k = nidx - 1; k >= 0; --k)
+            if (validMember(members[k], n)) x[members[k]] = before[k];
+        std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+    }
+    keepForCancel(x, n, members, nidx);
     for (short k = 0; k < nidx; ++k) {
         short i = members[k];
         if (!validMember(i, n)) continue;
-        double d = std::fabs(x[i]) * f;
-        if (std::fabs(d) <= smallestMove) d = d < 0 ? -smallestMove : smallestMove;
+        const double d = absoluteMove(x[i], f);
         if (cancelnow()) return stepCancelled;
         x[i] += d;
         if (cancelnow()) return stepCancelled;
     }
+    return absoluteCode(S, A, c, posFound, negFound, allZero);
+}
+
+// The result code of the absolute-value method.
+int absoluteCode(double S, double A, double c, bool posFound, bool negFound, bool allZero) {
     // 7.
     if (posFound && negFound) {
         if (c - (S + A) > zeroTol) return 21;
@@ -395,22 +459,24 @@ int pscalesolve(double* x, short n, const short* members, short nidx, double c,
     cancelled = false;
     *factor = 0;
     if (members == nullptr || nidx < 0) nidx = 0;
-    // The listed values as they came, to put back after a Cancel.
-    std::vector<double> saved;
+    // Room for the listed values as they came, to put back after a Cancel.
     try {
-        saved.resize(static_cast<size_t>(nidx));
+        // (with room to start half a page away from the line, see aside())
+        const size_t room = static_cast<size_t>(nidx) + 4096 / sizeof(double);
+        if (keptValues.size() < room) keptValues.resize(room);
     } catch (const std::bad_alloc&) {
         nomemory();
         printout("Error:  in pscale routine.\n");
         return -1;
     }
-    for (short k = 0; k < nidx; ++k)
-        if (validMember(members[k], n)) saved[k] = x[members[k]];
+    valuesKept = false;
 
     int code = solvesteps(x, n, members, nidx, c, factor, includeZeros);
     if (code != stepCancelled) return code;
-    for (short k = nidx - 1; k >= 0; --k)
-        if (validMember(members[k], n)) x[members[k]] = saved[k];
+    // Before any value changed nothing was kept, and there is nothing to put back.
+    if (valuesKept)
+        for (short k = nidx - 1; k >= 0; --k)
+            if (validMember(members[k], n)) x[members[k]] = keptValues[static_cast<size_t>(k)];
     *factor = 0;
     return -1;
 }

@@ -2,6 +2,7 @@
 // an independent biproportional fitting, the options, the control sums that differ, groups,
 // preconditions over several periods, and the totals that cannot be met.
 #include <cfenv>
+#include <cstring>
 #include <filesystem>
 
 #include "matrix/ras.h"
@@ -309,6 +310,70 @@ TEST_F(Ras, PendingFloatingPointException) {
         }
     }
     std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+}  // namespace
+
+namespace {
+
+// One iteration worked the plain way on a matrix with cells of both signs, controls in reach
+// of the absolute-value method: every column over the row group, then every row over the
+// column group, each line moved as that method defines it (f = (c - S) / A, every member by
+// f |x|, at least 1e-100). The iteration must give the same bits, whatever way it walks the
+// matrix or tests the floating-point flags; the groups leave row 2 and column 4 alone.
+// (The rows do not meet their controls: they add to more than the columns.)
+TEST(RasIteration, SameBitsAsTheLinesScaledOneByOne) {
+    const int R = 7, C = 5;
+    BalanceTable t;
+    t.resize(R, C);
+    auto cell = [](int i, int j) { return ((i * 7 + j * 3) % 11 + 0.5) / 3.1 + 0.01 * i * j; };
+    for (int i = 1; i <= R; ++i)
+        for (int j = 1; j <= C; ++j) t.at(i, j) = cell(i, j);
+    t.at(3, 1) = -0.4;
+    t.at(6, 5) = -0.2;
+    const std::vector<std::int16_t> rows = {1, 3, 4, 5, 6, 7}, cols = {5, 1, 2, 3};
+    // Controls 5% to 20% off the sums of the groups: every line stays with the
+    // absolute-value method.
+    for (int i : rows)
+        for (int j : cols) {
+            t.r[static_cast<std::size_t>(i)] += t.at(i, j) * (1.2 - 0.03 * i);
+            t.c[static_cast<std::size_t>(j)] += t.at(i, j) * (0.8 + 0.04 * j);
+        }
+    BalanceTable want = t;
+    auto scaleline = [](std::vector<double*> line, double c) {
+        double S = 0, A = 0;
+        for (double* x : line) {
+            S += *x;
+            A += std::fabs(*x);
+        }
+        const double f = (c - S) / A;
+        for (double* x : line) {
+            double d = std::fabs(*x) * f;
+            if (std::fabs(d) <= 1e-100) d = d < 0 ? -1e-100 : 1e-100;
+            *x += d;
+        }
+    };
+    for (int k : cols) {
+        std::vector<double*> line;
+        for (int m : rows) line.push_back(&want.at(m, k));
+        scaleline(line, want.c[static_cast<std::size_t>(k)]);
+    }
+    for (int k : rows) {
+        std::vector<double*> line;
+        for (int m : cols) line.push_back(&want.at(k, m));
+        scaleline(line, want.r[static_cast<std::size_t>(k)]);
+    }
+
+    platform::ScopedScriptedPlatform screen;
+    rasiteration(t, rows, cols, 0);
+    EXPECT_EQ(screen.platform.text(), "");  // every line by the absolute-value method, no box
+    ASSERT_EQ(t.a.size(), want.a.size());
+    for (std::size_t k = 0; k < t.a.size(); ++k)
+        EXPECT_EQ(std::memcmp(&t.a[k], &want.a[k], sizeof(double)), 0)
+            << "cell " << k / (C + 1) << " " << k % (C + 1) << ": " << t.a[k] << " against " << want.a[k];
+    // Row 2 and column 4 kept their cells.
+    EXPECT_EQ(t.at(2, 3), cell(2, 3));
+    EXPECT_EQ(t.at(6, 4), cell(6, 4));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,98 @@ TEST_F(PscaleTest, AbsoluteValueMethodTable) {
         EXPECT_NEAR(sum, k.c, 1e-12);
     }
     EXPECT_TRUE(shown().empty());
+}
+
+// The absolute-value moves of a list, worked one member after the other in list order as the
+// method defines them: f = (c - S) / A over the listed valid members, every listed member
+// moves by f |x| (at least 1e-100 in size), a member listed twice moving twice.
+std::vector<double> movedOneByOne(std::vector<double> x, const std::vector<short>& list, double c) {
+    const short n = static_cast<short>(x.size() - 1);
+    double S = 0, A = 0;
+    for (short i : list)
+        if (i >= 1 && i <= n) {
+            S += x[static_cast<size_t>(i)];
+            A += std::fabs(x[static_cast<size_t>(i)]);
+        }
+    const double f = (c - S) / A;
+    for (short i : list) {
+        if (i < 1 || i > n) continue;
+        double d = std::fabs(x[static_cast<size_t>(i)]) * f;
+        if (std::fabs(d) <= 1e-100) d = d < 0 ? -1e-100 : 1e-100;
+        x[static_cast<size_t>(i)] += d;
+    }
+    return x;
+}
+
+// The same bits, so that -0 and 0 differ too.
+void expectSameBits(const std::vector<double>& got, const std::vector<double>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(std::memcmp(&got[i], &want[i], sizeof(double)), 0)
+            << "element " << i << ": " << got[i] << " against " << want[i];
+}
+
+struct MoveCase {
+    const char* what;
+    std::vector<double> x;  // x[0] unused
+    std::vector<short> list;
+    double c;
+};
+
+const MoveCase moveCases[] = {
+    {"plain", {0, 0.3, 1.7, 2.9, 0.11}, {1, 2, 3, 4}, 7.3},
+    {"both signs", {0, -0.7, 1.3, 2.1, -0.05}, {1, 2, 3, 4}, 4.4},
+    {"listed twice, outside, unlisted", {0, 1.1, 2.2, 3.3, 4.4}, {3, 1, 9, 3, -2, 2}, 1.9},
+    {"a zero member moves by the least move", {0, 0, 1, 2}, {1, 2, 3}, 2.5},
+    {"a subnormal move", {0, 1, 1e-308, 1}, {1, 3, 1, 2}, 3.2},
+};
+
+// With the flags clear the moves are made without a check per member; they must be the
+// moves made one by one, bit for bit, and the same as when every check speaks (OK each time).
+TEST_F(PscaleTest, AbsoluteValueMovesAreTheMovesOneByOne) {
+    for (const MoveCase& k : moveCases) {
+        SCOPED_TRACE(k.what);
+        const std::vector<double> want = movedOneByOne(k.x, k.list, k.c);
+        std::vector<double> quiet = k.x;
+        double f = 0;
+        scripted.platform.answers.assign(3, "ok");
+        scripted.platform.boxes.clear();
+        platform::clearFloatingPointStatus();
+        EXPECT_GE(pscalesolve(quiet.data(), static_cast<short>(k.x.size() - 1), k.list.data(),
+                              static_cast<short>(k.list.size()), k.c, &f, 0),
+                  20);
+        expectSameBits(quiet, want);
+        // Only the subnormal move raises a flag (underflow), and its check asks once.
+        EXPECT_EQ(scripted.platform.boxes.size(), k.x[2] == 1e-308 ? 1u : 0u);
+
+        FlagRaisingPlatform box;
+        platform::install(&box);
+        std::feraiseexcept(FE_INVALID);
+        std::vector<double> checked = k.x;
+        pscalesolve(checked.data(), static_cast<short>(k.x.size() - 1), k.list.data(),
+                    static_cast<short>(k.list.size()), k.c, &f, 0);
+        platform::install(&scripted.platform);
+        platform::clearFloatingPointStatus();
+        expectSameBits(checked, want);
+        EXPECT_GT(box.inner.boxes.size(), k.list.size());
+    }
+}
+
+// A flag raised by a move itself: the check after that move asks, once; Cancel there puts
+// every value back as it came, also a member listed twice and already moved twice.
+TEST_F(PscaleTest, FaultOfAMoveAsksAtThatMoveAndCancelPutsEverythingBack) {
+    const MoveCase& k = moveCases[4];
+    std::vector<double> x = k.x;
+    double f = 0;
+    scripted.platform.answers = {"cancel"};
+    EXPECT_EQ(pscalesolve(x.data(), 3, k.list.data(), 4, k.c, &f, 0), -1);
+    EXPECT_TRUE(scalecancelled());
+    expectSameBits(x, k.x);
+    EXPECT_EQ(f, 0);
+    EXPECT_EQ(scripted.platform.boxes,
+              (std::vector<std::string>{"[Error] Error:  in proportional scaling routine."}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{
+                           "Error:  numerical error in proportional scaling routine."}));
 }
 
 TEST_F(PscaleTest, NothingToChangeWhenTheSumIsAlreadyTheControl) {
