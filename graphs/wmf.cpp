@@ -1,6 +1,7 @@
 #include "graphs/wmf.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace graphs {
 namespace {
@@ -214,8 +215,10 @@ int readwmf(const std::uint8_t* data, std::size_t size, Canvas& target, std::str
     double orgX = boxLeft, orgY = boxTop, extX = boxRight - boxLeft, extY = boxBottom - boxTop;
     auto mapX = [&](int x) { return coord((x - orgX) * target.width() / extX); };
     auto mapY = [&](int y) { return coord((y - orgY) * target.height() / extY); };
-    auto mapH = [&](int v) { return coord(v * target.height() / extY); };
-    auto mapW = [&](int v) { return coord(v * target.width() / extX); };
+    // Sizes (font heights, pen widths) are lengths: never negative, whatever the extent.
+    auto length = [](double v) { return std::min(std::abs(coord(v)), 32767); };
+    auto mapH = [&](int v) { return length(v * target.height() / extY); };
+    auto mapW = [&](int v) { return length(v * target.width() / extX); };
 
     struct Object {
         Op kind;
@@ -276,7 +279,7 @@ int readwmf(const std::uint8_t* data, std::size_t size, Canvas& target, std::str
             const std::uint8_t* end = std::find(face, face + faceRoom, 0);
             if (end == face + faceRoom) return fail("bad string");
             const int height = gets16(p);
-            if (create(Op::Font, Record{Op::Font, mapH(height < 0 ? -height : height),
+            if (create(Op::Font, Record{Op::Font, mapH(height),
                                         gets16(p + 4), 0, 0, 0,
                                         std::string(face, end)}) != 0)
                 return fail("bad handle");
