@@ -178,6 +178,13 @@ void convertdates(JexDate* d, int S) {
     for (int i = 0; i < 3; ++i) d[i].frequency = static_cast<std::uint8_t>(S);
 }
 
+// Graph date i from a number token; false when it lies at or past the workspace's end.
+bool setgraphdate(int i, const char* token) {
+    graphDates[i] = static_cast<float>(std::atof(token));
+    graphDateRange[i] = JexDate(graphDates[i]);
+    return graphDateRange[i].wsIndex() < wsMaxObs;
+}
+
 int pauseforgraph() {
     for (;;) {
         const int r = ContAddFileDB.showModal();
@@ -238,8 +245,7 @@ int graph(std::FILE* in, char separate, char logScale, char scatter) {
             }
             if (run.addnamed(name.c_str(), legend.c_str(), in, 1) != 0) return -1;
         } else if (cls == 'n') {
-            graphDates[0] = static_cast<float>(std::atof(token));
-            graphDateRange[0] = JexDate(graphDates[0]);
+            setgraphdate(0, token);
             if (graphDateRange[0].wsIndex() < 0) {
                 printout("First date is before beginning of workspace bank.\n");
                 return -1;
@@ -248,28 +254,24 @@ int graph(std::FILE* in, char separate, char logScale, char scatter) {
                 printout("Error:  graph range outside the workspace bank.\n");
                 return -1;
             }
+            // The second and third dates; without a third the last date is the middle one.
+            bool third = false;
             cls = gettoken(token, in, 0, 78);
             if (cls == 'n') {
-                graphDates[1] = static_cast<float>(std::atof(token));
-                graphDateRange[1] = JexDate(graphDates[1]);
-                if (graphDateRange[1].wsIndex() >= wsMaxObs) {
+                if (!setgraphdate(1, token)) {
                     printout("Second date too far into the future.\n");
                     return -1;
                 }
                 cls = gettoken(token, in, 0, 78);
                 if (cls == 'n') {
-                    graphDates[2] = static_cast<float>(std::atof(token));
-                    graphDateRange[2] = JexDate(graphDates[2]);
-                    if (graphDateRange[2].wsIndex() >= wsMaxObs) {
+                    if (!setgraphdate(2, token)) {
                         printout("Third date too far into the future.\n");
                         return -1;
                     }
-                } else {
-                    if (cls != 'f' && cls != 'e') ungettoken();
-                    graphDateRange[2] = graphDateRange[1];
-                    graphDates[2] = graphDateRange[1].toFloat();
+                    third = true;
                 }
-            } else {
+            }
+            if (!third) {
                 if (cls != 'f' && cls != 'e') ungettoken();
                 graphDateRange[2] = graphDateRange[1];
                 graphDates[2] = graphDateRange[1].toFloat();

@@ -62,7 +62,7 @@ protected:
     void TearDown() override {
         graphs::resetgraphstate();
         graphs::showGraph = savedShow;
-        regZip = 'n';
+        resetregressstate();
         resetbankslots();
         resetseriesstate();
         resetDateGlobals();
@@ -143,6 +143,36 @@ TEST_F(GraphCommand, ZipMakesAndCountsTheGraphWithoutShowingIt) {
     EXPECT_EQ(graphs::graphCounter, 1);
     EXPECT_EQ(run(graphs::gsavecmd, "zipped"), 0);
     EXPECT_TRUE(std::filesystem::exists("zipped.WMF"));
+}
+
+TEST_F(GraphCommand, RegressionResultsOverTheRegressionLimits) {
+    std::vector<float> v(2000, 1.0f);
+    for (const char* name : {"predic", "depvar", "bpred", "predic2", "depvar2"})
+        ASSERT_GE(workspaceBank->addser(name, v.data(), 'y'), 0);
+    regZip = 'y';
+    fitStart = 1990;
+    fitEnd = 1995;
+    testEnd = 1998;
+    auto legends = [] {
+        std::vector<std::string> out;
+        for (const graphs::Record& r : graphs::graphMetafile->records)
+            if (r.op == graphs::Op::Text && r.b == 1125 - 33 - 9) out.push_back(r.text);
+        return out;
+    };
+    const std::string predicted = " Predicted        ", actual = " Actual           ";
+    lagDepIndex = 0;
+    ASSERT_EQ(graph("*"), 32);
+    EXPECT_EQ(legends(), (std::vector<std::string>{predicted, actual}));
+    EXPECT_EQ(graphs::graphDateRange[0].year, 1990);
+    EXPECT_EQ(graphs::graphDateRange[1].year, 1995);
+    EXPECT_EQ(graphs::graphDateRange[2].year, 1998);
+    lagDepIndex = 1;
+    ASSERT_EQ(graph("* 2"), -1);  // there is no bpred2
+    ASSERT_EQ(graph("*"), 32);
+    EXPECT_EQ(legends(), (std::vector<std::string>{predicted, actual, " BasePred         "}));
+    lagDepIndex = 0;
+    ASSERT_EQ(graph("* 2"), 32);
+    EXPECT_EQ(legends().size(), 2u);
 }
 
 TEST_F(GraphCommand, ScatterNeedsTwoSeries) {

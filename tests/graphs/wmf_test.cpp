@@ -172,6 +172,35 @@ TEST(Wmf, ReaderRefusesWhatItCannotTrust) {
     }
 }
 
+TEST(Wmf, SizesStayLengthsUnderAFlippedWindow) {
+    Canvas c;
+    c.setPen(0, 4, 0);
+    c.setFont(graphs::Font{"Arial", 60, 0});
+    c.moveTo(300, 225);
+    Metafile m;
+    m.records = c.records();
+    std::vector<std::uint8_t> b = graphs::writewmf(m);
+    // The window extent (after the headers and the origin record) with a negative height.
+    ASSERT_EQ(w16(b, 50 + 4), 0x020C);
+    b[50 + 6] = static_cast<std::uint8_t>(-1125 & 0xFF);
+    b[50 + 7] = static_cast<std::uint8_t>((-1125 >> 8) & 0xFF);
+    Canvas flipped;
+    std::string error;
+    ASSERT_EQ(graphs::readwmf(b.data(), b.size(), flipped, error), 0) << error;
+    const auto& r = flipped.records();
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].b, 4);         // pen width
+    EXPECT_EQ(r[1].a, 60);        // font height
+    EXPECT_EQ(r[2].b, -225);      // the y axis is flipped
+    // Written again, the played picture reads back the same.
+    Metafile again;
+    again.records = r;
+    const auto b2 = graphs::writewmf(again);
+    Canvas back;
+    ASSERT_EQ(graphs::readwmf(b2.data(), b2.size(), back, error), 0) << error;
+    EXPECT_EQ(back.records(), r);
+}
+
 TEST(Wmf, UnknownRecordsArePassedOverBySize) {
     std::vector<std::uint8_t> b = graphs::writewmf(sample());
     // Put a record of an unknown kind (5 words, function 0x0999) after the headers.
