@@ -246,6 +246,49 @@ TEST_F(Layout, ThreeFixedValuesGiveInnerTicksAndTheirOwnLabels) {
         }
 }
 
+TEST_F(Layout, HugeSpansAndNotANumberStayInsideTheCanvas) {
+    const float nan = std::nanf("");
+    make({{3e38f, -3e38f, nan, 1.0f}}, 1993, "");
+    ASSERT_EQ(draw(), 32);
+    int pixels = 0, moves = 0;
+    for (const Record& r : canvas.records()) {
+        if (r.op == Op::Pixel) ++pixels;
+        if (r.op == Op::MoveTo || r.op == Op::LineTo || r.op == Op::Pixel) {
+            ++moves;
+            EXPECT_GE(r.a, -32768);
+            EXPECT_LE(r.a, 32767);
+            // The span overflows: factor 0, every value on the plot bottom or inside the box.
+            EXPECT_GE(r.b, 0);
+            EXPECT_LE(r.b, 1125);
+        }
+    }
+    EXPECT_EQ(pixels, 1);
+    EXPECT_GT(moves, 0);
+}
+
+TEST_F(Layout, ObservationRangeIsLabelledByNumbers) {
+    make({A}, 2000, "");
+    g.firstDate = g.middleDate = g.lastDate = JexDate();  // as the graph command leaves them
+    g.setRange(10, 0, 20);
+    ASSERT_EQ(draw(), 32);
+    // s = 1494 / 11 as before; labels k = 10, 12, ... 20 at floor(floor((k - 11) s + L) + s)
+    // (two periods of half a slot each), within the canvas.
+    for (int k = 10; k <= 20; k += 2) {
+        const Record* r = text(std::to_string(k));
+        ASSERT_NE(r, nullptr) << k;
+        const int left = static_cast<int>(std::trunc((2988.0 * (k - 11) + 121) / 22));
+        const int x = static_cast<int>(std::floor((22.0 * left + 2988) / 22));
+        const int w = canvas.textWidth(std::to_string(k)) / 2 + 1;
+        EXPECT_EQ(r->a, std::clamp(x, w, 1500 - w)) << k;
+    }
+    // No divider (the middle index is 0): the only line up from B to T is the frame's left.
+    for (const auto& sgm : segments()) {
+        if (sgm[1] == 1026 && sgm[3] == 56 && sgm[0] == sgm[2]) {
+            EXPECT_EQ(sgm[0], 5);
+        }
+    }
+}
+
 TEST_F(Layout, NoSeriesOrNoDatesFails) {
     EXPECT_EQ(draw(), -1);
     EXPECT_TRUE(canvas.records().empty());
