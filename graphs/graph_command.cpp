@@ -50,15 +50,26 @@ bool writebytes(const std::string& path, const void* data, std::size_t n) {
     return out.commit() && wrote;
 }
 
-void showbywriting(const Metafile& m, const std::string& caption) {
+// A window's picture: <base>.wmf and <base>.svg in the working directory, the SVG named on
+// standard error with the window's caption.
+void writewindowpicture(const Metafile& m, const std::string& base, const std::string& caption) {
     const std::vector<std::uint8_t> bytes = writewmf(m);
     const std::string svg = writesvg(m, m.width, m.height);
-    if (!writebytes("jexgraph.wmf", bytes.data(), bytes.size()) ||
-        !writebytes("jexgraph.svg", svg.data(), svg.size())) {
+    if (!writebytes(base + ".wmf", bytes.data(), bytes.size()) ||
+        !writebytes(base + ".svg", svg.data(), svg.size())) {
         printout("\nError:  cannot write the graph window's picture.\n");
         return;
     }
-    std::fprintf(stderr, "[%s] jexgraph.svg\n", caption.c_str());
+    std::fprintf(stderr, "[%s] %s.svg\n", caption.c_str(), base.c_str());
+}
+
+void showbywriting(const Metafile& m, const std::string& caption) {
+    writewindowpicture(m, "jexgraph", caption);
+}
+
+void showsparebywriting(int window, const Metafile& m) {
+    writewindowpicture(m, "jexgraph" + std::to_string(window),
+                       "Graph Form " + std::to_string(window));
 }
 
 // The f-command range, kept while an expression of the graph line is evaluated and put back
@@ -196,6 +207,7 @@ int pauseforgraph() {
 }  // namespace
 
 std::function<void(const Metafile&, const std::string&)> showGraph = showbywriting;
+std::function<void(int, const Metafile&)> showSpareGraph = showsparebywriting;
 
 std::vector<GraphPrintJob>& heldPrintJobs() {
     static std::vector<GraphPrintJob> jobs;
@@ -427,8 +439,21 @@ int graphsaveas() {
     return 0;
 }
 
+int graphshift(int window) {
+    if (!graphMetafile) {
+        printout("A graph must exist before it can be shifted.\n");
+        return -1;
+    }
+    showSpareGraph(window, *graphMetafile);
+    (window == 1 ? graphMetafile1 : graphMetafile2) = std::move(graphMetafile);
+    freeOldGraph = 'n';
+    return 0;
+}
+
 void installgraphactions() {
     ContAddFileDB.saveGraph = [] { graphsaveas(); };
+    ContAddFileDB.shiftToWindow1 = [] { graphshift(1); };
+    ContAddFileDB.shiftToWindow2 = [] { graphshift(2); };
     ContAddFileDB.printGraph = [] { gprintcmd(nullptr); };
 }
 

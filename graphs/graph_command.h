@@ -53,7 +53,15 @@ bool savemetafile(const Metafile& m, const std::string& path);
 // Save of the Graph menu and the pause box: graphName (with the counter when it is not 0)
 // and ".wmf", or a name asked for when graphName is empty. Saves nothing without a graph.
 int graphsaveas();
-// Installs the pause box's Save and Print actions.
+// Shift1 and Shift2 of the Graph menu and the pause box: the current graph moves to the
+// spare graph window 1 or 2 (which shows it), releasing the graph that window held; without
+// a current graph "A graph must exist before it can be shifted.\n".
+int graphshift(int window);
+// Showing a spare window's graph: installed by the graph windows. The default writes
+// jexgraph1.* or jexgraph2.* and names the SVG on standard error with the window's caption
+// ("Graph Form 1", "Graph Form 2").
+extern std::function<void(int window, const Metafile&)> showSpareGraph;
+// Installs the pause box's Save, Shift1, Shift2 and Print actions.
 void installgraphactions();
 // Start values of the graph command's state; the current graphs are dropped.
 void resetgraphstate();

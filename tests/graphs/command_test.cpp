@@ -91,6 +91,11 @@ protected:
     bool savedSync = false;
     std::vector<std::string> shownCaptions;
     std::function<void(const graphs::Metafile&, const std::string&)> savedShow = graphs::showGraph;
+    std::function<void(int, const graphs::Metafile&)> savedSpare = graphs::showSpareGraph;
+    void clearShown() {
+        screen.platform.lines.clear();
+        clearPendingLine();
+    }
 };
 
 TEST_F(GraphCommand, ExpressionsAreTemporaryAndTheFRangeComesBack) {
@@ -133,6 +138,38 @@ TEST_F(GraphCommand, PauseBoxSaveUsesTheNameAndTheCounter) {
     // A name over 31 characters is refused and the old one kept.
     EXPECT_EQ(run(graphs::gnamecmd, std::string(32, 'n')), -1);
     EXPECT_EQ(graphs::graphName, "fig");
+}
+
+TEST_F(GraphCommand, ShiftsMoveTheCurrentGraphToASpareWindow) {
+    std::vector<int> spare;
+    graphs::showSpareGraph = [&](int window, const graphs::Metafile&) { spare.push_back(window); };
+    regZip = 'y';
+    ASSERT_EQ(graph("a 1990 2000"), 32);
+    const graphs::Metafile* first = graphs::graphMetafile.get();
+    EXPECT_EQ(graphs::graphshift(1), 0);
+    EXPECT_EQ(graphs::graphMetafile1.get(), first);
+    EXPECT_EQ(graphs::graphMetafile, nullptr);
+    EXPECT_EQ(graphs::freeOldGraph, 'n');
+    clearShown();
+    EXPECT_EQ(graphs::graphshift(1), -1);  // the first shift left no current graph
+    EXPECT_EQ(screen.platform.text() + pendingLine(), "A graph must exist before it can be shifted.\n");
+    // A new graph shifted to window 1 replaces the older one there; window 2 takes the next.
+    ASSERT_EQ(graph("a 1990 1995"), 32);
+    const graphs::Metafile* second = graphs::graphMetafile.get();
+    EXPECT_EQ(graphs::graphshift(1), 0);
+    EXPECT_EQ(graphs::graphMetafile1.get(), second);
+    ASSERT_EQ(graph("a 1990 1992"), 32);
+    EXPECT_EQ(graphs::graphshift(2), 0);
+    EXPECT_NE(graphs::graphMetafile2, nullptr);
+    EXPECT_EQ(spare, (std::vector<int>{1, 1, 2}));
+    // Through the pause box's buttons.
+    graphs::installgraphactions();
+    regZip = 'n';
+    screen.platform.answers = {"Shift1"};
+    ASSERT_EQ(graph("a 1990 2000"), 0);
+    EXPECT_EQ(spare.size(), 4u);
+    EXPECT_EQ(graphs::graphMetafile, nullptr);
+    graphs::showSpareGraph = savedSpare;
 }
 
 TEST_F(GraphCommand, ZipMakesAndCountsTheGraphWithoutShowingIt) {
