@@ -21,18 +21,14 @@
 #include "platform/scripted_platform.h"
 #include "regress/regress_state.h"
 #include "series/series_state.h"
-#include "tests/series/series_test_util.h"
+#include "tests/graphs/graph_test_util.h"
 
 namespace {
 
 class GraphCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/jexgraphcmdXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
+        cwd = std::make_unique<graphtest::WorkingDirectory>();
         resetbankslots();
         resetseriesstate();
         clearPendingLine();
@@ -68,13 +64,9 @@ protected:
         resetDateGlobals();
         clearPendingLine();
         JexBank::syncWrites = savedSync;
-        std::filesystem::current_path(old);
-        std::filesystem::remove_all(dir);
+        cwd.reset();
     }
-    int run(int (*cmd)(std::FILE*), const std::string& line) {
-        seriestest::ReplayInput input({line});
-        return cmd(nullptr);
-    }
+    int run(int (*cmd)(std::FILE*), const std::string& line) { return graphtest::run(cmd, line); }
     int graph(const std::string& line, char scatter = 'n') {
         seriestest::ReplayInput input({line});
         return graphs::graph(nullptr, 'n', 'n', scatter);
@@ -86,8 +78,7 @@ protected:
     }
 
     platform::ScopedScriptedPlatform screen;
-    std::string dir;
-    std::filesystem::path old;
+    std::unique_ptr<graphtest::WorkingDirectory> cwd;
     bool savedSync = false;
     std::vector<std::string> shownCaptions;
     std::function<void(const graphs::Metafile&, const std::string&)> savedShow = graphs::showGraph;

@@ -16,18 +16,14 @@
 #include "graphs/wmf.h"
 #include "interp/switches.h"
 #include "platform/scripted_platform.h"
-#include "tests/series/series_test_util.h"
+#include "tests/graphs/graph_test_util.h"
 
 namespace {
 
 class GraphSettings : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/jexgraphsetXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
+        cwd = std::make_unique<graphtest::WorkingDirectory>();
         graphs::initlinestyles();
         graphs::resetgraphsettings();
         clearPendingLine();
@@ -37,13 +33,11 @@ protected:
         graphs::initlinestyles();
         graphs::GrSetFm.saveDialog = nullptr;
         clearPendingLine();
-        std::filesystem::current_path(old);
-        std::filesystem::remove_all(dir);
+        cwd.reset();
     }
     template <class Cmd>
     int run(Cmd cmd, const std::string& line) {
-        seriestest::ReplayInput input({line});
-        return cmd(nullptr);
+        return graphtest::run(cmd, line);
     }
     static std::string slurp(const std::string& name) {
         std::ifstream in(name, std::ios::binary);
@@ -53,8 +47,7 @@ protected:
     }
 
     platform::ScopedScriptedPlatform screen;
-    std::string dir;
-    std::filesystem::path old;
+    std::unique_ptr<graphtest::WorkingDirectory> cwd;
 };
 
 TEST_F(GraphSettings, ColourNamesAndMarks) {
