@@ -19,6 +19,7 @@
 #include "platform/platform.h"
 #include "interp/switches.h"
 #include "shell/mainform.h"
+#include "shell/shell_commands.h"
 #include "vam/groups.h"
 
 namespace {
@@ -36,6 +37,7 @@ bool startup() {
     platform::loadAnswerQueueFromEnvironment();
     mainformcreate();
     opengrouphome();
+    pwdcmd();
     return readstartupcfg(0) != startupWorkspaceInUse;
 }
 
