@@ -8,7 +8,8 @@
 //   --- file NAME           the lines that follow are the file NAME (each line ends in \n)
 //   --- file-noeol NAME     the same, without a line end after the last line
 //   --- file-hex NAME       the file's bytes as hexadecimal pairs (blanks and lines ignored)
-//   --- args WORD ...       command-line arguments of jex (for instance the add file)
+//   --- args WORD ...       command-line arguments of jex (a word in double quotes may hold
+//                           blanks)
 //   --- answers ok,cancel   JEX_ANSWERS: answers of the message boxes, in order
 //   --- stdin               the lines typed on standard input (each ends in \n)
 //   --- stdin-hex           standard input as hexadecimal pairs
@@ -53,6 +54,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <map>
 #include <sstream>
 #include <string>
@@ -131,7 +133,15 @@ struct Section {
     std::string kind;
     std::string argument;
     std::vector<std::string> lines;
+    std::vector<bool> escaped;  // the line was written with a leading backslash
     int line = 0;
+    // Drops the blank lines at the end that only separate cases (not escaped ones).
+    void dropSeparators() {
+        while (!lines.empty() && lines.back().empty() && !escaped.back()) {
+            lines.pop_back();
+            escaped.pop_back();
+        }
+    }
 };
 
 std::string joinLines(const std::vector<std::string>& lines, bool finalNewline) {
@@ -158,8 +168,9 @@ void applySection(Case& c, const Section& s) {
         }
         c.files.push_back(f);
     } else if (s.kind == "args") {
+        // Words split at blanks; a word in double quotes may hold blanks.
         std::istringstream words(s.argument);
-        for (std::string w; words >> w;) c.args.push_back(w);
+        for (std::string w; words >> std::quoted(w);) c.args.push_back(w);
     } else if (s.kind == "answers") {
         c.haveAnswers = true;
         c.answers = s.argument;
@@ -210,9 +221,7 @@ std::vector<Case> parseTranscript(const fs::path& path) {
         const std::string& line = raw[i];
         if (line.rfind("===", 0) == 0) {
             // Blank lines right before a case separate cases.
-            if (inSection)
-                while (!section.lines.empty() && section.lines.back().empty())
-                    section.lines.pop_back();
+            if (inSection) section.dropSeparators();
             closeSection();
             cases.emplace_back();
             current = &cases.back();
@@ -238,11 +247,12 @@ std::vector<Case> parseTranscript(const fs::path& path) {
             continue;
         }
         std::string content = line;
-        if (!content.empty() && content[0] == '\\') content.erase(0, 1);
+        const bool escaped = !content.empty() && content[0] == '\\';
+        if (escaped) content.erase(0, 1);
         section.lines.push_back(content);
+        section.escaped.push_back(escaped);
     }
-    if (inSection)
-        while (!section.lines.empty() && section.lines.back().empty()) section.lines.pop_back();
+    if (inSection) section.dropSeparators();
     closeSection();
 
     std::map<std::string, int> seen;
