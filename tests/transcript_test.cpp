@@ -378,6 +378,9 @@ RunResult runCase(const Case& c) {
         else
             unsetenv("JEX_ANSWERS");
         setenv("JEX_HOME", work.c_str(), 1);
+        // Times in local time are UTC, and the free space of a disk a fixed figure.
+        setenv("TZ", "UTC", 1);
+        setenv("JEX_FREE_SPACE_MB", "2048", 1);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>("jex"));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
