@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         }
         if (!(terminal ? readline_terminal(line) : readline_plain(line))) break;
         platform::clearEscape();
-        runcommandboxline(line, terminal);
+        runinputline(line, terminal);
     }
     // The end of input closes the main window (a refusal cannot keep it open).
     endofrun();

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "shell/configdialog.h"
 #include "shell/mainform.h"
+#include "shell/menu.h"
 #include "shell/settings.h"
 #include "shell/shell_commands.h"
 #include "vam/groups.h"
@@ -79,6 +80,20 @@ int runcommandboxline(std::string line, bool shownAlready) {
     int status = commandloop(&none);
     Main.trimhistory();
     return status;
+}
+
+int runinputline(const std::string& line, bool shownAlready) {
+    if (line.rfind("::", 0) == 0) {
+        runmenupath(line.substr(2));
+        return 0;
+    }
+    return runcommandboxline(line, shownAlready);
+}
+
+int runaddline(const std::string& name) {
+    settypedline("add " + addfileword(name));
+    std::FILE* none = nullptr;
+    return commandloop(&none);
 }
 
 void endofrun() {

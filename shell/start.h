@@ -20,6 +20,11 @@ std::string addfileword(const std::string& name);
 // only to the catch file), kept in the command cache and the drop-down history, run; a 30th
 // history entry is dropped afterwards. Returns the command loop's status.
 int runcommandboxline(std::string line, bool shownAlready);
+// A line of standard input: a "::" line reaches the menus (not echoed, cached or kept in
+// the history), any other runs as the command box runs it.
+int runinputline(const std::string& line, bool shownAlready);
+// "add <name>" run as the execute box runs it: not echoed, cached or kept in the history.
+int runaddline(const std::string& name);
 // The end of the run: the shut-down when quit has not run it, then the main window's end
 // (the settings file and HIST.DAT). Runs once.
 void endofrun();
