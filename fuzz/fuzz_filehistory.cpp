@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "banks/databank.h"
 #include "fuzz/fuzz_support.h"
 #include "shell/recentfiles.h"
 

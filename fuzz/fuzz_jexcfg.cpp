@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "banks/databank.h"
 #include "fuzz/fuzz_support.h"
 #include "interp/state.h"
 #include "interp/switches.h"

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "banks/databank.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/home.h"
 #include "shell/mainform.h"

@@ -26,6 +26,10 @@ bool ended = false;
 
 bool startsequence() {
     ended = false;
+    // The help file is only looked for: its absence is said once, and the program goes on.
+    Main.helpFilePath = platform::helpFilePath();
+    if (!platform::fileExists(Main.helpFilePath))
+        infobox(("Jex7 help file ((char*)" + Main.helpFilePath + ") not found.").c_str());
     loadsettings();
     startdirectorydialog();
     opengrouphome();
