@@ -88,8 +88,11 @@ bool TFileHistory::save() const {
     platform::ReplacingFile file(fileName);
     std::FILE* f = file.open("wb");
     if (!f) return false;
-    for (const std::string& e : entries)
-        if (std::fprintf(f, "%s\n", e.c_str()) < 0) return false;
+    // Written byte for byte: a path read with a zero byte in it is kept whole.
+    for (const std::string& e : entries) {
+        const std::string line = e + "\n";
+        if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) return false;
+    }
     return file.commit();
 }
 
