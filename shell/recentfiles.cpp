@@ -30,7 +30,7 @@ std::vector<std::string> parserecentfiles(const std::string& text) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        while (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty()) out.push_back(line);
         start = end + 1;
     }

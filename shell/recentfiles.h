@@ -38,6 +38,6 @@ extern TFileHistory* recentFiles;
 void openrecentfiles();
 // Deletes the main window's list, which saves it.
 void closerecentfiles();
-// Reads the entries of a list file's text: one path a line (LF or CR LF), empty lines kept
-// out.
+// Reads the entries of a list file's text: one path a line (LF or CR LF; carriage returns at
+// the end of a line go); empty lines are left out.
 std::vector<std::string> parserecentfiles(const std::string& text);
