@@ -41,10 +41,10 @@ int autofontsize(int clientWidth) {
     return 12;
 }
 
-void printersetupdialog() {
-    Form form("Printer Setup");
-    Form::Radio& r = form.radio("Orientation", "Orientation", {"Portrait", "Landscape"});
-    r.index = printerOrientation == Orientation::landscape ? 1 : 0;
+namespace {
+
+// Adds the OK (default) and Cancel buttons, shows the form, and tells whether OK closed it.
+bool showokcancel(Form& form) {
     bool ok = false;
     Form::Button& b = form.button("OKBtn", "OK");
     b.isDefault = true;
@@ -54,6 +54,16 @@ void printersetupdialog() {
     };
     form.button("CancelBtn", "Cancel").isCancel = true;
     form.showModal();
+    return ok;
+}
+
+}  // namespace
+
+void printersetupdialog() {
+    Form form("Printer Setup");
+    Form::Radio& r = form.radio("Orientation", "Orientation", {"Portrait", "Landscape"});
+    r.index = printerOrientation == Orientation::landscape ? 1 : 0;
+    const bool ok = showokcancel(form);
     if (ok) printerOrientation = r.index == 1 ? Orientation::landscape : Orientation::portrait;
 }
 
@@ -66,15 +76,7 @@ void fontdialog(WindowFont& font, const std::string& caption) {
     Form::Check& italic = form.check("Italic", "Italic", font.italic);
     Form::Check& underline = form.check("Underline", "Underline", font.underline);
     Form::Check& strikeout = form.check("StrikeOut", "StrikeOut", font.strikeout);
-    bool ok = false;
-    Form::Button& b = form.button("OKBtn", "OK");
-    b.isDefault = true;
-    b.onClick = [&] {
-        ok = true;
-        form.close();
-    };
-    form.button("CancelBtn", "Cancel").isCancel = true;
-    form.showModal();
+    const bool ok = showokcancel(form);
     if (!ok) return;
     font.name = form.text("FontName");
     font.size = std::atoi(form.text("FontSize").c_str());
@@ -88,15 +90,7 @@ void fontdialog(WindowFont& font, const std::string& caption) {
 void colordialog(int& color) {
     Form form("Color");
     form.field("Color", "Color", std::to_string(color));
-    bool ok = false;
-    Form::Button& b = form.button("OKBtn", "OK");
-    b.isDefault = true;
-    b.onClick = [&] {
-        ok = true;
-        form.close();
-    };
-    form.button("CancelBtn", "Cancel").isCancel = true;
-    form.showModal();
+    const bool ok = showokcancel(form);
     if (ok) color = std::atoi(form.text("Color").c_str());
 }
 
