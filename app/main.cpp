@@ -19,58 +19,22 @@
 #include "platform/platform.h"
 #include "interp/switches.h"
 #include "shell/mainform.h"
+#include "shell/shell_commands.h"
+#include "shell/start.h"
 #include "vam/groups.h"
 
 namespace {
 
 // The start of the program as the main window makes it: its creation (switches, fonts,
 // floating-point masks, the random generator, the shut-down routine), then, on its first
-// showing, the start-up configuration file. The console has no start-directory dialog: the
-// working directory is the start directory. The named groups of groups.bin are read before
-// jex.cfg. Without a jex.cfg there the reader says so (a
-// warning and a message box) and the program goes on with no workspace bank and no banks;
-// zap or wsreset makes a workspace later.
-// False when the workspace of the folder is in use by another session (already said).
+// showing, the start sequence (settings, start-directory dialog, named groups, working
+// directory, jex.cfg). False when the workspace of the folder is in use by another session
+// (already said).
 bool startup() {
     resetinterpstate();
     platform::loadAnswerQueueFromEnvironment();
     mainformcreate();
-    opengrouphome();
-    return readstartupcfg(0) != startupWorkspaceInUse;
-}
-
-// One line as the command box runs it: echoed to the results window, kept in the command
-// cache, then run as a typed command. At a terminal the line editor has shown the line as
-// typed, so it is not shown again: only the catch file gets the echo. Returns the command
-// loop's status.
-int runtypedline(std::string line, bool shownAlready) {
-    // A NUL byte cannot stand in a command line: it reads as a blank.
-    std::replace(line.begin(), line.end(), '\0', ' ');
-    // The echo shows what runs: a line too long for the buffer is cut (with a warning).
-    const std::string echo = line.substr(0, std::min<std::size_t>(line.size(), maxReadLineLength));
-    if (shownAlready) catchOnly(echo);
-    else printoutlong("%s\n", echo.c_str());
-    commandCache.push_back(line);
-    settypedline(line);
-    std::FILE* none = nullptr;
-    return commandloop(&none);
-}
-
-// The file name as the reader will take it whole: a plain word as it stands, anything else
-// in double quotes; a '%' is doubled so that it is not read as a %-sequence.
-std::string addfileword(const std::string& name) {
-    bool plain = !name.empty();
-    std::string escaped;
-    for (char c : name) {
-        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                  c == '.' || c == '_' || c == '$' || c == '\\' || c == ':' || c == '&' || c == '!';
-        if (!ok) plain = false;
-        escaped += c;
-        if (c == '%') escaped += '%';
-    }
-    if (plain && ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z')))
-        return name;
-    return "\"" + escaped + "\"";
+    return startsequence();
 }
 
 // Read one line of standard input without its line end (and the carriage return of a
@@ -107,7 +71,6 @@ bool readline_terminal(std::string& line) {
     line = text;
     std::free(text);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) add_history(line.c_str());  // the history keeps the last 29 lines
     return true;
 }
 
@@ -120,27 +83,23 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (argc > 1) {
-        settypedline("add " + addfileword(argv[1]));
-        std::FILE* none = nullptr;
-        commandloop(&none);
-    }
+    // Only the first argument is used.
+    if (argc > 1) runstartargument(argv[1]);
 
     const bool terminal = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
-    if (terminal) stifle_history(29);
     std::string line;
     while (!quitRequested) {
+        if (terminal) {
+            // The line editor's history is the command box's drop-down history.
+            clear_history();
+            for (auto it = Main.history.rbegin(); it != Main.history.rend(); ++it) add_history(it->c_str());
+        }
         if (!(terminal ? readline_terminal(line) : readline_plain(line))) break;
         platform::clearEscape();
-        runtypedline(line, terminal);
+        runinputline(line, terminal);
     }
-
-    if (linePending()) {
-        platform::current().appendResultsLine(pendingLine());
-        clearPendingLine();
-    }
-    // The end of input closes the main window: the orderly shut-down, as quit would run it.
-    if (!quitRequested && shutdownHandler) shutdownHandler();
+    // The end of input closes the main window (a refusal cannot keep it open).
+    endofrun();
     std::fflush(stdout);
     return 0;
 }

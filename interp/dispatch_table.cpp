@@ -45,6 +45,7 @@
 #include "series/export_commands.h"
 #include "series/scaling_commands.h"
 #include "series/series_commands.h"
+#include "shell/dircmd.h"
 #include "shell/shell_commands.h"
 #include "vam/data_entry.h"
 #include "vam/gidmake.h"
@@ -151,7 +152,7 @@ const Entry chain2[] = {
     {"cc", eq(), cccmd},
     {"cd", eq(), cdcmd},
     {"pwd", eq(), pwdinline, noargs(), dropLine},
-    {"dir", eq(), na},
+    {"dir", eq(), dircmd},
     {"check", eq(), checkinline},
     {"chow", pre(2), chowcmd},
     {"clear", pre(3), clearinline},

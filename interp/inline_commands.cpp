@@ -14,6 +14,7 @@
 #include "interp/state.h"
 #include "interp/tokens.h"
 #include "platform/platform.h"
+#include "shell/configdialog.h"
 #include "shell/mainform.h"
 #include "shell/shell_commands.h"
 #include "vam/groups.h"
@@ -222,8 +223,9 @@ int wsresetinline(const dispatch::Call& call) {
         printout("%s", warning);
         if (pausebox(warning, "Pause") == 27) return 27;
     }
-    // The console has no start-up configuration dialog to show (the windowed program shows
-    // it unless the line names jex.cfg); the named groups are those of the new directory.
+    // The start-up configuration dialog, unless the line names jex.cfg; the named groups are
+    // those of the new directory.
+    if (std::strstr(commandBuffer, "jex.cfg") == nullptr) showconfigdialog();
     pwdcmd();
     recordworkingdirectory();
     opengrouphome();

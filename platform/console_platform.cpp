@@ -24,7 +24,6 @@ bool readTerminalLine(std::string& out) {
     return true;
 }
 
-bool interactive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 
 class ConsolePlatform final : public Platform {
 public:
@@ -118,6 +117,26 @@ public:
             if (i >= 0) return i;
         }
     }
+
+    bool formAnswer(const std::string& formText, std::string& answer) override {
+        std::fflush(stdout);
+        std::fputs(formText.c_str(), stderr);
+        if (!answerQueue().empty()) {
+            answer = answerQueue().front();
+            answerQueue().pop_front();
+            return true;
+        }
+        if (!interactive()) return false;
+        std::fputs("> ", stderr);
+        return readTerminalLine(answer);
+    }
+
+    void notice(const std::string& text) override {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+
+    bool interactive() override { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 
     bool askText(const std::string& prompt, const std::string& caption,
                  std::string& answer) override {

@@ -99,4 +99,17 @@ Answer defaultAnswer(Buttons buttons) {
     return Answer::Ok;
 }
 
+bool Platform::formAnswer(const std::string&, std::string& answer) {
+    if (answerQueue().empty()) return false;
+    answer = answerQueue().front();
+    answerQueue().pop_front();
+    return true;
+}
+
+void Platform::notice(const std::string&) {}
+
+bool Platform::answerQueued() { return !answerQueue().empty(); }
+
+bool Platform::interactive() { return false; }
+
 }  // namespace platform

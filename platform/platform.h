@@ -42,6 +42,17 @@ public:
     // A line of text asked of the user (an input box); false when cancelled.
     virtual bool askText(const std::string& prompt, const std::string& caption,
                          std::string& answer) = 0;
+
+    // A form shown for an answer: its console text is shown (never in the results), then
+    // the next answer is taken (queued answers first, then the user's). False when there is
+    // none: the form takes its default.
+    virtual bool formAnswer(const std::string& formText, std::string& answer);
+    // A notice that is no part of the results (the print spool's "[Print: ...]" lines).
+    virtual void notice(const std::string& text);
+    // True when an answer is queued for the next box, dialog or form.
+    virtual bool answerQueued();
+    // True when a person is there to answer (standard input is a terminal).
+    virtual bool interactive();
 };
 
 // The active implementation (the console one until another is installed).

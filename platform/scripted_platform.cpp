@@ -51,4 +51,14 @@ std::string ScriptedPlatform::text() const {
     return s;
 }
 
+bool ScriptedPlatform::formAnswer(const std::string& formText, std::string& answer) {
+    forms.push_back(formText);
+    if (answers.empty()) return false;
+    answer = answers.front();
+    answers.pop_front();
+    return true;
+}
+
+void ScriptedPlatform::notice(const std::string& text) { notices.push_back(text); }
+
 }  // namespace platform

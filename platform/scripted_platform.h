@@ -25,6 +25,12 @@ public:
                const std::vector<std::string>& choices, int defaultChoice) override;
     bool askText(const std::string& prompt, const std::string& caption,
                  std::string& answer) override;
+    bool formAnswer(const std::string& formText, std::string& answer) override;
+    void notice(const std::string& text) override;
+    bool answerQueued() override { return !answers.empty(); }
+
+    std::vector<std::string> forms;          // the console text of every form shown
+    std::vector<std::string> notices;        // every notice given
 
     // All lines joined with '\n' after each.
     std::string text() const;

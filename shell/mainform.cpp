@@ -1,6 +1,8 @@
 #include "shell/mainform.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,11 @@
 #include "interp/state.h"
 #include "interp/stepdialog.h"
 #include "interp/switches.h"
+#include "platform/home.h"
+#include "platform/files.h"
 #include "platform/platform.h"
+#include "shell/recentfiles.h"
+#include "shell/settings.h"
 #include "shell/shell_commands.h"
 
 WindowFont mainFont;
@@ -21,14 +27,17 @@ int mainColor = 0;
 int editorColor = 0;
 bool mainAutoFontSize = true;
 bool autoComplete = true;
+short showDecimals = 2;
+std::string lastModelRun, lastModelHistName, lastModelSimName, lastTableName, macroModelStartDate,
+    macroModelStopDate, macroModelResultsName, macroModelFixFile, exogFileName;
 
 TMain Main;
 
 namespace {
 
-// Colour values of the window system's own colours (negative: a system colour index).
-constexpr int windowTextColor = -16777208;
-constexpr int windowColor = -16777211;
+// The results window's start-up look: yellow Fixedsys text on blue.
+constexpr int resultsTextColor = 65535;
+constexpr int resultsBackColor = 16711680;
 
 bool replaying = false;
 
@@ -43,17 +52,38 @@ void TMain::FormCreate() {
     vectorIndexError = 0;
 
     mainFont = WindowFont{};
-    mainFont.name = "Courier New";
-    mainFont.size = 10;
-    mainFont.color = windowTextColor;
-    editorFont = mainFont;
-    mainColor = windowColor;
-    editorColor = windowColor;
+    mainFont.name = "Fixedsys";
+    mainFont.size = 9;
+    mainFont.color = resultsTextColor;
+    mainFont.charset = 1;
+    mainColor = resultsBackColor;
+    // Graph text, and the editor font until the settings give it the results window's.
+    graphFont = WindowFont{};
+    graphFont.name = "Courier";
+    graphFont.size = 8;
+    graphFont.charset = 1;
+    editorFont = graphFont;
+    editorColor = resultsBackColor;
     mainAutoFontSize = true;
     autoComplete = true;
+    showDecimals = 2;
     caLeft = 0;
     caTop = 0;
-    configFileName.clear();
+    configFileName = "jex.cfg";
+    // The window's size follows the screen's width.
+    const float factor = static_cast<float>(platform::screenWidth) / 800.0f;
+    bounds = Bounds{static_cast<int>(454 * factor), static_cast<int>(570 * factor), 0, 0};
+    panelTop = false;
+    executeBoxText.clear();
+    graphForm = Bounds{};
+    graphFormState = WindowState::normal;
+    graphWidth = 0, graphHeight = -999, graphTop = -999, graphLeft = -999;
+    pauseBoxTop = 0, pauseBoxLeft = 0;
+    editorWidth = 0, editorHeight = 0, editorTop = 0, editorLeft = 0;
+    modelInterface = 0;
+    helpFilePath = platform::helpFilePath();
+    history.clear();
+    openrecentfiles();
 
     resetswitches();
     shutdownHandler = runshutdown;
@@ -94,6 +124,52 @@ int TMain::ReplayCachedCommands1Click() {
     replayMode = savedMode;
     replaying = false;
     return status;
+}
+
+namespace {
+
+std::string trimmedline(const std::string& line) {
+    std::size_t b = 0, e = line.size();
+    while (b < e && static_cast<unsigned char>(line[b]) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(line[e - 1]) <= 32) --e;
+    return line.substr(b, e - b);
+}
+
+}  // namespace
+
+void TMain::rememberline(const std::string& typed) {
+    const std::string line = typed.substr(0, std::min(typed.size(), commandBoxMaxText));
+    const std::string key = trimmedline(line);
+    if (key.empty()) return;
+    for (auto it = history.begin(); it != history.end(); ++it)
+        if (trimmedline(*it) == key) {
+            history.erase(it);
+            break;
+        }
+    history.insert(history.begin(), line);
+}
+
+void TMain::trimhistory() {
+    if (history.size() > historyEntries) history.resize(historyEntries);
+}
+
+void TMain::savehistory() const {
+    const std::string path = platform::homeFile("HIST.DAT");
+    bool ok = platform::makeProgramHome();
+    if (ok) {
+        platform::ReplacingFile file(path);
+        std::FILE* f = file.open("wb");
+        ok = f != nullptr;
+        for (std::size_t i = 0; ok && i < history.size() && i < historyEntries; ++i)
+            ok = std::fprintf(f, "%s\n", history[i].c_str()) >= 0;
+        ok = ok && file.commit();
+    }
+    if (!ok) printout("\nWarning:  Cannot write %s.\n", path.c_str());
+}
+
+void TMain::FormDestroy() {
+    savesettings();
+    savehistory();
 }
 
 void mainformcreate() { Main.FormCreate(); }

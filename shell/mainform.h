@@ -6,7 +6,9 @@
 // read and set.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // A window font: face name, size in points, colour (32-bit signed colour value: red in the
 // low byte, then green, then blue), character set number and the four style flags.
@@ -27,6 +29,27 @@ extern int mainColor;           // background colour of the results window
 extern int editorColor;         // background colour of the editor windows
 extern bool mainAutoFontSize;   // the results window chooses its font size itself
 extern bool autoComplete;       // the command box completes typed commands
+
+// Settings of other windows that the settings file keeps from one run to the next.
+extern short showDecimals;              // default decimals of the Vam data grid
+extern std::string lastModelRun, lastModelHistName, lastModelSimName, lastTableName,
+    macroModelStartDate, macroModelStopDate, macroModelResultsName, macroModelFixFile,
+    exogFileName;
+
+// A window's size and place on the screen.
+struct Bounds {
+    int width = 0;
+    int height = 0;
+    int top = 0;
+    int left = 0;
+};
+
+// Window states of a form.
+enum class WindowState { normal, minimized, maximized };
+
+// Sizes of forms that the console does not draw but whose placement rules need them.
+constexpr int pauseBoxHeight = 120;
+constexpr int pauseBoxWidth = 320;
 
 class TMain {
 public:
@@ -50,12 +73,51 @@ public:
     // commandcache replay would otherwise replay the cache without end).
     int ReplayCachedCommands1Click();
 
-    // Remembered position of the continue-add-file dialog.
+    // Remembered position of the continue-add-file dialog (pauseBoxLeft, pauseBoxTop).
     int caLeft = 0;
     int caTop = 0;
-    // File name of the configuration-file dialog (set by wsreset).
-    std::string configFileName;
+    // File name of the configuration-file dialog OpenJexDlg (the settings file's LastPath;
+    // set by the start-directory dialog and by wsreset).
+    std::string configFileName = "jex.cfg";
+
+    // The main window's placement and the command box's position (true: at the bottom).
+    Bounds bounds;
+    bool panelTop = false;
+    // Text of the execute box (the add file that Execute runs).
+    std::string executeBoxText;
+    // The graph window's placement, its state, and the main window's remembered copy.
+    Bounds graphForm;
+    WindowState graphFormState = WindowState::normal;
+    int graphWidth = 0, graphHeight = -999, graphTop = -999, graphLeft = -999;
+    // The add-file pause box's own place.
+    int pauseBoxTop = 0, pauseBoxLeft = 0;
+    // Size and place given to new editor windows.
+    std::uint32_t editorWidth = 0, editorHeight = 0, editorTop = 0, editorLeft = 0;
+    // The font of graph text.
+    WindowFont graphFont;
+    // Model-run interface: 0 "Tiny Model Style", 1 "Norvane Style".
+    int modelInterface = 0;
+    // Full path of the help file.
+    std::string helpFilePath;
+    // The command box's drop-down history, newest first (at most 29 entries between commands).
+    std::vector<std::string> history;
+
+    // Records a line entered in the command box in the drop-down history (trimmed
+    // duplicates go, the line as typed becomes the first entry), as Enter does before the
+    // command runs; trimhistory drops a 30th entry after it has run.
+    void rememberline(const std::string& line);
+    void trimhistory();
+    // Writes the drop-down history to HIST.DAT in the program's home, newest first;
+    // "\nWarning:  Cannot write %s.\n" when that fails.
+    void savehistory() const;
+    // The end of the main window: the settings file and the history are written.
+    void FormDestroy();
 };
+
+// The longest line the command box takes (what is typed beyond it is dropped).
+constexpr std::size_t commandBoxMaxText = 2998;
+// The most entries the drop-down history keeps between commands.
+constexpr std::size_t historyEntries = 29;
 
 extern TMain Main;
 

@@ -12,6 +12,10 @@
 #include "interp/tokens.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/home.h"
+#include "shell/mainform.h"
+#include "shell/paths.h"
+#include "shell/recentfiles.h"
 #include "shell/version.h"
 #include "vam/groups.h"
 
@@ -22,14 +26,6 @@ namespace {
 constexpr int maxDirectoryName = 99;
 
 std::string currentdirectory() { return platform::currentDirectory(); }
-
-// Directory names may be written with backslashes.
-std::string nativepath(const char* name) {
-    std::string path(name);
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return path;
-}
 
 bool endsname(int c) {
     return c == '\n' || c == '#' || c == -1 || c == 0 || c == 18 || c == 27;
@@ -94,10 +90,33 @@ int versioncmd(std::FILE*) {
 }
 
 int shutdown() {
-    // Every bank goes (the workspace bank first), then the output files of the command
-    // language are closed, so that nothing written to them is lost; then the named groups.
+    // The console has no editor windows that could refuse to close. The recent-files list
+    // saves itself; every bank goes (the workspace bank first, a modified Vam element is
+    // stored by its bank); the graph window's placement is remembered; the output files of
+    // the command language are closed, so that nothing written to them is lost; then the
+    // named groups.
+    closerecentfiles();
     deleteallbanks();
+    remembergraphplacement();
     resetswitches();
     closegrouphome();
     return 0;
+}
+
+void remembergraphplacement() {
+    TMain& m = Main;
+    if (m.graphFormState == WindowState::normal) {
+        m.graphWidth = m.graphForm.width;
+        m.graphHeight = m.graphForm.height;
+        m.graphTop = m.graphForm.top;
+        m.graphLeft = m.graphForm.left;
+        return;
+    }
+    const int w = platform::screenWidth, h = platform::screenHeight;
+    m.graphWidth = 3 * w / 8;
+    m.graphHeight = h / 2;
+    m.graphTop = h / 2 - 20;
+    m.graphLeft = 5 * w / 8;
+    m.caTop = h / 2 - 20;
+    m.caLeft = 5 * w / 8;
 }

@@ -28,6 +28,9 @@ int versioncmd(std::FILE* in);
 // The orderly end of the program: closes the output files of the command language and
 // releases what the shell holds. Returns 0. Installed as the command loop's shut-down.
 int shutdown();
+// The graph window's placement kept in the main window's fields at shut-down: its bounds
+// when it is in its normal state, else places derived from the screen (and the pause box's).
+void remembergraphplacement();
 // Record the current directory in workingDirectory.
 void recordworkingdirectory();
 // The system's beep, as the console can sound it (the bell character on standard error).

@@ -8,7 +8,8 @@
 //   --- file NAME           the lines that follow are the file NAME (each line ends in \n)
 //   --- file-noeol NAME     the same, without a line end after the last line
 //   --- file-hex NAME       the file's bytes as hexadecimal pairs (blanks and lines ignored)
-//   --- args WORD ...       command-line arguments of jex (for instance the add file)
+//   --- args WORD ...       command-line arguments of jex (a word in double quotes may hold
+//                           blanks)
 //   --- answers ok,cancel   JEX_ANSWERS: answers of the message boxes, in order
 //   --- stdin               the lines typed on standard input (each ends in \n)
 //   --- stdin-hex           standard input as hexadecimal pairs
@@ -17,12 +18,20 @@
 //   --- stderr              the exact standard error expected (optional: unchecked if absent)
 //   --- exit N              the exit status expected (optional: 0 when absent)
 //   --- no-jex.cfg          the case runs without a jex.cfg (see below)
+//   --- no-help-file        the program's home holds no Jex7Help.chm (see below)
+//   --- result-file NAME    the exact bytes the file NAME holds after the run (each line
+//                           ends in \n); the case fails when the file is missing
+//
+// "{dir}" in any text of a case (files, arguments, answers, standard input, expected
+// outputs and result files) stands for the case's directory, an absolute path.
 //
 // A case starts at its "===" line; sections may come in any order; every section but
 // stdout is optional (no stdin means empty standard input). The directory holds the case's
 // own files and, unless the case gives its own ("--- file jex.cfg") or declares that it has
 // none ("--- no-jex.cfg"), the default jex.cfg below: a small workspace ws.bnk (base year
 // 1990, first month 1, 100 observations, dates 1990 2000 2009) and no default bank.
+// The program's home (JEX_HOME: settings, history, recent files) is the case's directory
+// too, with an empty help file Jex7Help.chm in it unless the case says "--- no-help-file".
 // Content lines are taken as they stand, with two rules: a content line that begins with a
 // backslash loses that backslash (so "\=== x" and "\--- x" are content, and "\" alone is
 // an empty line), and blank lines right before a "===" line only separate cases.
@@ -45,6 +54,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <map>
 #include <sstream>
 #include <string>
@@ -75,6 +85,8 @@ struct Case {
     std::string expectedStderr;
     int expectedExit = 0;
     bool noConfig = false;   // no jex.cfg at all (not even the default one)
+    bool noHelpFile = false; // no Jex7Help.chm in the program's home
+    std::vector<Fixture> resultFiles;  // files expected after the run
     std::string parseError;  // non-empty when the case could not be read
 };
 
@@ -121,7 +133,15 @@ struct Section {
     std::string kind;
     std::string argument;
     std::vector<std::string> lines;
+    std::vector<bool> escaped;  // the line was written with a leading backslash
     int line = 0;
+    // Drops the blank lines at the end that only separate cases (not escaped ones).
+    void dropSeparators() {
+        while (!lines.empty() && lines.back().empty() && !escaped.back()) {
+            lines.pop_back();
+            escaped.pop_back();
+        }
+    }
 };
 
 std::string joinLines(const std::vector<std::string>& lines, bool finalNewline) {
@@ -148,8 +168,9 @@ void applySection(Case& c, const Section& s) {
         }
         c.files.push_back(f);
     } else if (s.kind == "args") {
+        // Words split at blanks; a word in double quotes may hold blanks.
         std::istringstream words(s.argument);
-        for (std::string w; words >> w;) c.args.push_back(w);
+        for (std::string w; words >> std::quoted(w);) c.args.push_back(w);
     } else if (s.kind == "answers") {
         c.haveAnswers = true;
         c.answers = s.argument;
@@ -171,6 +192,12 @@ void applySection(Case& c, const Section& s) {
     } else if (s.kind == "no-jex.cfg") {
         if (!s.argument.empty() || !s.lines.empty()) return fail("no-jex.cfg takes no text");
         c.noConfig = true;
+    } else if (s.kind == "no-help-file") {
+        if (!s.argument.empty() || !s.lines.empty()) return fail("no-help-file takes no text");
+        c.noHelpFile = true;
+    } else if (s.kind == "result-file") {
+        if (s.argument.empty()) return fail("a result-file section needs a name");
+        c.resultFiles.push_back(Fixture{s.argument, joinLines(s.lines, true)});
     } else {
         fail("unknown section \"" + s.kind + "\"");
     }
@@ -194,9 +221,7 @@ std::vector<Case> parseTranscript(const fs::path& path) {
         const std::string& line = raw[i];
         if (line.rfind("===", 0) == 0) {
             // Blank lines right before a case separate cases.
-            if (inSection)
-                while (!section.lines.empty() && section.lines.back().empty())
-                    section.lines.pop_back();
+            if (inSection) section.dropSeparators();
             closeSection();
             cases.emplace_back();
             current = &cases.back();
@@ -222,11 +247,12 @@ std::vector<Case> parseTranscript(const fs::path& path) {
             continue;
         }
         std::string content = line;
-        if (!content.empty() && content[0] == '\\') content.erase(0, 1);
+        const bool escaped = !content.empty() && content[0] == '\\';
+        if (escaped) content.erase(0, 1);
         section.lines.push_back(content);
+        section.escaped.push_back(escaped);
     }
-    if (inSection)
-        while (!section.lines.empty() && section.lines.back().empty()) section.lines.pop_back();
+    if (inSection) section.dropSeparators();
     closeSection();
 
     std::map<std::string, int> seen;
@@ -261,7 +287,26 @@ struct RunResult {
     int exitStatus = -1;
     bool timedOut = false;
     std::string problem;
+    std::string dir;                       // the case's directory, as the program sees it
+    std::vector<Fixture> resultFiles;      // the bytes of the expected result files (or none)
+    std::vector<bool> resultFound;
 };
+
+// Every "{dir}" of a text replaced by the case's directory.
+std::string withDir(std::string text, const std::string& dir) {
+    const std::string mark = "{dir}";
+    for (std::size_t p = text.find(mark); p != std::string::npos; p = text.find(mark, p + dir.size()))
+        text.replace(p, mark.size(), dir);
+    return text;
+}
+
+// The case's directory written back as "{dir}".
+std::string markDir(std::string text, const std::string& dir) {
+    if (dir.empty()) return text;
+    for (std::size_t p = text.find(dir); p != std::string::npos; p = text.find(dir, p + 5))
+        text.replace(p, dir.size(), "{dir}");
+    return text;
+}
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -302,13 +347,20 @@ RunResult runCase(const Case& c) {
     fs::path dir(dirName.data());
     fs::path work = dir / "work";
     fs::create_directory(work);
+    std::error_code ec;
+    fs::path real = fs::canonical(work, ec);
+    if (!ec) work = real;
+    r.dir = work.string();
     for (const Fixture& f : c.files) {
         fs::path p = work / f.name;
         fs::create_directories(p.parent_path());
-        writeFile(p, f.content);
+        writeFile(p, withDir(f.content, r.dir));
     }
     if (!c.noConfig && !givesFile(c, "jex.cfg")) writeFile(work / "jex.cfg", defaultConfig);
-    writeFile(dir / "stdin", c.stdinText);
+    if (!c.noHelpFile && !givesFile(c, "Jex7Help.chm")) writeFile(work / "Jex7Help.chm", "");
+    writeFile(dir / "stdin", withDir(c.stdinText, r.dir));
+    std::vector<std::string> args;
+    for (const std::string& a : c.args) args.push_back(withDir(a, r.dir));
 
     pid_t pid = fork();
     if (pid == 0) {
@@ -322,12 +374,16 @@ RunResult runCase(const Case& c) {
         dup2(out, 1);
         dup2(err, 2);
         if (c.haveAnswers)
-            setenv("JEX_ANSWERS", c.answers.c_str(), 1);
+            setenv("JEX_ANSWERS", withDir(c.answers, work.string()).c_str(), 1);
         else
             unsetenv("JEX_ANSWERS");
+        setenv("JEX_HOME", work.c_str(), 1);
+        // Times in local time are UTC, and the free space of a disk a fixed figure.
+        setenv("TZ", "UTC", 1);
+        setenv("JEX_FREE_SPACE_MB", "2048", 1);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>("jex"));
-        for (const std::string& a : c.args) argv.push_back(const_cast<char*>(a.c_str()));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execv(JEX_BINARY, argv.data());
         _exit(127);
@@ -355,6 +411,12 @@ RunResult runCase(const Case& c) {
         r.exitStatus = 128 + WTERMSIG(status);
     r.out = readFile(dir / "stdout");
     r.err = readFile(dir / "stderr");
+    for (const Fixture& f : c.resultFiles) {
+        fs::path p = work / f.name;
+        bool found = fs::is_regular_file(p, ec);
+        r.resultFound.push_back(found);
+        r.resultFiles.push_back(Fixture{f.name, found ? readFile(p) : ""});
+    }
     std::error_code ignored;
     fs::remove_all(dir, ignored);
     return r;
@@ -419,10 +481,18 @@ std::string lineDiff(const std::string& expected, const std::string& actual) {
 }
 
 // The transcript text of a case with the actual outputs as expected text.
-std::string escapeContent(const std::string& text) {
+// Empty lines are written as a lone backslash when `escapeBlanks` is set (the style of the
+// section they replace) and at the end of the text, where they would be read as the blank
+// lines that separate cases; otherwise as they are.
+std::string escapeContent(const std::string& text, bool escapeBlanks = true) {
     std::string out;
-    for (const std::string& line : splitLines(text)) {
-        if (line.empty() || line[0] == '\\' || line.rfind("===", 0) == 0 || line.rfind("---", 0) == 0)
+    std::vector<std::string> lines = splitLines(text);
+    std::size_t lastFull = lines.size();
+    while (lastFull > 0 && lines[lastFull - 1].empty()) --lastFull;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if ((line.empty() && (escapeBlanks || i >= lastFull)) || (!line.empty() && line[0] == '\\') ||
+            line.rfind("===", 0) == 0 || line.rfind("---", 0) == 0)
             out += "\\";
         out += line + "\n";
     }
@@ -456,8 +526,10 @@ void recordActual(const Case& c, const RunResult& r) {
         std::istringstream s(text);
         for (std::string l; std::getline(s, l);) lines.push_back(l);
     }
+    const std::string actualOut = markDir(r.out, r.dir), actualErr = markDir(r.err, r.dir);
     std::string out;
     bool inCase = false, skipping = false;
+    std::size_t resultIndex = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& l = lines[i];
         if (l.rfind("===", 0) == 0) {
@@ -466,13 +538,24 @@ void recordActual(const Case& c, const RunResult& r) {
         } else if (inCase && l.rfind("---", 0) == 0) {
             std::string kind = trim(l.substr(3));
             kind = kind.substr(0, kind.find_first_of(" \t"));
+            // The replaced section's way of writing empty lines is kept.
+            bool escapedBlanks = false;
+            for (std::size_t k = i + 1; k < lines.size(); ++k) {
+                if (lines[k].rfind("---", 0) == 0 || lines[k].rfind("===", 0) == 0) break;
+                if (lines[k] == "\\") escapedBlanks = true;
+            }
             if (kind == "stdout" || (kind == "stderr" && c.haveStderr)) {
-                out += l + "\n" + escapeContent(kind == "stdout" ? r.out : r.err);
+                out += l + "\n" + escapeContent(kind == "stdout" ? actualOut : actualErr, escapedBlanks);
                 skipping = true;
                 continue;
             }
             if (kind == "stdout-hex") {
-                out += l + "\n" + toHex(r.out);
+                out += l + "\n" + toHex(actualOut);
+                skipping = true;
+                continue;
+            }
+            if (kind == "result-file" && resultIndex < r.resultFiles.size()) {
+                out += l + "\n" + escapeContent(markDir(r.resultFiles[resultIndex++].content, r.dir), escapedBlanks);
                 skipping = true;
                 continue;
             }
@@ -502,15 +585,30 @@ TEST_P(Transcript, Matches) {
     ASSERT_FALSE(r.timedOut) << "jex did not finish within 60 seconds";
     recordActual(c, r);
     EXPECT_EQ(r.exitStatus, c.expectedExit) << "standard error:\n" << r.err;
-    EXPECT_TRUE(r.out == c.expectedStdout)
+    const std::string expectedOut = withDir(c.expectedStdout, r.dir);
+    EXPECT_TRUE(r.out == expectedOut)
         << c.sourceFile << ".txt, case \"" << c.name << "\": standard output differs "
         << "(- expected, + actual):\n"
-        << lineDiff(c.expectedStdout, r.out);
+        << lineDiff(expectedOut, r.out);
     if (c.haveStderr) {
-        EXPECT_TRUE(r.err == c.expectedStderr)
+        const std::string expectedErr = withDir(c.expectedStderr, r.dir);
+        EXPECT_TRUE(r.err == expectedErr)
             << c.sourceFile << ".txt, case \"" << c.name << "\": standard error differs "
             << "(- expected, + actual):\n"
-            << lineDiff(c.expectedStderr, r.err);
+            << lineDiff(expectedErr, r.err);
+    }
+    for (std::size_t i = 0; i < c.resultFiles.size(); ++i) {
+        const Fixture& f = c.resultFiles[i];
+        if (!r.resultFound[i]) {
+            ADD_FAILURE() << c.sourceFile << ".txt, case \"" << c.name << "\": no file " << f.name
+                          << " after the run";
+            continue;
+        }
+        const std::string expected = withDir(f.content, r.dir);
+        EXPECT_TRUE(r.resultFiles[i].content == expected)
+            << c.sourceFile << ".txt, case \"" << c.name << "\": file " << f.name
+            << " differs (- expected, + actual):\n"
+            << lineDiff(expected, r.resultFiles[i].content);
     }
 }
 

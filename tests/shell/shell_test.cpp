@@ -75,10 +75,13 @@ TEST_F(Shell, FormCreateSetsTheStartUpValues) {
     printout("half a line");
     mainformcreate();
     EXPECT_EQ(pendingLine(), "");
-    EXPECT_EQ(mainFont.name, "Courier New");
-    EXPECT_EQ(mainFont.size, 10);
+    EXPECT_EQ(mainFont.name, "Fixedsys");
+    EXPECT_EQ(mainFont.size, 9);
+    EXPECT_EQ(mainFont.color, 65535);
+    EXPECT_EQ(mainColor, 16711680);
     EXPECT_FALSE(mainFont.bold);
-    EXPECT_EQ(editorFont.name, "Courier New");
+    EXPECT_EQ(editorFont.name, "Courier");
+    EXPECT_EQ(editorFont.size, 8);
     EXPECT_TRUE(autoComplete);
     EXPECT_TRUE(mainAutoFontSize);
     EXPECT_STREQ(currentTitle, "");

@@ -1,0 +1,253 @@
+#include "shell/menu.h"
+
+#include <strings.h>
+
+#include "core/printout.h"
+#include "interp/state.h"
+#include "platform/files.h"
+#include "platform/home.h"
+#include "platform/platform.h"
+#include "regress/regress_state.h"
+#include "regress/settings_commands.h"
+#include "shell/dialogs.h"
+#include "shell/form.h"
+#include "shell/mainform.h"
+#include "shell/recentfiles.h"
+#include "shell/shell_commands.h"
+#include "shell/start.h"
+
+namespace {
+
+std::vector<MenuItem> tree;
+bool built = false;
+
+MenuItem item(const std::string& caption, std::function<void()> click = nullptr) {
+    MenuItem m;
+    m.caption = caption;
+    m.onClick = std::move(click);
+    return m;
+}
+
+// An item whose handler belongs to a part of the system that this version lacks.
+MenuItem other(const std::string& caption) {
+    MenuItem m;
+    m.caption = caption;
+    const std::string name = plaincaption(caption);
+    m.onClick = [name] { notavailable(name); };
+    return m;
+}
+
+MenuItem separator() {
+    MenuItem m;
+    m.separator = true;
+    return m;
+}
+
+MenuItem menu(const std::string& caption, std::vector<MenuItem> items) {
+    MenuItem m;
+    m.caption = caption;
+    m.items = std::move(items);
+    return m;
+}
+
+MenuItem hidden(MenuItem m) {
+    m.visible = [] { return false; };
+    return m;
+}
+
+MenuItem disabled(MenuItem m) {
+    m.enabled = [] { return false; };
+    return m;
+}
+
+// The execute box: runs the add file it names (choosing one first when it is empty).
+void ExecuteButtonClick() {
+    std::string name = Main.executeBoxText;
+    if (name.empty()) {
+        if (!filedialog("Open", "", name) || name.empty()) return;
+        if (!platform::fileExists(name)) {
+            printout("\nWarning:  File \"%s\"not found.\n", name.c_str());
+            return;
+        }
+        Main.executeBoxText = name;
+    }
+    if (!platform::fileExists(name)) {
+        printout("\nWarning:  File \"%s\"not found.\n", name.c_str());
+        return;
+    }
+    runaddline(name);
+}
+
+// The Load button: chooses the file for the execute box.
+void SpeedButton7Click() {
+    std::string name;
+    filedialog("Open", "", name);
+    if (name.empty()) return;
+    if (!platform::fileExists(name)) {
+        printout("\nWarning:  File \"%s\"not found.\n", name.c_str());
+        return;
+    }
+    Main.executeBoxText = name;
+}
+
+std::vector<MenuItem> recentitems() {
+    std::vector<MenuItem> out;
+    if (!recentFiles) return out;
+    for (const std::string& caption : recentFiles->captions()) out.push_back(other(caption));
+    if (!out.empty()) out.push_back(separator());
+    return out;
+}
+
+// The rows of the Window menu: each shown while its window is visible (none of them is on
+// the console yet).
+std::vector<MenuItem> windowrows() {
+    std::vector<MenuItem> out = {other("Close All Editors"), other("Close All Other"), separator()};
+    for (const char* row : {"Show Form", "Jex Graph", "Graph 1", "Graph 2", "Run ", "Run Orb",
+                            "Jex Graph Settings", "Bank Listing", "Graph Browser", "Graph Annotate",
+                            "Tables", "Regression Setting", "OryBuild", "Mac Mender", "Vec Mender",
+                            "Look", "GridTy"})
+        out.push_back(hidden(other(row)));
+    return out;
+}
+
+}  // namespace
+
+void notavailable(const std::string& caption) {
+    printout("Error:  the menu item \"%s\" is not available in this version.\n", caption.c_str());
+}
+
+void buildmainmenu() {
+    MenuItem autoSize = other("&Auto Font Size");
+    autoSize.checked = [] { return mainAutoFontSize; };
+    MenuItem autoCompleteItem = item("Autocomplete", [] { autoComplete = !autoComplete; });
+    autoCompleteItem.checked = [] { return autoComplete; };
+    MenuItem file = menu("&File", {
+        other("Open Editor"),
+        item("Execute Script", ExecuteButtonClick),
+        hidden(item("Execute File", ExecuteButtonClick)),
+        item("Change Directory", ChangeDirClick),
+        other("Open WordPad"),
+        item("Clear Results Window", [] { Main.Clearresults1Click(); }),
+        other("Change Font"),
+        autoSize,
+        other("Set Background Color"),
+        autoCompleteItem,
+        menu("Command Cache", {item("Display Previous Commands", [] { Main.DisplayPreviousCommands1Click(); }),
+                               item("Clear Cache", [] { Main.ClearCache1Click(); }),
+                               item("Replay Cached Commands", [] { Main.ReplayCachedCommands1Click(); })}),
+        separator(),
+    });
+    for (MenuItem& m : recentitems()) file.items.push_back(m);
+    file.items.push_back(other("Open DOS Window"));
+    file.items.push_back(item("Exit", [] {
+        shutdown();
+        quitRequested = true;  // the main window closes
+    }));
+
+    MenuItem zip = other("&Zip");
+    zip.checked = [] { return mainRegZipChecked; };
+    MenuItem cmdBtn = item("CmdBtn", [] { Main.panelTop = !Main.panelTop; });
+    cmdBtn.checked = [] { return Main.panelTop; };
+    tree = {
+        file,
+        menu("&Edit", {other("Cut"), other("Copy"), other("Paste"), item("&Options", showoptions)}),
+        menu("&Bank", {other("Assign Data Banks"), other("Close All Banks"), other("Assign Workspace Bank"),
+                       other("Look at a Bank"), other("List Loaded Banks"),
+                       other("Zap:  Clear Workspace Memory")}),
+        menu("&Graph", {disabled(other("Save")), other("Settings"), other("Font"), disabled(other("Shift1")),
+                        disabled(other("Shift2")), item("Printer setup", printersetupdialog),
+                        disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
+        menu("&Regression", {other("Settings"), zip}),
+        other("&Editor"),
+        menu("&Model", {other("Edit Master File"), other("Build Macro Model"), other("Run Macro Model"),
+                        other("Run &OryBuild and compile model"), hidden(other("Run VecMender")),
+                        hidden(other("Run MacMender")), other("Run &Orb Model"),
+                        other("Tables - Configure and Run"), other("Express Tables - Run Tabrun.bat")}),
+        menu("&Window", windowrows()),
+        menu("&Help", {other("Contents"), other("Tutorial"), other("Reference"), other("About"),
+                       other("Online Help"), other("Check For Updates"), other("Norvane Web Site")}),
+        menu("Toolbar", {other("FileOpenBtn"), item("SpeedButton3", ChangeDirClick), other("SpeedButton4"),
+                         other("SpeedButton5"), other("SpeedButton6"), cmdBtn, other("SpeedButton1"),
+                         item("SpeedButton2", ExecuteButtonClick), item("Load", SpeedButton7Click),
+                         item("ExecuteBox",
+                              [] {
+                                  std::string name;
+                                  if (platform::current().askText("ExecuteBox", "Toolbar", name))
+                                      Main.executeBoxText = name;
+                              }),
+                         hidden(disabled(item("Execute", ExecuteButtonClick)))}),
+    };
+    built = true;
+}
+
+std::vector<MenuItem>& mainmenu() {
+    if (!built) buildmainmenu();
+    return tree;
+}
+
+std::string listmenu(const std::vector<MenuItem>& items, int level, bool deep) {
+    std::string out;
+    for (const MenuItem& m : items) {
+        if (!m.isVisible()) continue;
+        out += std::string(static_cast<std::size_t>(2 * level), ' ') + plaincaption(m.caption);
+        if (m.isChecked()) out += " [x]";
+        if (!m.isEnabled()) out += " (disabled)";
+        out += "\n";
+        if (deep) out += listmenu(m.items, level + 1, true);
+    }
+    return out;
+}
+
+void runmenupath(const std::string& path) {
+    buildmainmenu();  // the recent-files items follow the list
+    std::vector<MenuItem>* level = &tree;
+    if (path.empty()) {
+        std::string list = listmenu(tree, 0, true);
+        if (!list.empty()) list.pop_back();
+        platform::current().notice(list);
+        return;
+    }
+    MenuItem* found = nullptr;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t slash = path.find('/', start);
+        const std::string segment = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        MenuItem* exact = nullptr;
+        MenuItem* prefix = nullptr;
+        int prefixes = 0;
+        for (MenuItem& m : *level) {
+            if (!m.isVisible()) continue;
+            const std::string caption = plaincaption(m.caption);
+            if (samewords(caption, segment)) {
+                exact = &m;
+                break;
+            }
+            if (!segment.empty() && caption.size() > segment.size() &&
+                strncasecmp(caption.c_str(), segment.c_str(), segment.size()) == 0) {
+                prefix = &m;
+                ++prefixes;
+            }
+        }
+        found = exact ? exact : prefixes == 1 ? prefix : nullptr;
+        if (!found) {
+            platform::current().notice("No menu item \"" + path + "\".");
+            return;
+        }
+        if (!found->isEnabled()) {
+            platform::current().notice("The menu item \"" + path + "\" is disabled.");
+            return;
+        }
+        if (slash == std::string::npos) break;
+        if (found->onOpen) found->onOpen();
+        level = &found->items;
+        start = slash + 1;
+    }
+    if (!found->items.empty() || !found->onClick) {
+        if (found->onOpen) found->onOpen();
+        std::string list = listmenu(found->items, 1, false);
+        if (!list.empty() && list.back() == '\n') list.pop_back();
+        platform::current().notice(list);
+        return;
+    }
+    found->onClick();
+}
