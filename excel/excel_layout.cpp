@@ -12,6 +12,7 @@
 #include "excel/excel.h"
 #include "excel/link_internal.h"
 #include "excel/workbook_files.h"
+#include "platform/printspool.h"
 
 using namespace xlmodel;
 using xllink::textint;
@@ -25,7 +26,14 @@ int columnof(const std::string& letters) {
     return c;
 }
 
-std::string defaultprintsink(const std::string&, bool, const std::string&) { return {}; }
+std::string defaultprintsink(const std::string& title, bool landscape, const std::string& text) {
+    platform::PrintJob job;
+    job.title = title;
+    job.landscape = landscape;
+    job.text = true;
+    job.content = text;
+    return platform::spoolPrintJob(job);
+}
 
 XLPrintSink printSink = defaultprintsink;
 

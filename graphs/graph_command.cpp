@@ -22,6 +22,7 @@
 #include "interp/tokens.h"
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "platform/printspool.h"
 #include "regress/regress_state.h"
 #include "series/exprtext.h"
 #include "series/rhs.h"
@@ -36,7 +37,24 @@ int graphCounter = 0;
 JexDate graphDateRange[3];
 std::string graphCaption = "Untitled Graph";
 bool printerLandscape = false;
-std::function<int(const GraphPrintJob&)> graphPrinter;
+namespace {
+// The default printer: the job goes to the print spool as a metafile.
+int spoolgraph(const GraphPrintJob& job) {
+    platform::PrintJob spooled;
+    spooled.title = job.title;
+    spooled.pageWidth = job.right - job.left;
+    spooled.pageHeight = job.bottom - job.top;
+    spooled.landscape = printerLandscape;
+    spooled.content.assign(job.wmf.begin(), job.wmf.end());
+    if (platform::spoolPrintJob(spooled).empty()) {
+        printout("\nError:  cannot write the print file.\n");
+        return -1;
+    }
+    return 0;
+}
+}  // namespace
+
+std::function<int(const GraphPrintJob&)> graphPrinter = spoolgraph;
 
 namespace {
 
@@ -51,7 +69,7 @@ bool writebytes(const std::string& path, const void* data, std::size_t n) {
 }
 
 // A window's picture: <base>.wmf and <base>.svg in the working directory, the SVG named on
-// standard error with the window's caption.
+// a platform notice with the window's caption.
 void writewindowpicture(const Metafile& m, const std::string& base, const std::string& caption) {
     const std::vector<std::uint8_t> bytes = writewmf(m);
     const std::string svg = writesvg(m, m.width, m.height);
@@ -60,7 +78,7 @@ void writewindowpicture(const Metafile& m, const std::string& base, const std::s
         printout("\nError:  cannot write the graph window's picture.\n");
         return;
     }
-    std::fprintf(stderr, "[%s] %s.svg\n", caption.c_str(), base.c_str());
+    platform::current().notice("[" + caption + "] " + base + ".svg");
 }
 
 void showbywriting(const Metafile& m, const std::string& caption) {
@@ -412,8 +430,8 @@ int gprintcmd(std::FILE*) {
     job.right = printerLandscape ? 6150 : 4600;
     job.bottom = printerLandscape ? 4600 : 3400;
     if (graphMetafile) job.wmf = writewmf(*graphMetafile);
-    if (graphPrinter) graphPrinter(job);
-    else heldPrintJobs().push_back(std::move(job));
+    if (graphPrinter) return graphPrinter(job) == 0 ? 0 : -1;
+    heldPrintJobs().push_back(std::move(job));
     return 0;
 }
 

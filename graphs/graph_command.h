@@ -24,8 +24,8 @@ extern JexDate graphDateRange[3];
 extern std::string graphCaption;  // the graph window's caption
 
 // Showing a graph: installed by the graph window. The default writes the picture as
-// jexgraph.wmf and jexgraph.svg in the working directory and names the SVG on standard
-// error as "[<caption>] jexgraph.svg".
+// jexgraph.wmf and jexgraph.svg in the working directory and names the SVG in a platform
+// notice (standard error on the console) as "[<caption>] jexgraph.svg".
 extern std::function<void(const Metafile&, const std::string& caption)> showGraph;
 
 // One print job of a graph: its title, the rectangle the picture is stretched into and the
@@ -35,8 +35,8 @@ struct GraphPrintJob {
     int left = 0, top = 0, right = 0, bottom = 0;
     std::vector<std::uint8_t> wmf;
 };
-// The printer behind gprint (the print spool, once installed). Until one is installed the
-// jobs are kept in heldPrintJobs().
+// The printer behind gprint: the print spool (a jexprint<n>.wmf and its notice) unless a
+// caller installs another; with none installed the jobs are kept in heldPrintJobs().
 extern std::function<int(const GraphPrintJob&)> graphPrinter;
 extern bool printerLandscape;
 std::vector<GraphPrintJob>& heldPrintJobs();
@@ -58,7 +58,7 @@ int graphsaveas();
 // a current graph "A graph must exist before it can be shifted.\n".
 int graphshift(int window);
 // Showing a spare window's graph: installed by the graph windows. The default writes
-// jexgraph1.* or jexgraph2.* and names the SVG on standard error with the window's caption
+// jexgraph1.* or jexgraph2.* and names the SVG in a platform notice with the window's caption
 // ("Graph Form 1", "Graph Form 2").
 extern std::function<void(int window, const Metafile&)> showSpareGraph;
 // Installs the pause box's Save, Shift1, Shift2 and Print actions.

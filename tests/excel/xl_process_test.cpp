@@ -141,6 +141,7 @@ TEST_F(XlProcessTest, MissingCodesOnAWorkbookMadeByOpenpyxl) {
         "xl open ws Missing\n"
         "xl exit\n");
     EXPECT_EQ(out,
+              "Your present working directory is <dir>\n\n"
               "xl open fix.xlsx\n"
               "Opening <dir>/fix.xlsx\n"
               "xl open ws Data\n"

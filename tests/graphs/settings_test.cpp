@@ -170,6 +170,8 @@ TEST_F(GraphSettings, RangesDatesAndSides) {
 
 TEST_F(GraphSettings, PrintJobsCarryTheMetafileAndThePageRectangle) {
     graphs::resetgraphstate();
+    const auto spool = graphs::graphPrinter;
+    graphs::graphPrinter = nullptr;  // no printer: the job is held
     EXPECT_EQ(graphs::gprintcmd(nullptr), 0);  // no graph: an empty page
     graphs::graphMetafile = std::make_unique<graphs::Metafile>();
     graphs::Canvas c;
@@ -191,12 +193,12 @@ TEST_F(GraphSettings, PrintJobsCarryTheMetafileAndThePageRectangle) {
     graphs::gprintcmd(nullptr);
     graphs::gprintcmd(nullptr);
     EXPECT_EQ(printed, 2);
-    graphs::graphPrinter = nullptr;
     graphs::printerLandscape = false;
     ASSERT_EQ(graphs::heldPrintJobs().size(), 1u);
     EXPECT_TRUE(graphs::heldPrintJobs()[0].wmf.empty());
     EXPECT_EQ(graphs::heldPrintJobs()[0].right, 4600);
     EXPECT_EQ(graphs::heldPrintJobs()[0].bottom, 3400);
+    graphs::graphPrinter = spool;
     graphs::resetgraphstate();
 }
 
