@@ -184,10 +184,12 @@ void TBankListForm::FormShow() {
     lines.clear();
     for (int s = 0; s < bankSlotCount; ++s) {
         if (!bankSlots[s] || bankTypes[s] == ' ') continue;
-        char line[400];
-        std::snprintf(line, sizeof line, "Bank %c: %-45s  Type: %-4s", 'a' + s, bankSlots[s]->dataPath(),
-                      banktypeword(bankTypes[s]));
-        lines.emplace_back(line);
+        // "Bank %c: %-45s  Type: %-4s", whole however long the path.
+        std::string path = bankSlots[s]->dataPath();
+        if (path.size() < 45) path.resize(45, ' ');
+        std::string type = banktypeword(bankTypes[s]);
+        if (type.size() < 4) type.resize(4, ' ');
+        lines.push_back(std::string("Bank ") + static_cast<char>('a' + s) + ": " + path + "  Type: " + type);
     }
 }
 

@@ -148,6 +148,11 @@ void Look1Click() {
             form.close();
         };
     }
+    bool assign = false;
+    form.button("Assign", "Assign").onClick = [&] {
+        assign = true;
+        form.close();
+    };
     form.button("CloseAllBtn", "Close All").onClick = [&] {
         closeAll = true;
         form.close();
@@ -156,6 +161,10 @@ void Look1Click() {
     cancel.isCancel = true;
     cancel.onClick = [&] { form.close(); };
     form.showModal();
+    if (assign) {
+        Assign1Click();
+        return;
+    }
     if (closeAll) {
         CloseAllBanks1Click();
         return;
