@@ -43,6 +43,19 @@ void chooselook(int s, char letter) {
     lookBankLetter = letter;
 }
 
+// A button that closes the form and records `value` in `pressed`.
+Form::Button& closer(Form& form, const std::string& name, const std::string& caption, int& pressed, int value) {
+    Form::Button& b = form.button(name, caption);
+    b.onClick = [&form, &pressed, value] {
+        pressed = value;
+        form.close();
+    };
+    return b;
+}
+
+// Buttons of the bank list besides its lines (which press their index).
+constexpr int pressedCancel = -1, pressedAssign = -2, pressedCloseAll = -3;
+
 }  // namespace
 
 void Assign1Click() {
@@ -54,18 +67,11 @@ void Assign1Click() {
     find.index = d.findModeItem;
     const int vamSlot = TAssignBank2::itemslot(d.vamSelection);
     form.field("vam", "Default Vam bank", vamSlot < 0 ? "none" : std::string(1, static_cast<char>('a' + vamSlot)));
-    bool ok = false;
-    Form::Button& okButton = form.button("OKButton1", "&OK");
-    okButton.isDefault = true;
-    okButton.onClick = [&] {
-        ok = true;
-        form.close();
-    };
-    Form::Button& cancel = form.button("CancelButton", "&Cancel");
-    cancel.isCancel = true;
-    cancel.onClick = [&] { form.close(); };
+    int pressed = 0;
+    closer(form, "OKButton1", "&OK", pressed, 1).isDefault = true;
+    closer(form, "CancelButton", "&Cancel", pressed, 0).isCancel = true;
     form.showModal();
-    if (!ok) {
+    if (pressed != 1) {
         d.CancelButtonClick();
         return;
     }
@@ -140,32 +146,20 @@ void Look1Click() {
     TBankListForm& list = bankListForm;
     list.FormShow();
     Form form(TBankListForm::caption);
-    int chosen = -1;
-    bool closeAll = false;
+    int chosen = pressedCancel;
     for (std::size_t i = 0; i < list.lines.size(); ++i) {
-        form.button(std::to_string(i + 1), std::to_string(i + 1) + "  " + list.lines[i]).onClick = [&, i] {
-            chosen = static_cast<int>(i);
-            form.close();
-        };
+        const std::string number = std::to_string(i + 1);
+        closer(form, number, number + "  " + list.lines[i], chosen, static_cast<int>(i));
     }
-    bool assign = false;
-    form.button("Assign", "Assign").onClick = [&] {
-        assign = true;
-        form.close();
-    };
-    form.button("CloseAllBtn", "Close All").onClick = [&] {
-        closeAll = true;
-        form.close();
-    };
-    Form::Button& cancel = form.button("CancelBtn", "&Cancel");
-    cancel.isCancel = true;
-    cancel.onClick = [&] { form.close(); };
+    closer(form, "Assign", "Assign", chosen, pressedAssign);
+    closer(form, "CloseAllBtn", "Close All", chosen, pressedCloseAll);
+    closer(form, "CancelBtn", "&Cancel", chosen, pressedCancel).isCancel = true;
     form.showModal();
-    if (assign) {
+    if (chosen == pressedAssign) {
         Assign1Click();
         return;
     }
-    if (closeAll) {
+    if (chosen == pressedCloseAll) {
         CloseAllBanks1Click();
         return;
     }
