@@ -57,6 +57,11 @@ int runcommandline(const std::string& line) {
     return commandloop(&none);
 }
 
+std::size_t extensionpoint(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    return name.find('.', slash == std::string::npos ? 0 : slash + 1);
+}
+
 void TBankOpenItems::BankLetterClick(const std::string& file) {
     if (file.empty()) return;
     BankFileNameChange(file);
@@ -139,7 +144,7 @@ int TAssignBank2::applyOK(const CommandRunner& run) {
     // every slot as it was.
     for (const TBankOpenItems& row : rows) {
         if (row.fileName.empty()) continue;
-        const std::size_t point = row.fileName.find('.');
+        const std::size_t point = extensionpoint(row.fileName);
         if (point == std::string::npos) continue;
         const std::string ext = lower(row.fileName.substr(point));
         if (ext != ".bnk" && ext != ".cbk" && ext != ".hbk" && ext != ".vam" && ext != ".dfr") {
@@ -151,7 +156,7 @@ int TAssignBank2::applyOK(const CommandRunner& run) {
         const int s = row.slot - 'a';
         freeslot(s);
         if (row.fileName.empty()) continue;
-        const std::size_t point = row.fileName.find('.');
+        const std::size_t point = extensionpoint(row.fileName);
         if (point == std::string::npos) {
             platform::current().messageBox("Error:  Bank name must include extension.", "Error",
                                            platform::Buttons::Ok);
@@ -179,10 +184,12 @@ void TBankListForm::FormShow() {
     lines.clear();
     for (int s = 0; s < bankSlotCount; ++s) {
         if (!bankSlots[s] || bankTypes[s] == ' ') continue;
-        char line[400];
-        std::snprintf(line, sizeof line, "Bank %c: %-45s  Type: %-4s", 'a' + s, bankSlots[s]->dataPath(),
-                      banktypeword(bankTypes[s]));
-        lines.emplace_back(line);
+        // "Bank %c: %-45s  Type: %-4s", whole however long the path.
+        std::string path = bankSlots[s]->dataPath();
+        if (path.size() < 45) path.resize(45, ' ');
+        std::string type = banktypeword(bankTypes[s]);
+        if (type.size() < 4) type.resize(4, ' ');
+        lines.push_back(std::string("Bank ") + static_cast<char>('a' + s) + ": " + path + "  Type: " + type);
     }
 }
 

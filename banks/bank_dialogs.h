@@ -14,6 +14,9 @@
 // through the command loop as a typed line.
 using CommandRunner = std::function<int(const std::string&)>;
 int runcommandline(const std::string& line);
+// Position of the '.' that starts a bank name's extension: the first '.' of the file name,
+// never one of a directory (proj.v2/us.bnk); npos when the file name has none.
+std::size_t extensionpoint(const std::string& name);
 
 // One row of the assign dialog.
 struct TBankOpenItems {

@@ -46,6 +46,7 @@
 #include "series/scaling_commands.h"
 #include "series/series_commands.h"
 #include "shell/dircmd.h"
+#include "shell/menu_handlers.h"
 #include "shell/shell_commands.h"
 #include "vam/data_entry.h"
 #include "vam/gidmake.h"
@@ -191,8 +192,8 @@ const Entry chain2[] = {
     {"grp", eq(), groupcmd},
     {"glist", pre(3), glistcmd},
     {"hbk", pre(2), bankcmd, chars('h')},
-    {"help", eq(), na},
-    {"h", eq(), na},
+    {"help", eq(), helpcmd},
+    {"h", eq(), helpcmd},
     {"hl", eq(), hlcmd},
     {"hrange", pre(2), graphs::rangecmd, chars('h')},
     {"ic", eq(), iccmd},
@@ -217,8 +218,8 @@ const Entry chain2[] = {
     {"lvc", eq(), lvcmd, num(0)},
     {"listvecsc", eq(), lvcmd, num(0)},
     {"load", eq(), vam, gate("load")},
-    {"look", pre(3), na},
-    {"l", eq(), na},
+    {"look", pre(3), lookcmd},
+    {"l", eq(), lookcmd},
     {"mcopy", eq(), mcopycmd},
     {"minv", eq(), vam, gate("minv")},
     {"madd", eq(), vam, gate("madd")},

@@ -15,6 +15,7 @@
 #include "interp/tokens.h"
 #include "platform/platform.h"
 #include "platform/process.h"
+#include "shell/menu_handlers.h"
 
 SystemTime timerStart;
 
@@ -236,7 +237,7 @@ int doscmd(std::FILE* in) {
     do c = chop(in);
     while (c == ' ' || c == '\t');
     if (isLineEnd(c) || c == -1) {
-        platform::openConsoleWindow();
+        DOS1Click();
         return 0;
     }
     if (c == 27 || c == 18) {

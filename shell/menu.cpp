@@ -12,6 +12,7 @@
 #include "shell/dialogs.h"
 #include "shell/form.h"
 #include "shell/mainform.h"
+#include "shell/menu_handlers.h"
 #include "shell/recentfiles.h"
 #include "shell/shell_commands.h"
 #include "shell/start.h"
@@ -117,7 +118,7 @@ void notavailable(const std::string& caption) {
 }
 
 void buildmainmenu() {
-    MenuItem autoSize = other("&Auto Font Size");
+    MenuItem autoSize = item("&Auto Font Size", AutoFontSizeClick);
     autoSize.checked = [] { return mainAutoFontSize; };
     MenuItem autoCompleteItem = item("Autocomplete", [] { autoComplete = !autoComplete; });
     autoCompleteItem.checked = [] { return autoComplete; };
@@ -126,11 +127,11 @@ void buildmainmenu() {
         item("Execute Script", ExecuteButtonClick),
         hidden(item("Execute File", ExecuteButtonClick)),
         item("Change Directory", ChangeDirClick),
-        other("Open WordPad"),
+        item("Open WordPad", WordPad1Click),
         item("Clear Results Window", [] { Main.Clearresults1Click(); }),
-        other("Change Font"),
+        item("Change Font", FontDlgClick),
         autoSize,
-        other("Set Background Color"),
+        item("Set Background Color", BackgroundColor1Click),
         autoCompleteItem,
         menu("Command Cache", {item("Display Previous Commands", [] { Main.DisplayPreviousCommands1Click(); }),
                                item("Clear Cache", [] { Main.ClearCache1Click(); }),
@@ -138,22 +139,22 @@ void buildmainmenu() {
         separator(),
     });
     for (MenuItem& m : recentitems()) file.items.push_back(m);
-    file.items.push_back(other("Open DOS Window"));
+    file.items.push_back(item("Open DOS Window", DOS1Click));
     file.items.push_back(item("Exit", [] {
         shutdown();
         quitRequested = true;  // the main window closes
     }));
 
-    MenuItem zip = other("&Zip");
+    MenuItem zip = item("&Zip", MainRegZipClick);
     zip.checked = [] { return mainRegZipChecked; };
     MenuItem cmdBtn = item("CmdBtn", [] { Main.panelTop = !Main.panelTop; });
     cmdBtn.checked = [] { return Main.panelTop; };
     tree = {
         file,
         menu("&Edit", {other("Cut"), other("Copy"), other("Paste"), item("&Options", showoptions)}),
-        menu("&Bank", {other("Assign Data Banks"), other("Close All Banks"), other("Assign Workspace Bank"),
-                       other("Look at a Bank"), other("List Loaded Banks"),
-                       other("Zap:  Clear Workspace Memory")}),
+        menu("&Bank", {item("Assign Data Banks", Assign1Click), item("Close All Banks", CloseAllBanks1Click),
+                       item("Assign Workspace Bank", Workspace1Click), item("Look at a Bank", Look1Click),
+                       item("List Loaded Banks", List1Click), item("Zap:  Clear Workspace Memory", Zap1Click)}),
         menu("&Graph", {disabled(other("Save")), other("Settings"), other("Font"), disabled(other("Shift1")),
                         disabled(other("Shift2")), item("Printer setup", printersetupdialog),
                         disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
@@ -164,8 +165,17 @@ void buildmainmenu() {
                         hidden(other("Run MacMender")), other("Run &Orb Model"),
                         other("Tables - Configure and Run"), other("Express Tables - Run Tabrun.bat")}),
         menu("&Window", windowrows()),
-        menu("&Help", {other("Contents"), other("Tutorial"), other("Reference"), other("About"),
-                       other("Online Help"), other("Check For Updates"), other("Norvane Web Site")}),
+        menu("&Help", {item("Contents", [] { openhelppage(helpContentsPage); }),
+                       item("Tutorial", [] { openhelppage(helpTutorialPage); }),
+                       item("Reference", [] { openhelppage(helpReferencePage); }),
+                       item("About",
+                            [] {
+                                TAboutBox box;
+                                box.showModal();
+                            }),
+                       item("Online Help", [] { openwebaddress(onlineHelpAddress, "Online Help"); }),
+                       item("Check For Updates", [] { openwebaddress(updatesAddress, "Check For Updates"); }),
+                       item("Norvane Web Site", [] { openwebaddress(makerSiteAddress, "Norvane Web Site"); })}),
         menu("Toolbar", {other("FileOpenBtn"), item("SpeedButton3", ChangeDirClick), other("SpeedButton4"),
                          other("SpeedButton5"), other("SpeedButton6"), cmdBtn, other("SpeedButton1"),
                          item("SpeedButton2", ExecuteButtonClick), item("Load", SpeedButton7Click),

@@ -5,6 +5,7 @@
 #include "core/printout.h"
 #include "platform/home.h"
 #include "shell/mainform.h"
+#include "shell/menu_handlers.h"
 #include "shell/profile.h"
 
 namespace {
@@ -87,6 +88,9 @@ void applysettings(const ProfileFile& ini) {
     TMain& m = Main;
     m.configFileName = ini.readString("Misc", "LastPath", "jex.cfg");
     m.panelTop = ini.readBool("Misc", "PanelTop", false);
+    onlineHelpAddress = ini.readString("Web", "OnlineHelp", "");
+    updatesAddress = ini.readString("Web", "Updates", "");
+    makerSiteAddress = ini.readString("Web", "Site", "");
 
     readfont(ini, "Results", mainFont, mainFont);
     mainColor = ini.readInteger("Results", "BackColor", mainColor);
@@ -197,6 +201,11 @@ ProfileFile collectsettings() {
     ini.writeInteger("Editor Settings", "BackColor", editorColor);
     ini.writeInteger("Options", "ORYInterface", m.modelInterface);
     ini.writeString("Options", "ExogFileName", exogFileName);
+    // The web addresses of the Help menu are kept only when configured.
+    for (const auto& [key, value] : {std::pair<const char*, const std::string&>{"OnlineHelp", onlineHelpAddress},
+                                     {"Updates", updatesAddress},
+                                     {"Site", makerSiteAddress}})
+        if (!value.empty()) ini.writeString("Web", key, value);
     return ini;
 }
 
