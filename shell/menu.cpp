@@ -4,6 +4,7 @@
 
 #include "core/printout.h"
 #include "interp/state.h"
+#include "models/orybuild.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -160,7 +161,7 @@ void buildmainmenu() {
         menu("&Regression", {other("Settings"), zip}),
         other("&Editor"),
         menu("&Model", {other("Edit Master File"), other("Build Macro Model"), other("Run Macro Model"),
-                        other("Run &OryBuild and compile model"), hidden(other("Run VecMender")),
+                        item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(other("Run VecMender")),
                         hidden(other("Run MacMender")), other("Run &Orb Model"),
                         other("Tables - Configure and Run"), other("Express Tables - Run Tabrun.bat")}),
         menu("&Window", windowrows()),
