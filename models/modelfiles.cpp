@@ -1,6 +1,7 @@
 #include "models/modelfiles.h"
 
 #include "core/printout.h"
+#include "interp/state.h"
 #include "platform/files.h"
 
 std::string buildConfigFile = "Build.cfg";
@@ -107,4 +108,38 @@ bool writeoncerun(const std::string& name, const std::vector<std::string>& lines
 std::string namestem(const std::string& name) {
     std::size_t cut = name.find_first_of(".\n\r");
     return cut == std::string::npos ? name : name.substr(0, cut);
+}
+
+std::string cutvalue(const char* value, const char* more) {
+    std::string s(value);
+    return s.substr(0, s.find_first_of(std::string("\n\r") + more));
+}
+
+ConfigSource::ConfigSource() : keyboard_(keyboardInput), replay_(replayMode), list_(replayList) {
+    keyboardInput = 'n';
+    replayMode = 'n';
+    replayList = nullptr;
+    lastChar = '\n';  // the next read takes the file's first line
+    ungotChar = 0;
+    tokenPushedBack = 0;
+    addPrint = 0;
+}
+
+ConfigSource::~ConfigSource() {
+    keyboardInput = keyboard_;
+    replayMode = replay_;
+    replayList = list_;
+    addPrint = 1;
+}
+
+void addconfigfields(Form& form, const std::vector<ConfigField>& specs, const std::function<void()>& changed) {
+    for (const ConfigField& s : specs) {
+        std::string name = s.name;
+        std::size_t max = s.max;
+        form.field(s.name, s.label, s.text).onChange = [&form, name, max, changed] {
+            Form::Field* self = form.findField(name);
+            if (max && self->text.size() > max) self->text.resize(max);  // a longer answer is cut
+            changed();
+        };
+    }
 }

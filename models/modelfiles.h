@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "interp/reader.h"
+#include "shell/form.h"
+
 // The names of the dialogs' configuration files, kept for the whole run; Load and Save put
 // the name last chosen here.
 extern std::string buildConfigFile;   // "Build.cfg"
@@ -46,3 +49,31 @@ bool writeoncerun(const std::string& name, const std::vector<std::string>& lines
 
 // The name up to its first '.', also cut at a line feed or carriage return.
 std::string namestem(const std::string& name);
+
+// A value as the dialogs show it: cut at its first line feed and carriage return, and at
+// the first of `more` as well.
+std::string cutvalue(const char* value, const char* more = "");
+
+// The tokenizer reads from a configuration file while the object lives, with the echo of
+// add-file lines off; the command line being worked on is put back afterwards and the echo
+// switched on.
+class ConfigSource {
+public:
+    ConfigSource();
+    ~ConfigSource();
+    ConfigSource(const ConfigSource&) = delete;
+    ConfigSource& operator=(const ConfigSource&) = delete;
+
+private:
+    ReaderPositionSaver position_;
+    char keyboard_, replay_;
+    const std::vector<std::string>* list_;
+};
+
+// An edit box of a configuration dialog: name, label, initial text, maximum length (0: none).
+struct ConfigField {
+    const char *name, *label, *text;
+    std::size_t max;
+};
+// Adds the edit boxes; a change cuts the text to its maximum length and calls `changed`.
+void addconfigfields(Form& form, const std::vector<ConfigField>& specs, const std::function<void()>& changed);

@@ -8,17 +8,11 @@
 #include "banks/startup.h"
 #include "core/printout.h"
 #include "interp/reader.h"
-#include "interp/state.h"
 #include "models/modelfiles.h"
 
 namespace {
 
-// The edit boxes in the form's order: name, label, initial text, maximum length (0: none).
-struct FieldSpec {
-    const char *name, *label, *text;
-    std::size_t max;
-};
-const FieldSpec fieldSpecs[] = {
+const std::vector<ConfigField> fieldSpecs = {
     {"WSBnkEdit", "Name for model bank", "hist.bnk", 70},
     {"HistBankEdit", "Name of default history bank", "macro.bnk", 70},
     {"PathEdit", "Path to files for inclusion", "c:\\kvt", 70},
@@ -41,53 +35,10 @@ std::string lowered(std::string s) {
     return s;
 }
 
-// A value as the dialogs show it: cut at its first line feed and carriage return.
-std::string shown(const char* value) {
-    std::string s(value);
-    return s.substr(0, s.find_first_of("\n\r"));
-}
-
-// The tokenizer reads from a configuration file while the object lives; the command line
-// being worked on and the echo of add-file lines are put back afterwards.
-class ConfigSource {
-public:
-    ConfigSource() {
-        keyboardInput = 'n';
-        replayMode = 'n';
-        replayList = nullptr;
-        lastChar = '\n';  // the next read takes the file's first line
-        ungotChar = 0;
-        tokenPushedBack = 0;
-        addPrint = 0;
-    }
-    ~ConfigSource() {
-        keyboardInput = keyboard_;
-        replayMode = replay_;
-        replayList = list_;
-        addPrint = 1;
-    }
-    ConfigSource(const ConfigSource&) = delete;
-    ConfigSource& operator=(const ConfigSource&) = delete;
-
-private:
-    ReaderPositionSaver position_;
-    char keyboard_ = keyboardInput, replay_ = replayMode;
-    const std::vector<std::string>* list_ = replayList;
-};
-
 }  // namespace
 
 TOryBldForm::TOryBldForm() : Form("Run OryBuild") {
-    for (const FieldSpec& s : fieldSpecs) {
-        Field& f = field(s.name, s.label, s.text);
-        std::string name = s.name;
-        std::size_t max = s.max;
-        f.onChange = [this, name, max] {
-            Field* self = findField(name);
-            if (max && self->text.size() > max) self->text.resize(max);  // a longer answer is cut
-            setSaveEnabled(true);
-        };
-    }
+    addconfigfields(*this, fieldSpecs, [this] { setSaveEnabled(true); });
     Button& ok = button("OKBtn", "&OK");
     ok.onClick = [this] { OKBtnClick(); };
     button("CancelBtn", "&Cancel").onClick = [this] { CancelBtnClick(); };
@@ -123,7 +74,7 @@ void TOryBldForm::readBuildConfig(std::FILE* file) {
         char value[80] = "";
         auto entry = [&](const char* name) {
             int r = readcfgentry(value, file);
-            if (r == 0 && name) findField(name)->text = shown(value);
+            if (r == 0 && name) findField(name)->text = cutvalue(value);
             return r;
         };
         // An entry the file no longer holds leaves its field as it was.
@@ -132,11 +83,11 @@ void TOryBldForm::readBuildConfig(std::FILE* file) {
                     entry("PathEdit") != 101 && entry(nullptr) != 101;
         if (more) {
             int r = readcfgentry(value, file);
-            if (r == 0) findField("rd1Edit")->text = shown(value);
+            if (r == 0) findField("rd1Edit")->text = cutvalue(value);
             if (r != 101) {
                 char token[80] = "";
-                if (gettoken(token, file, 0, 78) == 'n') findField("rd2Edit")->text = shown(token);
-                if (gettoken(token, file, 0, 78) == 'n') findField("rd3Edit")->text = shown(token);
+                if (gettoken(token, file, 0, 78) == 'n') findField("rd2Edit")->text = cutvalue(token);
+                if (gettoken(token, file, 0, 78) == 'n') findField("rd3Edit")->text = cutvalue(token);
                 else findField("rd3Edit")->text = text("rd2Edit");
                 for (const char* name : {"dbyEdit", "MonthEdit", "ObsEdit", "ConvergeEdit", "GlobalEdit"})
                     if (entry(name) == 101) break;

@@ -4,6 +4,7 @@
 
 #include "core/printout.h"
 #include "interp/state.h"
+#include "models/fixforms.h"
 #include "models/orybuild.h"
 #include "platform/files.h"
 #include "platform/home.h"
@@ -161,8 +162,14 @@ void buildmainmenu() {
         menu("&Regression", {other("Settings"), zip}),
         other("&Editor"),
         menu("&Model", {other("Edit Master File"), other("Build Macro Model"), other("Run Macro Model"),
-                        item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(other("Run VecMender")),
-                        hidden(other("Run MacMender")), other("Run &Orb Model"),
+                        item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
+                            vecFixRunBatch = true;
+                            VecFixFm().showModal(true);
+                        })),
+                        hidden(item("Run MacMender", [] {
+                            macFixRunBatch = true;
+                            MacFixFm().showModal(true);
+                        })), other("Run &Orb Model"),
                         other("Tables - Configure and Run"), other("Express Tables - Run Tabrun.bat")}),
         menu("&Window", windowrows()),
         menu("&Help", {other("Contents"), other("Tutorial"), other("Reference"), other("About"),
