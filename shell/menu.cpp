@@ -6,6 +6,7 @@
 #include "interp/state.h"
 #include "models/fixforms.h"
 #include "models/orybuild.h"
+#include "models/oryrun.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -169,7 +170,11 @@ void buildmainmenu() {
                         hidden(item("Run MacMender", [] {
                             macFixRunBatch = true;
                             MacFixFm().showModal(true);
-                        })), other("Run &Orb Model"),
+                        })), item("Run &Orb Model",
+                             [] {
+                                 if (Main.modelInterface != 0) ORYRunFm().showModal(true);
+                                 else notavailable("Run Orb Model");
+                             }),
                         other("Tables - Configure and Run"), other("Express Tables - Run Tabrun.bat")}),
         menu("&Window", windowrows()),
         menu("&Help", {other("Contents"), other("Tutorial"), other("Reference"), other("About"),
