@@ -9,17 +9,11 @@
 #include <vector>
 
 #include "models/fixforms.h"
+#include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 #include "vam/groups.h"
 
 namespace {
-
-std::string slurp(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class FixForms : public CommandFixture {
 protected:

@@ -10,18 +10,10 @@
 #include "models/modelfiles.h"
 #include "models/oryrun.h"
 #include "shell/mainform.h"
+#include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 
 namespace {
-
-std::string slurp(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void spit(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
 
 class RunForm : public CommandFixture {
 protected:
