@@ -7,6 +7,7 @@
 #include "models/fixforms.h"
 #include "models/orybuild.h"
 #include "models/oryrun.h"
+#include "models/runctrl.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -162,7 +163,7 @@ void buildmainmenu() {
                         disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
         menu("&Regression", {other("Settings"), zip}),
         other("&Editor"),
-        menu("&Model", {other("Edit Master File"), other("Build Macro Model"), other("Run Macro Model"),
+        menu("&Model", {other("Edit Master File"), other("Build Macro Model"), item("Run Macro Model", [] { RunForm().showModal(true); }),
                         item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
                             vecFixRunBatch = true;
                             VecFixFm().showModal(true);
