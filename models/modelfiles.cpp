@@ -115,7 +115,8 @@ std::string cutvalue(const char* value, const char* more) {
     return s.substr(0, s.find_first_of(std::string("\n\r") + more));
 }
 
-ConfigSource::ConfigSource() : keyboard_(keyboardInput), replay_(replayMode), list_(replayList) {
+ConfigSource::ConfigSource(bool restoreEcho)
+    : keyboard_(keyboardInput), replay_(replayMode), list_(replayList), echo_(restoreEcho ? addPrint : 1) {
     keyboardInput = 'n';
     replayMode = 'n';
     replayList = nullptr;
@@ -129,7 +130,7 @@ ConfigSource::~ConfigSource() {
     keyboardInput = keyboard_;
     replayMode = replay_;
     replayList = list_;
-    addPrint = 1;
+    addPrint = echo_;
 }
 
 void addconfigfields(Form& form, const std::vector<ConfigField>& specs, const std::function<void()>& changed) {

@@ -56,10 +56,10 @@ std::string cutvalue(const char* value, const char* more = "");
 
 // The tokenizer reads from a configuration file while the object lives, with the echo of
 // add-file lines off; the command line being worked on is put back afterwards and the echo
-// switched on.
+// switched on (or, with `restoreEcho`, put back as it was).
 class ConfigSource {
 public:
-    ConfigSource();
+    explicit ConfigSource(bool restoreEcho = false);
     ~ConfigSource();
     ConfigSource(const ConfigSource&) = delete;
     ConfigSource& operator=(const ConfigSource&) = delete;
@@ -68,6 +68,7 @@ private:
     ReaderPositionSaver position_;
     char keyboard_, replay_;
     const std::vector<std::string>* list_;
+    int echo_;
 };
 
 // An edit box of a configuration dialog: name, label, initial text, maximum length (0: none).

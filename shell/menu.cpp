@@ -8,6 +8,7 @@
 #include "models/orybuild.h"
 #include "models/oryrun.h"
 #include "models/runctrl.h"
+#include "models/tables.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -176,7 +177,7 @@ void buildmainmenu() {
                                  if (Main.modelInterface != 0) ORYRunFm().showModal(true);
                                  else notavailable("Run Orb Model");
                              }),
-                        other("Tables - Configure and Run"), other("Express Tables - Run Tabrun.bat")}),
+                        item("Tables - Configure and Run", [] { TablesFm().showModal(true); }), other("Express Tables - Run Tabrun.bat")}),
         menu("&Window", windowrows()),
         menu("&Help", {other("Contents"), other("Tutorial"), other("Reference"), other("About"),
                        other("Online Help"), other("Check For Updates"), other("Norvane Web Site")}),
