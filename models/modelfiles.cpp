@@ -144,3 +144,18 @@ void addconfigfields(Form& form, const std::vector<ConfigField>& specs, const st
         };
     }
 }
+
+std::string filestem(const std::string& name) {
+    std::size_t slash = name.find_last_of("/\\");
+    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+    return base.substr(0, base.find('.'));
+}
+
+std::FILE* openchosen(const std::string& preset, std::string& name) {
+    name = preset;
+    if (!filedialog("Open Model Configuration File", preset, name)) name = preset;
+    if (name.empty()) return nullptr;
+    std::FILE* f = std::fopen(name.c_str(), "r");
+    if (!f) printout("Cannot open %s.\n", name.c_str());
+    return f;
+}

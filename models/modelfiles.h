@@ -50,6 +50,14 @@ bool writeoncerun(const std::string& name, const std::vector<std::string>& lines
 // The name up to its first '.', also cut at a line feed or carriage return.
 std::string namestem(const std::string& name);
 
+// The file's name without its directory, up to its first '.'.
+std::string filestem(const std::string& name);
+
+// The Load of the run and tables dialogs: the open dialog preset to `preset` (a cancelled
+// dialog reads the preset again), the chosen file opened for reading into `name`. Null for an
+// empty name, or after "Cannot open %s.\n" when it does not open.
+std::FILE* openchosen(const std::string& preset, std::string& name);
+
 // A value as the dialogs show it: cut at its first line feed and carriage return, and at
 // the first of `more` as well.
 std::string cutvalue(const char* value, const char* more = "");

@@ -111,8 +111,7 @@ void TORYRunFm::activate() {
 }
 
 void TORYRunFm::readRunConfig(std::FILE* file, const std::string& name) {
-    std::string base = name.substr(name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
-    findField("ModelEd")->text = base.substr(0, base.find('.'));
+    findField("ModelEd")->text = filestem(name);
     char value[240];
     int errors = 0;
     for (const RunLine& l : runLines) {
@@ -160,15 +159,9 @@ void TORYRunFm::readRunConfig(std::FILE* file, const std::string& name) {
 }
 
 void TORYRunFm::LoadBtnClick() {
-    std::string preset = lastModelRun + ".cfg";
-    std::string name = preset;
-    if (!filedialog("Open Model Configuration File", preset, name)) name = preset;  // Cancel reads it again
-    if (name.empty()) return;
-    std::FILE* f = std::fopen(name.c_str(), "rt");
-    if (!f) {
-        printout("Cannot open %s.\n", name.c_str());
-        return;
-    }
+    std::string name;
+    std::FILE* f = openchosen(lastModelRun + ".cfg", name);
+    if (!f) return;
     readRunConfig(f, name);
     readSettings();
 }

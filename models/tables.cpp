@@ -48,6 +48,7 @@ TTablesFm::TTablesFm() : Form("Specify Banks, Stub, and Output File for Tables")
     button("OKBtn", "&OK").onClick = [this] { OKBtnClick(); };
     button("CancelBtn", "&Cancel").onClick = [this] { close(); };
     button("LoadBtn", "&Load information from file").onClick = [this] { LoadBtnClick(); };
+    button("BrowseCfgButton", "&Browse").onClick = [this] { BrowseCfgButtonClick(); };
 }
 
 int TTablesFm::kind(int row) const { return kinds_[static_cast<std::size_t>(row - 1)]->index; }
@@ -115,17 +116,10 @@ void TTablesFm::readConfig(std::FILE* file) {
 }
 
 void TTablesFm::LoadBtnClick() {
-    std::string preset = lastTableName + ".in";
-    std::string name = preset;
-    if (!filedialog("Open Model Configuration File", preset, name)) name = preset;  // Cancel reads it again
-    if (name.empty()) return;
-    std::FILE* f = std::fopen(name.c_str(), "rt");
-    if (!f) {
-        printout("Cannot open %s.\n", name.c_str());
-        return;
-    }
-    std::string base = name.substr(name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
-    lastTableName = base.substr(0, base.find('.'));
+    std::string name;
+    std::FILE* f = openchosen(lastTableName + ".in", name);
+    if (!f) return;
+    lastTableName = filestem(name);
     readConfig(f);
 }
 
@@ -179,6 +173,22 @@ void TTablesFm::OKBtnClick() {
     runBatch("tabrun.bat", RunMode::spawn);
     opengrouphome();
     lastTableName = "tables";
+}
+
+void TTablesFm::BrowseCfgButtonClick() {
+    std::string name = lastTableName + ".stb";
+    filedialog("Open", name, name);  // a cancelled dialog keeps the preset
+    if (name.empty()) return;
+    std::FILE* f = std::fopen(name.c_str(), "r");
+    if (!f) {
+        printout("Cannot open %s.\n", name.c_str());
+        return;
+    }
+    std::fclose(f);
+    // The extension of the file name is cut, never a dot in its directory.
+    std::size_t slash = name.find_last_of("/\\");
+    std::size_t dot = name.find('.', slash == std::string::npos ? 0 : slash + 1);
+    findField("StubFile")->text = name.substr(0, dot);
 }
 
 TTablesFm& TablesFm() {

@@ -17,6 +17,7 @@ public:
     void readConfig(std::FILE* file);
     void OKBtnClick();
     void LoadBtnClick();
+    void BrowseCfgButtonClick();
 
     bool configLoaded = false;
     // The banks OK gathered: kind code (1 to 5) and root name.

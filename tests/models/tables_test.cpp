@@ -124,4 +124,17 @@ TEST_F(Tables, BadTablesFilesLeaveTheControlsAndTheInputAlone) {
     EXPECT_EQ(typed("dir *.in"), statusTyped);
 }
 
+TEST_F(Tables, BrowseCutsTheExtensionOfTheFileNameOnly) {
+    std::filesystem::create_directories("../stubs_" + std::to_string(::getpid()));
+    std::string dir = "../stubs_" + std::to_string(::getpid());
+    spit(dir + "/mytab.stb", "stub\n");
+    TTablesFm form;
+    form.configLoaded = true;
+    screen.platform.answers = {"BrowseCfgButton", dir + "/mytab.stb", "BrowseCfgButton", "none.stb", "CancelBtn"};
+    form.showModal(true);
+    EXPECT_EQ(form.text("StubFile"), dir + "/mytab");
+    EXPECT_EQ(screen.platform.text(), "Cannot open none.stb.\n");
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace
