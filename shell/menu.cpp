@@ -4,6 +4,11 @@
 
 #include "core/printout.h"
 #include "interp/state.h"
+#include "models/fixforms.h"
+#include "models/orybuild.h"
+#include "models/oryrun.h"
+#include "models/runctrl.h"
+#include "models/tables.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -160,10 +165,20 @@ void buildmainmenu() {
                         disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
         menu("&Regression", {other("Settings"), zip}),
         other("&Editor"),
-        menu("&Model", {other("Edit Master File"), other("Build Macro Model"), other("Run Macro Model"),
-                        other("Run &OryBuild and compile model"), hidden(other("Run VecMender")),
-                        hidden(other("Run MacMender")), other("Run &Orb Model"),
-                        other("Tables - Configure and Run"), other("Express Tables - Run Tabrun.bat")}),
+        menu("&Model", {other("Edit Master File"), other("Build Macro Model"), item("Run Macro Model", [] { RunForm().showModal(true); }),
+                        item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
+                            vecFixRunBatch = true;
+                            VecFixFm().showModal(true);
+                        })),
+                        hidden(item("Run MacMender", [] {
+                            macFixRunBatch = true;
+                            MacFixFm().showModal(true);
+                        })), item("Run &Orb Model",
+                             [] {
+                                 if (Main.modelInterface != 0) ORYRunFm().showModal(true);
+                                 else notavailable("Run Orb Model");
+                             }),
+                        item("Tables - Configure and Run", [] { TablesFm().showModal(true); }), other("Express Tables - Run Tabrun.bat")}),
         menu("&Window", windowrows()),
         menu("&Help", {item("Contents", [] { openhelppage(helpContentsPage); }),
                        item("Tutorial", [] { openhelppage(helpTutorialPage); }),

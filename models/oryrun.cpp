@@ -1,0 +1,240 @@
+#include "models/oryrun.h"
+
+#include <cstdlib>
+#include <tuple>
+#include <vector>
+
+#include "core/printout.h"
+#include "models/fixforms.h"
+#include "models/modelfiles.h"
+#include "models/orybuild.h"
+#include "shell/mainform.h"
+
+namespace {
+
+const std::vector<ConfigField> runFields = {
+    {"TitleEd", "Title of run", "Demonstration ", 70},
+    {"StartEd", "Start date", "1995", 70},
+    {"EndEd", "End date", "2010", 70},
+    {"MacEqStartEd", "Macro Eq Start date", "2003", 70},
+    {"DiscrepEd", "Discrepancy year", "1995", 70},
+    {"VecFixEd", "Vector Fixes File", "Vecfixes", 70},
+    {"MacFixEd", "Macro Fixes File", "Macfixes", 70},
+    {"RunEd", "Forecast Bank Root Name", "base", 70},
+    {"DebugEd", "Start Debug in Year", "3200", 70},
+    {"MaxItEd", "Maximum Iterations", "100", 70},
+    {"OptEdit", "Optimization specification file", "OptSpec.opt", 70},
+    {"HistBankName", "Historical Bank Root Name, if different than the Forecast Bank", "hist", 70},
+    {"ModelEd", "Model File Name:", "orb", 70},
+    {"SimBankName", "Store Simulation as:", "sim", 70},
+    {"ExogFileName", "EXOG --  root name of the .xog file:", "", 70},
+    {"Edit1", "Number of runs", "50", 70},
+};
+
+// Lines 1 to 12 of the run configuration: label, field (the check box for line 6), the
+// reader's maximum value length.
+struct RunLine {
+    const char *label, *field;
+    short n;
+};
+const RunLine runLines[] = {
+    {"Title of run   ;", "TitleEd", 76},     {"Start year     ;", "StartEd", 4},
+    {"Finish year    ;", "EndEd", 4},        {"Start MacEq yr ;", "MacEqStartEd", 4},
+    {"Discrepancy yr ;", "DiscrepEd", 4},    {"Use all data?  ;", "UseAllCb", 3},
+    {"VecFix file    ;", "VecFixEd", 60},    {"MacroFix file  ;", "MacFixEd", 60},
+    {"Vam file       ;", "RunEd", 60},       {"Jex bank       ;", "RunEd", 60},
+    {"Debug start yr ;", "DebugEd", 5},      {"Max iterations ;", "MaxItEd", 3},
+};
+
+bool saysyes(const char* value) { return value[0] == 'y' || value[0] == 'Y'; }
+
+}  // namespace
+
+TORYRunFm::TORYRunFm() : Form("Orrery Run Specification") {
+    addconfigfields(*this, runFields, [] {});
+    for (auto [name, caption, on] : {std::tuple{"UseAllCb", "Use All Data", true},
+                                     {"AddErrCB", "Additive errors", true},
+                                     {"CoefCB", "Coefficient errors", true},
+                                     {"MFCheckBox", "Configure MacMender", false},
+                                     {"VFCheckBox", "Configure VecMender", false}})
+        checks_[name] = &check(name, caption, on);
+    simTypeRG_ = &radio("SimTypeRG", "Type of Simulation", {"Deterministic", "Stochastic", "Optimizing"});
+    simTypeRG_->onClick = [this] { SimTypeRGClick(); };
+    setSimType(0);
+    disabled_.insert("OptEdit");
+    button("OKBtn", "&OK").onClick = [this] { OKBtnClick(); };
+    button("CancelBtn", "&Cancel").onClick = [this] { close(); };
+    button("HelpButton", "&Help").onClick = [this] { HelpButtonClick(); };
+    button("LoadBtn", "&Load Config from file").onClick = [this] { LoadBtnClick(); };
+}
+
+bool TORYRunFm::isChecked(const std::string& name) const { return checks_.at(name)->checked; }
+
+void TORYRunFm::setChecked(const std::string& name, bool on) { checks_.at(name)->checked = on; }
+
+void TORYRunFm::enable(std::initializer_list<const char*> names, bool on) {
+    for (const char* n : names) {
+        if (on) disabled_.erase(n);
+        else disabled_.insert(n);
+    }
+}
+
+void TORYRunFm::SimTypeRGClick() {
+    int item = simType();
+    enable({"OptEdit", "OptLabel"}, item == 2);
+    enable({"Edit1", "AddErrCB", "CoefCB", "Label11"}, item == 1);
+    if (item == 2 && text("OptEdit") == "none") findField("OptEdit")->text = "OptSpec.opt";
+}
+
+void TORYRunFm::readSettings() {
+    findField("HistBankName")->text = lastModelHistName;
+    findField("SimBankName")->text = lastModelSimName;
+    findField("ExogFileName")->text = exogFileName;
+}
+
+void TORYRunFm::activate() {
+    if (lastModelRun.empty()) return;
+    std::string name = lastModelRun + ".cfg";
+    std::FILE* f = std::fopen(name.c_str(), "r");
+    if (!f) {
+        pausebox("Could not open file", "Error");
+        return;
+    }
+    if (!configLoaded) {
+        readRunConfig(f, name);
+        readSettings();
+    } else {
+        std::fclose(f);
+    }
+    configLoaded = true;
+    if (batchFileName.empty()) batchFileName = "Run.Bat";
+}
+
+void TORYRunFm::readRunConfig(std::FILE* file, const std::string& name) {
+    findField("ModelEd")->text = filestem(name);
+    char value[240];
+    int errors = 0;
+    for (const RunLine& l : runLines) {
+        if (readconfigline(file, value, l.n) != 0) {
+            ++errors;  // the field keeps its text
+            continue;
+        }
+        if (std::string(l.field) == "UseAllCb") setChecked("UseAllCb", saysyes(value));
+        else findField(l.field)->text = value;
+    }
+    auto fail = [&] {
+        printout("Error in reading configuration file.\n");
+        std::fclose(file);
+    };
+    if (errors) return fail();
+    if (readconfigline(file, value, 239) != 0) return fail();
+    if (std::string(value) != "none") {
+        setSimType(2);
+        enable({"OptEdit", "OptLabel"}, true);
+        enable({"Edit1", "AddErrCB", "CoefCB", "Label11"}, false);
+        findField("OptEdit")->text = value;
+        std::fclose(file);
+        return;
+    }
+    if (readconfigline(file, value, 5) != 0) return fail();
+    enable({"OptEdit", "OptLabel"}, false);
+    findField("OptEdit")->text = "none";
+    if (std::atoi(value) < 1) {
+        setSimType(0);
+        findField("Edit1")->text = "50";
+        setChecked("AddErrCB", false);
+        setChecked("CoefCB", false);
+        enable({"Edit1", "AddErrCB", "CoefCB", "Label11"}, false);
+        std::fclose(file);
+        return;
+    }
+    setSimType(1);
+    findField("Edit1")->text = value;
+    enable({"Edit1", "AddErrCB", "CoefCB", "Label11"}, true);
+    if (readconfigline(file, value, 3) != 0) return fail();
+    setChecked("AddErrCB", saysyes(value));
+    if (readconfigline(file, value, 3) != 0) return fail();
+    setChecked("CoefCB", saysyes(value));
+    std::fclose(file);
+}
+
+void TORYRunFm::LoadBtnClick() {
+    std::string name;
+    std::FILE* f = openchosen(lastModelRun + ".cfg", name);
+    if (!f) return;
+    readRunConfig(f, name);
+    readSettings();
+}
+
+void TORYRunFm::OKBtnClick() {
+    // The fix dialogs write their configurations; the batch file runs their tools later.
+    if (isChecked("MFCheckBox")) {
+        macFixRunBatch = false;
+        MacFixFm().showModal(false);
+    }
+    if (isChecked("VFCheckBox")) {
+        vecFixRunBatch = false;
+        VecFixFm().showModal(false);
+    }
+    for (const char* n : {"TitleEd", "VecFixEd", "MacFixEd", "RunEd", "OptEdit", "HistBankName", "ModelEd",
+                          "SimBankName"}) {
+        std::string& t = findField(n)->text;
+        t.erase(0, t.find_first_not_of(' ') == std::string::npos ? t.size() : t.find_first_not_of(' '));
+    }
+    int type = simType();
+    bool stochastic = type == 1;
+    std::vector<std::string> lines;
+    for (const RunLine& l : runLines)
+        lines.push_back(l.label + (std::string(l.field) == "UseAllCb" ? std::string(isChecked("UseAllCb") ? "yes" : "no")
+                                                                      : text(l.field)));
+    lines.push_back("Optimization specification file; " + (type == 2 ? text("OptEdit") : std::string("none")));
+    lines.push_back("Number of random draws; " + (stochastic ? text("Edit1") : std::string("0")));
+    lines.push_back(std::string("Additive random errors; ") + (stochastic && isChecked("AddErrCB") ? "yes" : "no"));
+    lines.push_back(std::string("Random coefficients; ") + (stochastic && isChecked("CoefCB") ? "yes" : "no"));
+    std::string cfg = text("ModelEd") + ".cfg";
+    if (!writedosfile(cfg, lines)) {
+        printout("Cannot open %s\n", cfg.c_str());
+        return;
+    }
+    lastModelRun = text("ModelEd");
+    lastModelHistName = text("HistBankName");
+    lastModelSimName = text("SimBankName");
+    exogFileName = text("ExogFileName");
+
+    std::string batch = batchFileName;
+    std::FILE* f = std::fopen(batch.c_str(), "r");
+    if (f) {
+        std::fclose(f);
+    } else {
+        f = std::fopen("Run.Bat", "r");
+        if (!f) {
+            printout("\nError:  Cannot open %s.\n", batchFileName.c_str());
+            pausebox("Error:  Cannot open batch file.", "Error");
+            return;
+        }
+        std::fclose(f);
+        printout("\nWarning:  Cannot open %s.\n", batchFileName.c_str());
+        printout("Running Run.bat instead.\n");
+        pausebox("Running Run.bat instead.", "Warning");
+        batch = "Run.Bat";
+    }
+    close();
+    std::string command = batch;
+    if (!text("SimBankName").empty()) command += " " + text("SimBankName");
+    if (command.size() > 254) command.resize(254);
+    runBatch(command, RunMode::system);
+}
+
+void TORYRunFm::HelpButtonClick() {
+    printout("Orrery Run Specification writes the run configuration <model>.cfg that the model\n"
+             "reads: the title, the start, finish, macro-equation start and discrepancy years, the\n"
+             "use of all data, the vector and macro fix files, the forecast bank, the debug year,\n"
+             "the maximum iterations and the type of simulation (deterministic, stochastic with\n"
+             "its number of runs and errors, or optimizing with its specification file).  OK\n"
+             "writes it and runs the batch file (default Run.Bat) with the simulation's name.\n");
+}
+
+TORYRunFm& ORYRunFm() {
+    static TORYRunFm form;
+    return form;
+}
