@@ -59,10 +59,20 @@ std::int16_t fetchseries(const char* name, float* array, char*& text, std::FILE*
                          int verbose) {
     setLastSupplier(nullptr);
     if (!name) return -1;
-    if (array) std::memcpy(array, missingseries().data(), sizeof(float) * seriesArrayLength);
-
     // The parameters of nl and nlp (a0, a1, ...) while their equation is evaluated.
     const int parameter = nlparamindex(name);
+    // The array starts as missing values, and a bank writes the observations it holds over
+    // them. A plain name the workspace bank holds is read from it, and its getser writes the
+    // first maxObs observations whatever happens (the values, or zeros when the read fails):
+    // only the observations after them are cleared first.
+    if (array) {
+        int from = 0;
+        if (parameter < 0 && !(name[0] != 0 && name[1] == '.') && workspaceBank != nullptr &&
+            workspaceBank->findser(name) >= 0)
+            from = std::min<int>(workspaceBank->maxObs(), seriesArrayLength);
+        std::memcpy(array + from, missingseries().data(),
+                    sizeof(float) * static_cast<std::size_t>(seriesArrayLength - from));
+    }
     if (parameter >= 0) {
         if (array) std::fill(array, array + seriesArrayLength, nlParams[parameter]);
         currentFrequency = 0;

@@ -1,6 +1,8 @@
-// Observations four at a time: vectors of four floats (the compiler's vector types; SSE2 on
-// x86-64) and the bit-pattern tests that let loops over series run without branches. The
-// missing-value test on bits is exactly core/missing.h's, lane by lane.
+// Observations several at a time: vectors of floats (the compiler's vector types) and the
+// bit-pattern tests that let loops over series run without branches. The missing-value test
+// on bits is exactly core/missing.h's, lane by lane. Four lanes are SSE2, which every x86-64
+// has; a loop may also be built in versions of 8 lanes (AVX2) and 16 (AVX-512), chosen when
+// the program starts (LANES_VERSIONS below).
 #pragma once
 
 #include <bit>
@@ -16,32 +18,49 @@ typedef float vfloat __attribute__((vector_size(16)));
 typedef std::uint32_t vbits __attribute__((vector_size(16)));
 
 inline std::uint32_t bitsof(float x) { return std::bit_cast<std::uint32_t>(x); }
-inline vbits bitsof(vfloat x) {
-    vbits b;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
+// Vectors of N floats (N = 4, 8, 16), their bit patterns, and loads and stores that need no
+// alignment. A helper taking vectors works for every width (vfloat is Lanes<4>::F).
+template <int N>
+struct Lanes {
+    typedef float F __attribute__((vector_size(4 * N)));
+    typedef std::uint32_t U __attribute__((vector_size(4 * N)));
+    typedef std::int32_t I __attribute__((vector_size(4 * N)));
+    typedef float IO __attribute__((vector_size(4 * N), aligned(4), may_alias));
+    [[gnu::always_inline]] static F load(const float* p) { return *reinterpret_cast<const IO*>(p); }
+    [[gnu::always_inline]] static void store(float* p, F x) { *reinterpret_cast<IO*>(p) = x; }
+};
+template <class V>
+using BitsOf = typename Lanes<static_cast<int>(sizeof(V) / 4)>::U;
+template <class V>
+using FloatsOf = typename Lanes<static_cast<int>(sizeof(V) / 4)>::F;
+
+template <class V>
+[[gnu::always_inline]] inline BitsOf<V> bitsof(V x) {
+    return reinterpret_cast<BitsOf<V>>(x);
 }
-inline vfloat floatof(vbits b) {
-    vfloat x;
-    std::memcpy(&x, &b, sizeof x);
-    return x;
+template <class V>
+[[gnu::always_inline]] inline FloatsOf<V> floatof(V b) {
+    return reinterpret_cast<FloatsOf<V>>(b);
 }
-inline vfloat load(const float* p) {
-    vfloat x;
-    std::memcpy(&x, p, sizeof x);
-    return x;
-}
+inline vfloat load(const float* p) { return Lanes<4>::load(p); }
 // All ones when c holds, else 0.
 inline std::uint32_t maskif(bool c) { return 0u - static_cast<std::uint32_t>(c); }
 // a where the mask is set, else b.
 inline float pick(std::uint32_t mask, float a, float b) {
     return std::bit_cast<float>((mask & bitsof(a)) | (~mask & bitsof(b)));
 }
-inline vfloat pick(vbits mask, vfloat a, vfloat b) {
+template <class M, class V>
+[[gnu::always_inline]] inline V pick(M mask, V a, V b) {
     return floatof((mask & bitsof(a)) | (~mask & bitsof(b)));
 }
-inline vfloat pick(vbits mask, float a, vfloat b) { return pick(mask, vfloat{a, a, a, a}, b); }
-inline vfloat pick(vbits mask, vfloat a, float b) { return pick(mask, a, vfloat{b, b, b, b}); }
+template <class M, class V>
+[[gnu::always_inline]] inline V pick(M mask, float a, V b) {
+    return pick(mask, V{} + a, b);
+}
+template <class M, class V>
+[[gnu::always_inline]] inline V pick(M mask, V a, float b) {
+    return pick(mask, a, V{} + b);
+}
 
 // The band of the missing-value test (x in [-0.0000011, -0.0000009] compared in double) as
 // floats: the floats just inside the double bounds, so that a float lies in the band exactly
@@ -71,8 +90,43 @@ inline bool missingbits(std::uint32_t b, std::uint32_t first, std::uint32_t span
 inline std::uint32_t missingmask(std::uint32_t b, std::uint32_t first, std::uint32_t span) {
     return maskif(missingbits(b, first, span));
 }
-inline vbits missingmask(vbits b, std::uint32_t first, std::uint32_t span) {
-    return reinterpret_cast<vbits>((b - first) <= span);
+// The same on vectors. A comparison of vectors wider than the machine's is made lane by lane
+// in scalar code: a loop of N lanes is built only where the machine has N-lane vectors
+// (LANES_VERSIONS).
+template <class M>
+[[gnu::always_inline]] inline M missingmask(M b, std::uint32_t first, std::uint32_t span) {
+    return reinterpret_cast<M>((b - first) <= span);
 }
 
 }  // namespace lanes
+
+namespace lanes {
+
+// The widest version of the LANES_VERSIONS functions the processor runs: 16, 8 or 4. A test
+// may lower it, to run every version on one machine.
+inline int detectwidth() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) return 16;
+    if (__builtin_cpu_supports("avx2")) return 8;
+    return 4;
+}
+inline const int machineWidth = detectwidth();
+inline int width = machineWidth;
+
+}  // namespace lanes
+
+// Three versions of a function that runs kernel<N>(args...): 4 lanes for every x86-64, 8 where
+// the processor has AVX2 and 16 where it has AVX-512, chosen by lanes::width at each call.
+// Every lane is the same IEEE operation on the same floats in each version, and the project
+// is compiled with -ffp-contract=off (no multiply and add fused into one rounding), so the
+// versions give the same bits. kernel must be always inlined, so that it takes the instruction
+// set of the version it is in.
+#define LANES_VERSIONS(name, kernel, params, args)                              \
+    __attribute__((target("avx512f"))) void name##16 params { kernel<16> args; } \
+    __attribute__((target("avx2"))) void name##8 params { kernel<8> args; }      \
+    void name##4 params { kernel<4> args; }                                      \
+    void name params {                                                          \
+        if (lanes::width >= 16) name##16 args;                                   \
+        else if (lanes::width >= 8) name##8 args;                                \
+        else name##4 args;                                                      \
+    }

@@ -93,22 +93,76 @@ const std::uint32_t tinyBits = bitsof(0.0000001f);
 inline bool tinybits(std::uint32_t b) { return (b & 0x7fffffffu) < tinyBits; }
 
 inline std::uint32_t tinymask(std::uint32_t b) { return maskif(tinybits(b)); }
-inline vbits tinymask(vbits b) { return reinterpret_cast<vbits>((b & 0x7fffffffu) < tinyBits); }
+// On vectors: both sides lie below 2^31, so they are compared as signed (AVX2 has no
+// unsigned comparison of vectors).
+template <class M>
+[[gnu::always_inline]] inline M tinymask(M b) {
+    typedef typename lanes::Lanes<static_cast<int>(sizeof(M) / 4)>::I I;
+    return reinterpret_cast<M>(reinterpret_cast<I>(b & 0x7fffffffu) < static_cast<std::int32_t>(tinyBits));
+}
 
-// a[i] = f(a[i], b[i]) for i = 0..n-1: four at a time through the vector form of f (a
-// generic lambda written with the helpers above), then the rest one by one.
-template <class F>
-inline void elementwise(float* a, const float* b, int n, F f) {
+const std::uint32_t first = missingFirstBits, span = missingSpan;
+
+// a[i] = f(a[i], b[i]) for i = 0..n-1: N at a time through the vector form of f (a generic
+// lambda written with the helpers above), then the rest one by one.
+template <int N, class F>
+[[gnu::always_inline]] inline void elementwise(float* a, const float* b, int n, F f) {
+    using L = lanes::Lanes<N>;
     int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        vfloat x, y;
-        std::memcpy(&x, a + i, sizeof x);
-        std::memcpy(&y, b + i, sizeof y);
-        const vfloat r = f(x, y);
-        std::memcpy(a + i, &r, sizeof r);
-    }
+    for (; i + N <= n; i += N) L::store(a + i, f(L::load(a + i), L::load(b + i)));
     for (; i < n; ++i) a[i] = f(a[i], b[i]);
 }
+
+// The passes over the observations, each in versions of 4, 8 and 16 lanes (series/lanes.h).
+template <int N>
+[[gnu::always_inline]] inline void multiplylanes(float* term, const float* operand, int n) {
+    elementwise<N>(term, operand, n, [](auto tv, auto ov) __attribute__((always_inline)) {
+        const auto tm = missingmask(bitsof(tv), first, span);
+        const auto om = missingmask(bitsof(ov), first, span);
+        const auto either = tm | om;
+        const auto product = pick(either, 1.0f, tv) * pick(either, 1.0f, ov);
+        return pick(tm, tv, pick(om, ov, product));
+    });
+}
+LANES_VERSIONS(multiplypass, multiplylanes, (float* term, const float* operand, int n), (term, operand, n))
+
+template <int N>
+[[gnu::always_inline]] inline void dividelanes(float* term, const float* operand, int n) {
+    elementwise<N>(term, operand, n, [](auto tv, auto ov) __attribute__((always_inline)) {
+        const auto tm = missingmask(bitsof(tv), first, span);
+        const auto om = missingmask(bitsof(ov), first, span);
+        const auto small = tinymask(bitsof(ov));
+        const auto skip = tm | om | small;
+        const auto quotient = pick(skip, 1.0f, tv) / pick(skip, 1.0f, ov);
+        return pick(tm, tv, pick(om, ov, pick(small, 0.0f, quotient)));
+    });
+}
+LANES_VERSIONS(dividepass, dividelanes, (float* term, const float* operand, int n), (term, operand, n))
+
+// A sum or difference with a missing operand never overflows: no masking needed.
+template <int N>
+[[gnu::always_inline]] inline void addlanes(float* sum, const float* term, int n, float sign) {
+    elementwise<N>(sum, term, n, [=](auto sv, auto tv) __attribute__((always_inline)) {
+        const auto tm = missingmask(bitsof(tv), first, span);
+        const auto sm = missingmask(bitsof(sv), first, span);
+        const auto result = sv + sign * tv;
+        return pick(tm, MISSING, pick(sm, sv, result));
+    });
+}
+LANES_VERSIONS(addpass, addlanes, (float* sum, const float* term, int n, float sign), (sum, term, n, sign))
+
+// sum[i] = 0 + term[i], missing where the term is missing.
+template <int N>
+[[gnu::always_inline]] inline void firsttermlanes(float* sum, const float* term, int n) {
+    using L = lanes::Lanes<N>;
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const typename L::F t = L::load(term + i);
+        L::store(sum + i, pick(missingmask(bitsof(t), first, span), MISSING, t + 0.0f));
+    }
+    for (; i < n; ++i) sum[i] = pick(missingmask(bitsof(term[i]), first, span), MISSING, term[i] + 0.0f);
+}
+LANES_VERSIONS(firsttermpass, firsttermlanes, (float* sum, const float* term, int n), (sum, term, n))
 
 }  // namespace
 
@@ -117,25 +171,11 @@ int applymuldiv(float* term, char* stack, int& top, const float* operand, int& t
     if (mergefrequency(termFrequency, operandFrequency) != 0) return -1;
     const int n = wsMaxObs;
     const char op = top >= 0 ? stack[top] : 0;
-    const std::uint32_t first = missingFirstBits, span = missingSpan;
     if (op == '*') {
-        elementwise(term, operand, n, [=](auto tv, auto ov) {
-            const auto tm = missingmask(bitsof(tv), first, span);
-            const auto om = missingmask(bitsof(ov), first, span);
-            const auto either = tm | om;
-            const auto product = pick(either, 1.0f, tv) * pick(either, 1.0f, ov);
-            return pick(tm, tv, pick(om, ov, product));
-        });
+        multiplypass(term, operand, n);
         --top;
     } else if (op == '/') {
-        elementwise(term, operand, n, [=](auto tv, auto ov) {
-            const auto tm = missingmask(bitsof(tv), first, span);
-            const auto om = missingmask(bitsof(ov), first, span);
-            const auto small = tinymask(bitsof(ov));
-            const auto skip = tm | om | small;
-            const auto quotient = pick(skip, 1.0f, tv) / pick(skip, 1.0f, ov);
-            return pick(tm, tv, pick(om, ov, pick(small, 0.0f, quotient)));
-        });
+        dividepass(term, operand, n);
         --top;
     } else {
         std::memcpy(term, operand, sizeof(float) * static_cast<std::size_t>(n > 0 ? n : 0));
@@ -148,16 +188,8 @@ int applyaddsub(float* sum, char* stack, int& top, const float* term, int& sumFr
     if (mergefrequency(sumFrequency, termFrequency) != 0) return -1;
     const int n = wsMaxObs;
     const char op = top >= 0 ? stack[top] : 0;
-    const std::uint32_t first = missingFirstBits, span = missingSpan;
     if (op == '+' || op == '-') {
-        // A sum or difference with a missing operand never overflows: no masking needed.
-        const float sign = op == '+' ? 1.0f : -1.0f;
-        elementwise(sum, term, n, [=](auto sv, auto tv) {
-            const auto tm = missingmask(bitsof(tv), first, span);
-            const auto sm = missingmask(bitsof(sv), first, span);
-            const auto result = sv + sign * tv;
-            return pick(tm, MISSING, pick(sm, sv, result));
-        });
+        addpass(sum, term, n, op == '+' ? 1.0f : -1.0f);
         --top;
     } else {
         std::memcpy(sum, term, sizeof(float) * static_cast<std::size_t>(n > 0 ? n : 0));
@@ -176,14 +208,7 @@ int startsum(float* sum, int& top, const float* term, int& sumFrequency, int ter
         return -1;
     }
     const int n = wsMaxObs;
-    const std::uint32_t first = missingFirstBits, span = missingSpan;
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const vfloat t = lanes::load(term + i);
-        const vfloat r = pick(missingmask(bitsof(t), first, span), MISSING, t + 0.0f);
-        std::memcpy(sum + i, &r, sizeof r);
-    }
-    for (; i < n; ++i) sum[i] = pick(missingmask(bitsof(term[i]), first, span), MISSING, term[i] + 0.0f);
+    firsttermpass(sum, term, n);
     if (n < clearedObs) std::memset(sum + (n > 0 ? n : 0), 0, sizeof(float) * (clearedObs - (n > 0 ? n : 0)));
     --top;
     return 0;
@@ -221,7 +246,17 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     // term is folded in, or when no term ever is; a first term with the sign '+' is simply
     // written over it (startsum).
     bool summed = false;
+    // The level's arrays come from the pool holding whatever their last user left. Each is
+    // read only after it is written, or after it is cleared here: the term when an operator
+    // or a fold reads it before any operand started it (a leading sign, a leading '*'), the
+    // operand before an @function, whose handler may keep values of its output array.
+    bool termStarted = false;
+    auto startterm = [&]() {
+        if (!termStarted) std::memset(work.term, 0, sizeof(float) * clearedObs);
+        termStarted = true;
+    };
     auto fold = [&]() {
+        startterm();
         if (!summed && top == 0 && stack[0] == '+') {
             summed = true;
             return startsum(out, top, work.term, sumFrequency, termFrequency);
@@ -230,8 +265,6 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
         summed = true;
         return applyaddsub(out, stack, top, work.term, sumFrequency, termFrequency);
     };
-    std::memset(work.term, 0, sizeof(float) * clearedObs);
-    std::memset(work.operand, 0, sizeof(float) * clearedObs);
 
     while (!stopped) {
         int previous = last;
@@ -311,6 +344,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
             top = 0;
             break;
         case '@':
+            std::memset(work.operand, 0, sizeof(float) * clearedObs);
             if (atfunction(work.operand, in, text) != 0) {
                 result = -1;
                 stopped = true;
@@ -391,10 +425,14 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
                         break;
                     }
                     std::swap(work.term, work.operand);
-                } else if (applymuldiv(work.term, stack, top, work.operand, termFrequency, operandFrequency) != 0) {
-                    result = -1;
-                    stopped = true;
-                    break;
+                    termStarted = true;
+                } else {
+                    startterm();
+                    if (applymuldiv(work.term, stack, top, work.operand, termFrequency, operandFrequency) != 0) {
+                        result = -1;
+                        stopped = true;
+                        break;
+                    }
                 }
             } else {
                 // An operand straight after an operand ends the expression unused.

@@ -22,6 +22,7 @@
 #include "interp/state.h"
 #include "platform/scripted_platform.h"
 #include "regress/regress_state.h"
+#include "series/lanes.h"
 #include "series/series_state.h"
 #include "series_test_util.h"
 
@@ -120,5 +121,23 @@ inline void expectSeries(const std::vector<float>& actual, const std::vector<flo
         }
     }
 }
+
+// The loops built in versions of 4, 8 and 16 lanes (series/lanes.h) run the given version
+// while this is alive; tests skip versions the machine lacks (width > lanes::machineWidth).
+struct LaneWidth {
+    explicit LaneWidth(int width) { lanes::width = width; }
+    ~LaneWidth() { lanes::width = lanes::machineWidth; }
+    LaneWidth(const LaneWidth&) = delete;
+    LaneWidth& operator=(const LaneWidth&) = delete;
+};
+
+// The workspace length while this is alive.
+struct WorkspaceLength {
+    std::int16_t saved = wsMaxObs;
+    explicit WorkspaceLength(int obs) { wsMaxObs = static_cast<std::int16_t>(obs); }
+    ~WorkspaceLength() { wsMaxObs = saved; }
+    WorkspaceLength(const WorkspaceLength&) = delete;
+    WorkspaceLength& operator=(const WorkspaceLength&) = delete;
+};
 
 }  // namespace seriestest
