@@ -17,7 +17,12 @@ with an equivalent in it run the same way through `gretlcli -b`, on a dataset of
 shape, in the same run, and the ratios jex / peer are printed.
 
     bench/statements_bench.py --jex build-bench/app/jex [--runs 5] [--count 10000] [--peer-count 20000]
+                              [--seconds 0.3] [--limit 1000000]
                               [--filter REGEX] [--markdown] [--baseline OTHER_JEX]
+
+The counts are the least per script: a first run of each case raises them so that its
+statements take about --seconds of CPU time (a statement of half a microsecond would
+otherwise be a few milliseconds against a start-up that moves by tens under load).
 
 With --baseline a second jex program (an earlier build) runs the same scripts in the same
 run, interleaved with the first, and its figure and the ratio jex / baseline are printed
@@ -194,6 +199,7 @@ class Case:
         self.printed = prelude is None
         write(os.path.join(self.dir, "check.add"),
               setup + [statement, statement] + ([f"print {target}"] if self.printed else []))
+        self.setup = setup
         self.jex_times = []
         self.base_times = []
         self.peer_times = []
@@ -204,6 +210,24 @@ class Case:
             write(os.path.join(self.dir, "full.inp"), gretl_setup() + [peer] * peer_count)
             write(os.path.join(self.dir, "empty.inp"), gretl_setup())
             write(os.path.join(self.dir, "check.inp"), gretl_setup() + [peer, f"print {target} --byobs"])
+
+    def calibrate(self, jex, seconds, limit):
+        """Scales the statement counts so that the statements of a full run take about the
+        given CPU seconds: a cheap statement then stands well above the noise of the program's
+        start, which under load moves by tens of milliseconds."""
+        def scaled(count, per):
+            if per <= 0:
+                return limit
+            return max(count, min(limit, int(seconds / per)))
+        full = cputime([jex, "full.add"], self.dir)
+        empty = cputime([jex, "empty.add"], self.dir)
+        self.count = scaled(self.count, (full - empty) / self.count)
+        write(os.path.join(self.dir, "full.add"), self.setup + [self.statement] * self.count)
+        if self.gretl:
+            full = cputime([self.gretl, "-b", "full.inp"], self.dir)
+            empty = cputime([self.gretl, "-b", "empty.inp"], self.dir)
+            self.peer_count = scaled(self.peer_count, (full - empty) / self.peer_count)
+            write(os.path.join(self.dir, "full.inp"), gretl_setup() + [self.peer] * self.peer_count)
 
     def check(self, jex):
         out = check([jex, "check.add"], self.dir,
@@ -238,6 +262,10 @@ def main():
     ap.add_argument("--count", type=int, default=10000, help="statements per full jex script")
     ap.add_argument("--peer-count", type=int, default=20000,
                     help="statements per full gretl script (its start-up varies by tens of ms)")
+    ap.add_argument("--seconds", type=float, default=0.3,
+                    help="CPU seconds the statements of a full run should take: the counts of the "
+                         "cheaper cases are raised to it (at most --limit); 0 keeps the counts")
+    ap.add_argument("--limit", type=int, default=1000000, help="most statements per script")
     ap.add_argument("--filter", default="", help="regular expression on the case labels")
     ap.add_argument("--no-peer", action="store_true")
     ap.add_argument("--markdown", action="store_true")
@@ -254,14 +282,19 @@ def main():
             c.check(jex)
             if baseline:
                 c.check(baseline)
+            if args.seconds > 0:
+                c.calibrate(jex, args.seconds, args.limit)
         for _ in range(args.runs):
             for c in cases:
                 c.run(jex, baseline)
     finally:
         shutil.rmtree(root)
     load = os.getloadavg()[0]
-    print(f"{OBS} observations, {args.count} statements per jex script, {args.peer_count} per peer script, "
-          f"medians of {args.runs} runs, "
+    counts = f"{args.count} statements per jex script, {args.peer_count} per peer script"
+    if args.seconds > 0:
+        counts = (f"statements per script raised from {args.count} (jex) and {args.peer_count} (peer) "
+                  f"towards {args.seconds} s of CPU time, at most {args.limit}")
+    print(f"{OBS} observations, {counts}, medians of {args.runs} runs, "
           f"CPU time per statement; load average {load:.1f}; peer: {gretl or 'none'}")
     budget = 3e-6 + 10e-9 * OBS
     if args.markdown:

@@ -22,7 +22,9 @@ Platform& current() {
 
 void install(Platform* p) { active = p; }
 
-bool escapePressed() { return escapeFlag.exchange(false); }
+// Asked after every command and in long loops: a plain load first, the exchange (a locked
+// instruction) only when the flag is set.
+bool escapePressed() { return escapeFlag.load(std::memory_order_relaxed) && escapeFlag.exchange(false); }
 void pressEscape() { escapeFlag.store(true); }
 void clearEscape() { escapeFlag.store(false); }
 

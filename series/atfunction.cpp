@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "banks/databank.h"
@@ -28,27 +30,27 @@ namespace {
 const AtFunctionEntry chain[] = {
     {"agg", false, atagg}, {"atoq", false, atatoq}, {"atoqe", false, atatoqe},
     {"atoqi", false, atatoqi}, {"bmk", false, atbmk}, {"csum", false, atcsum},
-    {"cum", false, atcum}, {"d", false, atdiff}, {"diff", false, atdiff},
-    {"dlog", false, atdlog}, {"exp", false, atexp}, {"fabs", false, atfabs},
-    {"ggr", false, atggr}, {"hpf", true, athpfilter}, {"pre", true, atprescott},
-    {"if", false, atif}, {"ifpos", false, atifpos}, {"interp", false, atinterp},
-    {"lint", false, atlint}, {"log", false, atlog}, {"ma", false, atma},
-    {"max", false, atmax}, {"mean", false, atmean}, {"min", false, atmin},
-    {"miss", false, atmiss}, {"mtoa", false, atmtoa}, {"mtoae", false, atmtoae},
+    {"cum", false, atcum, true}, {"d", false, atdiff, true}, {"diff", false, atdiff, true},
+    {"dlog", false, atdlog, true}, {"exp", false, atexp, true}, {"fabs", false, atfabs, true},
+    {"ggr", false, atggr, true}, {"hpf", true, athpfilter, true}, {"pre", true, atprescott, true},
+    {"if", false, atif}, {"ifpos", false, atifpos, true}, {"interp", false, atinterp, true},
+    {"lint", false, atlint, true}, {"log", false, atlog, true}, {"ma", false, atma, true},
+    {"max", false, atmax, true}, {"mean", false, atmean, true}, {"min", false, atmin, true},
+    {"miss", false, atmiss, true}, {"mtoa", false, atmtoa}, {"mtoae", false, atmtoae},
     {"mtoamax", false, atmtoamax}, {"mtoamin", false, atmtoamin}, {"mtoas", false, atmtoas},
     {"mtoq", false, atmtoq}, {"mtoqe", false, atmtoqe}, {"mtoqmax", false, atmtoqmax},
     {"mtoqmin", false, atmtoqmin}, {"mtoqs", false, atmtoqs}, {"normal", false, atnormal},
-    {"pchain", false, atpchain}, {"pchwt", false, atpchwt}, {"pcl", false, atpcl},
-    {"pct", false, atpct}, {"gr", false, atpct}, {"peak", false, atpeak},
-    {"pos", false, atpos}, {"pow", false, atpow}, {"qchain", false, atqchain},
+    {"pchain", false, atpchain}, {"pchwt", false, atpchwt}, {"pcl", false, atpcl, true},
+    {"pct", false, atpct, true}, {"gr", false, atpct, true}, {"peak", false, atpeak, true},
+    {"pos", false, atpos, true}, {"pow", false, atpow, true}, {"qchain", false, atqchain},
     {"qchwt", false, atqchwt}, {"qtoa", false, atqtoa}, {"qtoae", false, atqtoae},
     {"qtoamax", false, atqtoamax}, {"qtoamin", false, atqtoamin}, {"qtoas", false, atqtoas},
     {"qtom", false, atqtom}, {"qtome", false, atqtome}, {"qtos", false, atqtos},
     {"qtose", false, atqtose}, {"qtoss", false, atqtoss}, {"qtosmax", false, atqtosmax},
-    {"qtosmin", false, atqtosmin}, {"rand", false, atrand}, {"round", false, atround},
-    {"sign", false, atsign}, {"sin", false, atsin}, {"sq", false, atsq},
-    {"sqrt", false, atsqrt}, {"stdev", false, atstdev}, {"stoq", false, atstoq},
-    {"sum", false, atsum}, {"yoy", false, atyoy}, {"zero", false, atzero},
+    {"qtosmin", false, atqtosmin}, {"rand", false, atrand}, {"round", false, atround, true},
+    {"sign", false, atsign, true}, {"sin", false, atsin, true}, {"sq", false, atsq, true},
+    {"sqrt", false, atsqrt, true}, {"stdev", false, atstdev, true}, {"stoq", false, atstoq},
+    {"sum", false, atsum, true}, {"yoy", false, atyoy, true}, {"zero", false, atzero, true},
 };
 constexpr int chainLength = static_cast<int>(sizeof chain / sizeof chain[0]);
 
@@ -72,6 +74,30 @@ void backontext(char*& text) {
 
 }  // namespace
 
+namespace {
+
+// The first entry of the chain that the name matches: the first of the entry with that exact
+// name (looked up by hashing) and the first prefix entry with the name's first three letters.
+const AtFunctionEntry* findatfunction(const char* name) {
+    static const std::unordered_map<std::string_view, int> exact = [] {
+        std::unordered_map<std::string_view, int> m;
+        for (int k = chainLength - 1; k >= 0; --k)
+            if (!chain[k].prefix3) m[chain[k].name] = k;
+        return m;
+    }();
+    int found = chainLength;
+    if (auto it = exact.find(std::string_view(name)); it != exact.end()) found = it->second;
+    for (int k = 0; k < found; ++k) {
+        if (chain[k].prefix3 && std::strncmp(name, chain[k].name, 3) == 0) {
+            found = k;
+            break;
+        }
+    }
+    return found < chainLength ? &chain[found] : nullptr;
+}
+
+}  // namespace
+
 const AtFunctionEntry* atfunctionchain(int& count) {
     count = chainLength;
     return chain;
@@ -85,17 +111,17 @@ int atfunction(float* out, std::FILE* in, char*& text) {
         return -1;
     }
     textappend(text, name);
-    for (const AtFunctionEntry& e : chain) {
-        bool match = e.prefix3 ? std::strncmp(name, e.name, 3) == 0 : std::strcmp(name, e.name) == 0;
-        if (!match) continue;
-        if (e.handler == nullptr) {
-            printout("\nError:  the @%s function is not available in this version.\n", name);
-            return -1;
-        }
-        return e.handler(out, in, text);
+    const AtFunctionEntry* e = findatfunction(name);
+    if (e == nullptr) {
+        printout(" %s is not a recognized function", name);
+        return -1;
     }
-    printout(" %s is not a recognized function", name);
-    return -1;
+    if (e->handler == nullptr) {
+        printout("\nError:  the @%s function is not available in this version.\n", name);
+        return -1;
+    }
+    if (!e->writesFirst) std::memset(out, 0, sizeof(float) * seriesArrayLength);
+    return e->handler(out, in, text);
 }
 
 int atcum(float* out, std::FILE* in, char*& text) {

@@ -30,6 +30,10 @@ struct AtFunctionEntry {
     const char* name;
     bool prefix3;  // true: any name with the same first three letters matches (hpf..., pre...)
     AtHandler handler;
+    // true: the handler's first use of out is evaluating its first argument into it (rhs,
+    // which writes every observation), so out need not be cleared before the call. Other
+    // handlers get out set to 0.
+    bool writesFirst = false;
 };
 // The chain and its length.
 const AtFunctionEntry* atfunctionchain(int& count);

@@ -20,8 +20,6 @@
 
 namespace {
 
-typedef std::int32_t vint __attribute__((vector_size(16)));
-
 // The sum in double of x[j..v] (leaving out missing values when skipMissing) and the number
 // of values added. By definition the values are added one after another in index order. But
 // where every value is a multiple of one power of two and the largest magnitude is at most
@@ -33,9 +31,6 @@ struct SpanSum {
     double sum = 0.0;
     int count = 0;
 };
-
-typedef double vdouble __attribute__((vector_size(16)));
-typedef float vfloat2 __attribute__((vector_size(8)));
 
 // Magnitudes as bit patterns (below 2^31, so signed comparisons order them).
 constexpr std::int32_t noMagnitude = 0x7fffffff, infiniteMagnitude = 0x7f800000;
@@ -49,44 +44,70 @@ bool exactsums(int length, std::int32_t largest, std::int32_t smallest, bool spe
     return high - low <= 18;
 }
 
+// The one pass over x[j..] in blocks of 2N: N chains of sums in double (two vectors of N / 2
+// lanes, for each half of the block), the count, and the magnitudes that tell whether the
+// chains' sum is the sum in order. next is where the blocks stopped.
+struct ChainPass {
+    double sum = 0.0;
+    int count = 0;
+    std::int32_t largest = 0, smallest = noMagnitude;
+    bool special = false;
+    int next = 0;
+};
+
+template <int N>
+[[gnu::always_inline]] inline void chainlanes(const float* x, int j, int v, bool skipMissing, ChainPass& r) {
+    using L = lanes::Lanes<N>;
+    typedef typename L::I I;
+    typedef typename lanes::Lanes<N / 2>::F Half;
+    typedef typename lanes::Lanes<N / 2>::D D;
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    const I none = I{} + noMagnitude, all = I{} - 1;
+    D chain[4] = {};
+    I counts = {}, big = {}, small = none, odd = {};
+    int i = j;
+    for (; i + 2 * N <= v + 1; i += 2 * N)
+        for (int h = 0; h < 2; ++h) {
+            const typename L::F a = L::load(x + i + N * h);
+            const typename L::U b = lanes::bitsof(a);
+            const I kept = skipMissing ? reinterpret_cast<I>(~lanes::missingmask(b, first, span)) : all;
+            const I mag = reinterpret_cast<I>(b & 0x7fffffffu) & kept;
+            // mag >= infiniteMagnitude as the sign of a difference that cannot overflow (the
+            // compiler makes the comparison's mask lane by lane in 16-lane code).
+            odd |= ((I{} + (infiniteMagnitude - 1)) - mag) >> 31;
+            big = mag > big ? mag : big;
+            const I nonzero = mag == 0 ? none : mag;
+            small = nonzero < small ? nonzero : small;
+            counts -= kept;
+            const typename L::F y = lanes::floatof(b & reinterpret_cast<typename L::U>(kept));
+            Half low, high;
+            std::memcpy(&low, &y, sizeof low);
+            std::memcpy(&high, reinterpret_cast<const char*>(&y) + sizeof low, sizeof high);
+            chain[2 * h] += __builtin_convertvector(low, D);
+            chain[2 * h + 1] += __builtin_convertvector(high, D);
+        }
+    for (int k = 0; k < N; ++k) {
+        r.largest = std::max(r.largest, big[k]);
+        r.smallest = std::min(r.smallest, small[k]);
+        r.special = r.special || odd[k] != 0;
+        r.count += counts[k];
+    }
+    for (int c = 0; c < 4; ++c)
+        for (int k = 0; k < N / 2; ++k) r.sum += chain[c][k];
+    r.next = i;
+}
+LANES_VERSIONS(chainpass, chainlanes, (const float* x, int j, int v, bool skipMissing, ChainPass& r),
+               (x, j, v, skipMissing, r))
+
 SpanSum spansum(const float* x, int j, int v, bool skipMissing) {
     SpanSum r;
     int i = j;
     if (v - j + 1 >= 16) {
-        // One pass: eight chains of sums (four vectors of two doubles), the count, and the
-        // magnitudes that tell whether the chains' sum is the sum in order.
-        const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
-        const std::int32_t none = noMagnitude;
-        vdouble chain[4] = {{0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}};
-        vint counts = {0, 0, 0, 0}, big = {0, 0, 0, 0}, small = {none, none, none, none},
-             odd = {0, 0, 0, 0};
-        for (; i + 8 <= v + 1; i += 8)
-            for (int h = 0; h < 2; ++h) {
-                const lanes::vfloat a = lanes::load(x + i + 4 * h);
-                const lanes::vbits b = lanes::bitsof(a);
-                const vint kept = skipMissing
-                                      ? reinterpret_cast<vint>(~lanes::missingmask(b, first, span))
-                                      : vint{-1, -1, -1, -1};
-                const vint mag = reinterpret_cast<vint>(b & 0x7fffffffu) & kept;
-                odd |= mag >= infiniteMagnitude;
-                big = mag > big ? mag : big;
-                const vint nonzero = mag == 0 ? none : mag;
-                small = nonzero < small ? nonzero : small;
-                counts -= kept;
-                const lanes::vfloat y = lanes::floatof(lanes::bitsof(a) & reinterpret_cast<lanes::vbits>(kept));
-                vfloat2 low, high;
-                std::memcpy(&low, &y, sizeof low);
-                std::memcpy(&high, reinterpret_cast<const char*>(&y) + sizeof low, sizeof high);
-                chain[2 * h] += __builtin_convertvector(low, vdouble);
-                chain[2 * h + 1] += __builtin_convertvector(high, vdouble);
-            }
-        std::int32_t largest = 0, smallest = none;
-        bool special = false;
-        for (int k = 0; k < 4; ++k) {
-            largest = std::max(largest, big[k]);
-            smallest = std::min(smallest, small[k]);
-            special = special || odd[k] != 0;
-        }
+        ChainPass pass;
+        chainpass(x, j, v, skipMissing, pass);
+        i = pass.next;
+        std::int32_t largest = pass.largest, smallest = pass.smallest;
+        bool special = pass.special;
         for (int k = i; k <= v; ++k) {
             if (skipMissing && ismissing(x[k])) continue;
             const std::int32_t mag = static_cast<std::int32_t>(lanes::bitsof(x[k]) & 0x7fffffffu);
@@ -95,8 +116,8 @@ SpanSum spansum(const float* x, int j, int v, bool skipMissing) {
             if (mag != 0) smallest = std::min(smallest, mag);
         }
         if (exactsums(v - j + 1, largest, smallest, special)) {
-            for (int k = 0; k < 4; ++k) r.sum += chain[k][0] + chain[k][1];
-            for (int k = 0; k < 4; ++k) r.count += counts[k];
+            r.sum = pass.sum;
+            r.count = pass.count;
         } else {
             i = j;  // added again, in order
         }
@@ -149,26 +170,45 @@ float ggrkernel(const float* x, int j, int v) {
     return static_cast<float>(100.0 * (std::pow(static_cast<double>(ratio), static_cast<double>(exponent)) - 1.0));
 }
 
+namespace {
+
+// The lanes' bests of x[j..] in blocks of N, each lane keeping its first best value; next is
+// where the blocks stopped.
+template <int N>
+[[gnu::always_inline]] inline void extremelanes(const float* x, int j, int v, bool wantMax, float start,
+                                                float* best, int& next) {
+    using L = lanes::Lanes<N>;
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    typename L::F lane = typename L::F{} + start;
+    int i = j;
+    for (; i + N <= v + 1; i += N) {
+        const typename L::F a = L::load(x + i);
+        const typename L::U better = reinterpret_cast<typename L::U>(wantMax ? a > lane : a < lane) &
+                                     ~lanes::missingmask(lanes::bitsof(a), first, span);
+        lane = lanes::pick(better, a, lane);
+    }
+    for (int k = 0; k < N; ++k) best[k] = lane[k];
+    next = i;
+}
+LANES_VERSIONS(extremepass, extremelanes,
+               (const float* x, int j, int v, bool wantMax, float start, float* best, int& next),
+               (x, j, v, wantMax, start, best, next))
+
+}  // namespace
+
 float extremekernel(const float* x, int j, int v, bool wantMax) {
     const double start = wantMax ? -static_cast<double>(floatMax) : static_cast<double>(floatMax);
     double best = start;
     int i = j;
-    // Four lanes, each keeping its first best value; the lanes' bests then compete in the
-    // order of their first observations. Only equal values of different bits (0 and -0)
+    // Lanes of 4, 8 or 16, each keeping its first best value; the lanes' bests then compete in
+    // the order of their first observations. Only equal values of different bits (0 and -0)
     // could make that differ from the one pass in order: a zero is looked for again in order.
     if (v - j + 1 >= 16) {
-        const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
-        const float s = static_cast<float>(start);
-        lanes::vfloat lane = {s, s, s, s};
-        for (; i + 4 <= v + 1; i += 4) {
-            const lanes::vfloat a = lanes::load(x + i);
-            const lanes::vbits better =
-                reinterpret_cast<lanes::vbits>(wantMax ? a > lane : a < lane) &
-                ~lanes::missingmask(lanes::bitsof(a), first, span);
-            lane = lanes::pick(better, a, lane);
-        }
-        for (int k = 0; k < 4; ++k)
-            if (wantMax ? lane[k] > best : lane[k] < best) best = lane[k];
+        float lanebest[16];
+        std::fill_n(lanebest, 16, static_cast<float>(start));  // lanes a narrower version leaves
+        extremepass(x, j, v, wantMax, static_cast<float>(start), lanebest, i);
+        for (int k = 0; k < 16; ++k)
+            if (wantMax ? lanebest[k] > best : lanebest[k] < best) best = lanebest[k];
         if (best == 0.0) {
             best = start;
             i = j;

@@ -249,7 +249,7 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
     // The level's arrays come from the pool holding whatever their last user left. Each is
     // read only after it is written, or after it is cleared here: the term when an operator
     // or a fold reads it before any operand started it (a leading sign, a leading '*'), the
-    // operand before an @function, whose handler may keep values of its output array.
+    // operand by atfunction before a handler that may keep values of its output array.
     bool termStarted = false;
     auto startterm = [&]() {
         if (!termStarted) std::memset(work.term, 0, sizeof(float) * clearedObs);
@@ -344,7 +344,6 @@ int rhs(float* out, std::FILE* in, char*& text, std::size_t textRoom) {
             top = 0;
             break;
         case '@':
-            std::memset(work.operand, 0, sizeof(float) * clearedObs);
             if (atfunction(work.operand, in, text) != 0) {
                 result = -1;
                 stopped = true;
