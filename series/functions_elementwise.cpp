@@ -81,6 +81,27 @@ float fnpos(float x) { return ismissing(x) || x >= 0.0f ? x : 0.0f; }
 float fnzero(float x) { return ismissing(x) ? 0.0f : x; }
 float fnmiss(float x) { return belowtiny(x) ? MISSING : x; }
 
+namespace {
+
+// fnsqrt on N lanes at a time: a negative lane's square root is not taken (it would raise
+// the invalid flag) but that of 0, which the rule gives.
+template <int N>
+[[gnu::always_inline]] inline void sqrtlanes(float* x, int n) {
+    using L = lanes::Lanes<N>;
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const typename L::F v = L::load(x + i);
+        const typename L::U negative = reinterpret_cast<typename L::U>(v < 0.0f);
+        L::store(x + i, lanes::sqrt(lanes::pick(negative, 0.0f, v)));
+    }
+    for (; i < n; ++i) x[i] = fnsqrt(x[i]);
+}
+LANES_VERSIONS(sqrtpass, sqrtlanes, (float* x, int n), (x, n))
+
+}  // namespace
+
+void sqrtkernel(float* x, int n) { sqrtpass(x, n); }
+
 void roundkernel(float* x, int n, long decimals) {
     // The factor stops short of overflowing a float: past 1e38 no float has digits left to
     // drop, and an infinite factor would raise the overflow flag for every observation.
@@ -227,6 +248,17 @@ int mapped(float* out, std::FILE* in, char*& text, const char* label) {
     return 0;
 }
 
+// mapped, with the map a pass over the observations (in versions of several widths).
+template <void (*Pass)(float*, int)>
+int lanesmapped(float* out, std::FILE* in, char*& text, const char* label) {
+    char token[78];
+    if (atread(token, in, text) != '(') return atfail(label);
+    if (rhs(out, in, text) != 41) return atfail(label);
+    atback(text);
+    Pass(out, atobs());
+    return 0;
+}
+
 // "(" ")" for the random draws, which have frequency 0.
 int draws(float* out, std::FILE* in, char*& text, const char* label, void (*kernel)(float*, int)) {
     char token[78];
@@ -244,7 +276,7 @@ int atdlog(float* out, std::FILE* in, char*& text) { return oneseries(out, in, t
 int atlint(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@lint", lintkernel); }
 int atexp(float* out, std::FILE* in, char*& text) { return mapped<fnexp>(out, in, text, "@exp"); }
 int atlog(float* out, std::FILE* in, char*& text) { return mapped<fnlog>(out, in, text, "@log"); }
-int atsqrt(float* out, std::FILE* in, char*& text) { return mapped<fnsqrt>(out, in, text, "@sqrt"); }
+int atsqrt(float* out, std::FILE* in, char*& text) { return lanesmapped<sqrtkernel>(out, in, text, "@sqrt"); }
 int atsq(float* out, std::FILE* in, char*& text) { return mapped<fnsq>(out, in, text, "@sq"); }
 int atfabs(float* out, std::FILE* in, char*& text) { return mapped<fnfabs>(out, in, text, "@fabs"); }
 int atsign(float* out, std::FILE* in, char*& text) { return mapped<fnsign>(out, in, text, "@sign"); }

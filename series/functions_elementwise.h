@@ -10,6 +10,8 @@ void diffkernel(float* x, int n);
 void dlogkernel(float* x, int n);
 // Value by value through f.
 void mapkernel(float* x, int n, float (*f)(float));
+// Value by value through fnsqrt, many lanes at a time (the same bits, no flag fnsqrt lacks).
+void sqrtkernel(float* x, int n);
 
 // The value functions of mapkernel.
 float fnexp(float x);    // safeexp; missing stays missing

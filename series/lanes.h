@@ -91,6 +91,16 @@ inline bool missingbits(std::uint32_t b, std::uint32_t first, std::uint32_t span
 inline std::uint32_t missingmask(std::uint32_t b, std::uint32_t first, std::uint32_t span) {
     return maskif(missingbits(b, first, span));
 }
+// The square root of every lane, correctly rounded as sqrtf's: the compiler makes the loop
+// one instruction of the vector's width (the project is compiled with -fno-math-errno, so a
+// square root needs no call that could set errno).
+template <class V>
+[[gnu::always_inline]] inline V sqrt(V x) {
+    V r;
+    for (unsigned k = 0; k < sizeof(V) / sizeof(float); ++k) r[k] = __builtin_sqrtf(x[k]);
+    return r;
+}
+
 // The same on vectors. A comparison of vectors wider than the machine's is made lane by lane
 // in scalar code: a loop of N lanes is built only where the machine has N-lane vectors
 // (LANES_VERSIONS).
