@@ -79,28 +79,84 @@ Vector<double> hpsolve(Vector<double>& y, Vector<double>& a, Vector<double>& b, 
     return y;
 }
 
+namespace {
+
+// The elimination of the five-band solve for I + lambda K'K of n entries: it depends on
+// lambda and n alone, so the last one is kept and used again while both are the same (a
+// script filters many series alike). Per entry i: the pivot Z, the H4 and HH5 that the
+// right-hand side's recursion takes at that step, and the eliminated off-diagonals (bb, cc)
+// of the back substitution: every value made by the same operations as in bandsolve.
+struct HpElimination {
+    double lambda = 0.0;
+    int n = 0;
+    std::vector<double> space;
+    double *Z = nullptr, *H4 = nullptr, *HH5 = nullptr, *bb = nullptr, *cc = nullptr;
+
+    void make(int length, double lam) {
+        if (length == n && lam == lambda) return;
+        n = 0;  // incomplete until the end
+        Z = heldspace(space, length, 5);
+        H4 = Z + length;
+        HH5 = H4 + length;
+        bb = HH5 + length;
+        cc = bb + length;
+        // The band entries, in double so that no lambda overflows them; the off-diagonals
+        // extended with zeros to n entries.
+        auto diagonal = [&](int i) {  // i = 1..length
+            if (i == 1 || i == length) return 1.0 + lam;
+            if (i == 2 || i == length - 1) return 1.0 + 5.0 * lam;
+            return 1.0 + 6.0 * lam;
+        };
+        auto first = [&](int i) {
+            if (i > length - 1) return 0.0;
+            return i == 1 || i == length - 1 ? -2.0 * lam : -4.0 * lam;
+        };
+        auto second = [&](int i) { return i > length - 2 ? 0.0 : lam; };
+        double h1 = 0, h2 = 0, h4 = 0, h5 = 0, hh1 = 0, hh2 = 0, hh5 = 0;
+        for (int i = 0; i < length; ++i) {
+            const double z = diagonal(i + 1) - h4 * h1 - hh5 * hh2;
+            Z[i] = z;
+            H4[i] = h4;
+            HH5[i] = hh5;
+            const double hb = first(i + 1);
+            hh1 = h1;
+            h1 = (hb - h4 * h2) / z;
+            bb[i] = h1;
+            const double hc = second(i + 1);
+            hh2 = h2;
+            h2 = hc / z;
+            cc[i] = h2;
+            h4 = hb - h5 * hh1;
+            hh5 = h5;
+            h5 = hc;
+        }
+        n = length;
+        lambda = lam;
+    }
+};
+
+}  // namespace
+
 int hpfilterkernel(const double* y, int n, double lambda, double* trend) {
     if (n < 4) return -1;
-    static std::vector<double> space;
-    double* v = heldspace(space, n, 4);
-    double* a = v + n;
-    double* b = a + n;
-    double* c = b + n;
-    // The band entries of I + lambda K'K, in double so that no lambda overflows them; the
-    // off-diagonals extended with zeros to n entries.
-    for (int i = 1; i <= n; ++i) {
-        v[i - 1] = y[i - 1];
-        if (i == 1 || i == n) a[i - 1] = 1.0 + lambda;
-        else if (i == 2 || i == n - 1) a[i - 1] = 1.0 + 5.0 * lambda;
-        else a[i - 1] = 1.0 + 6.0 * lambda;
+    static HpElimination e;
+    e.make(n, lambda);
+    // The right-hand side's recursion (bandsolve's a[i], left in trend), then the back
+    // substitution.
+    double H3 = 0, HH3 = 0;
+    for (int i = 0; i < n; ++i) {
+        const double a = (y[i] - HH3 * e.HH5[i] - H3 * e.H4[i]) / e.Z[i];
+        trend[i] = a;
+        HH3 = H3;
+        H3 = a;
     }
-    for (int i = 1; i <= n - 1; ++i) b[i - 1] = i == 1 || i == n - 1 ? -2.0 * lambda : -4.0 * lambda;
-    b[n - 1] = 0.0;
-    for (int i = 1; i <= n - 2; ++i) c[i - 1] = lambda;
-    c[n - 2] = 0.0;
-    c[n - 1] = 0.0;
-    bandsolve(v, a, b, c, n);
-    for (int k = 0; k < n; ++k) trend[k] = v[k];
+    double H2 = 0;
+    double H1 = trend[n - 1];
+    for (int i = n - 1; i >= 0; --i) {
+        trend[i] = trend[i] - e.bb[i] * H1 - e.cc[i] * H2;
+        H2 = H1;
+        H1 = trend[i];
+    }
     return 0;
 }
 
