@@ -1,5 +1,7 @@
 #include "series/functions_interp.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "banks/slots.h"
@@ -8,6 +10,7 @@
 #include "core/printout.h"
 #include "series/functions.h"
 #include "series/functions_common.h"
+#include "series/lanes.h"
 #include "series/rhs.h"
 
 namespace {
@@ -120,7 +123,95 @@ int readinterptable(std::FILE* file, float* abscissae, float* ordinates, int roo
     return count;
 }
 
+namespace {
+
+// lagrangeat for M = N / 2 observations at a time, each lane a double: every lane makes the
+// operations of lagrangeat in its order (its segment of the table found as lagrangeat finds
+// it), so each value has the same bits; the divisions, which cost most, are made M at a
+// time. Only for tables of at least four pairs with strictly ascending abscissae (the
+// segment's differences are then never 0). A lane whose value is the table's first or last
+// ordinate takes no part: it computes the copy of another lane of its group (the same
+// operations, so no floating-point flag that lagrangeat would not raise).
+template <int N>
+[[gnu::always_inline]] inline void tablelanes(float* x, int n, const float* a, const float* b, int pairs) {
+    constexpr int M = N / 2;
+    typedef typename lanes::Lanes<M>::D D;
+    typedef typename lanes::Lanes<M>::Q Counts;
+    int i = 0;
+    for (; i + M <= n; i += M) {
+        // Each lane's place in the table as lagrangeat finds it (the first abscissa at or
+        // above the value, the table's length for a NaN), counted M lanes at a time.
+        D xv;
+        for (int l = 0; l < M; ++l) xv[l] = static_cast<double>(x[i + l]);
+        Counts above = {};
+        for (int p = 0; p < pairs; ++p) above = xv > static_cast<double>(a[p]) ? above + 1 : above;
+        int first[M];
+        bool inside[M];
+        bool alike = true;
+        int donor = -1;
+        for (int l = 0; l < M; ++l) {
+            const int k = xv[l] == xv[l] ? static_cast<int>(above[l]) : pairs;
+            inside[l] = k != 0 && k != pairs;
+            first[l] = std::min(std::max(k - 2, 0), pairs - 4);
+            if (inside[l]) donor = l;
+            alike = alike && inside[l] && first[l] == first[0];
+        }
+        if (donor < 0) {
+            for (int l = 0; l < M; ++l) x[i + l] = static_cast<float>(xv[l] <= static_cast<double>(a[0]) ? b[0] : b[pairs - 1]);
+            continue;
+        }
+        D av[4], bv[4];
+        if (alike) {
+            // One segment for the whole group (the usual case): its nodes in every lane.
+            for (int p = 0; p < 4; ++p) {
+                av[p] = D{} + static_cast<double>(a[first[0] + p]);
+                bv[p] = D{} + static_cast<double>(b[first[0] + p]);
+            }
+        } else {
+            alignas(64) double xs[M], as[4][M], bs[4][M];
+            for (int l = 0; l < M; ++l) {
+                const int from = inside[l] ? l : donor;
+                xs[l] = xv[from];
+                for (int p = 0; p < 4; ++p) {
+                    as[p][l] = static_cast<double>(a[first[from] + p]);
+                    bs[p][l] = static_cast<double>(b[first[from] + p]);
+                }
+            }
+            std::memcpy(&xv, xs, sizeof xv);
+            for (int p = 0; p < 4; ++p) {
+                std::memcpy(&av[p], as[p], sizeof av[p]);
+                std::memcpy(&bv[p], bs[p], sizeof bv[p]);
+            }
+        }
+        D sum = D{} + 0.0;
+        for (int j = 0; j < 4; ++j) {
+            D term = bv[j];
+            for (int k = 0; k < 4; ++k) {
+                if (k == j) continue;
+                const D d = av[j] - av[k];
+                term *= (xv - av[k]) / d;
+            }
+            sum += term;
+        }
+        for (int l = 0; l < M; ++l) {
+            const double edge = x[i + l] <= a[0] ? b[0] : b[pairs - 1];
+            x[i + l] = static_cast<float>(inside[l] ? sum[l] : edge);
+        }
+    }
+    for (; i < n; ++i) x[i] = static_cast<float>(lagrangeat(x[i], a, b, pairs));
+}
+LANES_VERSIONS(tablepass, tablelanes, (float* x, int n, const float* a, const float* b, int pairs),
+               (x, n, a, b, pairs))
+
+}  // namespace
+
 void tablekernel(float* x, int n, const float* abscissae, const float* ordinates, int pairs) {
+    bool ascending = pairs >= 4;
+    for (int k = 1; ascending && k < pairs; ++k) ascending = abscissae[k] > abscissae[k - 1];
+    if (ascending) {
+        tablepass(x, n, abscissae, ordinates, pairs);
+        return;
+    }
     for (int i = 0; i < n; ++i) x[i] = static_cast<float>(lagrangeat(x[i], abscissae, ordinates, pairs));
 }
 

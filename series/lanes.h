@@ -26,7 +26,8 @@ struct Lanes {
     typedef std::uint32_t U __attribute__((vector_size(4 * N)));
     typedef std::int32_t I __attribute__((vector_size(4 * N)));
     typedef float IO __attribute__((vector_size(4 * N), aligned(4), may_alias));
-    typedef double D __attribute__((vector_size(8 * N)));  // N doubles
+    typedef double D __attribute__((vector_size(8 * N)));         // N doubles
+    typedef std::int64_t Q __attribute__((vector_size(8 * N)));   // N 64-bit integers
     [[gnu::always_inline]] static F load(const float* p) { return *reinterpret_cast<const IO*>(p); }
     [[gnu::always_inline]] static void store(float* p, F x) { *reinterpret_cast<IO*>(p) = x; }
 };

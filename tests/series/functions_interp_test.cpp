@@ -2,13 +2,19 @@
 
 #include <unistd.h>
 
+#include <bit>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "functions_fixture.h"
+#include "core/numfuncs.h"
 #include "series/functions_interp.h"
 
 using seriestest::AtCall;
@@ -117,6 +123,63 @@ std::FILE* tablefile(const std::string& content) {
     std::fputs(content.c_str(), f);
     std::rewind(f);
     return f;
+}
+
+// The table interpolation works on many observations at a time: bit for bit lagrangeat's
+// value for each (converted to float), with the floating-point flags lagrangeat raises, in
+// every version the machine runs, for tables of 4 to 99 pairs and values below, at, between
+// and above the abscissae, NaNs and infinities, whole groups in one segment and groups that
+// mix segments and ends; and a table that is not ascending value by value as before.
+TEST(InterpolationKernels, TableValuesManyAtATimeAreLagrangeatsBits) {
+    std::mt19937 random(5);
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (int pairs : {4, 5, 9, 99}) {
+            std::vector<float> a(static_cast<std::size_t>(pairs)), b(a.size());
+            float at = -3.0f;
+            for (int k = 0; k < pairs; ++k) {
+                at += 0.25f + static_cast<float>(random() % 100) / 10.0f;
+                a[k] = at;
+                b[k] = static_cast<float>(random() % 2000) / 7.0f - 100.0f;
+            }
+            for (int kind = 0; kind < 3; ++kind) {
+                std::vector<float> x(61);
+                for (std::size_t i = 0; i < x.size(); ++i) {
+                    if (kind == 0) {  // a slow climb: whole groups in one segment
+                        x[i] = a[0] + (a[pairs - 1] - a[0]) * static_cast<float>(i) / 80.0f;
+                    } else {
+                        const int pick = static_cast<int>(random() % 8);
+                        const float node = a[random() % a.size()];
+                        x[i] = pick == 0 ? node : pick == 1 ? a[0] - 5.0f : pick == 2 ? a[pairs - 1] + 1.0f
+                             : pick == 3 && kind == 2 ? (random() % 2 ? NAN : -INFINITY)
+                             : a[0] + (a[pairs - 1] - a[0]) * static_cast<float>(random() % 1000) / 1000.0f;
+                    }
+                }
+                std::feclearexcept(FE_ALL_EXCEPT);
+                std::vector<float> got = x;
+                tablekernel(got.data(), static_cast<int>(got.size()), a.data(), b.data(), pairs);
+                const int raised = std::fetestexcept(faults);
+                std::feclearexcept(FE_ALL_EXCEPT);
+                std::vector<float> expected(x.size());
+                for (std::size_t i = 0; i < x.size(); ++i)
+                    expected[i] = static_cast<float>(lagrangeat(x[i], a.data(), b.data(), pairs));
+                EXPECT_EQ(raised, std::fetestexcept(faults)) << width << " lanes, " << pairs << " pairs, kind " << kind;
+                std::feclearexcept(FE_ALL_EXCEPT);
+                for (std::size_t i = 0; i < x.size(); ++i)
+                    ASSERT_EQ(bits(got[i]), bits(expected[i]))
+                        << width << " lanes, " << pairs << " pairs, kind " << kind << ", x " << x[i] << " at " << i;
+            }
+        }
+    }
+    const float a[] = {0, 2, 1, 3}, b[] = {0, 4, 1, 9};  // not ascending
+    std::vector<float> x = {0.5f, 1.5f, 2.5f, -1.0f, 4.0f, 1.0f, 2.0f, 0.25f, 2.75f};
+    std::vector<float> got = x;
+    tablekernel(got.data(), static_cast<int>(got.size()), a, b, 4);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        EXPECT_EQ(bits(got[i]), bits(static_cast<float>(lagrangeat(x[i], a, b, 4)))) << x[i];
 }
 
 TEST(InterpolationKernels, TablesNeedFourAscendingPairs) {
