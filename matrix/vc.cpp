@@ -1,5 +1,7 @@
 #include "matrix/vc.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include "interp/tokens.h"
 #include "matrix/frame.h"
 #include "platform/platform.h"
+#include "series/lanes.h"
 #include "series/rhs.h"
 #include "series/series_state.h"
 #include "vam/floatio.h"
@@ -81,11 +84,129 @@ bool maybemissing(const float* a, int n) {
     for (; k < n; ++k) any |= (a[k] >= bandLow) & (a[k] <= bandHigh);
     return any != 0;
 }
+// dotrow for every row of a block of rows x cols floats, two rows side by side (their sums
+// are independent, so the processor overlaps them; each row's lanes are added as dotrow adds
+// them, so the sums are dotrow's bits), and for each row whether it may hold a missing value
+// (the band of maybemissing), found in the same pass.
+// With AVX-512 the conversion of eight floats to doubles is one instruction, which the
+// compiler's vector types do not give: the same operations in the same order through the
+// processor's own functions (the same bits as dotrow's every lane).
+// (The compiler's own _mm512_cvtps_pd starts from an undefined register, which GCC 12
+// reports as a value that may be used uninitialized.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+__attribute__((target("avx512f")))
+void dotrows512(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
+    const __m256 low = _mm256_set1_ps(bandLow), high = _mm256_set1_ps(bandHigh);
+#define JEX_INBAND(x) _mm256_movemask_ps(_mm256_and_ps(_mm256_cmp_ps(x, low, _CMP_GE_OQ), _mm256_cmp_ps(x, high, _CMP_LE_OQ)))
+    int h = 0;
+    for (; h + 2 <= rows; h += 2) {
+        const float* r0 = a + static_cast<std::size_t>(h) * cols;
+        const float* r1 = r0 + cols;
+        __m512d s00 = _mm512_setzero_pd(), s01 = s00, s10 = s00, s11 = s00;
+        int any0 = 0, any1 = 0;
+        int k = 0;
+        for (; k + 16 <= cols; k += 16) {
+            const __m256 x00 = _mm256_loadu_ps(r0 + k), x01 = _mm256_loadu_ps(r0 + k + 8);
+            const __m256 x10 = _mm256_loadu_ps(r1 + k), x11 = _mm256_loadu_ps(r1 + k + 8);
+            const __m512d y0 = _mm512_loadu_pd(b + k), y1 = _mm512_loadu_pd(b + k + 8);
+            s00 = _mm512_add_pd(s00, _mm512_mul_pd(_mm512_cvtps_pd(x00), y0));
+            s01 = _mm512_add_pd(s01, _mm512_mul_pd(_mm512_cvtps_pd(x01), y1));
+            s10 = _mm512_add_pd(s10, _mm512_mul_pd(_mm512_cvtps_pd(x10), y0));
+            s11 = _mm512_add_pd(s11, _mm512_mul_pd(_mm512_cvtps_pd(x11), y1));
+            any0 |= JEX_INBAND(x00) | JEX_INBAND(x01);
+            any1 |= JEX_INBAND(x10) | JEX_INBAND(x11);
+        }
+#undef JEX_INBAND
+        alignas(64) double t0[8], t1[8];
+        _mm512_store_pd(t0, _mm512_add_pd(s00, s01));
+        _mm512_store_pd(t1, _mm512_add_pd(s10, s11));
+        double sum0 = ((t0[0] + t0[1]) + (t0[2] + t0[3])) + ((t0[4] + t0[5]) + (t0[6] + t0[7]));
+        double sum1 = ((t1[0] + t1[1]) + (t1[2] + t1[3])) + ((t1[4] + t1[5]) + (t1[6] + t1[7]));
+        for (; k < cols; ++k) {
+            sum0 += static_cast<double>(r0[k]) * b[k];
+            sum1 += static_cast<double>(r1[k]) * b[k];
+            any0 |= (r0[k] >= bandLow) & (r0[k] <= bandHigh);
+            any1 |= (r1[k] >= bandLow) & (r1[k] <= bandHigh);
+        }
+        sums[h] = sum0;
+        sums[h + 1] = sum1;
+        suspect[h] = any0 != 0;
+        suspect[h + 1] = any1 != 0;
+    }
+    for (; h < rows; ++h) {
+        const float* row = a + static_cast<std::size_t>(h) * cols;
+        sums[h] = dotrow(row, b, cols);
+        suspect[h] = maybemissing(row, cols);
+    }
+}
+#pragma GCC diagnostic pop
+__attribute__((target_clones("avx2", "default")))
+void dotrowsplain(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
+    using v8i = int __attribute__((vector_size(32)));
+    const v8f zero = {0, 0, 0, 0, 0, 0, 0, 0};
+    const v8f low = zero + bandLow, high = zero + bandHigh;
+    int h = 0;
+    for (; h + 2 <= rows; h += 2) {
+        const float* r0 = a + static_cast<std::size_t>(h) * cols;
+        const float* r1 = r0 + cols;
+        v8d s00 = {0, 0, 0, 0, 0, 0, 0, 0}, s01 = s00, s10 = s00, s11 = s00;
+        v8i hits0 = {0, 0, 0, 0, 0, 0, 0, 0}, hits1 = hits0;
+        int k = 0;
+        for (; k + 16 <= cols; k += 16) {
+            const v8f x00 = *reinterpret_cast<const v8f*>(r0 + k), x01 = *reinterpret_cast<const v8f*>(r0 + k + 8);
+            const v8f x10 = *reinterpret_cast<const v8f*>(r1 + k), x11 = *reinterpret_cast<const v8f*>(r1 + k + 8);
+            const v8du y0 = *reinterpret_cast<const v8du*>(b + k), y1 = *reinterpret_cast<const v8du*>(b + k + 8);
+            s00 += __builtin_convertvector(x00, v8d) * y0;
+            s01 += __builtin_convertvector(x01, v8d) * y1;
+            s10 += __builtin_convertvector(x10, v8d) * y0;
+            s11 += __builtin_convertvector(x11, v8d) * y1;
+            hits0 |= ((x00 >= low) & (x00 <= high)) | ((x01 >= low) & (x01 <= high));
+            hits1 |= ((x10 >= low) & (x10 <= high)) | ((x11 >= low) & (x11 <= high));
+        }
+        const v8d t0 = s00 + s01, t1 = s10 + s11;
+        double sum0 = ((t0[0] + t0[1]) + (t0[2] + t0[3])) + ((t0[4] + t0[5]) + (t0[6] + t0[7]));
+        double sum1 = ((t1[0] + t1[1]) + (t1[2] + t1[3])) + ((t1[4] + t1[5]) + (t1[6] + t1[7]));
+        int any0 = 0, any1 = 0;
+        for (int lane = 0; lane < 8; ++lane) {
+            any0 |= hits0[lane];
+            any1 |= hits1[lane];
+        }
+        for (; k < cols; ++k) {
+            sum0 += static_cast<double>(r0[k]) * b[k];
+            sum1 += static_cast<double>(r1[k]) * b[k];
+            any0 |= (r0[k] >= bandLow) & (r0[k] <= bandHigh);
+            any1 |= (r1[k] >= bandLow) & (r1[k] <= bandHigh);
+        }
+        sums[h] = sum0;
+        sums[h + 1] = sum1;
+        suspect[h] = any0 != 0;
+        suspect[h + 1] = any1 != 0;
+    }
+    for (; h < rows; ++h) {
+        const float* row = a + static_cast<std::size_t>(h) * cols;
+        sums[h] = dotrow(row, b, cols);
+        suspect[h] = maybemissing(row, cols);
+    }
+}
+void dotrows(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
+    if (lanes::width >= 16) dotrows512(a, rows, cols, b, sums, suspect);
+    else dotrowsplain(a, rows, cols, b, sums, suspect);
+}
 // sums[k] += a[k] * x for every k.
 __attribute__((target_clones("avx512f", "avx2", "default")))
 void axpyrow(double* sums, const float* a, double x, int n) {
     for (int k = 0; k < n; ++k) sums[k] += static_cast<double>(a[k]) * x;
 }
+
+}  // namespace
+
+double vcdotrow(const float* a, const double* b, int n) { return dotrow(a, b, n); }
+void vcdotrows(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
+    dotrows(a, rows, cols, b, sums, suspect);
+}
+
+namespace {
 
 class Vc {
 public:
@@ -390,6 +511,8 @@ int Vc::densepro(int e, char op) {
     const int chunk = static_cast<int>(std::max<long>(1, std::min<long>(rows, readBlock / std::max(1, cols))));
     std::vector<float> block(static_cast<std::size_t>(chunk) * cols);
     std::vector<double> sums(static_cast<std::size_t>(op == '/' ? cols : 0)), sd;
+    std::vector<double> rowSums(static_cast<std::size_t>(op == '*' ? chunk : 0));
+    std::vector<unsigned char> rowSuspect(rowSums.size());
     for (int i = 0; i < P_; ++i) {
         maskedcopy(S_.data() + static_cast<std::size_t>(i) * (op == '/' ? rows : cols),
                    op == '/' ? rows : cols, sd);
@@ -402,29 +525,34 @@ int Vc::densepro(int e, char op) {
                 printout("Fread failed in vc command\n");
                 return -1;
             }
-            // One look over the whole block; rows are looked at one by one only after a hit.
-            const bool suspect = maybemissing(block.data(), count * cols);
-            for (int h = 0; h < count; ++h) {
-                const float* row = block.data() + static_cast<std::size_t>(h) * cols;
-                if (op == '*') {
-                    double sum = 0;
-                    if (!suspect || !maybemissing(row, cols)) {
-                        sum = dotrow(row, sd.data(), cols);
-                    } else {
+            if (op == '*') {
+                // The rows' sums and whether each may hold a missing value in one pass; a row
+                // that may is added again, leaving its missing values out.
+                dotrows(block.data(), count, cols, sd.data(), rowSums.data(), rowSuspect.data());
+                for (int h = 0; h < count; ++h) {
+                    double sum = rowSums[h];
+                    if (rowSuspect[h]) {
+                        const float* row = block.data() + static_cast<std::size_t>(h) * cols;
                         sum = 0;
                         for (int k = 0; k < cols; ++k)
                             if (!ismissing(row[k])) sum += row[k] * sd[k];
                     }
                     t[h0 + h] = static_cast<float>(sum);
+                }
+                continue;
+            }
+            // The transpose: one look over the whole block; rows are looked at one by one
+            // only after a hit.
+            const bool suspect = maybemissing(block.data(), count * cols);
+            for (int h = 0; h < count; ++h) {
+                const float* row = block.data() + static_cast<std::size_t>(h) * cols;
+                const double sh = sd[h0 + h];
+                if (sh == 0) continue;
+                if (suspect && maybemissing(row, cols)) {
+                    for (int k = 0; k < cols; ++k)
+                        if (!ismissing(row[k])) sums[k] += row[k] * sh;
                 } else {
-                    const double sh = sd[h0 + h];
-                    if (sh == 0) continue;
-                    if (suspect && maybemissing(row, cols)) {
-                        for (int k = 0; k < cols; ++k)
-                            if (!ismissing(row[k])) sums[k] += row[k] * sh;
-                    } else {
-                        axpyrow(sums.data(), row, sh, cols);
-                    }
+                    axpyrow(sums.data(), row, sh, cols);
                 }
             }
         }

@@ -10,3 +10,10 @@
 class DataBank;
 
 int vccmd(DataBank* bank, std::FILE* in);
+
+// The dense product's row kernels, for tests: the sum in double of a[k] * b[k] (eight lanes
+// at a time, added in one fixed order), and the same for every row of a block of rows x cols
+// floats with, for each row, whether it may hold a missing value (a float in a band a little
+// wider than the missing value's).
+double vcdotrow(const float* a, const double* b, int n);
+void vcdotrows(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect);

@@ -4,12 +4,16 @@
 // dense solve of (I - A) x = u for the gross outputs).
 #include "matrix/vc.h"
 
+#include <bit>
+#include <cstdint>
 #include <functional>
+#include <random>
 
 #include "matrix/arith.h"
 #include "matrix/index.h"
 #include "matrix/inverse.h"
 #include "platform/scripted_platform.h"
+#include "series/lanes.h"
 #include "tests/matrix/time_fixture.h"
 
 namespace {
@@ -346,6 +350,42 @@ TEST_F(TimeBank, AnOverflowShowsTheBox) {
         EXPECT_EQ(run(vccmd, "y = 1"), 0);  // a clean statement shows none
         EXPECT_EQ(box.platform.boxes.size(), 1u);
     }
+}
+
+// The row kernels of the dense product: every row's sum of the block kernel (two rows side by
+// side, the missing band looked for in the same pass) is bit for bit the one-row kernel's,
+// with the AVX-512 version and the plain one, over odd row counts and column counts that
+// leave remainders; a row holding a value of the band (a missing value, or its neighbours)
+// is reported, and one without is not.
+TEST(VcRowKernels, BlockSumsAreTheRowSumsBitForBit) {
+    std::mt19937 random(3);
+    const float band[] = {static_cast<float>(-0.000001), -1.1e-6f, -0.85e-6f};
+    for (int width : {8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        lanes::width = width;
+        for (int cols : {1, 15, 16, 17, 33, 500}) {
+            const int rows = 7;
+            std::vector<float> a(static_cast<std::size_t>(rows * cols));
+            std::vector<double> b(static_cast<std::size_t>(cols));
+            for (float& x : a) x = static_cast<float>(static_cast<int>(random() % 20000) - 10000) / 37.0f;
+            for (double& x : b) x = static_cast<double>(random() % 10000) / 3.0 - 1000.0;
+            std::vector<bool> holds(rows, false);
+            for (int h = 1; h < rows; h += 3) {
+                a[static_cast<std::size_t>(h * cols + static_cast<int>(random() % cols))] = band[h % 3];
+                holds[h] = true;
+            }
+            std::vector<double> sums(rows);
+            std::vector<unsigned char> suspect(rows);
+            vcdotrows(a.data(), rows, cols, b.data(), sums.data(), suspect.data());
+            for (int h = 0; h < rows; ++h) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(sums[h]),
+                          std::bit_cast<std::uint64_t>(vcdotrow(a.data() + h * cols, b.data(), cols)))
+                    << width << " lanes, " << cols << " columns, row " << h;
+                EXPECT_EQ(suspect[h] != 0, holds[h]) << width << " lanes, " << cols << " columns, row " << h;
+            }
+        }
+    }
+    lanes::width = lanes::machineWidth;
 }
 
 }  // namespace
