@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <exception>
 #include <new>
+#include <algorithm>
+#include <cstring>
 
 #include "core/missing.h"
 #include "core/printout.h"
 #include "core/workarrays.h"
 #include "platform/platform.h"
+#include "series/lanes.h"
 
 namespace {
 
@@ -479,6 +482,316 @@ int pscalesolve(double* x, short n, const short* members, short nidx, double c,
             if (validMember(members[k], n)) x[members[k]] = keptValues[static_cast<size_t>(k)];
     *factor = 0;
     return -1;
+}
+
+namespace {
+
+// The magnitude of every lane of a vector of doubles.
+template <class D>
+[[gnu::always_inline]] inline D magnitude(D v) {
+    typedef typename lanes::Lanes<static_cast<int>(sizeof(D) / 8)>::Q Q;
+    return reinterpret_cast<D>(reinterpret_cast<Q>(v) & 0x7fffffffffffffffLL);
+}
+
+// What pscalecolumns' first walk gathers per column: the sums and signs of solvesteps' step 2,
+// and the largest and the smallest nonzero magnitude and whether one is not finite, which tell
+// whether a move could raise a flag.
+struct ColumnSums {
+    std::vector<double> S, A, positive, negative, largest, smallest, unordered;
+    void reset(std::size_t width) {
+        unordered.assign(width, 0.0);
+        S.assign(width, 0.0);
+        A.assign(width, 0.0);
+        positive.assign(width, 0.0);
+        negative.assign(width, 0.0);
+        largest.assign(width, 0.0);
+        smallest.assign(width, HUGE_VAL);
+    }
+};
+
+// Step 2 of solvesteps for every column, M = N / 2 columns at a time, walking the members' rows
+// in list order (so each column's sums are added in pscalesolve's order). A NaN marks its
+// column unordered, an infinity makes the largest magnitude infinite.
+template <int N>
+[[gnu::always_inline]] inline void columnsumslanes(const double* table, std::size_t stride, short n,
+                                                   const short* members, short nidx, ColumnSums& c) {
+    constexpr int M = N / 2;
+    typedef typename lanes::Lanes<M>::D D;
+    const D tol = D{} + zeroTol, one = D{} + 1.0, zero = D{}, huge = D{} + HUGE_VAL;
+    const std::size_t width = stride - stride % M;
+    for (short m = 0; m < nidx; ++m) {
+        const short i = members[m];
+        if (!validMember(i, n)) continue;
+        const double* row = table + static_cast<std::size_t>(i) * stride;
+        std::size_t k = 0;
+        for (; k < width; k += M) {
+            D v, s, a, p, q, big, small, nan;
+            std::memcpy(&v, row + k, sizeof v);
+            std::memcpy(&nan, &c.unordered[k], sizeof nan);
+            std::memcpy(&s, &c.S[k], sizeof s);
+            std::memcpy(&a, &c.A[k], sizeof a);
+            std::memcpy(&p, &c.positive[k], sizeof p);
+            std::memcpy(&q, &c.negative[k], sizeof q);
+            std::memcpy(&big, &c.largest[k], sizeof big);
+            std::memcpy(&small, &c.smallest[k], sizeof small);
+            const D mag = magnitude(v);
+            s += v;
+            a += mag;
+            p = v > tol ? one : p;
+            q = v < -tol ? one : q;
+            // (Selects one at a time: the compiler makes a combination of comparisons lane
+            // by lane in scalar code.)
+            big = mag > big ? mag : big;
+            nan = mag != mag ? one : nan;
+            const D nonzero = mag > zero ? mag : huge;
+            small = nonzero < small ? nonzero : small;
+            std::memcpy(&c.unordered[k], &nan, sizeof nan);
+            std::memcpy(&c.S[k], &s, sizeof s);
+            std::memcpy(&c.A[k], &a, sizeof a);
+            std::memcpy(&c.positive[k], &p, sizeof p);
+            std::memcpy(&c.negative[k], &q, sizeof q);
+            std::memcpy(&c.largest[k], &big, sizeof big);
+            std::memcpy(&c.smallest[k], &small, sizeof small);
+        }
+        for (; k < stride; ++k) {
+            const double v = row[k], mag = std::fabs(v);
+            c.S[k] += v;
+            c.A[k] += mag;
+            if (v > zeroTol) c.positive[k] = 1;
+            if (v < -zeroTol) c.negative[k] = 1;
+            if (mag > c.largest[k]) c.largest[k] = mag;
+            if (mag != mag) c.unordered[k] = 1;
+            if (mag > 0 && mag < c.smallest[k]) c.smallest[k] = mag;
+        }
+    }
+}
+LANES_VERSIONS(columnsums, columnsumslanes,
+               (const double* table, std::size_t stride, short n, const short* members, short nidx, ColumnSums& c),
+               (table, stride, n, members, nidx, c))
+
+// Step 6 for every column whose fraction is f[k] (moving[k] 1; others stay), the members' rows
+// in list order: x += absoluteMove(x, f).
+template <int N>
+[[gnu::always_inline]] inline void columnmoveslanes(double* table, std::size_t stride, short n, const short* members,
+                                                    short nidx, const double* f, const double* moving) {
+    constexpr int M = N / 2;
+    typedef typename lanes::Lanes<M>::D D;
+    const D least = D{} + smallestMove, zero = D{};
+    const std::size_t width = stride - stride % M;
+    for (short m = 0; m < nidx; ++m) {
+        const short i = members[m];
+        if (!validMember(i, n)) continue;
+        double* row = table + static_cast<std::size_t>(i) * stride;
+        std::size_t k = 0;
+        for (; k < width; k += M) {
+            D v, fv, mv;
+            std::memcpy(&v, row + k, sizeof v);
+            std::memcpy(&fv, f + k, sizeof fv);
+            std::memcpy(&mv, moving + k, sizeof mv);
+            const D x = mv != zero ? v : zero;  // a column that stays computes on 0
+            D d = magnitude(x) * fv;
+            d = magnitude(d) <= least ? (d < zero ? -least : least) : d;
+            const D moved = x + d;
+            v = mv != zero ? moved : v;
+            std::memcpy(row + k, &v, sizeof v);
+        }
+        for (; k < stride; ++k)
+            if (moving[k] != 0) row[k] += absoluteMove(row[k], f[k]);
+    }
+}
+LANES_VERSIONS(columnmoves, columnmoveslanes,
+               (double* table, std::size_t stride, short n, const short* members, short nidx, const double* f,
+                const double* moving),
+               (table, stride, n, members, nidx, f, moving))
+
+}  // namespace
+
+namespace {
+
+// Steps 3 to 5 and 7 of solvesteps for a line with the sums and signs of step 2: true when it
+// takes the absolute-value method with signs kept (code 20, the fraction in factor) or is at
+// its control (code 0, factor 0), and no move of its values (of the largest and the smallest
+// nonzero magnitude given, none unordered) can raise a flag: every |x| * |f| then is a normal
+// number below 1e300, or 0, so that neither the product nor x + d overflows or underflows.
+bool absolutedecision(double S, double A, double c, bool posFound, bool negFound, bool unordered,
+                      double largest, double smallest, double& factor, int& code) {
+    const bool allZero = !posFound && !negFound;
+    const bool rank = (c - (S + A) >= zeroTol && negFound) || (c - (S - A) <= -zeroTol && posFound) ||
+                      (allZero && std::fabs(c) > zeroTol) || (!allZero && std::fabs(c) < zeroTol);
+    if (rank || unordered || !(largest <= DBL_MAX)) return false;
+    factor = 0;
+    code = 0;
+    if ((std::fabs(c) < zeroTol && std::fabs(c - S) < zeroTol) ||
+        (std::fabs(c) > zeroTol && std::fabs((c - S) / c) < zeroTol))
+        return true;  // at the control
+    const double f = std::fabs(A) > zeroTol ? (c - S) / A : 0.0;
+    code = absoluteCode(S, A, c, posFound, negFound, allZero);
+    const bool safe = f == 0 || (largest * std::fabs(f) <= 1e300 &&
+                                 (smallest == HUGE_VAL || smallest * std::fabs(f) >= 1e-290));
+    factor = f;
+    return code == 20 && safe;
+}
+
+// The signs and magnitudes of a line's values that tell absolutedecision whether it applies:
+// the order of the values does not matter to them.
+struct LineStats {
+    bool positive = false, negative = false, unordered = false;
+    double largest = 0, smallest = HUGE_VAL;
+    void add(double v) {
+        const double mag = std::fabs(v);
+        positive = positive || v > zeroTol;
+        negative = negative || v < -zeroTol;
+        unordered = unordered || mag != mag;
+        if (mag > largest) largest = mag;
+        if (mag > 0 && mag < smallest) smallest = mag;
+    }
+};
+
+template <int N>
+[[gnu::always_inline]] inline void linestatslanes(const double* x, int n, LineStats& r) {
+    constexpr int M = N / 2;
+    typedef typename lanes::Lanes<M>::D D;
+    const D tol = D{} + zeroTol, one = D{} + 1.0, zero = D{}, huge = D{} + HUGE_VAL;
+    D p = zero, q = zero, nan = zero, big = zero, small = huge;
+    int i = 0;
+    for (; i + M <= n; i += M) {
+        D v;
+        std::memcpy(&v, x + i, sizeof v);
+        const D mag = magnitude(v);
+        // (Selects one at a time: the compiler makes a combination of comparisons lane by
+        // lane in scalar code.)
+        p = v > tol ? one : p;
+        q = v < -tol ? one : q;
+        nan = mag != mag ? one : nan;
+        big = mag > big ? mag : big;
+        const D nonzero = mag > zero ? mag : huge;
+        small = nonzero < small ? nonzero : small;
+    }
+    for (int l = 0; l < M; ++l) {
+        r.positive = r.positive || p[l] != 0;
+        r.negative = r.negative || q[l] != 0;
+        r.unordered = r.unordered || nan[l] != 0;
+        if (big[l] > r.largest) r.largest = big[l];
+        if (small[l] < r.smallest) r.smallest = small[l];
+    }
+    for (; i < n; ++i) r.add(x[i]);
+}
+LANES_VERSIONS(linestats, linestatslanes, (const double* x, int n, LineStats& r), (x, n, r))
+
+// The flags as they were when a many-lines scaling began, put back when it does not apply.
+struct FlagsKept {
+    std::fexcept_t flags;
+    FlagsKept() { std::fegetexceptflag(&flags, FE_ALL_EXCEPT); }
+    bool refuse() {
+        std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+        return false;
+    }
+};
+
+}  // namespace
+
+bool pscalecolumns(double* table, std::size_t stride, short n, const short* members, short nidx,
+                   const int* columns, int ncolumns, const double* controls, double* factors,
+                   int* codes) {
+    if (members == nullptr || nidx < 0) nidx = 0;
+    if (floatStatusSet()) return false;
+    FlagsKept kept;
+    static ColumnSums c;
+    static std::vector<double> f, moving;
+    c.reset(stride);
+    f.assign(stride, 0.0);
+    moving.assign(stride, 0.0);
+    for (int j = 0; j < ncolumns; ++j) {
+        const int k = columns[j];
+        if (k < 1 || static_cast<std::size_t>(k) >= stride || moving[static_cast<std::size_t>(k)] != 0)
+            return kept.refuse();
+        moving[static_cast<std::size_t>(k)] = 1;  // (marks the columns seen; set again below)
+    }
+    columnsums(table, stride, n, members, nidx, c);
+    if (floatStatusSet()) return kept.refuse();
+    std::fill(moving.begin(), moving.end(), 0.0);
+    for (int j = 0; j < ncolumns; ++j) {
+        const std::size_t k = static_cast<std::size_t>(columns[j]);
+        if (!absolutedecision(c.S[k], c.A[k], controls[j], c.positive[k] != 0, c.negative[k] != 0,
+                              c.unordered[k] != 0, c.largest[k], c.smallest[k], factors[j], codes[j]))
+            return kept.refuse();
+        f[k] = factors[j];
+        moving[k] = codes[j] == 20 ? 1 : 0;
+    }
+    if (floatStatusSet()) return kept.refuse();
+    columnmoves(table, stride, n, members, nidx, f.data(), moving.data());
+    return true;
+}
+
+bool pscalerows(double* table, std::size_t stride, short n, const short* members, short nidx,
+                const int* rows, int nrows, const double* controls, double* factors, int* codes) {
+    if (members == nullptr || nidx < 0) nidx = 0;
+    if (floatStatusSet()) return false;
+    static std::vector<char> seen;
+    seen.clear();
+    for (int j = 0; j < nrows; ++j) {
+        const std::size_t k = static_cast<std::size_t>(rows[j]);
+        if (rows[j] < 0) return false;
+        if (seen.size() <= k) seen.resize(k + 1, 0);
+        if (seen[k]) return false;
+        seen[k] = 1;
+    }
+    FlagsKept kept;
+    bool whole = nidx == n;
+    for (short m = 0; whole && m < nidx; ++m) whole = members[m] == m + 1;
+    // Step 2: the sums of four rows at a time, whose chains are independent and overlap
+    // (each row's own sums added in member order, as pscalesolve adds them); the signs and
+    // magnitudes, which do not depend on the order, of a row whose members are all of 1..n
+    // in one pass of vectors.
+    constexpr int G = 4;
+    for (int j0 = 0; j0 < nrows; j0 += G) {
+        const int g = std::min(G, nrows - j0);
+        const double* line[G];
+        for (int q = 0; q < G; ++q) line[q] = table + static_cast<std::size_t>(rows[j0 + std::min(q, g - 1)]) * stride;
+        double S[G] = {}, A[G] = {};
+        LineStats stats[G];
+        if (whole) {
+            for (int i = 1; i <= n; ++i)
+                for (int q = 0; q < G; ++q) {
+                    const double v = line[q][i];
+                    S[q] += v;
+                    A[q] += std::fabs(v);
+                }
+            for (int q = 0; q < g; ++q) linestats(line[q] + 1, n, stats[q]);
+        } else {
+            for (short m = 0; m < nidx; ++m) {
+                const short i = members[m];
+                if (!validMember(i, n)) continue;
+                for (int q = 0; q < G; ++q) {
+                    const double v = line[q][i];
+                    S[q] += v;
+                    A[q] += std::fabs(v);
+                    stats[q].add(v);
+                }
+            }
+        }
+        for (int q = 0; q < g; ++q)
+            if (!absolutedecision(S[q], A[q], controls[j0 + q], stats[q].positive, stats[q].negative,
+                                  stats[q].unordered, stats[q].largest, stats[q].smallest, factors[j0 + q],
+                                  codes[j0 + q]))
+                return kept.refuse();
+    }
+    if (floatStatusSet()) return kept.refuse();
+    // Step 6, row by row (all of 1..n in order: one loop the compiler makes in vectors).
+    for (int j = 0; j < nrows; ++j) {
+        if (codes[j] != 20) continue;
+        double* x = table + static_cast<std::size_t>(rows[j]) * stride;
+        const double f = factors[j];
+        if (whole) {
+            for (int i = 1; i <= n; ++i) x[i] += absoluteMove(x[i], f);
+            continue;
+        }
+        for (short m = 0; m < nidx; ++m) {
+            const short i = members[m];
+            if (validMember(i, n)) x[i] += absoluteMove(x[i], f);
+        }
+    }
+    return true;
 }
 
 int pscale(float* x, short n, const short* members, short nidx, float c, float* factor,

@@ -25,6 +25,7 @@
 // precision; pscale is the single-precision entry point.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // Floats x[1..n] (x[0] unused): converts to doubles, scales with pscalesolve and writes back
@@ -37,6 +38,23 @@ int pscale(float* x, short n, const short* members, short nidx, float c, float* 
 // The same on doubles x[1..n], in place.
 int pscalesolve(double* x, short n, const short* members, short nidx, double c,
                 double* factor, char includeZeros);
+
+// pscalesolve (includeZeros 0) of many columns of a row-major table at once: column k is
+// x[i] = table[i * stride + k], i = 1..n, scaled over the members to controls[j] for
+// k = columns[j], j = 0..ncolumns-1 (columns distinct, 1..stride-1). The sums walk the rows and
+// the moves are made row by row, which gives every value the bits pscalesolve gives it. Done
+// only when every column takes the absolute-value method with signs kept (code 20) or is at
+// its control (0), and nothing raises a floating-point flag: then true, with factors[j] and
+// codes[j] as pscalesolve would give them. Otherwise false with the table and the flags as
+// they were, and the columns are to be scaled one by one.
+bool pscalecolumns(double* table, std::size_t stride, short n, const short* members, short nidx,
+                   const int* columns, int ncolumns, const double* controls, double* factors,
+                   int* codes);
+
+// The same for rows: row k is x[i] = table[k * stride + i], i = 1..n, over the members, to
+// controls[j] for k = rows[j] (rows distinct).
+bool pscalerows(double* table, std::size_t stride, short n, const short* members, short nidx,
+                const int* rows, int nrows, const double* controls, double* factors, int* codes);
 
 // Prints the explanation of a result code; returns the code (0 for 28 and 30).
 int scalemessage(int code);

@@ -5,7 +5,9 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "platform/platform.h"
 #include "platform/scripted_platform.h"
 #include "series/pscale.h"
+#include "tests/series/series_fixture.h"
 #include "tests/series/scaling_test_util.h"
 
 namespace {
@@ -159,6 +162,131 @@ TEST_F(PscaleTest, AbsoluteValueMovesAreTheMovesOneByOne) {
         expectSameBits(checked, want);
         EXPECT_GT(box.inner.boxes.size(), k.list.size());
     }
+}
+
+// The scaling of many lines of a table at once (pscalecolumns, pscalerows): where it applies,
+// every value, factor and code is bit for bit what pscalesolve gives the lines one by one
+// (tables of mixed magnitudes, member lists whole, partial, with a member listed twice and
+// members outside the line, lines at their controls, zero lines against zero controls), in
+// every version of the passes the machine runs; where a line needs more than the
+// absolute-value method (mixed signs that change, a zero control, a value whose move would
+// underflow, a NaN, a line listed twice) it declines with the table and the flags as they
+// were, and asks nothing.
+TEST_F(PscaleTest, ManyLinesAtOnceAreTheLinesOneByOne) {
+    const int R = 13, C = 21;
+    const std::size_t stride = C + 1;
+    auto bits = [](double d) { std::uint64_t u; std::memcpy(&u, &d, sizeof u); return u; };
+    std::mt19937 random(17);
+    auto table = [&](int kind) {
+        std::vector<double> a(static_cast<std::size_t>(R + 1) * stride, -7.0);
+        for (int i = 1; i <= R; ++i)
+            for (int k = 1; k <= C; ++k) {
+                double v = std::ldexp(1.0 + static_cast<double>(random() % 1000) / 999.0, static_cast<int>(random() % 40) - 20);
+                if (kind == 1 && random() % 7 == 0) v = 0;
+                a[static_cast<std::size_t>(i) * stride + k] = v;
+            }
+        return a;
+    };
+    struct Case {
+        const char* what;
+        int kind;
+        std::vector<short> members;
+        double scale;  // controls: the line's sum times this (1: at the control)
+        bool applies;
+    };
+    std::vector<short> all;
+    for (short k = 1; k <= 30; ++k) all.push_back(k);  // (20 past a column's 13 rows are skipped)
+    const std::vector<Case> cases = {
+        {"whole lines", 0, {}, 1.37, true},
+        {"zeros among the values", 1, {}, 0.61, true},
+        {"partial list, one listed twice, one outside", 0, {3, 1, 7, 3, 40, -2, 9}, 1.9, true},
+        {"every line at its control", 0, {}, 1.0, true},
+        {"a zero control", 0, {}, 0.0, false},
+    };
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (const Case& k : cases)
+            for (bool byColumns : {true, false}) {
+                SCOPED_TRACE(testing::Message() << k.what << (byColumns ? ", columns" : ", rows") << ", " << width << " lanes");
+                const short across = byColumns ? R : C;
+                std::vector<short> members = k.members;
+                if (members.empty())
+                    for (short i = 1; i <= across; ++i) members.push_back(i);
+                const std::vector<double> a = table(k.kind);
+                std::vector<int> lines;
+                for (int l = byColumns ? C : R; l >= 1; l -= 2) lines.push_back(l);
+                std::vector<double> controls, want = a;
+                std::vector<double> wantFactor;
+                std::vector<int> wantCode;
+                for (int l : lines) {
+                    std::vector<double> x(static_cast<std::size_t>(across) + 1, 0.0);
+                    for (int i = 1; i <= across; ++i)
+                        x[i] = byColumns ? a[static_cast<std::size_t>(i) * stride + l] : a[static_cast<std::size_t>(l) * stride + i];
+                    double sum = 0;
+                    for (short m : members)
+                        if (m >= 1 && m <= across) sum += x[m];
+                    controls.push_back(sum * k.scale);
+                    double f = 0;
+                    wantCode.push_back(pscalesolve(x.data(), across, members.data(), static_cast<short>(members.size()),
+                                                   controls.back(), &f, 0));
+                    wantFactor.push_back(f);
+                    for (int i = 1; i <= across; ++i)
+                        (byColumns ? want[static_cast<std::size_t>(i) * stride + l] : want[static_cast<std::size_t>(l) * stride + i]) = x[i];
+                }
+                clearShown();
+                platform::clearFloatingPointStatus();
+                std::vector<double> got = a, factors(lines.size(), -1.0);
+                std::vector<int> codes(lines.size(), -1);
+                const bool done = byColumns
+                    ? pscalecolumns(got.data(), stride, across, members.data(), static_cast<short>(members.size()),
+                                    lines.data(), static_cast<int>(lines.size()), controls.data(), factors.data(), codes.data())
+                    : pscalerows(got.data(), stride, across, members.data(), static_cast<short>(members.size()),
+                                 lines.data(), static_cast<int>(lines.size()), controls.data(), factors.data(), codes.data());
+                EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW));
+                EXPECT_TRUE(shown().empty());
+                ASSERT_EQ(done, k.applies);
+                const std::vector<double>& expected = done ? want : a;
+                for (std::size_t v = 0; v < got.size(); ++v) ASSERT_EQ(bits(got[v]), bits(expected[v])) << "at " << v;
+                if (!done) continue;
+                for (std::size_t j = 0; j < lines.size(); ++j) {
+                    EXPECT_EQ(bits(factors[j]), bits(wantFactor[j])) << "line " << lines[j];
+                    EXPECT_EQ(codes[j], wantCode[j]) << "line " << lines[j];
+                }
+            }
+    }
+    // Declined whole: a line whose move would underflow, a NaN, a line listed twice, mixed
+    // signs whose signs would change; the flags set before stay set and nothing else is.
+    std::vector<double> a = table(0);
+    std::vector<short> members;
+    for (short i = 1; i <= R; ++i) members.push_back(i);
+    std::vector<int> lines = {1, 2, 3};
+    const std::vector<double> controls = {1e6, 1e6, 1e6};
+    std::vector<double> factors(3);
+    std::vector<int> codes(3);
+    auto declines = [&](std::vector<double> t, std::vector<int> l, const char* what) {
+        platform::clearFloatingPointStatus();
+        std::feraiseexcept(FE_INEXACT);
+        const std::vector<double> before = t;
+        EXPECT_FALSE(pscalecolumns(t.data(), stride, R, members.data(), static_cast<short>(members.size()), l.data(),
+                                   static_cast<int>(l.size()), controls.data(), factors.data(), codes.data()))
+            << what;
+        EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_INEXACT) << what;
+        for (std::size_t v = 0; v < t.size(); ++v) ASSERT_EQ(bits(t[v]), bits(before[v])) << what << " at " << v;
+    };
+    std::vector<double> tiny = a;
+    tiny[1 * stride + 2] = 1e-300;  // times a factor below 1e10: below 1e-290
+    std::vector<double> t2 = tiny;
+    for (int i = 1; i <= R; ++i) t2[static_cast<std::size_t>(i) * stride + 2] *= 1e-12;
+    declines(t2, lines, "a move that would underflow");
+    std::vector<double> nan = a;
+    nan[5 * stride + 3] = std::nan("");
+    declines(nan, lines, "a NaN");
+    declines(a, {1, 2, 1}, "a line listed twice");
+    std::vector<double> mixed = a;
+    mixed[4 * stride + 1] = -1e7;
+    declines(mixed, lines, "signs that would change");
+    platform::clearFloatingPointStatus();
 }
 
 // A flag raised by a move itself: the check after that move asks, once; Cancel there puts
