@@ -315,7 +315,7 @@ bool JexBank::appendName(const char* name) {
     nameOffsets_.push_back(static_cast<std::uint16_t>(start + length + 1));
     ++seriesCount_;
     nameBytes_ = nameOffsets_[seriesCount_] + 1;
-    nameMap_.emplace(name, seriesCount_ - 1);
+    if (!nameMap_.emplace(name, seriesCount_ - 1).second) uniqueNames_ = false;
     return true;
 }
 
@@ -428,6 +428,8 @@ void JexBank::rebuildNameMap() {
     nameMap_.clear();
     nameMap_.reserve(seriesCount_);
     for (int i = 0; i < seriesCount_; ++i) nameMap_.emplace(nameAt(i), i);  // first one wins
+    uniqueNames_ = nameMap_.size() == static_cast<std::size_t>(seriesCount_);
+    lastFound_ = -1;
 }
 
 int JexBank::writeHeader() {
@@ -517,8 +519,12 @@ void JexBank::reloadFromFiles() {
 int JexBank::findser(const char* name) {
     if (!name) return -1;
     if (cacheOn_) return cache.count(name) ? 0 : -1;
+    if (uniqueNames_ && lastFound_ >= 0 && lastFound_ < seriesCount_ && std::strcmp(nameAt(lastFound_), name) == 0)
+        return lastFound_;
     auto it = nameMap_.find(std::string_view(name));
-    return it == nameMap_.end() ? -1 : it->second;
+    if (it == nameMap_.end()) return -1;
+    lastFound_ = it->second;
+    return lastFound_;
 }
 
 int JexBank::readRecord(int i, std::uint8_t& freq, std::vector<float>& values, int n,

@@ -194,6 +194,12 @@ private:
     std::vector<std::uint8_t> names_;          // the name block (+ one trailing byte)
     std::vector<std::uint16_t> nameOffsets_;   // seriesCount + 1 entries
     NameMap nameMap_;                          // name -> ordinal (first of equal names)
+    // Whether every name of the index is unique (then the ordinal holding a name is the one
+    // nameMap_ gives), and the ordinal findser found last: a name is often asked for twice in
+    // a row (whether the workspace holds it, then its values), and the second time is a check
+    // of the name at that ordinal instead of a hash look-up.
+    bool uniqueNames_ = true;
+    int lastFound_ = -1;
     char mode_ = 'n';
     char cacheOn_ = 0;
     std::uint8_t lastFrequency_ = 0;
