@@ -115,69 +115,43 @@ struct RasRun {
         return true;
     }
 
-    // The column pass with every column scaled at once, walking the rows (pscalecolumns),
-    // where no column needs more than the absolute-value method: the same values, factors and
-    // log as scaling the columns one by one. False when it does not apply (nothing changed).
-    bool columnsatonce(const std::vector<std::int16_t>& outer, int across, int members,
-                       const std::vector<std::int16_t>& inner) {
+    // A pass with every line scaled at once (pscalecolumns walks the rows for the columns,
+    // pscalerows sums four rows side by side), where no line needs more than the absolute-
+    // value method: the same values, factors and log as scaling the lines one by one. False
+    // when it does not apply (nothing changed).
+    bool linesatonce(bool byColumns, const std::vector<std::int16_t>& outer, int across, int members,
+                     const std::vector<std::int16_t>& inner) {
         if (mode == 1 || !fixed.empty() || members == 0) return false;
+        const int lines = byColumns ? t.C : t.R;
+        const std::vector<double>& targets = byColumns ? t.c : t.r;
         lineList.clear();
         controls.clear();
         for (std::int16_t k : outer) {
-            if (k < 1 || k > t.C) continue;
+            if (k < 1 || k > lines) continue;
             lineList.push_back(k);
-            controls.push_back(t.c[static_cast<std::size_t>(k)]);
+            controls.push_back(targets[static_cast<std::size_t>(k)]);
         }
         factors.resize(lineList.size());
         codes.resize(lineList.size());
-        if (!pscalecolumns(t.a.data(), static_cast<std::size_t>(t.C) + 1, static_cast<short>(across), inner.data(),
-                           static_cast<short>(inner.size()), lineList.data(), static_cast<int>(lineList.size()),
-                           controls.data(), factors.data(), codes.data()))
+        auto scale = byColumns ? pscalecolumns : pscalerows;
+        if (!scale(t.a.data(), static_cast<std::size_t>(t.C) + 1, static_cast<short>(across), inner.data(),
+                   static_cast<short>(inner.size()), lineList.data(), static_cast<int>(lineList.size()),
+                   controls.data(), factors.data(), codes.data()))
             return false;
-        // The log and the largest factor, column by column as scaleheld records them.
+        // The log and the largest factor, line by line as scaleheld records them.
         std::size_t j = 0;
         for (std::size_t pos = 1; pos <= outer.size(); ++pos) {
             const int k = outer[pos - 1];
-            if (k < 1 || k > t.C) continue;
+            if (k < 1 || k > lines) continue;
             const double factor = factors[j++];
             if (iter == 1 || std::fabs(factor) > 1.005)
-                logf("iter[%d], col[%d], cscale = %12.7f\n", iter, static_cast<int>(pos), factor);
+                logf(byColumns ? "iter[%d], col[%d], cscale = %12.7f\n" : "iter[%d], row[%d], rscale = %12.7f\n",
+                     iter, static_cast<int>(pos), factor);
             if (iter == 1 && pos % 5 == 0) logline();
-            if (std::fabs(factor) > std::fabs(cmax)) {
-                cmax = factor;
-                ccol = k;
-            }
-        }
-        return true;
-    }
-    // The row pass the same way (pscalerows), the rows' sums made several at a time.
-    bool rowsatonce(const std::vector<std::int16_t>& outer, int across, int members,
-                    const std::vector<std::int16_t>& inner) {
-        if (mode == 1 || !fixed.empty() || members == 0) return false;
-        lineList.clear();
-        controls.clear();
-        for (std::int16_t k : outer) {
-            if (k < 1 || k > t.R) continue;
-            lineList.push_back(k);
-            controls.push_back(t.r[static_cast<std::size_t>(k)]);
-        }
-        factors.resize(lineList.size());
-        codes.resize(lineList.size());
-        if (!pscalerows(t.a.data(), static_cast<std::size_t>(t.C) + 1, static_cast<short>(across), inner.data(),
-                        static_cast<short>(inner.size()), lineList.data(), static_cast<int>(lineList.size()),
-                        controls.data(), factors.data(), codes.data()))
-            return false;
-        std::size_t j = 0;
-        for (std::size_t pos = 1; pos <= outer.size(); ++pos) {
-            const int k = outer[pos - 1];
-            if (k < 1 || k > t.R) continue;
-            const double factor = factors[j++];
-            if (iter == 1 || std::fabs(factor) > 1.005)
-                logf("iter[%d], row[%d], rscale = %12.7f\n", iter, static_cast<int>(pos), factor);
-            if (iter == 1 && pos % 5 == 0) logline();
-            if (std::fabs(factor) > std::fabs(rmax)) {
-                rmax = factor;
-                rrow = k;
+            double& largest = byColumns ? cmax : rmax;
+            if (std::fabs(factor) > std::fabs(largest)) {
+                largest = factor;
+                (byColumns ? ccol : rrow) = k;
             }
         }
         return true;
@@ -204,7 +178,7 @@ struct RasRun {
         (byColumns ? ccol : rrow) = 1;
         const std::size_t width = static_cast<std::size_t>(across) + 1;
         if (!byColumns) {
-            if (rowsatonce(outer, across, members, inner)) return true;
+            if (linesatonce(false, outer, across, members, inner)) return true;
             for (std::size_t pos = 1; pos <= outer.size(); ++pos) {
                 const int k = outer[pos - 1];
                 if (k < 1 || k > lines) continue;
@@ -212,7 +186,7 @@ struct RasRun {
             }
             return true;
         }
-        if (columnsatonce(outer, across, members, inner)) return true;
+        if (linesatonce(true, outer, across, members, inner)) return true;
         constexpr std::size_t block = 16;
         work.resize(block * width);
         for (std::size_t first = 1; first <= outer.size(); first += block) {

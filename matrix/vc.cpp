@@ -84,6 +84,29 @@ bool maybemissing(const float* a, int n) {
     for (; k < n; ++k) any |= (a[k] >= bandLow) & (a[k] <= bandHigh);
     return any != 0;
 }
+// The end of dotrows for two rows: their last columns (from k on) added one by one and the
+// results stored; and the rows after the last pair, one by one.
+void pairtail(const float* r0, const float* r1, int k, int cols, const double* b, double sum0, double sum1,
+              int any0, int any1, double* sums, unsigned char* suspect) {
+    for (; k < cols; ++k) {
+        sum0 += static_cast<double>(r0[k]) * b[k];
+        sum1 += static_cast<double>(r1[k]) * b[k];
+        any0 |= (r0[k] >= bandLow) & (r0[k] <= bandHigh);
+        any1 |= (r1[k] >= bandLow) & (r1[k] <= bandHigh);
+    }
+    sums[0] = sum0;
+    sums[1] = sum1;
+    suspect[0] = any0 != 0;
+    suspect[1] = any1 != 0;
+}
+void rowsonebyone(const float* a, int h, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
+    for (; h < rows; ++h) {
+        const float* row = a + static_cast<std::size_t>(h) * cols;
+        sums[h] = dotrow(row, b, cols);
+        suspect[h] = maybemissing(row, cols);
+    }
+}
+
 // dotrow for every row of a block of rows x cols floats, two rows side by side (their sums
 // are independent, so the processor overlaps them; each row's lanes are added as dotrow adds
 // them, so the sums are dotrow's bits), and for each row whether it may hold a missing value
@@ -123,22 +146,9 @@ void dotrows512(const float* a, int rows, int cols, const double* b, double* sum
         _mm512_store_pd(t1, _mm512_add_pd(s10, s11));
         double sum0 = ((t0[0] + t0[1]) + (t0[2] + t0[3])) + ((t0[4] + t0[5]) + (t0[6] + t0[7]));
         double sum1 = ((t1[0] + t1[1]) + (t1[2] + t1[3])) + ((t1[4] + t1[5]) + (t1[6] + t1[7]));
-        for (; k < cols; ++k) {
-            sum0 += static_cast<double>(r0[k]) * b[k];
-            sum1 += static_cast<double>(r1[k]) * b[k];
-            any0 |= (r0[k] >= bandLow) & (r0[k] <= bandHigh);
-            any1 |= (r1[k] >= bandLow) & (r1[k] <= bandHigh);
-        }
-        sums[h] = sum0;
-        sums[h + 1] = sum1;
-        suspect[h] = any0 != 0;
-        suspect[h + 1] = any1 != 0;
+        pairtail(r0, r1, k, cols, b, sum0, sum1, any0, any1, sums + h, suspect + h);
     }
-    for (; h < rows; ++h) {
-        const float* row = a + static_cast<std::size_t>(h) * cols;
-        sums[h] = dotrow(row, b, cols);
-        suspect[h] = maybemissing(row, cols);
-    }
+    rowsonebyone(a, h, rows, cols, b, sums, suspect);
 }
 #pragma GCC diagnostic pop
 __attribute__((target_clones("avx2", "default")))
@@ -172,22 +182,9 @@ void dotrowsplain(const float* a, int rows, int cols, const double* b, double* s
             any0 |= hits0[lane];
             any1 |= hits1[lane];
         }
-        for (; k < cols; ++k) {
-            sum0 += static_cast<double>(r0[k]) * b[k];
-            sum1 += static_cast<double>(r1[k]) * b[k];
-            any0 |= (r0[k] >= bandLow) & (r0[k] <= bandHigh);
-            any1 |= (r1[k] >= bandLow) & (r1[k] <= bandHigh);
-        }
-        sums[h] = sum0;
-        sums[h + 1] = sum1;
-        suspect[h] = any0 != 0;
-        suspect[h + 1] = any1 != 0;
+        pairtail(r0, r1, k, cols, b, sum0, sum1, any0, any1, sums + h, suspect + h);
     }
-    for (; h < rows; ++h) {
-        const float* row = a + static_cast<std::size_t>(h) * cols;
-        sums[h] = dotrow(row, b, cols);
-        suspect[h] = maybemissing(row, cols);
-    }
+    rowsonebyone(a, h, rows, cols, b, sums, suspect);
 }
 void dotrows(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
     if (lanes::width >= 16) dotrows512(a, rows, cols, b, sums, suspect);

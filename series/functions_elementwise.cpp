@@ -238,25 +238,10 @@ int oneseries(float* out, std::FILE* in, char*& text, const char* label, void (*
     return 0;
 }
 
+// The value function known when compiling: mapeach<F> has it inlined into its loop.
 template <float (*F)(float)>
 int mapped(float* out, std::FILE* in, char*& text, const char* label) {
-    char token[78];
-    if (atread(token, in, text) != '(') return atfail(label);
-    if (rhs(out, in, text) != 41) return atfail(label);
-    atback(text);
-    mapeach<F>(out, atobs());
-    return 0;
-}
-
-// mapped, with the map a pass over the observations (in versions of several widths).
-template <void (*Pass)(float*, int)>
-int lanesmapped(float* out, std::FILE* in, char*& text, const char* label) {
-    char token[78];
-    if (atread(token, in, text) != '(') return atfail(label);
-    if (rhs(out, in, text) != 41) return atfail(label);
-    atback(text);
-    Pass(out, atobs());
-    return 0;
+    return oneseries(out, in, text, label, mapeach<F>);
 }
 
 // "(" ")" for the random draws, which have frequency 0.
@@ -276,7 +261,7 @@ int atdlog(float* out, std::FILE* in, char*& text) { return oneseries(out, in, t
 int atlint(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@lint", lintkernel); }
 int atexp(float* out, std::FILE* in, char*& text) { return mapped<fnexp>(out, in, text, "@exp"); }
 int atlog(float* out, std::FILE* in, char*& text) { return mapped<fnlog>(out, in, text, "@log"); }
-int atsqrt(float* out, std::FILE* in, char*& text) { return lanesmapped<sqrtkernel>(out, in, text, "@sqrt"); }
+int atsqrt(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@sqrt", sqrtkernel); }
 int atsq(float* out, std::FILE* in, char*& text) { return mapped<fnsq>(out, in, text, "@sq"); }
 int atfabs(float* out, std::FILE* in, char*& text) { return mapped<fnfabs>(out, in, text, "@fabs"); }
 int atsign(float* out, std::FILE* in, char*& text) { return mapped<fnsign>(out, in, text, "@sign"); }
