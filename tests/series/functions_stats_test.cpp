@@ -70,8 +70,8 @@ TEST(StatsKernels, ExtremesAndSums) {
     expectSeries(u, {1, 2, 3, 4}, "untouched");
 }
 
-// The kernels add the values in several chains and compare several at a time where that cannot
-// change a bit of the result. Checked against the definition written out here (one pass in
+// The kernels add the values in several chains, compare several at a time and square several at
+// a time (adding the squares in order) where that cannot change a bit of the result. Checked against the definition written out here (one pass in
 // index order, double sums, missing values left out) on spans of many kinds: ordinary data,
 // values over a wide range of magnitudes, tiny and subnormal values, zeros of both signs,
 // infinities, NaNs, missing values and large values that cancel, at every length up to 70 and every start;
@@ -83,6 +83,19 @@ TEST(StatsKernels, FastPassesGiveTheBitsOfTheOneInOrder) {
         for (int i = j; i <= v; ++i)
             if (!ismissing(x[i])) sum += x[i], ++count;
         return count == 0 ? M : static_cast<float>(sum / count);
+    };
+    auto stdev = [](const std::vector<float>& x, int j, int v) {
+        double sum = 0.0;
+        int count = 0;
+        for (int i = j; i <= v; ++i)
+            if (!ismissing(x[i])) sum += x[i], ++count;
+        if (count == 0) return M;
+        const double mean = sum / count;
+        double squares = 0.0;
+        for (int i = j; i <= v; ++i)
+            if (!ismissing(x[i])) squares += (x[i] - mean) * (x[i] - mean);
+        const double variance = squares / (count > 1 ? count - 1 : 1);
+        return variance > 0.00000001 ? static_cast<float>(std::sqrt(variance)) : 0.0f;
     };
     auto sum = [](const std::vector<float>& x, int j, int v) {
         double s = 0.0;
@@ -122,6 +135,7 @@ TEST(StatsKernels, FastPassesGiveTheBitsOfTheOneInOrder) {
                 for (int j = 0; j < 10; ++j)
                     for (int v = j; v < j + 70; ++v) {
                         EXPECT_EQ(bits(meankernel(x.data(), j, v)), bits(mean(x, j, v))) << kind << " " << j << " " << v;
+                        EXPECT_EQ(bits(stdevkernel(x.data(), j, v)), bits(stdev(x, j, v))) << kind << " " << j << " " << v;
                         EXPECT_EQ(bits(extremekernel(x.data(), j, v, true)), bits(extreme(x, j, v, true)))
                             << kind << " " << j << " " << v;
                         EXPECT_EQ(bits(extremekernel(x.data(), j, v, false)), bits(extreme(x, j, v, false)))
