@@ -23,6 +23,8 @@
 #include "series/series_state.h"
 #include "tests/graphs/graph_test_util.h"
 
+namespace command_test {
+
 namespace {
 
 class GraphCommand : public ::testing::Test {
@@ -222,3 +224,5 @@ TEST_F(GraphCommand, TheSavedMetafileIsReadByWmf2svg) {
 }
 
 }  // namespace
+
+}  // namespace command_test

@@ -18,6 +18,8 @@
 #include "platform/scripted_platform.h"
 #include "tests/graphs/graph_test_util.h"
 
+namespace settings_test {
+
 namespace {
 
 class GraphSettings : public ::testing::Test {
@@ -203,3 +205,5 @@ TEST_F(GraphSettings, PrintJobsCarryTheMetafileAndThePageRectangle) {
 }
 
 }  // namespace
+
+}  // namespace settings_test

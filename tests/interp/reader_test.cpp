@@ -5,6 +5,8 @@
 #include "interp/percent.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace reader_test {
+
 using Tokens = std::vector<std::string>;
 
 class ReaderTest : public ReaderFixture {};
@@ -333,3 +335,5 @@ TEST_F(StringTokenTest, QuotedLiteralKeepsBackslashPairs) {
     pos = 0;
     EXPECT_EQ(textquoted(out, text, pos), -1);
 }
+
+}  // namespace reader_test

@@ -12,6 +12,8 @@
 #include "platform/scripted_platform.h"
 #include "tests/matrix/time_fixture.h"
 
+namespace vc_test {
+
 namespace {
 
 using namespace timetest;
@@ -349,3 +351,5 @@ TEST_F(TimeBank, AnOverflowShowsTheBox) {
 }
 
 }  // namespace
+
+}  // namespace vc_test

@@ -13,6 +13,8 @@
 #include "tests/shell/command_fixture.h"
 #include "vam/groups.h"
 
+namespace fixforms_test {
+
 namespace {
 
 class FixForms : public CommandFixture {
@@ -118,3 +120,5 @@ TEST_F(FixForms, OkRunsTheToolOnlyWhenTheFlagIsSetAndRereadsTheGroups) {
 }
 
 }  // namespace
+
+}  // namespace fixforms_test

@@ -13,6 +13,8 @@
 #include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 
+namespace modelfiles_test {
+
 namespace {
 
 class ModelFiles : public CommandFixture {
@@ -199,3 +201,5 @@ TEST_F(ModelFiles, BuildConfigReadingEdgeCases) {
 }
 
 }  // namespace
+
+}  // namespace modelfiles_test

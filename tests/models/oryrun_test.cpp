@@ -13,6 +13,8 @@
 #include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 
+namespace oryrun_test {
+
 namespace {
 
 class RunForm : public CommandFixture {
@@ -156,3 +158,5 @@ TEST_F(RunForm, MissingFilesGiveTheirMessages) {
 }
 
 }  // namespace
+
+}  // namespace oryrun_test

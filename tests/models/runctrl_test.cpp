@@ -11,6 +11,8 @@
 #include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 
+namespace runctrl_test {
+
 namespace {
 
 class RunControl : public CommandFixture {
@@ -92,3 +94,5 @@ TEST_F(RunControl, ValuesOverTheirLimitsWriteNothing) {
 }
 
 }  // namespace
+
+}  // namespace runctrl_test

@@ -12,6 +12,8 @@
 #include "tests/shell/command_fixture.h"
 #include "vam/groups.h"
 
+namespace tables_test {
+
 namespace {
 
 class Tables : public CommandFixture {
@@ -138,3 +140,5 @@ TEST_F(Tables, BrowseCutsTheExtensionOfTheFileNameOnly) {
 }
 
 }  // namespace
+
+}  // namespace tables_test

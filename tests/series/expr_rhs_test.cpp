@@ -13,6 +13,8 @@
 #include "series/rhs.h"
 #include "series_fixture.h"
 
+namespace expr_rhs_test {
+
 using seriestest::expectSeries;
 using seriestest::M;
 
@@ -370,3 +372,5 @@ TEST(RhsFolding, PassesFollowTheRuleObservationByObservation) {
     }
     wsMaxObs = savedObs;
 }
+
+}  // namespace expr_rhs_test

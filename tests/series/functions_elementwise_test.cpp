@@ -13,6 +13,8 @@
 #include "series/functions_common.h"
 #include "series/functions_elementwise.h"
 
+namespace functions_elementwise_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -255,3 +257,5 @@ TEST_F(ElementwiseHandlers, RandomDrawsHaveNoFrequency) {
 }
 
 }  // namespace
+
+}  // namespace functions_elementwise_test

@@ -6,6 +6,8 @@
 #include "functions_fixture.h"
 #include "series/functions_hp.h"
 
+namespace functions_hp_test {
+
 using seriestest::AtCall;
 using seriestest::M;
 
@@ -211,3 +213,5 @@ TEST_F(HodrickPrescottHandlers, OnlyTheFRangeIsFiltered) {
 }
 
 }  // namespace
+
+}  // namespace functions_hp_test

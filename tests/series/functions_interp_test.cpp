@@ -11,6 +11,8 @@
 #include "functions_fixture.h"
 #include "series/functions_interp.h"
 
+namespace functions_interp_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -187,3 +189,5 @@ TEST_F(InterpolationHandlers, TableFromAFile) {
 }
 
 }  // namespace
+
+}  // namespace functions_interp_test

@@ -11,6 +11,8 @@
 #include "regress/regress_state.h"
 #include "series/functions_stats.h"
 
+namespace functions_stats_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -253,3 +255,5 @@ TEST_F(StatsHandlers, ExtremesOverTheRangeOrDatesAndGrowth) {
 }
 
 }  // namespace
+
+}  // namespace functions_stats_test

@@ -15,6 +15,8 @@
 #include "series/pscale.h"
 #include "tests/series/scaling_test_util.h"
 
+namespace pscale_test {
+
 namespace {
 
 using scalingtest::FlagRaisingPlatform;
@@ -489,3 +491,5 @@ TEST_F(PscaleCancelTest, CancelInTheFloatEntryLeavesTheFloats) {
 }
 
 }  // namespace
+
+}  // namespace pscale_test

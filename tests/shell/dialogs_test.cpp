@@ -14,6 +14,8 @@
 #include "shell/menu.h"
 #include "tests/shell/command_fixture.h"
 
+namespace dialogs_test {
+
 namespace {
 
 TEST(Geometry, FitOnScreenKeepsAStripOfTheFormOnTheWorkArea) {
@@ -163,3 +165,5 @@ TEST_F(ShellDialogs, MenuPathsMatchCaptionsExactlyOrByTheirOnlyBeginning) {
 }
 
 }  // namespace
+
+}  // namespace dialogs_test

@@ -10,6 +10,8 @@
 
 namespace small_dialogs_test {
 
+namespace small_dialogs_test {
+
 TEST(SaveQuestion, EachAnswerGivesItsModalResult) {
     struct Case {
         std::vector<std::string> answers;
@@ -75,5 +77,7 @@ TEST(CopyOptions, AreKeptFromOneCopyToTheNext) {
     ShowCopy.ask();
     EXPECT_TRUE(ShowCopy.cbIncTitle() && ShowCopy.cbIncColHeaders() && !ShowCopy.rbScientific());
 }
+
+}  // namespace small_dialogs_test
 
 }  // namespace small_dialogs_test
