@@ -166,6 +166,9 @@ bool TBrowseGraph::load(Metafile& out) {
     const int w = clientWidth(), h = clientHeight();
     Canvas c(w, h);
     c.fill(0, 0, w, h, static_cast<std::uint32_t>(colourWhite));
+    // The file draws with the device's own pen and brush until it selects its own.
+    c.setPen(Pen{});
+    c.setBrush(Brush{});
     std::string error;
     if (ok) ok = readwmf(bytes.data(), bytes.size(), c, error) == 0;
     if (!ok) {

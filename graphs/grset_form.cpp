@@ -55,9 +55,8 @@ public:
         };
     }
 
-protected:
     // The rows from the styles, and the controls from the rows.
-    void activate() override {
+    void FormShow() {
         GrSetFm.formShow();
         filling_ = true;
         setText("WL0", GrSetFm.rows[0].width);
@@ -111,7 +110,12 @@ TGrSetForm& settingsform() {
 
 }  // namespace
 
-void showgraphsettings(bool modeless) { settingsform().showModal(modeless); }
+void showgraphsettings(bool modeless) {
+    // A dialog left open keeps what was edited in it; a closed one is filled anew.
+    TGrSetForm& form = settingsform();
+    if (!form.isOpen()) form.FormShow();
+    form.showModal(modeless);
+}
 
 bool graphsettingsopen() { return settingsform().isOpen(); }
 

@@ -60,8 +60,8 @@ public:
 
 extern TGrSetFm GrSetFm;
 
-// Shows the console form of the settings dialog (the rows filled from the styles first);
-// modeless, it stays open when left ("Leave") until OK or Cancel closes it.
+// Shows the console form of the settings dialog, its rows filled from the styles unless it
+// was left open; modeless, it stays open when left ("Leave") until OK or Cancel closes it.
 void showgraphsettings(bool modeless);
 bool graphsettingsopen();
 void closegraphsettings();
