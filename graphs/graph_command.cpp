@@ -443,16 +443,7 @@ int printercmd(std::FILE*) { return 0; }
 int graphprint() {
     Form dialog("Print");
     dialog.field("Copies", "Number of copies", "1");
-    bool ok = false;
-    Form::Button& okButton = dialog.button("OKBtn", "OK");
-    okButton.isDefault = true;
-    okButton.onClick = [&] {
-        ok = true;
-        dialog.close();
-    };
-    dialog.button("CancelBtn", "Cancel").isCancel = true;
-    dialog.showModal();
-    if (!ok || !graphMetafile) return 0;
+    if (!showokcancel(dialog) || !graphMetafile) return 0;
     const long copies = std::clamp(std::strtol(dialog.text("Copies").c_str(), nullptr, 10), 1L,
                                    maxPrintCopies);
     for (long i = 0; i < copies; ++i)

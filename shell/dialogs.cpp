@@ -42,9 +42,6 @@ int autofontsize(int clientWidth) {
     return 12;
 }
 
-namespace {
-
-// Adds the OK (default) and Cancel buttons, shows the form, and tells whether OK closed it.
 bool showokcancel(Form& form) {
     bool ok = false;
     Form::Button& b = form.button("OKBtn", "OK");
@@ -57,8 +54,6 @@ bool showokcancel(Form& form) {
     form.showModal();
     return ok;
 }
-
-}  // namespace
 
 void printersetupdialog() {
     Form form("Printer Setup");

@@ -40,12 +40,7 @@ protected:
     int run(Cmd cmd, const std::string& line) {
         return graphtest::run(cmd, line);
     }
-    static std::string slurp(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string slurp(const std::string& name) { return graphtest::slurp(name); }
 
     platform::ScopedScriptedPlatform screen;
     std::unique_ptr<graphtest::WorkingDirectory> cwd;

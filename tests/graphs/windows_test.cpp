@@ -36,13 +36,7 @@ namespace graph_windows_test {
 
 using graphs::Op;
 using graphs::Record;
-
-std::string slurp(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using graphtest::slurp;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -57,20 +51,9 @@ class GraphWindows : public ::testing::Test {
 protected:
     void SetUp() override {
         cwd = std::make_unique<graphtest::WorkingDirectory>();
-        resetbankslots();
-        resetseriesstate();
-        clearPendingLine();
-        savedSync = JexBank::syncWrites;
-        JexBank::syncWrites = false;
-        wsStartDate = JexDate(1980, 1, 1, 13);
-        wsBaseYear = 1980;
-        wsFirstMonth = 1;
-        cfgFirstMonth = 1;
-        wsMaxObs = 200;
-        setWorkspaceBank(new JexBank("ws", "New", 1980, 200, 1, 1));
-        workspaceBank->setFreq(1);
-        addseries("a", {10, 12, 15, 11, 14, 18, 20, 17, 22, 25, 24});
-        addseries("b", {5, 8, MISSING, 9, 7, 6, 10, 12, 11, 15, 30});
+        ws = std::make_unique<graphtest::Workspace>();
+        ASSERT_TRUE(graphtest::Workspace::addseries("a", {10, 12, 15, 11, 14, 18, 20, 17, 22, 25, 24}));
+        ASSERT_TRUE(graphtest::Workspace::addseries("b", {5, 8, MISSING, 9, 7, 6, 10, 12, 11, 15, 30}));
         graphs::resetgraphstate();
         graphs::resetgraphsettings();
         graphs::initlinestyles();
@@ -91,18 +74,8 @@ protected:
         Main.graphFont = savedFont;
         printerOrientation = Orientation::portrait;
         currentTitle[0] = 0;
-        resetregressstate();
-        resetbankslots();
-        resetseriesstate();
-        resetDateGlobals();
-        clearPendingLine();
-        JexBank::syncWrites = savedSync;
+        ws.reset();
         cwd.reset();
-    }
-    void addseries(const char* name, const std::vector<float>& values) {
-        std::vector<float> v(2000, MISSING);
-        std::copy(values.begin(), values.end(), v.begin() + 10);  // from 1990
-        ASSERT_GE(workspaceBank->addser(name, v.data(), 'y'), 0);
     }
     // A graph command, its pause box answered from the queue (Cont. when it is empty).
     int graph(const std::string& line) {
@@ -113,7 +86,7 @@ protected:
 
     platform::ScopedScriptedPlatform screen;
     std::unique_ptr<graphtest::WorkingDirectory> cwd;
-    bool savedSync = false;
+    std::unique_ptr<graphtest::Workspace> ws;
     WindowFont savedFont;
     std::function<int(const graphs::GraphPrintJob&)> savedPrinter = graphs::graphPrinter;
 };
