@@ -9,6 +9,7 @@
 #include "core/printout.h"
 #include "core/random.h"
 #include "core/vector.h"
+#include "graphs/graph_windows.h"
 #include "interp/addfile.h"
 #include "interp/commandloop.h"
 #include "interp/state.h"
@@ -172,4 +173,9 @@ void TMain::FormDestroy() {
     savehistory();
 }
 
-void mainformcreate() { Main.FormCreate(); }
+void mainformcreate() {
+    Main.FormCreate();
+    // The graph windows are made after the main window, sized for the screen; the settings
+    // file then places the graph window.
+    graphs::creategraphwindows(platform::screenWidth);
+}

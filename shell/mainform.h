@@ -93,8 +93,8 @@ public:
     int pauseBoxTop = 0, pauseBoxLeft = 0;
     // Size and place given to new editor windows.
     std::uint32_t editorWidth = 0, editorHeight = 0, editorTop = 0, editorLeft = 0;
-    // The font of graph text.
-    WindowFont graphFont;
+    // The font of graph text: graphs take its face and colour.
+    WindowFont graphFont{"Courier", 8, 0, 1};
     // Model-run interface: 0 "Tiny Model Style", 1 "Norvane Style".
     int modelInterface = 0;
     // Full path of the help file.

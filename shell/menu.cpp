@@ -66,6 +66,12 @@ MenuItem disabled(MenuItem m) {
     return m;
 }
 
+// Enabled while a graph window is shown.
+MenuItem whilegraphshown(MenuItem m) {
+    m.enabled = graphitemsenabled;
+    return m;
+}
+
 // The execute box: runs the add file it names (choosing one first when it is empty).
 void ExecuteButtonClick() {
     std::string name = Main.executeBoxText;
@@ -104,15 +110,17 @@ std::vector<MenuItem> recentitems() {
     return out;
 }
 
-// The rows of the Window menu: each shown while its window is visible (none of them is on
-// the console yet).
+// The rows of the Window menu: each shown while its window is visible, with the window's own
+// items under it (the graph windows'; the others are not on the console yet).
 std::vector<MenuItem> windowrows() {
     std::vector<MenuItem> out = {other("Close All Editors"), other("Close All Other"), separator()};
     for (const char* row : {"Show Form", "Jex Graph", "Graph 1", "Graph 2", "Run ", "Run Orb",
                             "Jex Graph Settings", "Bank Listing", "Graph Browser", "Graph Annotate",
                             "Tables", "Regression Setting", "OryBuild", "Mac Mender", "Vec Mender",
-                            "Look", "GridTy"})
-        out.push_back(hidden(other(row)));
+                            "Look", "GridTy"}) {
+        MenuItem graphRow;
+        out.push_back(graphwindowrow(row, graphRow) ? graphRow : hidden(other(row)));
+    }
     return out;
 }
 
@@ -160,9 +168,11 @@ void buildmainmenu() {
         menu("&Bank", {item("Assign Data Banks", Assign1Click), item("Close All Banks", CloseAllBanks1Click),
                        item("Assign Workspace Bank", Workspace1Click), item("Look at a Bank", Look1Click),
                        item("List Loaded Banks", List1Click), item("Zap:  Clear Workspace Memory", Zap1Click)}),
-        menu("&Graph", {disabled(other("Save")), other("Settings"), other("Font"), disabled(other("Shift1")),
-                        disabled(other("Shift2")), item("Printer setup", printersetupdialog),
-                        disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
+        menu("&Graph", {whilegraphshown(item("Save", GraphSaveAsClick)), item("Settings", GraphSettingsClick),
+                        item("Font", GraphFontClick), whilegraphshown(item("Shift1", S1Click)),
+                        whilegraphshown(item("Shift2", Shift21Click)), item("Printer setup", printersetupdialog),
+                        whilegraphshown(item("Print", Print1Click)), other("Annotations"),
+                        item("Graph Browser", GraphBrowser1Click)}),
         menu("&Regression", {other("Settings"), zip}),
         other("&Editor"),
         menu("&Model", {other("Edit Master File"), other("Build Macro Model"), item("Run Macro Model", [] { RunForm().showModal(true); }),
@@ -192,7 +202,7 @@ void buildmainmenu() {
                        item("Check For Updates", [] { openwebaddress(updatesAddress, "Check For Updates"); }),
                        item("Norvane Web Site", [] { openwebaddress(makerSiteAddress, "Norvane Web Site"); })}),
         menu("Toolbar", {other("FileOpenBtn"), item("SpeedButton3", ChangeDirClick), other("SpeedButton4"),
-                         other("SpeedButton5"), other("SpeedButton6"), cmdBtn, other("SpeedButton1"),
+                         other("SpeedButton5"), item("SpeedButton6", GraphSettingsClick), cmdBtn, other("SpeedButton1"),
                          item("SpeedButton2", ExecuteButtonClick), item("Load", SpeedButton7Click),
                          item("ExecuteBox",
                               [] {
