@@ -1,22 +1,17 @@
 #include "views/textbuffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
 
-// Matches are looked for a block at a time: the block's bytes (folded when letters fold)
-// and a needle's length more, so that a match starting in the block is seen whole.
+// Backward searches look at blocks of starting places, from the end towards the start; in
+// each the last match wins.
 constexpr std::size_t blockSize = 64 * 1024;
 
 inline unsigned char foldbyte(unsigned char c) {
-    return static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
-}
-
-void foldbytes(const char* in, char* out, std::size_t n) {
-    const auto* s = reinterpret_cast<const unsigned char*>(in);
-    auto* d = reinterpret_cast<unsigned char*>(out);
-    for (std::size_t i = 0; i < n; ++i) d[i] = foldbyte(s[i]);
+    return static_cast<unsigned char>(c | ((static_cast<unsigned char>(c - 'A') < 26) << 5));
 }
 
 bool hasletter(std::string_view s) {
@@ -25,50 +20,74 @@ bool hasletter(std::string_view s) {
     return false;
 }
 
-// Finds the places where the needle stands, without the whole-word rule: in the text itself
-// with match case (or for a needle without letters), else in a folded copy of one block.
+// Sixteen bytes at a time, folded in registers (A-Z gain the 0x20 bit).
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+inline Bytes16 load16(const char* p) {
+    Bytes16 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline Bytes16 fold16(Bytes16 v) {
+    const Bytes16 upper = reinterpret_cast<Bytes16>(static_cast<Bytes16>(v - 'A') < 26);
+    return v | (upper & 0x20);
+}
+
+inline bool any16(Bytes16 v) {
+    std::uint64_t half[2];
+    std::memcpy(half, &v, sizeof half);
+    return (half[0] | half[1]) != 0;
+}
+
+// Finds the places where the needle stands, without the whole-word rule: with memmem when
+// case matters (or the needle has no letters), else by comparing the folded first and last
+// bytes of sixteen places at once and checking the places where both agree.
 class Finder {
 public:
     Finder(const std::string& text, std::string_view what, bool matchCase)
         : text_(text), needle_(what), fold_(!matchCase && hasletter(what)) {
-        if (fold_) foldbytes(needle_.data(), needle_.data(), needle_.size());
+        if (fold_)
+            for (char& c : needle_) c = static_cast<char>(foldbyte(static_cast<unsigned char>(c)));
     }
 
     // The first place at or after p whose match ends at or before `to`; noMatch when none.
-    std::size_t next(std::size_t p, std::size_t to) {
+    std::size_t next(std::size_t p, std::size_t to) const {
         const std::size_t m = needle_.size();
         to = std::min(to, text_.size());
-        if (m == 0) return noMatch;
+        if (m == 0 || p > to || to - p < m) return noMatch;
+        const char* base = text_.data();
         if (!fold_) {
-            if (p > to || to - p < m) return noMatch;
-            const void* hit = memmem(text_.data() + p, to - p, needle_.data(), m);
-            return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : noMatch;
+            const void* hit = memmem(base + p, to - p, needle_.data(), m);
+            return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base) : noMatch;
         }
-        while (p <= to && to - p >= m) {
-            if (blockStart_ == noMatch || p < blockStart_ || p - blockStart_ >= blockSize) {
-                blockStart_ = p;
-                blockEnd_ = std::min(text_.size(), p + blockSize + m - 1);
-                block_.resize(blockEnd_ - blockStart_);
-                foldbytes(text_.data() + blockStart_, block_.data(), block_.size());
-            }
-            const std::size_t end = std::min(blockEnd_, to);
-            if (end - p >= m) {
-                const char* base = block_.data() - blockStart_;
-                const void* hit = memmem(base + p, end - p, needle_.data(), m);
-                if (hit) return static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-            }
-            if (blockEnd_ >= to) return noMatch;
-            p = blockStart_ + blockSize;
+        const std::size_t last = to - m;  // the last place a match may start
+        const unsigned char first = static_cast<unsigned char>(needle_[0]);
+        const unsigned char final = static_cast<unsigned char>(needle_[m - 1]);
+        for (; p + 16 <= last + 1; p += 16) {
+            const Bytes16 a = fold16(load16(base + p)) == first;
+            const Bytes16 b = fold16(load16(base + p + m - 1)) == final;
+            const Bytes16 both = reinterpret_cast<Bytes16>(a) & reinterpret_cast<Bytes16>(b);
+            if (!any16(both)) continue;
+            for (std::size_t k = 0; k < 16; ++k)
+                if (both[k] && matchesat(p + k)) return p + k;
         }
+        for (; p <= last; ++p)
+            if (matchesat(p)) return p;
         return noMatch;
     }
 
 private:
+    bool matchesat(std::size_t p) const {
+        for (std::size_t i = 0; i < needle_.size(); ++i)
+            if (foldbyte(static_cast<unsigned char>(text_[p + i])) != static_cast<unsigned char>(needle_[i]))
+                return false;
+        return true;
+    }
+
     const std::string& text_;
     std::string needle_;
     bool fold_;
-    std::string block_;
-    std::size_t blockStart_ = noMatch, blockEnd_ = 0;
 };
 
 // No letter, digit or '_' right before the match (`before`, -1 for none) or right after it.
