@@ -130,6 +130,8 @@ private:
     // The search of the find dialog with its text and options; shows the sorry form when
     // nothing is found.
     bool searchFromDialog();
+    // Find's own step: the pending text, else the selection, becomes the find text.
+    void putFindText();
     // Runs a piece of the text as replayed lines, or one command about the selection.
     void runEditorLines();
     void runEditorCommand(const char* word);

@@ -68,16 +68,20 @@ Form& TEditForm::replaceDialog() {
 
 void TEditForm::Find1Click() {
     auto keep = shared_from_this();
-    Form& d = findDialog();
     // The dialog stands at (100, 110) of the screen; on the console it has no place.
+    putFindText();
+    FindDialogOpen = true;
+    findDialog().showModal(true);
+}
+
+void TEditForm::putFindText() {
+    Form& d = findDialog();
     if (!PendingFindText.empty()) {
         d.setText("FindText", PendingFindText);
         PendingFindText.clear();
     } else if (Editor.hasSelection()) {
         d.setText("FindText", Editor.selectedText());
     }
-    FindDialogOpen = true;
-    d.showModal(true);
 }
 
 bool TEditForm::searchFromDialog() {
@@ -100,13 +104,7 @@ void TEditForm::FindDialogEdFind() {
     // selection (or the pending text) as its find text.
     const bool found = searchFromDialog();
     if (found && !ReshowFindDialog) return;
-    Form& d = findDialog();
-    if (!PendingFindText.empty()) {
-        d.setText("FindText", PendingFindText);
-        PendingFindText.clear();
-    } else if (Editor.hasSelection()) {
-        d.setText("FindText", Editor.selectedText());
-    }
+    putFindText();
 }
 
 void TEditForm::FindAgain1Click() {

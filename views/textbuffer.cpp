@@ -158,21 +158,16 @@ TextBuffer::Step TextBuffer::swapStep(Step step) {
     return back;
 }
 
-bool TextBuffer::undo() {
-    if (undo_.empty()) return false;
-    Step step = std::move(undo_.back());
-    undo_.pop_back();
-    redo_.push_back(swapStep(std::move(step)));
+bool TextBuffer::moveStep(std::vector<Step>& from, std::vector<Step>& to) {
+    if (from.empty()) return false;
+    Step step = std::move(from.back());
+    from.pop_back();
+    to.push_back(swapStep(std::move(step)));
     return true;
 }
 
-bool TextBuffer::redo() {
-    if (redo_.empty()) return false;
-    Step step = std::move(redo_.back());
-    redo_.pop_back();
-    undo_.push_back(swapStep(std::move(step)));
-    return true;
-}
+bool TextBuffer::undo() { return moveStep(undo_, redo_); }
+bool TextBuffer::redo() { return moveStep(redo_, undo_); }
 
 std::size_t TextBuffer::findForward(std::string_view what, std::size_t from, std::size_t to,
                                     SearchOptions options) const {

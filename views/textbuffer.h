@@ -99,6 +99,8 @@ private:
     };
     // Applies a step's reverse and returns the step that reverses that again.
     Step swapStep(Step step);
+    // Takes the last step of one list back (undo or redo) and puts its reverse on the other.
+    bool moveStep(std::vector<Step>& from, std::vector<Step>& to);
     void record(Step step);
 
     std::string text_;
