@@ -49,31 +49,32 @@ MenuItem sizeitem(graphs::GraphWindow& w) {
 
 }  // namespace
 
-bool graphwindowrow(const std::string& caption, MenuItem& row) {
+void registergraphwindows() {
     using namespace graphs;
-    row = MenuItem{};
-    row.caption = caption;
-    GraphWindow* w = nullptr;
-    if (caption == "Jex Graph") w = &GraphForm;
-    else if (caption == "Graph 1") w = &GrForm1;
-    else if (caption == "Graph 2") w = &GrForm2;
-    else if (caption == "Graph Browser") w = &BrowseGraph;
-    if (caption == "Jex Graph Settings") {
-        row.visible = [] { return graphsettingsopen(); };
-        row.onClick = [] { showgraphsettings(true); };
-        return true;
+    for (GraphWindow* w : std::initializer_list<GraphWindow*>{&GraphForm, &GrForm1, &GrForm2, &BrowseGraph}) {
+        ToolWindow tool;
+        tool.visible = [w] { return w->visible; };
+        tool.show = [w] { w->show(); };
+        tool.close = [w] { w->close(); };
+        tool.menu = [w] {
+            if (w == &BrowseGraph)
+                return std::vector<MenuItem>{windowitem("&Open", [] { BrowseGraph.Open1Click(); }),
+                                             windowitem("E&xit", [] { BrowseGraph.Exit1Click(); }),
+                                             sizeitem(BrowseGraph)};
+            std::vector<MenuItem> items = {windowitem("Close", [w] { w->close(); }), sizeitem(*w)};
+            if (w == &GraphForm) {
+                items.push_back(windowitem("Maximize", [] { GraphForm.setState(WindowState::maximized); }));
+                items.push_back(windowitem("Normal", [] { GraphForm.setState(WindowState::normal); }));
+            }
+            return items;
+        };
+        const char* row = w == &GraphForm ? "Jex Graph" : w == &GrForm1 ? "Graph 1"
+                        : w == &GrForm2 ? "Graph 2" : "Graph Browser";
+        registertoolwindow(row, std::move(tool));
     }
-    if (!w) return false;
-    row.visible = [w] { return w->visible; };
-    if (w == &BrowseGraph) {
-        row.items = {windowitem("&Open", [] { BrowseGraph.Open1Click(); }),
-                     windowitem("E&xit", [] { BrowseGraph.Exit1Click(); }), sizeitem(BrowseGraph)};
-        return true;
-    }
-    row.items = {windowitem("Close", [w] { w->close(); }), sizeitem(*w)};
-    if (w == &GraphForm) {
-        row.items.push_back(windowitem("Maximize", [] { GraphForm.setState(WindowState::maximized); }));
-        row.items.push_back(windowitem("Normal", [] { GraphForm.setState(WindowState::normal); }));
-    }
-    return true;
+    ToolWindow settings;
+    settings.visible = [] { return graphsettingsopen(); };
+    settings.show = [] { showgraphsettings(true); };
+    settings.close = [] { closegraphsettings(); };
+    registertoolwindow("Jex Graph Settings", std::move(settings));
 }

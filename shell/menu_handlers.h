@@ -52,8 +52,7 @@ void GraphFontClick();       // Font: the font dialog on the graph font
 void GraphBrowser1Click();   // Graph Browser: the browser, modeless
 // The enabled state of Save, Shift1, Shift2 and Print: while a graph window is shown.
 bool graphitemsenabled();
-// The Window menu's row of a graph window (Jex Graph, Graph 1, Graph 2, Graph Browser, Jex
-// Graph Settings): shown while its window is, with the window's own items under it. False
-// for a caption of another window.
-struct MenuItem;
-bool graphwindowrow(const std::string& caption, MenuItem& row);
+// Makes the graph windows (Jex Graph, Graph 1, Graph 2, Graph Browser, Jex Graph Settings)
+// known to the Window menu: each row is shown while its window is, with the window's own
+// items under it, and Close All Other closes them.
+void registergraphwindows();
