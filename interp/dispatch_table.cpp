@@ -56,6 +56,7 @@
 #include "vam/punch.h"
 #include "vam/vam_commands.h"
 #include "vam/vector_formulas.h"
+#include "views/series_grid.h"
 
 namespace dispatch {
 namespace {
@@ -232,7 +233,7 @@ const Entry chain3[] = {
     {"missing", pre(4), missingcmd},
     {"matty", pre(4), mattycmd},
     {"matpr", pre(4), mattycmd},
-    {"gridtype", six(), na},
+    {"gridtype", six(), gridtycmd},
     {"monup", pre(3), monupcmd},
     {"mplot", pre(2), graphs::graph, chars('y', 'n', 'n')},
     {"mgraph", pre(2), graphs::graph, chars('y', 'n', 'n')},

@@ -21,6 +21,7 @@
 #include "shell/recentfiles.h"
 #include "shell/shell_commands.h"
 #include "shell/start.h"
+#include "views/view_window.h"
 
 namespace {
 
@@ -111,8 +112,10 @@ std::vector<MenuItem> windowrows() {
     for (const char* row : {"Show Form", "Jex Graph", "Graph 1", "Graph 2", "Run ", "Run Orb",
                             "Jex Graph Settings", "Bank Listing", "Graph Browser", "Graph Annotate",
                             "Tables", "Regression Setting", "OryBuild", "Mac Mender", "Vec Mender",
-                            "Look", "GridTy"})
-        out.push_back(hidden(other(row)));
+                            "Look", "GridTy"}) {
+        MenuItem view;
+        out.push_back(viewwindowrow(row, view) ? view : hidden(other(row)));
+    }
     return out;
 }
 
