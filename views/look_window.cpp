@@ -106,20 +106,10 @@ std::string stubfilename(const std::string& bankPath) {
 }
 
 TLookForm2::TLookForm2() : ViewWindow("LookForm2"), find_("Find") {
-    MenuItem home;
-    home.caption = "&Home";
-    home.onClick = [this] { LookHomeClick(); };
-    MenuItem find;
-    find.caption = "&Find";
-    find.onClick = [this] { LookFindClick(); };
-    MenuItem again;
-    again.caption = "FindAgain";
-    again.onClick = [this] { FindAgainClick(); };
-    MenuItem hidden;
-    hidden.caption = "Hidden";
+    // F3 (Find Again) sits in a hidden menu: its shortcut works, the menu is not shown.
+    MenuItem hidden = menuitem("Hidden", nullptr, {menuitem("FindAgain", [this] { FindAgainClick(); })});
     hidden.visible = [] { return false; };
-    hidden.items = {again};
-    menu_ = {home, find, hidden};
+    menu_ = {menuitem("&Home", [this] { LookHomeClick(); }), menuitem("&Find", [this] { LookFindClick(); }), hidden};
 
     find_.field("FindText", "Find what", "");
     matchCase_ = &find_.check("MatchCase", "Match &case", false);

@@ -12,14 +12,12 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
-#include "platform/clipboard.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "regress/regress_state.h"
 #include "series/series_state.h"
 #include "shell/dialogs.h"
 #include "shell/form.h"
-#include "views/small_dialogs.h"
 
 std::vector<std::string> gridNames;
 std::vector<std::string> gridFormats;
@@ -86,19 +84,8 @@ public:
 // ---- the grid window ----
 
 TMattyFm::TMattyFm() : ViewWindow("Doruvud Display") {
-    MenuItem close;
-    close.caption = "&Close";
-    close.onClick = [this] { Close1Click(); };
-    MenuItem copy;
-    copy.caption = "&Copy";
-    copy.onClick = [this] { Copy1Click(); };
-    MenuItem tdates;
-    tdates.caption = "&Tdates";
-    tdates.onClick = [this] { Gdates1Click(); };
-    MenuItem dates;
-    dates.caption = "&Dates";
-    dates.items = {tdates};
-    menu_ = {close, copy, dates};
+    menu_ = {menuitem("&Close", [this] { Close1Click(); }), menuitem("&Copy", [this] { Copy1Click(); }),
+             menuitem("&Dates", nullptr, {menuitem("&Tdates", [this] { Gdates1Click(); })})};
 }
 
 std::string TMattyFm::cellText(int column, int row) const {
@@ -125,27 +112,19 @@ bool TMattyFm::choice(const std::string& word) {
 }
 
 void TMattyFm::Copy1Click() {
-    const GridRect range = selection;
-    ShowCopy.ask();
     GridCopySource source;
     source.caption = caption();
-    source.range = range;
+    source.range = selection;
     source.cell = [this](int c, int r) { return cellText(c, r); };
     source.value = [](int c, int r, double& v) {
         if (r < 1 || r > gridRows || c < 1 || c > gridCount) return false;
         v = gridValues[static_cast<std::size_t>(r - 1) * gridCount + static_cast<std::size_t>(c - 1)];
         return true;
     };
-    platform::clipboard().setText(gridcopytext(source, ShowCopy.cbIncTitle(), ShowCopy.cbIncRowHeaders(),
-                                               ShowCopy.cbIncColHeaders(), ShowCopy.rbScientific()));
+    copygrid(source);
 }
 
-void TMattyFm::Close1Click() {
-    close();
-    // The Escape that closed the window must not also stop a running add file: wait until
-    // the key is released.
-    platform::clearEscape();
-}
+void TMattyFm::Close1Click() { closeReleasingEscape(); }
 
 bool TMattyFm::escapeKey() {
     platform::pressEscape();

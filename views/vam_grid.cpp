@@ -117,20 +117,12 @@ std::vector<std::string> commafields(const std::string& line) {
 // ---- the window ----
 
 TShowFm::TShowFm() : ViewWindow("") {
-    auto item = [](const char* caption, std::function<void()> click) {
-        MenuItem m;
-        m.caption = caption;
-        m.onClick = std::move(click);
-        return m;
-    };
-    MenuItem file = item("&File", nullptr);
-    file.items = {item("&Save", [this] { Save1Click(); }), item("&Close", [this] { ShowGrdExit(); })};
-    MenuItem edit = item("&Edit", nullptr);
-    edit.items = {item("&Delete", [this] { DeleteClick(); }), item("&Copy", [this] { CopyClick(); }),
-                  item("&Paste", [this] { PasteClick(); })};
-    MenuItem options = item("&Options", nullptr);
-    options.items = {item("&Display", [this] { Display1Click(); })};
-    menu_ = {file, edit, options};
+    menu_ = {menuitem("&File", nullptr,
+                      {menuitem("&Save", [this] { Save1Click(); }), menuitem("&Close", [this] { ShowGrdExit(); })}),
+             menuitem("&Edit", nullptr,
+                      {menuitem("&Delete", [this] { DeleteClick(); }), menuitem("&Copy", [this] { CopyClick(); }),
+                       menuitem("&Paste", [this] { PasteClick(); })}),
+             menuitem("&Options", nullptr, {menuitem("&Display", [this] { Display1Click(); })})};
 }
 
 void TShowFm::fill(const VamGridData& d) {
@@ -242,11 +234,7 @@ void TShowFm::ShowGrdMouseDown(int c, int r) {
     }
 }
 
-void TShowFm::ShowGrdExit() {
-    close();
-    // The Escape that closed the window must not also stop a running add file.
-    platform::clearEscape();
-}
+void TShowFm::ShowGrdExit() { closeReleasingEscape(); }
 
 bool TShowFm::escapeKey() {
     platform::pressEscape();
@@ -255,7 +243,6 @@ bool TShowFm::escapeKey() {
 }
 
 void TShowFm::CopyClick() {
-    ShowCopy.ask();
     GridCopySource source;
     source.caption = caption();
     source.range = selection;
@@ -272,8 +259,7 @@ void TShowFm::CopyClick() {
         }
         return true;
     };
-    platform::clipboard().setText(gridcopytext(source, ShowCopy.cbIncTitle(), ShowCopy.cbIncRowHeaders(),
-                                               ShowCopy.cbIncColHeaders(), ShowCopy.rbScientific()));
+    copygrid(source);
 }
 
 void TShowFm::PasteClick() {

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/clipboard.h"
 #include "platform/platform.h"
 #include "shell/form.h"
 #include "views/look_window.h"
 #include "views/series_grid.h"
+#include "views/small_dialogs.h"
 #include "views/vam_grid.h"
 
 void ViewWindow::show(bool modal) {
@@ -35,6 +37,11 @@ bool ViewWindow::close() {
     if (!closing()) return false;
     visible_ = false;
     return true;
+}
+
+void ViewWindow::closeReleasingEscape() {
+    close();
+    platform::clearEscape();
 }
 
 bool ViewWindow::answer(const std::string& word) {
@@ -169,6 +176,20 @@ std::string gridcopytext(const GridCopySource& grid, bool title, bool rowHeaders
     }
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
     return text;
+}
+
+void copygrid(const GridCopySource& grid) {
+    ShowCopy.ask();
+    platform::clipboard().setText(gridcopytext(grid, ShowCopy.cbIncTitle(), ShowCopy.cbIncRowHeaders(),
+                                               ShowCopy.cbIncColHeaders(), ShowCopy.rbScientific()));
+}
+
+MenuItem menuitem(const std::string& caption, std::function<void()> click, std::vector<MenuItem> items) {
+    MenuItem m;
+    m.caption = caption;
+    m.onClick = std::move(click);
+    m.items = std::move(items);
+    return m;
 }
 
 namespace {

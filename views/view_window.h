@@ -55,6 +55,9 @@ protected:
     virtual void defaultClose() { close(); }
     // Marks the window shown or hidden without the close event.
     void setVisible(bool v) { visible_ = v; }
+    // Close on the Escape key's shortcut: the window closes, then waits until the key is
+    // released, so that the same press does not also stop a running add file.
+    void closeReleasingEscape();
 
     std::vector<MenuItem> menu_;
 
@@ -95,6 +98,10 @@ struct GridCopySource {
 };
 std::string gridcopytext(const GridCopySource& grid, bool title, bool rowHeaders, bool columnHeaders,
                          bool scientific);
+// The Copy of a grid: the copy options are asked, then the text goes to the clipboard.
+void copygrid(const GridCopySource& grid);
+// A menu item with its click handler, or a menu of items.
+MenuItem menuitem(const std::string& caption, std::function<void()> click, std::vector<MenuItem> items = {});
 // A value in exponent notation with 7 significant digits and at least 4 exponent digits
 // (1.234568E+0003).
 std::string exponenttext(double value);
