@@ -57,6 +57,7 @@
 #include "vam/vam_commands.h"
 #include "vam/vector_formulas.h"
 #include "views/editor.h"
+#include "views/series_grid.h"
 
 namespace dispatch {
 namespace {
@@ -233,7 +234,7 @@ const Entry chain3[] = {
     {"missing", pre(4), missingcmd},
     {"matty", pre(4), mattycmd},
     {"matpr", pre(4), mattycmd},
-    {"gridtype", six(), na},
+    {"gridtype", six(), gridtycmd},
     {"monup", pre(3), monupcmd},
     {"mplot", pre(2), graphs::graph, chars('y', 'n', 'n')},
     {"mgraph", pre(2), graphs::graph, chars('y', 'n', 'n')},

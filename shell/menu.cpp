@@ -22,6 +22,7 @@
 #include "shell/shell_commands.h"
 #include "shell/start.h"
 #include "views/window_menu.h"
+#include "views/view_window.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ std::vector<std::pair<std::string, ToolWindow>>& toolwindows() {
 }
 
 // A fixed row of the Window menu: shown while its registered window is visible; it brings the
-// window forward, and the window's menu hangs under it.
+// window forward, or, when the window has a menu, that menu hangs under it.
 MenuItem toolwindowrow(const std::string& caption) {
     MenuItem m = item(caption, [caption] {
         if (const ToolWindow* w = toolwindow(caption); w && w->show) w->show();
@@ -135,6 +136,11 @@ MenuItem toolwindowrow(const std::string& caption) {
         return w && w->visible && w->visible();
     };
     if (const ToolWindow* w = toolwindow(caption); w && w->menu) m.items = w->menu();
+    // A row with the window's own menu under it opens that menu; a row without one is an item.
+    if (!m.items.empty()) m.onClick = nullptr;
+    m.onOpen = [caption] {
+        if (const ToolWindow* w = toolwindow(caption); w && w->activate) w->activate();
+    };
     return m;
 }
 
@@ -185,6 +191,7 @@ void notavailable(const std::string& caption) {
 
 void buildmainmenu() {
     registergraphwindows();
+    registerviewwindows();
     MenuItem autoSize = item("&Auto Font Size", AutoFontSizeClick);
     autoSize.checked = [] { return mainAutoFontSize; };
     MenuItem autoCompleteItem = item("Autocomplete", [] { autoComplete = !autoComplete; });

@@ -49,6 +49,8 @@ struct ToolWindow {
     std::function<void()> show;
     std::function<void()> close;
     std::function<std::vector<MenuItem>()> menu;
+    // Run when a path goes through the row: the window is activated before its item runs.
+    std::function<void()> activate;
 };
 // Registers the window of the row with this caption ("Show Form", "Look", "GridTy", ...).
 void registertoolwindow(const std::string& caption, ToolWindow window);

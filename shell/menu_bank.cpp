@@ -14,6 +14,7 @@
 #include "shell/form.h"
 #include "shell/menu_handlers.h"
 #include "shell/shell_commands.h"
+#include "views/look_window.h"
 
 char lookBankLetter = 0;
 
@@ -23,12 +24,6 @@ namespace {
 int runbankcommand(const std::string& line) {
     platform::changeDirectory(workingDirectory);
     return runcommandline(line);
-}
-
-// Where the look window would open: this version has none.
-int nolookwindow() {
-    printout("\nError:  the look command is not available in this version.\n");
-    return -1;
 }
 
 // The command loop ends a typed line it ran well with statusTyped (statusDone at the end of
@@ -139,7 +134,13 @@ int lookcmd(std::FILE* in) {
         printout("%s", noBankToExamine);
         return -1;
     }
-    return nolookwindow();
+    if (LookForm2.setBankIndex(lookBankLetter - 'a') < 0) {
+        printout("%s", noBankToExamine);
+        return -1;
+    }
+    chooselook(lookBankLetter - 'a', lookBankLetter);
+    LookForm2.showForLook();
+    return 0;
 }
 
 void Look1Click() {
@@ -180,8 +181,9 @@ void Look1Click() {
                                        platform::Buttons::Ok);
         return;
     }
+    LookForm2.setBankIndex(k);
     chooselook(k, list.letter);
-    nolookwindow();
+    LookForm2.showForLook();
 }
 
 void List1Click() {

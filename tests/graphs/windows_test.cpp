@@ -32,6 +32,8 @@
 #include "shell/settings.h"
 #include "tests/graphs/graph_test_util.h"
 
+namespace windows_test {
+
 namespace graph_windows_test {
 
 using graphs::Op;
@@ -407,3 +409,5 @@ TEST_F(GraphWindows, EaselDrawsItsOwnMetafileOnBlue) {
 }
 
 }  // namespace graph_windows_test
+
+}  // namespace windows_test
