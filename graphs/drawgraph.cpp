@@ -7,6 +7,7 @@
 #include "core/date.h"
 #include "core/missing.h"
 #include "core/printout.h"
+#include "graphs/annotations.h"
 #include "graphs/line_styles.h"
 #include "series/functions_common.h"
 
@@ -564,6 +565,8 @@ int drawgraph(JexGraph& g, Canvas& c, char separate, char logScale, char scatter
     // 18. The pen and the alignment the annotations start from.
     c.setPen(col(graphColors[1]), 1, 0);
     c.setTextAlign(alignLeft | alignBottom);
+    drawanntexts(R, L, B, T, c);
+    drawannlines(R, L, B, T, c);
     return g.status;
 }
 

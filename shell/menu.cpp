@@ -17,6 +17,7 @@
 #include "shell/dialogs.h"
 #include "shell/form.h"
 #include "shell/mainform.h"
+#include "shell/menu_annot.h"
 #include "shell/menu_handlers.h"
 #include "shell/recentfiles.h"
 #include "shell/shell_commands.h"
@@ -202,6 +203,7 @@ void buildmainmenu() {
                               }),
                          hidden(disabled(item("Execute", ExecuteButtonClick)))}),
     };
+    installannotationmenus(tree);
     built = true;
 }
 
