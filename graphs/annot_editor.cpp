@@ -90,6 +90,14 @@ bool readpicture(const std::string& path, std::vector<std::uint8_t>& out) {
 
 bool blank(int c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// The name an smf line holds: the file name without directory, tabs or carriage returns, and
+// without blanks in front (the reader passes over those after the keyword).
+std::string scriptname(const std::string& name) {
+    std::string base = baseName(stripControls(name), true);
+    base.erase(0, base.find_first_not_of(' '));
+    return base;
+}
+
 // A file dialog's name; false when it was cancelled or gave no name.
 bool askfile(const char* title, std::string& name) {
     return filedialog(title, "", name) && !name.empty();
@@ -380,7 +388,7 @@ void TAnnGraphFm::recordLine(double x1, double y1, double x2, double y2) {
 }
 
 void TAnnGraphFm::recordMetafile(const std::string& name) {
-    annScript = stripControls("smf " + baseName(name, true) + "\n");
+    annScript = "smf " + scriptname(name) + "\n";
 }
 
 bool TAnnGraphFm::replayScript() {
@@ -414,7 +422,7 @@ bool TAnnGraphFm::replayLine(LineReader& r) {
     r.skipblanks();
 
     if (keyword == "smf") {
-        const std::string name = baseName(stripControls(r.rest()), true);
+        const std::string name = scriptname(r.rest());
         recordMetafile(name);
         std::vector<std::uint8_t> bytes;
         const bool read = readpicture(name, bytes);

@@ -219,6 +219,8 @@ TEST_F(Editor, ReplayStopsAtALineItDoesNotKnow) {
         {std::string(64, 'k') + " 0 0\n", "", 0},
         {"anntext 0 0 " + std::string(300, 'x') + "\n", nullptr, 0},
         {"smf", "", 0},
+        // A name whose file part begins with blanks is kept without them, as it reads back.
+        {"smf c:\\x/  lead.wmf\n", "smf lead.wmf\n", 0},
     };
     for (const Case& c : cases) {
         graphs::resetannotationeditor();
