@@ -145,6 +145,16 @@ public:
             out += static_cast<char>(c);
         }
     }
+    // n numbers of a line, each after blanks; false when one is longer than maxField.
+    bool numbers(double* v, int n, bool arrowEnds) {
+        for (int i = 0; i < n; ++i) {
+            skipblanks();
+            std::string number;
+            if (field(number, arrowEnds) == tooLong) return false;
+            v[i] = annnumber(number);
+        }
+        return true;
+    }
     // The rest of the line (its line end is passed over).
     std::string rest() {
         std::string out;
@@ -434,12 +444,7 @@ bool TAnnGraphFm::replayLine(LineReader& r) {
     }
     if (keyword == "annline") {
         double v[4];
-        for (double& value : v) {
-            r.skipblanks();
-            std::string number;
-            if (r.field(number, true) == tooLong) return false;
-            value = annnumber(number);
-        }
+        if (!r.numbers(v, 4, true)) return false;
         r.skipblanks();
         const int after = r.get();
         if (after == '>') arrowPending = true;
@@ -458,12 +463,7 @@ bool TAnnGraphFm::replayLine(LineReader& r) {
     }
     if (keyword == "anntext") {
         double v[2];
-        for (double& value : v) {
-            r.skipblanks();
-            std::string number;
-            if (r.field(number, false) == tooLong) return false;
-            value = annnumber(number);
-        }
+        if (!r.numbers(v, 2, false)) return false;
         // The text: the rest of the line after the blank that ended y.
         const std::string text = stripControls(r.rest());
         drawText(coord(v[0] * clientWidth), coord(v[1] * clientHeight), text);

@@ -12,18 +12,20 @@ namespace {
 using graphs::AnnGraphFm;
 using graphs::MouseButton;
 
-MenuItem action(const std::string& caption, std::function<void()> click) {
+// An item that runs `click`, or a menu of `items`.
+MenuItem entry(const std::string& caption, std::function<void()> click,
+               std::vector<MenuItem> items = {}) {
     MenuItem m;
     m.caption = caption;
     m.onClick = std::move(click);
-    return m;
-}
-
-MenuItem submenu(const std::string& caption, std::vector<MenuItem> items) {
-    MenuItem m;
-    m.caption = caption;
     m.items = std::move(items);
     return m;
+}
+MenuItem action(const std::string& caption, std::function<void()> click) {
+    return entry(caption, std::move(click));
+}
+MenuItem submenu(const std::string& caption, std::vector<MenuItem> items) {
+    return entry(caption, nullptr, std::move(items));
 }
 
 // A handler of the editor after which the client area shows what it drew.
