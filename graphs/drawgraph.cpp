@@ -7,6 +7,7 @@
 #include "core/date.h"
 #include "core/missing.h"
 #include "core/printout.h"
+#include "graphs/annotations.h"
 #include "graphs/line_styles.h"
 #include "series/functions_common.h"
 #include "shell/mainform.h"
@@ -14,7 +15,6 @@
 namespace graphs {
 
 std::int32_t graphWindowColour = 16777215;
-std::function<void(Canvas&, const PlotEdges&)> drawannotations;
 
 namespace {
 
@@ -566,7 +566,8 @@ int drawgraph(JexGraph& g, Canvas& c, char separate, char logScale, char scatter
     // 18. The pen and the alignment the annotations start from; the pending annotations.
     c.setPen(col(graphColors[1]), 1, 0);
     c.setTextAlign(alignLeft | alignBottom);
-    if (drawannotations) drawannotations(c, PlotEdges{R, L, B, T});
+    drawanntexts(R, L, B, T, c);
+    drawannlines(R, L, B, T, c);
     return g.status;
 }
 

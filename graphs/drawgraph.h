@@ -15,16 +15,6 @@ namespace graphs {
 // The graph window's colour, which becomes the background of every graph drawn.
 extern std::int32_t graphWindowColour;
 
-// The edges of the plot box: right R, left L (not truncated), bottom B and top T.
-struct PlotEdges {
-    int right;
-    double left;
-    int bottom, top;
-};
-// The annotation step, the last of the drawing: the pending annotation texts and then lines
-// drawn over the finished graph with the plot edges, and cleared. Annotations install it;
-// until then (null) the step draws nothing.
-extern std::function<void(Canvas&, const PlotEdges&)> drawannotations;
 
 // Draws the graph; separate, logScale and scatter are 'y' or 'n'; bridge non-zero bridges
 // gaps after the middle observation. The texts take the face and the colour of the main

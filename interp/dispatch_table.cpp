@@ -12,6 +12,7 @@
 #include "banks/listing_commands.h"
 #include "banks/other_commands.h"
 #include "excel/xlcmd.h"
+#include "graphs/annotations.h"
 #include "graphs/graph_command.h"
 #include "graphs/graph_settings.h"
 #include "graphs/line_styles.h"
@@ -137,9 +138,9 @@ const Entry chain1[] = {
 };
 
 const Entry chain2[] = {
-    {"smf", eq(), na},
-    {"anntext", pre(4), na},
-    {"annline", pre(4), na},
+    {"smf", eq(), graphs::smfcmd},
+    {"anntext", pre(4), graphs::anntextcmd},
+    {"annline", pre(4), graphs::annlinecmd},
     {"annsave", pre(4), annsavecmd},
     {"autoprint", pre(5), autoprintcmd},
     {"bank", pre(2), bankcmd, chars('w')},

@@ -17,6 +17,7 @@
 #include "shell/dialogs.h"
 #include "shell/form.h"
 #include "shell/mainform.h"
+#include "shell/menu_annot.h"
 #include "shell/menu_handlers.h"
 #include "shell/recentfiles.h"
 #include "shell/shell_commands.h"
@@ -192,6 +193,7 @@ void notavailable(const std::string& caption) {
 void buildmainmenu() {
     registergraphwindows();
     registerviewwindows();
+    registerannotationwindow();
     MenuItem autoSize = item("&Auto Font Size", AutoFontSizeClick);
     autoSize.checked = [] { return mainAutoFontSize; };
     MenuItem autoCompleteItem = item("Autocomplete", [] { autoComplete = !autoComplete; });
@@ -275,6 +277,7 @@ void buildmainmenu() {
                               }),
                          hidden(disabled(item("Execute", ExecuteButtonClick)))}),
     };
+    installannotationmenus(tree);
     built = true;
 }
 

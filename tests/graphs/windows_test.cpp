@@ -72,7 +72,6 @@ protected:
         graphs::initlinestyles();
         graphs::GrSetFm.saveDialog = nullptr;
         graphs::graphPrinter = savedPrinter;
-        graphs::drawannotations = nullptr;
         Main.graphFont = savedFont;
         printerOrientation = Orientation::portrait;
         currentTitle[0] = 0;
@@ -347,26 +346,6 @@ TEST_F(GraphWindows, GraphTextTakesTheGraphFontsFaceAndColour) {
     GraphFontClick();
     ASSERT_EQ(graph("a 1990 2000"), 32);
     EXPECT_EQ(drawn().first, std::vector<std::string>({"Courier New", "Courier New"}));
-}
-
-TEST_F(GraphWindows, AnnotationStepGetsThePlotEdgesLast) {
-    regZip = 'y';
-    std::vector<graphs::PlotEdges> edges;
-    graphs::drawannotations = [&](graphs::Canvas& c, const graphs::PlotEdges& e) {
-        edges.push_back(e);
-        c.textOut(e.right, e.top, "note");
-    };
-    std::snprintf(currentTitle, sizeof currentTitle, "Two series");
-    ASSERT_EQ(graph("a b 1990 2000"), 32);
-    ASSERT_EQ(edges.size(), 1u);
-    // The two-series layout: R 1499, L 5.5, B 1026, T 102.
-    EXPECT_EQ(edges[0].right, 1499);
-    EXPECT_DOUBLE_EQ(edges[0].left, 5.5);
-    EXPECT_EQ(edges[0].bottom, 1026);
-    EXPECT_EQ(edges[0].top, 102);
-    const Record& last = graphs::graphMetafile->records.back();
-    EXPECT_EQ(last.text, "note");
-    EXPECT_EQ(last.a, 1499);
 }
 
 TEST_F(GraphWindows, SettingsDialogEditsTheStylesAndSavesThem) {
