@@ -5,10 +5,9 @@
 #include "core/printout.h"
 #include "interp/state.h"
 #include "models/fixforms.h"
+#include "models/modelmenu.h"
 #include "models/orybuild.h"
-#include "models/oryrun.h"
 #include "models/runctrl.h"
-#include "models/tables.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -163,9 +162,9 @@ void buildmainmenu() {
         menu("&Graph", {disabled(other("Save")), other("Settings"), other("Font"), disabled(other("Shift1")),
                         disabled(other("Shift2")), item("Printer setup", printersetupdialog),
                         disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
-        menu("&Regression", {other("Settings"), zip}),
+        menu("&Regression", {item("Settings", RegresSettingsClick), zip}),
         other("&Editor"),
-        menu("&Model", {other("Edit Master File"), other("Build Macro Model"), item("Run Macro Model", [] { RunForm().showModal(true); }),
+        menu("&Model", {other("Edit Master File"), item("Build Macro Model", ModelBuildClick), item("Run Macro Model", [] { RunForm().showModal(true); }),
                         item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
                             vecFixRunBatch = true;
                             VecFixFm().showModal(true);
@@ -173,12 +172,8 @@ void buildmainmenu() {
                         hidden(item("Run MacMender", [] {
                             macFixRunBatch = true;
                             MacFixFm().showModal(true);
-                        })), item("Run &Orb Model",
-                             [] {
-                                 if (Main.modelInterface != 0) ORYRunFm().showModal(true);
-                                 else notavailable("Run Orb Model");
-                             }),
-                        item("Tables - Configure and Run", [] { TablesFm().showModal(true); }), other("Express Tables - Run Tabrun.bat")}),
+                        })), item("Run &Orb Model", RunOrb1Click),
+                        item("Tables - Configure and Run", Tables1Click), item("Express Tables - Run Tabrun.bat", ExpressTables1Click)}),
         menu("&Window", windowrows()),
         menu("&Help", {item("Contents", [] { openhelppage(helpContentsPage); }),
                        item("Tutorial", [] { openhelppage(helpTutorialPage); }),
