@@ -56,6 +56,7 @@
 #include "vam/punch.h"
 #include "vam/vam_commands.h"
 #include "vam/vector_formulas.h"
+#include "views/editor.h"
 
 namespace dispatch {
 namespace {
@@ -161,9 +162,9 @@ const Entry chain2[] = {
     {"close", pre(3), closecmd},
     {"coef", eq(), vam, gate("coef")},
     {"comcoef", pre(4), comcoefcmd},
-    {"edd", pre(2), na},
-    {"e", eq(), na},
-    {"editor", pre(4), na},
+    {"edd", pre(2), editorcmd},
+    {"e", eq(), editorcmd},
+    {"editor", pre(4), editorcmd},
     {"del", eq(), delcmd, chars('d')},
     {"dfr", eq(), bankcmd, chars('d')},
     {"diagextract", pre(4), vam, gate("diagextract")},

@@ -41,7 +41,10 @@ constexpr int resultsBackColor = 16711680;
 
 bool replaying = false;
 
-void runshutdown() { shutdown(); }
+// quit and exit: an editor that keeps its text open cancels the end of the program.
+void runshutdown() {
+    if (shutdown() != 0) quitRequested = false;
+}
 
 }  // namespace
 

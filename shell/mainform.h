@@ -47,6 +47,8 @@ struct Bounds {
 // Window states of a form.
 enum class WindowState { normal, minimized, maximized };
 
+class TEditForm;
+
 // Sizes of forms that the console does not draw but whose placement rules need them.
 constexpr int pauseBoxHeight = 120;
 constexpr int pauseBoxWidth = 320;
@@ -93,6 +95,21 @@ public:
     int pauseBoxTop = 0, pauseBoxLeft = 0;
     // Size and place given to new editor windows.
     std::uint32_t editorWidth = 0, editorHeight = 0, editorTop = 0, editorLeft = 0;
+    // The open editor windows: a slot per window, null when free; the editors register and
+    // unregister themselves. windowEditorItems: the editor rows of the last Window menu.
+    static constexpr int editorCapacity = 100;
+    int editorCount = 0;
+    std::vector<TEditForm*> editors = std::vector<TEditForm*>(editorCapacity);
+    int windowEditorItems = 0;
+    // File, Open Editor (and the Editor item and the tool button): a new empty editor.
+    void Editor1Click();
+    // Opens a file in an editor, or brings forward the editor that has it ("File %s already
+    // open.\n"); the recent-files items call it.
+    void openEditorFile(const std::string& path);
+    // The Window menu: rebuilt when it opens; its Close All items.
+    void MainWindowClick();
+    void CloseAllEditors1Click();
+    void CloseAllOther1Click();
     // The font of graph text.
     WindowFont graphFont;
     // Model-run interface: 0 "Tiny Model Style", 1 "Norvane Style".

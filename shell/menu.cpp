@@ -20,6 +20,7 @@
 #include "shell/recentfiles.h"
 #include "shell/shell_commands.h"
 #include "shell/start.h"
+#include "views/window_menu.h"
 
 namespace {
 
@@ -98,24 +99,78 @@ void SpeedButton7Click() {
 std::vector<MenuItem> recentitems() {
     std::vector<MenuItem> out;
     if (!recentFiles) return out;
-    for (const std::string& caption : recentFiles->captions()) out.push_back(other(caption));
+    const std::vector<std::string> captions = recentFiles->captions();
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        out.push_back(item(captions[i], [i] { recentFiles->itemClick(static_cast<int>(i)); }));
     if (!out.empty()) out.push_back(separator());
     return out;
 }
 
-// The rows of the Window menu: each shown while its window is visible (none of them is on
-// the console yet).
+// The fixed rows of the Window menu, in the order Close All Other closes their windows.
+const char* const windowRowCaptions[] = {"Show Form", "Jex Graph", "Graph 1", "Graph 2", "Run ", "Run Orb",
+                                         "Jex Graph Settings", "Bank Listing", "Graph Browser", "Graph Annotate",
+                                         "Tables", "Regression Setting", "OryBuild", "Mac Mender", "Vec Mender",
+                                         "Look", "GridTy"};
+
+std::vector<std::pair<std::string, ToolWindow>>& toolwindows() {
+    static std::vector<std::pair<std::string, ToolWindow>> windows;
+    return windows;
+}
+
+// A fixed row of the Window menu: shown while its registered window is visible; it brings the
+// window forward, and the window's menu hangs under it.
+MenuItem toolwindowrow(const std::string& caption) {
+    MenuItem m = item(caption, [caption] {
+        if (const ToolWindow* w = toolwindow(caption); w && w->show) w->show();
+    });
+    m.visible = [caption] {
+        const ToolWindow* w = toolwindow(caption);
+        return w && w->visible && w->visible();
+    };
+    if (const ToolWindow* w = toolwindow(caption); w && w->menu) m.items = w->menu();
+    return m;
+}
+
+// The Window menu: Close All Editors, Close All Other, a separator, a row per registered
+// editor (by its number), then the fixed rows, each shown while its window is visible.
 std::vector<MenuItem> windowrows() {
-    std::vector<MenuItem> out = {other("Close All Editors"), other("Close All Other"), separator()};
-    for (const char* row : {"Show Form", "Jex Graph", "Graph 1", "Graph 2", "Run ", "Run Orb",
-                            "Jex Graph Settings", "Bank Listing", "Graph Browser", "Graph Annotate",
-                            "Tables", "Regression Setting", "OryBuild", "Mac Mender", "Vec Mender",
-                            "Look", "GridTy"})
-        out.push_back(hidden(other(row)));
+    MenuItem closeEditors = item("Close All Editors", [] { Main.CloseAllEditors1Click(); });
+    closeEditors.enabled = [] { return Main.editorCount != 0; };
+    MenuItem closeOther = item("Close All Other", [] { Main.CloseAllOther1Click(); });
+    closeOther.enabled = [] { return anytoolwindowvisible(); };
+    std::vector<MenuItem> out = {closeEditors, closeOther, separator()};
+    for (MenuItem& m : editorwindowitems()) out.push_back(std::move(m));
+    for (const char* row : windowRowCaptions) out.push_back(toolwindowrow(row));
     return out;
 }
 
 }  // namespace
+
+void registertoolwindow(const std::string& caption, ToolWindow window) {
+    for (auto& [name, w] : toolwindows())
+        if (name == caption) {
+            w = std::move(window);
+            return;
+        }
+    toolwindows().emplace_back(caption, std::move(window));
+}
+
+const ToolWindow* toolwindow(const std::string& caption) {
+    for (const auto& [name, w] : toolwindows())
+        if (name == caption) return &w;
+    return nullptr;
+}
+
+bool anytoolwindowvisible() {
+    for (const char* row : windowRowCaptions)
+        if (const ToolWindow* w = toolwindow(row); w && w->visible && w->visible()) return true;
+    return false;
+}
+
+void closetoolwindows() {
+    for (const char* row : windowRowCaptions)
+        if (const ToolWindow* w = toolwindow(row); w && w->visible && w->visible() && w->close) w->close();
+}
 
 void notavailable(const std::string& caption) {
     printout("Error:  the menu item \"%s\" is not available in this version.\n", caption.c_str());
@@ -127,7 +182,7 @@ void buildmainmenu() {
     MenuItem autoCompleteItem = item("Autocomplete", [] { autoComplete = !autoComplete; });
     autoCompleteItem.checked = [] { return autoComplete; };
     MenuItem file = menu("&File", {
-        other("Open Editor"),
+        item("Open Editor", [] { Main.Editor1Click(); }),
         item("Execute Script", ExecuteButtonClick),
         hidden(item("Execute File", ExecuteButtonClick)),
         item("Change Directory", ChangeDirClick),
@@ -145,10 +200,12 @@ void buildmainmenu() {
     for (MenuItem& m : recentitems()) file.items.push_back(m);
     file.items.push_back(item("Open DOS Window", DOS1Click));
     file.items.push_back(item("Exit", [] {
-        shutdown();
-        quitRequested = true;  // the main window closes
+        // the main window closes, unless an editor kept its text open
+        if (shutdown() == 0) quitRequested = true;
     }));
 
+    MenuItem windowmenu = menu("&Window", windowrows());
+    windowmenu.onOpen = [] { Main.MainWindowClick(); };
     MenuItem zip = item("&Zip", MainRegZipClick);
     zip.checked = [] { return mainRegZipChecked; };
     MenuItem cmdBtn = item("CmdBtn", [] { Main.panelTop = !Main.panelTop; });
@@ -163,7 +220,7 @@ void buildmainmenu() {
                         disabled(other("Shift2")), item("Printer setup", printersetupdialog),
                         disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
         menu("&Regression", {item("Settings", RegresSettingsClick), zip}),
-        other("&Editor"),
+        item("&Editor", [] { Main.Editor1Click(); }),
         menu("&Model", {other("Edit Master File"), item("Build Macro Model", ModelBuildClick), item("Run Macro Model", [] { RunForm().showModal(true); }),
                         item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
                             vecFixRunBatch = true;
@@ -174,7 +231,7 @@ void buildmainmenu() {
                             MacFixFm().showModal(true);
                         })), item("Run &Orb Model", RunOrb1Click),
                         item("Tables - Configure and Run", Tables1Click), item("Express Tables - Run Tabrun.bat", ExpressTables1Click)}),
-        menu("&Window", windowrows()),
+        windowmenu,
         menu("&Help", {item("Contents", [] { openhelppage(helpContentsPage); }),
                        item("Tutorial", [] { openhelppage(helpTutorialPage); }),
                        item("Reference", [] { openhelppage(helpReferencePage); }),
@@ -186,7 +243,7 @@ void buildmainmenu() {
                        item("Online Help", [] { openwebaddress(onlineHelpAddress, "Online Help"); }),
                        item("Check For Updates", [] { openwebaddress(updatesAddress, "Check For Updates"); }),
                        item("Norvane Web Site", [] { openwebaddress(makerSiteAddress, "Norvane Web Site"); })}),
-        menu("Toolbar", {other("FileOpenBtn"), item("SpeedButton3", ChangeDirClick), other("SpeedButton4"),
+        menu("Toolbar", {item("FileOpenBtn", [] { Main.Editor1Click(); }), item("SpeedButton3", ChangeDirClick), other("SpeedButton4"),
                          other("SpeedButton5"), other("SpeedButton6"), cmdBtn, other("SpeedButton1"),
                          item("SpeedButton2", ExecuteButtonClick), item("Load", SpeedButton7Click),
                          item("ExecuteBox",
@@ -220,13 +277,17 @@ std::string listmenu(const std::vector<MenuItem>& items, int level, bool deep) {
 
 void runmenupath(const std::string& path) {
     buildmainmenu();  // the recent-files items follow the list
-    std::vector<MenuItem>* level = &tree;
     if (path.empty()) {
         std::string list = listmenu(tree, 0, true);
         if (!list.empty()) list.pop_back();
         platform::current().notice(list);
         return;
     }
+    runmenuitems(tree, path);
+}
+
+void runmenuitems(std::vector<MenuItem>& items, const std::string& path) {
+    std::vector<MenuItem>* level = &items;
     MenuItem* found = nullptr;
     std::size_t start = 0;
     for (;;) {
@@ -238,7 +299,7 @@ void runmenupath(const std::string& path) {
         for (MenuItem& m : *level) {
             if (!m.isVisible()) continue;
             const std::string caption = plaincaption(m.caption);
-            if (samewords(caption, segment)) {
+            if (samewords(caption, segment) || (!m.pathName.empty() && m.pathName == segment)) {
                 exact = &m;
                 break;
             }
@@ -262,7 +323,7 @@ void runmenupath(const std::string& path) {
         level = &found->items;
         start = slash + 1;
     }
-    if (!found->items.empty() || !found->onClick) {
+    if (!found->onClick) {
         if (found->onOpen) found->onOpen();
         std::string list = listmenu(found->items, 1, false);
         if (!list.empty() && list.back() == '\n') list.pop_back();

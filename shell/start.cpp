@@ -16,6 +16,7 @@
 #include "shell/menu.h"
 #include "shell/settings.h"
 #include "shell/shell_commands.h"
+#include "views/editor.h"
 #include "vam/groups.h"
 
 namespace {
@@ -107,8 +108,17 @@ void endofrun() {
         platform::current().appendResultsLine(pendingLine());
         clearPendingLine();
     }
-    // The end of input closes the main window: the orderly shut-down, as quit runs it.
-    if (!quitRequested && shutdownHandler) shutdownHandler();
+    // The end of input closes the main window: the orderly shut-down, as quit runs it. The
+    // editors are asked to close; one that refuses cannot keep the window open.
+    if (!quitRequested && shutdownHandler) {
+        quitRequested = true;
+        shutdownHandler();
+        if (!quitRequested) {
+            discardeditors();
+            quitRequested = true;
+            shutdownHandler();
+        }
+    }
     Main.FormDestroy();
     flushPendingLine();
 }
