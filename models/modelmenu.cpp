@@ -9,9 +9,19 @@
 #include "platform/platform.h"
 #include "regress/regset_dialog.h"
 #include "shell/mainform.h"
+#include "views/editor.h"
 #include "vam/groups.h"
 
 const char* const compilerToolsDir = "c:\\bcc\\bin";
+
+void ModelMasterClick() {
+    std::shared_ptr<TEditForm> w = createEditorWindow();
+    w->applyLook();
+    w->Editor.setModified(false);
+    // The window registers itself when it opens the file (a missing file is said, and the
+    // window stays, untitled).
+    if (w->openFile("master")) w->show();
+}
 
 void ModelBuildClick() {
     const char* name = "model.bat";

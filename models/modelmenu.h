@@ -1,5 +1,5 @@
 // What the Model and Regression menus of the main window do beyond opening a dialog: the
-// macro model's build batch file model.bat, the express tables, the choice between the two
+// master file in an editor, the macro model's build batch file model.bat, the express tables, the choice between the two
 // run dialogs, the tables dialog's opening choice and the regression settings.
 #pragma once
 
@@ -7,6 +7,8 @@
 // the installation directory and the path as it was.
 extern const char* const compilerToolsDir;
 
+// Edit Master File: the file "master" of the working directory in a new editor window.
+void ModelMasterClick();
 // Build Macro Model: writes model.bat when there is none ("Could not open %s.\n" when it
 // cannot be written; nothing runs then) and runs it.
 void ModelBuildClick();

@@ -221,7 +221,7 @@ void buildmainmenu() {
                         disabled(other("Print")), other("Annotations"), other("Graph Browser")}),
         menu("&Regression", {item("Settings", RegresSettingsClick), zip}),
         item("&Editor", [] { Main.Editor1Click(); }),
-        menu("&Model", {other("Edit Master File"), item("Build Macro Model", ModelBuildClick), item("Run Macro Model", [] { RunForm().showModal(true); }),
+        menu("&Model", {item("Edit Master File", ModelMasterClick), item("Build Macro Model", ModelBuildClick), item("Run Macro Model", [] { RunForm().showModal(true); }),
                         item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
                             vecFixRunBatch = true;
                             VecFixFm().showModal(true);

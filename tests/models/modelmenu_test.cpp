@@ -1,5 +1,5 @@
 // The Model and Regression menus reached by their "::" paths: model.bat written once and run,
-// the express tables with the named groups closed around the tool, the run dialog chosen by
+// the master file in an editor, the express tables with the named groups closed around the tool, the run dialog chosen by
 // the model-run interface, the tables dialog's opening choice and the regression settings.
 #include <gtest/gtest.h>
 
@@ -13,12 +13,14 @@
 #include "shell/menu.h"
 #include "tests/models/model_test_util.h"
 #include "vam/groups.h"
+#include "views/editor.h"
 
 namespace modelmenu_test {
 
 class ModelMenuTest : public ModelDialogTest {
 protected:
     void TearDown() override {
+        discardeditors();
         closegrouphome();
         Main.modelInterface = 0;
         ModelDialogTest::TearDown();
@@ -88,12 +90,24 @@ TEST_F(ModelMenuTest, RunOrbModelFollowsTheInterfaceAndTablesOpensOnTheSecondCho
     EXPECT_EQ(TablesFm().display(), 2);
 }
 
-TEST_F(ModelMenuTest, RegressionSettingsShowsTheDialogAndEditMasterFileIsNotAvailable) {
+TEST_F(ModelMenuTest, RegressionSettingsShowsTheDialog) {
     runmenupath("Regression/Settings");
     ASSERT_FALSE(screen.platform.boxes.empty());
     EXPECT_EQ(screen.platform.boxes.front().substr(0, 32), "[Regression Settings] Start fit ");
+}
+
+TEST_F(ModelMenuTest, EditMasterFileOpensMasterInAnEditor) {
+    spit("master", "model text\r\n");
     runmenupath("Model/Edit Master File");
-    EXPECT_EQ(screen.platform.text(), "Error:  the menu item \"Edit Master File\" is not available in this version.\n");
+    std::vector<TEditForm*> open = registeredEditors();
+    ASSERT_EQ(open.size(), 1u);
+    EXPECT_EQ(open[0]->PathName, (std::filesystem::current_path() / "master").string());
+    EXPECT_EQ(open[0]->Editor.bytes(), "model text\r\n");
+    EXPECT_FALSE(open[0]->Editor.modified());
+    // Chosen again, the window that has it comes forward: no second one.
+    runmenupath("Model/Edit Master File");
+    EXPECT_EQ(registeredEditors().size(), 1u);
+    discardeditors();
 }
 
 }  // namespace modelmenu_test
