@@ -156,9 +156,9 @@ TEST_F(ShellDialogs, MenuPathsMatchCaptionsExactlyOrByTheirOnlyBeginning) {
         ASSERT_FALSE(scripted.platform.notices.empty());
         EXPECT_EQ(scripted.platform.notices.back(), c.notice);
     }
-    runmenupath("Model/Edit");
+    runmenupath("Graph/Sett");
     EXPECT_NE(scripted.platform.text().find(
-                  "Error:  the menu item \"Edit Master File\" is not available in this version.\n"),
+                  "Error:  the menu item \"Settings\" is not available in this version.\n"),
               std::string::npos);
 }
 
