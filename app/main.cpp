@@ -54,6 +54,15 @@ bool readline_plain(std::string& line) {
     return true;
 }
 
+// What a paste put into the command box stands at the start of the next line typed.
+std::string boxText;
+
+int insertBoxText() {
+    if (!boxText.empty()) rl_insert_text(boxText.c_str());
+    boxText.clear();
+    return 0;
+}
+
 bool readline_terminal(std::string& line) {
     // What the last command left unfinished goes out before the prompt, not after the
     // next command.
@@ -61,6 +70,8 @@ bool readline_terminal(std::string& line) {
     char* text = nullptr;
     for (;;) {
         std::fflush(stdout);
+        boxText = Main.takeCommandBoxText();
+        rl_startup_hook = insertBoxText;
         text = readline("jex> ");
         if (text) break;
         // Ctrl-C at the prompt is Escape: the line typed so far is dropped and a fresh
@@ -94,7 +105,14 @@ int main(int argc, char** argv) {
             clear_history();
             for (auto it = Main.history.rbegin(); it != Main.history.rend(); ++it) add_history(it->c_str());
         }
-        if (!(terminal ? readline_terminal(line) : readline_plain(line))) break;
+        if (terminal) {
+            if (!readline_terminal(line)) break;
+        } else {
+            // Without a terminal the pasted text simply precedes the line read.
+            const std::string pasted = Main.takeCommandBoxText();
+            if (!readline_plain(line)) break;
+            line.insert(0, pasted);
+        }
         platform::clearEscape();
         runinputline(line, terminal);
     }

@@ -65,6 +65,25 @@ public:
 
     // Empty the results window (clear, cls).
     void Clearresults1Click();
+
+    // The command box between lines: text put into it (a paste), its selection, and whether
+    // it has the focus. On the console it always has the focus, and what it holds begins
+    // the next line read.
+    struct CommandBox {
+        std::string text;
+        std::size_t selStart = 0, selLength = 0;
+        bool focused = true;
+    };
+    CommandBox cmdBox;
+    // The selection of the results window (none on the console).
+    std::string resultsSelection;
+    // Edit, Cut / Copy / Paste (and the results window's pop-up items): the command box's
+    // selection when it has the focus, else the results window's.
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    // What the command box holds ahead of the next line; the box is emptied.
+    std::string takeCommandBoxText();
     // Repaint the results window (the console has nothing to repaint).
     void repaintResults();
 
@@ -133,6 +152,9 @@ public:
 
 // The longest line the command box takes (what is typed beyond it is dropped).
 constexpr std::size_t commandBoxMaxText = 2998;
+// The most a paste puts into the command box, and the most a copy of the results takes.
+constexpr std::size_t commandBoxMaxPaste = 998;
+constexpr std::size_t resultsMaxCopy = 16383;
 // The most entries the drop-down history keeps between commands.
 constexpr std::size_t historyEntries = 29;
 

@@ -5,10 +5,9 @@
 #include "core/printout.h"
 #include "interp/state.h"
 #include "models/fixforms.h"
+#include "models/modelmenu.h"
 #include "models/orybuild.h"
-#include "models/oryrun.h"
 #include "models/runctrl.h"
-#include "models/tables.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -229,7 +228,8 @@ void buildmainmenu() {
     cmdBtn.checked = [] { return Main.panelTop; };
     tree = {
         file,
-        menu("&Edit", {other("Cut"), other("Copy"), other("Paste"), item("&Options", showoptions)}),
+        menu("&Edit", {item("Cut", [] { Main.Cut1Click(); }), item("Copy", [] { Main.Copy1Click(); }),
+                       item("Paste", [] { Main.Paste1Click(); }), item("&Options", showoptions)}),
         menu("&Bank", {item("Assign Data Banks", Assign1Click), item("Close All Banks", CloseAllBanks1Click),
                        item("Assign Workspace Bank", Workspace1Click), item("Look at a Bank", Look1Click),
                        item("List Loaded Banks", List1Click), item("Zap:  Clear Workspace Memory", Zap1Click)}),
@@ -238,9 +238,9 @@ void buildmainmenu() {
                         whilegraphshown(item("Shift2", Shift21Click)), item("Printer setup", printersetupdialog),
                         whilegraphshown(item("Print", Print1Click)), other("Annotations"),
                         item("Graph Browser", GraphBrowser1Click)}),
-        menu("&Regression", {other("Settings"), zip}),
+        menu("&Regression", {item("Settings", RegresSettingsClick), zip}),
         item("&Editor", [] { Main.Editor1Click(); }),
-        menu("&Model", {other("Edit Master File"), other("Build Macro Model"), item("Run Macro Model", [] { RunForm().showModal(true); }),
+        menu("&Model", {item("Edit Master File", ModelMasterClick), item("Build Macro Model", ModelBuildClick), item("Run Macro Model", [] { RunForm().showModal(true); }),
                         item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
                             vecFixRunBatch = true;
                             VecFixFm().showModal(true);
@@ -248,12 +248,8 @@ void buildmainmenu() {
                         hidden(item("Run MacMender", [] {
                             macFixRunBatch = true;
                             MacFixFm().showModal(true);
-                        })), item("Run &Orb Model",
-                             [] {
-                                 if (Main.modelInterface != 0) ORYRunFm().showModal(true);
-                                 else notavailable("Run Orb Model");
-                             }),
-                        item("Tables - Configure and Run", [] { TablesFm().showModal(true); }), other("Express Tables - Run Tabrun.bat")}),
+                        })), item("Run &Orb Model", RunOrb1Click),
+                        item("Tables - Configure and Run", Tables1Click), item("Express Tables - Run Tabrun.bat", ExpressTables1Click)}),
         windowmenu,
         menu("&Help", {item("Contents", [] { openhelppage(helpContentsPage); }),
                        item("Tutorial", [] { openhelppage(helpTutorialPage); }),
@@ -266,8 +262,9 @@ void buildmainmenu() {
                        item("Online Help", [] { openwebaddress(onlineHelpAddress, "Online Help"); }),
                        item("Check For Updates", [] { openwebaddress(updatesAddress, "Check For Updates"); }),
                        item("Norvane Web Site", [] { openwebaddress(makerSiteAddress, "Norvane Web Site"); })}),
-        menu("Toolbar", {item("FileOpenBtn", [] { Main.Editor1Click(); }), item("SpeedButton3", ChangeDirClick), other("SpeedButton4"),
-                         other("SpeedButton5"), item("SpeedButton6", GraphSettingsClick), cmdBtn, other("SpeedButton1"),
+        menu("Toolbar", {item("FileOpenBtn", [] { Main.Editor1Click(); }), item("SpeedButton3", ChangeDirClick), item("SpeedButton4", FontDlgClick),
+                         item("SpeedButton5", Look1Click), item("SpeedButton6", GraphSettingsClick), cmdBtn,
+                         item("SpeedButton1", [] { openhelppage(helpReferencePage); }),
                          item("SpeedButton2", ExecuteButtonClick), item("Load", SpeedButton7Click),
                          item("ExecuteBox",
                               [] {

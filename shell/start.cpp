@@ -75,9 +75,17 @@ int runcommandboxline(std::string line, bool shownAlready) {
     // A NUL byte cannot stand in a command line: it reads as a blank.
     std::replace(line.begin(), line.end(), '\0', ' ');
     // The echo shows what runs: a line too long for the buffer is cut (with a warning).
-    const std::string echo = line.substr(0, std::min<std::size_t>(line.size(), maxReadLineLength));
-    if (shownAlready) catchOnly(echo);
-    else printoutlong("%s\n", echo.c_str());
+    const std::string echo = line.substr(0, std::min<std::size_t>(line.size(), maxTypedLineLength));
+    if (shownAlready) {
+        catchOnly(echo);
+    } else if (!linePending()) {
+        // A whole line of its own: a line as long as the buffer is not pushed out as an empty
+        // line first, as the printer does with text that would pass its limit.
+        platform::current().appendResultsLine(echo);
+        catchOnly(echo);
+    } else {
+        printoutlong("%s\n", echo.c_str());
+    }
     commandCache.push_back(line);
     Main.rememberline(line);
     settypedline(line);

@@ -13,30 +13,22 @@
 
 namespace runctrl_test {
 
-namespace {
-
-class RunControl : public CommandFixture {
+class RunControl : public ModelDialogTest {
 protected:
     void SetUp() override {
-        CommandFixture::SetUp();
+        ModelDialogTest::SetUp();
         runControlWaitMs = 0;
-        setbatchrunner([this](const std::string& line, RunMode mode) {
-            runs.push_back(line);
-            EXPECT_EQ(mode, RunMode::system);
-        });
         macroModelStartDate = "2024";
         macroModelStopDate = "2050";
         macroModelResultsName = "base2";
         macroModelFixFile = "fix1";
     }
     void TearDown() override {
-        setbatchrunner(nullptr);
+        for (RunMode mode : modes) EXPECT_EQ(mode, RunMode::system);
         runControlWaitMs = 1000;
         macroModelStartDate = macroModelStopDate = macroModelResultsName = macroModelFixFile = "";
-        CommandFixture::TearDown();
+        ModelDialogTest::TearDown();
     }
-    platform::ScopedScriptedPlatform screen;
-    std::vector<std::string> runs;
 };
 
 TEST_F(RunControl, GoBatForEachTypeOfSimulation) {
@@ -92,7 +84,5 @@ TEST_F(RunControl, ValuesOverTheirLimitsWriteNothing) {
     }
     EXPECT_TRUE(runs.empty());
 }
-
-}  // namespace
 
 }  // namespace runctrl_test

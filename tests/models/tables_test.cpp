@@ -14,26 +14,21 @@
 
 namespace tables_test {
 
-namespace {
-
-class Tables : public CommandFixture {
+class Tables : public ModelDialogTest {
 protected:
     void SetUp() override {
-        CommandFixture::SetUp();
-        setbatchrunner([this](const std::string& line, RunMode) {
-            runs.push_back(line);
+        ModelDialogTest::SetUp();
+        // The table tool adds a named group.
+        onRun = [](const std::string&) {
             std::ofstream("groups.bin", std::ios::binary) << encodegroups({{"tg", {4, 5}}});
-        });
+        };
         lastTableName = "";
     }
     void TearDown() override {
-        setbatchrunner(nullptr);
         lastTableName = "";
         closegrouphome();
-        CommandFixture::TearDown();
+        ModelDialogTest::TearDown();
     }
-    platform::ScopedScriptedPlatform screen;
-    std::vector<std::string> runs;
 };
 
 const char* const twoBanks = "2\r\nw\r\nbase\r\nv\r\nalt\r\nd\r\nmytab.stb\r\nmytab.out\r\n";
@@ -138,7 +133,5 @@ TEST_F(Tables, BrowseCutsTheExtensionOfTheFileNameOnly) {
     EXPECT_EQ(screen.platform.text(), "Cannot open none.stb.\n");
     std::filesystem::remove_all(dir);
 }
-
-}  // namespace
 
 }  // namespace tables_test
