@@ -603,7 +603,7 @@ int vccmd(DataBank* db, std::FILE* in) {
     fdate1Date = JexDate(fdate1);
     fdate2Date = JexDate(fdate2);
     auto fail = [&](const char* message, int c) {
-        printout(message);
+        printout("%s", message);
         if (!endclass(c)) skipstatement(in);
         return -1;
     };

@@ -77,7 +77,6 @@ private:
     std::deque<Radio> radios_;
     std::deque<Button> buttons_;
     bool open_ = false;
-    bool left_ = false;
 };
 
 // A caption without its '&' accelerator marks.

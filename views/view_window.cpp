@@ -199,7 +199,8 @@ void registerviewwindows() {
         {"GridTy", [] { return static_cast<ViewWindow*>(&MattyFm); }},
         {"Show Form", [] { return static_cast<ViewWindow*>(ShowFm); }},
     };
-    for (const auto& [caption, window] : rows) {
+    for (const auto& row : rows) {
+        const std::function<ViewWindow*()> window = row.second;
         ToolWindow tool;
         tool.visible = [window] {
             ViewWindow* w = window();
@@ -218,6 +219,6 @@ void registerviewwindows() {
         tool.activate = [window] {
             if (ViewWindow* w = window()) w->activate();
         };
-        registertoolwindow(caption, std::move(tool));
+        registertoolwindow(row.first, std::move(tool));
     }
 }
