@@ -54,32 +54,25 @@ bool readline_plain(std::string& line) {
     return true;
 }
 
-// What a paste put into the command box stands at the start of the next line typed.
-std::string boxText;
-
-int insertBoxText() {
-    if (!boxText.empty()) rl_insert_text(boxText.c_str());
-    boxText.clear();
-    return 0;
-}
-
 bool readline_terminal(std::string& line) {
     // What the last command left unfinished goes out before the prompt, not after the
     // next command.
     flushPendingLine();
     char* text = nullptr;
+    std::string pasted;
     for (;;) {
         std::fflush(stdout);
-        boxText = Main.takeCommandBoxText();
-        rl_startup_hook = insertBoxText;
-        text = readline("jex> ");
+        // Text pasted into the command box begins the line: it stands after the prompt and
+        // what is typed follows it.
+        pasted = Main.takeCommandBoxText();
+        text = readline(("jex> " + pasted).c_str());
         if (text) break;
         // Ctrl-C at the prompt is Escape: the line typed so far is dropped and a fresh
         // prompt follows. Only the end of input (Ctrl-D) ends the session.
         if (!platform::escapePressed()) return false;
         std::fputs("\n", stdout);
     }
-    line = text;
+    line = pasted + text;
     std::free(text);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
