@@ -307,6 +307,22 @@ void runmenupath(const std::string& path) {
     runmenuitems(tree, path);
 }
 
+MenuItem* findmenuitem(std::vector<MenuItem>& level, const std::string& segment) {
+    MenuItem* prefix = nullptr;
+    int prefixes = 0;
+    for (MenuItem& m : level) {
+        if (!m.isVisible()) continue;
+        const std::string caption = plaincaption(m.caption);
+        if (samewords(caption, segment) || (!m.pathName.empty() && m.pathName == segment)) return &m;
+        if (!segment.empty() && caption.size() > segment.size() &&
+            strncasecmp(caption.c_str(), segment.c_str(), segment.size()) == 0) {
+            prefix = &m;
+            ++prefixes;
+        }
+    }
+    return prefixes == 1 ? prefix : nullptr;
+}
+
 void runmenuitems(std::vector<MenuItem>& items, const std::string& path) {
     std::vector<MenuItem>* level = &items;
     MenuItem* found = nullptr;
@@ -314,23 +330,7 @@ void runmenuitems(std::vector<MenuItem>& items, const std::string& path) {
     for (;;) {
         std::size_t slash = path.find('/', start);
         const std::string segment = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        MenuItem* exact = nullptr;
-        MenuItem* prefix = nullptr;
-        int prefixes = 0;
-        for (MenuItem& m : *level) {
-            if (!m.isVisible()) continue;
-            const std::string caption = plaincaption(m.caption);
-            if (samewords(caption, segment) || (!m.pathName.empty() && m.pathName == segment)) {
-                exact = &m;
-                break;
-            }
-            if (!segment.empty() && caption.size() > segment.size() &&
-                strncasecmp(caption.c_str(), segment.c_str(), segment.size()) == 0) {
-                prefix = &m;
-                ++prefixes;
-            }
-        }
-        found = exact ? exact : prefixes == 1 ? prefix : nullptr;
+        found = findmenuitem(*level, segment);
         if (!found) {
             platform::current().notice("No menu item \"" + path + "\".");
             return;

@@ -32,6 +32,10 @@ std::vector<MenuItem>& mainmenu();
 void buildmainmenu();
 // Runs a "::" line's path (the text after "::").
 void runmenupath(const std::string& path);
+// The visible item of a menu level that a path segment names: its caption without '&',
+// ignoring case (or its path name), else the only caption that begins with the segment;
+// null when none does.
+MenuItem* findmenuitem(std::vector<MenuItem>& level, const std::string& segment);
 // Runs a path among the given items (a window's own menus): a menu lists its items, an item
 // runs its handler; an item with both runs its handler.
 void runmenuitems(std::vector<MenuItem>& items, const std::string& path);

@@ -63,23 +63,7 @@ bool runwindowmenu(std::vector<MenuItem>& items, const std::string& path) {
         const std::size_t slash = path.find('/', start);
         const std::string segment =
             path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        MenuItem* prefix = nullptr;
-        int prefixes = 0;
-        found = nullptr;
-        for (MenuItem& m : *level) {
-            if (!m.isVisible()) continue;
-            const std::string caption = plaincaption(m.caption);
-            if (samewords(caption, segment)) {
-                found = &m;
-                break;
-            }
-            if (!segment.empty() && caption.size() > segment.size() &&
-                strncasecmp(caption.c_str(), segment.c_str(), segment.size()) == 0) {
-                prefix = &m;
-                ++prefixes;
-            }
-        }
-        if (!found && prefixes == 1) found = prefix;
+        found = findmenuitem(*level, segment);
         if (!found || !found->isEnabled()) return false;
         if (slash == std::string::npos) break;
         level = &found->items;
