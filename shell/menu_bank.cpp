@@ -57,7 +57,11 @@ void Assign1Click() {
     TAssignBank2& d = assignBank2;
     d.FormActivate();
     Form form(TAssignBank2::caption);
-    for (const TBankOpenItems& row : d.rows) form.field(std::string(1, row.slot), row.caption, row.fileName);
+    for (const TBankOpenItems& row : d.rows) {
+        form.field(std::string(1, row.slot), row.caption, row.fileName);
+        // The row's Vam mode box, shown for a Vam file; "cmode=Simple" answers it.
+        form.field(std::string(1, row.slot) + "mode", "Vam mode", row.vamModeItem).visible = row.vamBoxEnabled;
+    }
     Form::Radio& find = form.radio("FindModeRG", "Find mode", {"Manual", "Advanced"});
     find.index = d.findModeItem;
     const int vamSlot = TAssignBank2::itemslot(d.vamSelection);
@@ -74,6 +78,8 @@ void Assign1Click() {
     for (TBankOpenItems& row : d.rows) {
         const std::string name = form.text(std::string(1, row.slot));
         if (name != row.fileName) row.BankFileNameChange(name);
+        const std::string mode = form.text(std::string(1, row.slot) + "mode");
+        if (row.vamBoxEnabled && (mode == "Simple" || mode == "Advanced")) row.vamModeItem = mode;
     }
     d.findModeItem = find.index == 1 ? 1 : 0;
     const std::string vam = form.text("vam");
