@@ -59,16 +59,20 @@ bool readline_terminal(std::string& line) {
     // next command.
     flushPendingLine();
     char* text = nullptr;
+    std::string pasted;
     for (;;) {
         std::fflush(stdout);
-        text = readline("jex> ");
+        // Text pasted into the command box begins the line: it stands after the prompt and
+        // what is typed follows it.
+        pasted = Main.takeCommandBoxText();
+        text = readline(("jex> " + pasted).c_str());
         if (text) break;
         // Ctrl-C at the prompt is Escape: the line typed so far is dropped and a fresh
         // prompt follows. Only the end of input (Ctrl-D) ends the session.
         if (!platform::escapePressed()) return false;
         std::fputs("\n", stdout);
     }
-    line = text;
+    line = pasted + text;
     std::free(text);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
@@ -94,7 +98,14 @@ int main(int argc, char** argv) {
             clear_history();
             for (auto it = Main.history.rbegin(); it != Main.history.rend(); ++it) add_history(it->c_str());
         }
-        if (!(terminal ? readline_terminal(line) : readline_plain(line))) break;
+        if (terminal) {
+            if (!readline_terminal(line)) break;
+        } else {
+            // Without a terminal the pasted text simply precedes the line read.
+            const std::string pasted = Main.takeCommandBoxText();
+            if (!readline_plain(line)) break;
+            line.insert(0, pasted);
+        }
         platform::clearEscape();
         runinputline(line, terminal);
     }

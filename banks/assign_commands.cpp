@@ -12,6 +12,7 @@
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "interp/tokens.h"
+#include "views/look_window.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ void droprest(std::FILE* in, int lastClass) {
 }
 
 void closeslot(int s) {
+    lookslotclosed(s);  // the look window showing this slot's bank closes
     delete bankSlots[s];
     bankSlots[s] = nullptr;
     bankTypes[s] = ' ';

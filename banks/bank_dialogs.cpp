@@ -16,6 +16,7 @@
 #include "interp/state.h"
 #include "interp/tokens.h"
 #include "platform/platform.h"
+#include "views/look_window.h"
 
 TAssignBank2 assignBank2;
 TBankListForm bankListForm;
@@ -42,6 +43,7 @@ const char* vamitem() { return vamMode == 's' ? "Simple" : "Advanced"; }
 
 void freeslot(int s) {
     if (!bankSlots[s] && bankTypes[s] == ' ') return;
+    lookslotclosed(s);  // the look window showing this slot's bank closes
     delete bankSlots[s];
     bankSlots[s] = nullptr;
     if (bankTypes[s] != ' ') --assignedBankCount;

@@ -542,9 +542,10 @@ int JexBank::readRecordInto(int i, std::uint8_t& freq, float* values, int n,
     const std::size_t size = 1 + 4 * static_cast<std::size_t>(n);
     if (const std::uint8_t* mapped = mappedRecord(recordOf(i), size)) {
         freq = mapped[0];
-        if constexpr (std::endian::native == std::endian::little)
-            std::memcpy(values, mapped + 1, size - 1);
-        else
+        // (A bank of no observations has records of the frequency byte alone.)
+        if constexpr (std::endian::native == std::endian::little) {
+            if (n > 0) std::memcpy(values, mapped + 1, size - 1);
+        } else
             for (int k = 0; k < n; ++k) values[k] = bytes::getF32(mapped + 1 + 4 * k);
         return 0;
     }
@@ -660,7 +661,7 @@ int JexBank::writeRecord(int i, std::uint8_t freq, const float* values, int n,
         to[0] = freq;
         std::uint8_t* record = to + 1;
         if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(record, values, 4 * static_cast<std::size_t>(given > 0 ? given : 0));
+            if (given > 0) std::memcpy(record, values, 4 * static_cast<std::size_t>(given));
         } else {
             for (int k = 0; k < given; ++k) bytes::putF32(record + 4 * k, values[k]);
         }

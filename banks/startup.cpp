@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "regress/regress_state.h"
 #include "series/series_state.h"
+#include "views/editor.h"
 
 namespace {
 
@@ -280,7 +281,7 @@ int readstartupcfg(int) {
             FileSource source;
             simpleadd(cfg);
         } else if (std::strncmp(value, "ed", 2) == 0) {
-            printout("\nError:  the edit command is not available in this version.\n");
+            editorcmd(cfg);
         } else {
             printout("Warning:  Error on last line of jex.cfg.\n");
             printout("The proper syntax, to run a file called \"init.add,\" is\n");

@@ -8,7 +8,9 @@
 // These loops are the cost of inversion; let the compiler vectorise them (element order is
 // unaffected: every vector lane is a separate element). A product and the subtraction that
 // uses it stay two roundings even where the target could fuse them.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC optimize("O3", "fp-contract=off")
+#endif
 
 namespace lukernels {
 

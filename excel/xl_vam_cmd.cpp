@@ -134,14 +134,14 @@ int preparevector(std::FILE* in, const VectorTexts& t, const std::string& name, 
         const Group& across = direction == 'd' ? columns : rows;
         const Group& single = direction == 'd' ? rows : columns;
         if (static_cast<int>(across.size()) != along) {
-            printout(direction == 'd' ? t.downMismatch : t.rightMismatch);
+            printout("%s", direction == 'd' ? t.downMismatch : t.rightMismatch);
             printout(" selected (%d) must equal the number of vector rows selected (%d)\n",
                      static_cast<int>(across.size()), along);
             return -1;
         }
         if (single.size() != 1) return -1;
     } else {
-        printout(t.direction);
+        printout("%s", t.direction);
         return -1;
     }
     JexDate first = fdate1Date, last = fdate2Date;
@@ -159,17 +159,17 @@ int preparevector(std::FILE* in, const VectorTexts& t, const std::string& name, 
     i1 = periodindex(*bank, first);
     i2 = last.frequency == first.frequency ? periodindex(*bank, last) : -1;
     if (i1 < 0) {
-        printout(t.firstDate);
+        printout("%s", t.firstDate);
         return -1;
     }
     if (i2 < 0) {
-        printout(t.dates);
+        printout("%s", t.dates);
         return -1;
     }
     // The last workspace index is wsMaxObs - 1; vecwrite reads the loaded table, which has
     // no row past the bank's last date.
     if (i2 >= wsMaxObs || i2 >= periodArrayLength - 1 || (t.lastWithinBank && i2 >= bank->periodCount())) {
-        printout(t.secondDate);
+        printout("%s", t.secondDate);
         return -1;
     }
     FdatesGuard::set(first, last);
@@ -180,15 +180,15 @@ int preparevector(std::FILE* in, const VectorTexts& t, const std::string& name, 
     }
     const char type = bank->eltype(index);
     if (type != 'v' && type != 'l') {
-        printout(t.notVector);
+        printout("%s", t.notVector);
         return -1;
     }
     if (bank->loadcmd(element.c_str(), 'x', 0) < 0) {
-        printout(t.cannotLoad);
+        printout("%s", t.cannotLoad);
         return -1;
     }
     if (!samefrequencies(*bank, first, last)) {
-        printout(t.frequency);
+        printout("%s", t.frequency);
         printout("as the Vam bank dates.\n");
         return -1;
     }

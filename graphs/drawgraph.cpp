@@ -7,12 +7,13 @@
 #include "core/date.h"
 #include "core/missing.h"
 #include "core/printout.h"
+#include "graphs/annotations.h"
 #include "graphs/line_styles.h"
 #include "series/functions_common.h"
+#include "shell/mainform.h"
 
 namespace graphs {
 
-std::string graphFontFace = "Arial";
 std::int32_t graphWindowColour = 16777215;
 
 namespace {
@@ -270,10 +271,11 @@ int drawgraph(JexGraph& g, Canvas& c, char separate, char logScale, char scatter
     graphColors[0] = graphWindowColour;
     c.fill(0, 0, W, H, col(graphColors[0]));
     c.setPen(col(graphColors[2]), lineStyles[0].penWidth, lineStyles[0].penStyle);
-    c.setTextColor(col(graphColors[2]));
 
-    // 7. Titles.
-    c.setFont(Font{graphFontFace, fontunits(H / 25), 0});
+    // 7. Titles, in the main window's graph font: its face, and its colour for all text.
+    const std::string face = Main.graphFont.name;
+    c.setTextColor(col(Main.graphFont.color));
+    c.setFont(Font{face, fontunits(H / 25), 0});
     c.setTextAlign(alignCenter | alignBottom);
     const std::string title = g.title;
     if (!title.empty()) c.textOut(W / 2, H / 20 + 20, title);
@@ -281,7 +283,7 @@ int drawgraph(JexGraph& g, Canvas& c, char separate, char logScale, char scatter
     int T = titleHeight > 0 ? static_cast<int>(1.7 * titleHeight) : H / 20;
     const std::string subtitle = g.subtitle;
     if (!subtitle.empty()) {
-        c.setFont(Font{graphFontFace, fontunits(H / 35), 0});
+        c.setFont(Font{face, fontunits(H / 35), 0});
         c.textOut(W / 2, H / 20 + titleHeight, subtitle);
         T += c.textHeight(subtitle);
     }
@@ -292,7 +294,7 @@ int drawgraph(JexGraph& g, Canvas& c, char separate, char logScale, char scatter
                      alignCenter | alignTop);
         ats = static_cast<int>(1.3 * (H / 25));  // the vertical text is H / 25 units high
     }
-    c.setFont(Font{graphFontFace, fontunits(H / 45), 0});
+    c.setFont(Font{face, fontunits(H / 45), 0});
     const int th = c.textHeight("Pg"), hh = th / 2;
 
     // 8. Label widths and plot box.
@@ -561,9 +563,11 @@ int drawgraph(JexGraph& g, Canvas& c, char separate, char logScale, char scatter
         }
     }
 
-    // 18. The pen and the alignment the annotations start from.
+    // 18. The pen and the alignment the annotations start from; the pending annotations.
     c.setPen(col(graphColors[1]), 1, 0);
     c.setTextAlign(alignLeft | alignBottom);
+    drawanntexts(R, L, B, T, c);
+    drawannlines(R, L, B, T, c);
     return g.status;
 }
 

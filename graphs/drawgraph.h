@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "graphs/canvas.h"
@@ -11,13 +12,13 @@
 
 namespace graphs {
 
-// Face of the graph font (the main window's graph font; the titles and labels use it).
-extern std::string graphFontFace;
 // The graph window's colour, which becomes the background of every graph drawn.
 extern std::int32_t graphWindowColour;
 
+
 // Draws the graph; separate, logScale and scatter are 'y' or 'n'; bridge non-zero bridges
-// gaps after the middle observation. Returns the graph's status: 32 drawn, -1 failed.
+// gaps after the middle observation. The texts take the face and the colour of the main
+// window's graph font (Main.graphFont). Returns the graph's status: 32 drawn, -1 failed.
 int drawgraph(JexGraph& g, Canvas& c, char separate, char logScale, char scatter, int bridge);
 
 void drawlabel(Canvas& c, const std::string& text, int x, int y);

@@ -1,5 +1,6 @@
 #include "graphs/graph_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,7 @@
 #include "graphs/drawgraph.h"
 #include "graphs/graph_model.h"
 #include "graphs/graph_settings.h"
-#include "graphs/svg.h"
+#include "graphs/graph_windows.h"
 #include "graphs/wmf.h"
 #include "interp/reader.h"
 #include "interp/state.h"
@@ -27,6 +28,9 @@
 #include "series/exprtext.h"
 #include "series/rhs.h"
 #include "series/series_state.h"
+#include "shell/dialogs.h"
+#include "shell/shell_commands.h"
+#include "shell/version.h"
 
 namespace graphs {
 
@@ -36,7 +40,6 @@ std::string graphName;
 int graphCounter = 0;
 JexDate graphDateRange[3];
 std::string graphCaption = "Untitled Graph";
-bool printerLandscape = false;
 namespace {
 // The default printer: the job goes to the print spool as a metafile.
 int spoolgraph(const GraphPrintJob& job) {
@@ -44,7 +47,7 @@ int spoolgraph(const GraphPrintJob& job) {
     spooled.title = job.title;
     spooled.pageWidth = job.right - job.left;
     spooled.pageHeight = job.bottom - job.top;
-    spooled.landscape = printerLandscape;
+    spooled.landscape = printerOrientation == Orientation::landscape;
     spooled.content.assign(job.wmf.begin(), job.wmf.end());
     if (platform::spoolPrintJob(spooled).empty()) {
         printout("\nError:  cannot write the print file.\n");
@@ -60,35 +63,14 @@ namespace {
 
 constexpr int seriesLength = 1999;
 
-bool writebytes(const std::string& path, const void* data, std::size_t n) {
-    platform::ReplacingFile out(path);
-    std::FILE* f = out.open("wb");
-    if (f == nullptr) return false;
-    const bool wrote = std::fwrite(data, 1, n, f) == n;
-    return out.commit() && wrote;
+// The graph window shows the current graph: it is closed and shown again, which paints it.
+void showingraphwindow(const Metafile&, const std::string& caption) {
+    GraphForm.caption = caption;
+    GraphForm.close();
+    GraphForm.show();
 }
 
-// A window's picture: <base>.wmf and <base>.svg in the working directory, the SVG named on
-// a platform notice with the window's caption.
-void writewindowpicture(const Metafile& m, const std::string& base, const std::string& caption) {
-    const std::vector<std::uint8_t> bytes = writewmf(m);
-    const std::string svg = writesvg(m, m.width, m.height);
-    if (!writebytes(base + ".wmf", bytes.data(), bytes.size()) ||
-        !writebytes(base + ".svg", svg.data(), svg.size())) {
-        printout("\nError:  cannot write the graph window's picture.\n");
-        return;
-    }
-    platform::current().notice("[" + caption + "] " + base + ".svg");
-}
-
-void showbywriting(const Metafile& m, const std::string& caption) {
-    writewindowpicture(m, "jexgraph", caption);
-}
-
-void showsparebywriting(int window, const Metafile& m) {
-    writewindowpicture(m, "jexgraph" + std::to_string(window),
-                       "Graph Form " + std::to_string(window));
-}
+void showinsparewindow(int window, const Metafile&) { sparewindow(window).show(); }
 
 // The f-command range, kept while an expression of the graph line is evaluated and put back
 // on every way out.
@@ -224,17 +206,25 @@ int pauseforgraph() {
 
 }  // namespace
 
-std::function<void(const Metafile&, const std::string&)> showGraph = showbywriting;
-std::function<void(int, const Metafile&)> showSpareGraph = showsparebywriting;
+std::function<void(const Metafile&, const std::string&)> showGraph = showingraphwindow;
+std::function<void(int, const Metafile&)> showSpareGraph = showinsparewindow;
 
 std::vector<GraphPrintJob>& heldPrintJobs() {
     static std::vector<GraphPrintJob> jobs;
     return jobs;
 }
 
+bool writewholefile(const std::string& path, const void* data, std::size_t n) {
+    platform::ReplacingFile out(path);
+    std::FILE* f = out.open("wb");
+    if (f == nullptr) return false;
+    const bool wrote = std::fwrite(data, 1, n, f) == n;
+    return out.commit() && wrote;
+}
+
 bool savemetafile(const Metafile& m, const std::string& path) {
     const std::vector<std::uint8_t> bytes = writewmf(m);
-    return writebytes(path, bytes.data(), bytes.size());
+    return writewholefile(path, bytes.data(), bytes.size());
 }
 
 int graph(std::FILE* in, char separate, char logScale, char scatter) {
@@ -422,34 +412,56 @@ int gsavecmd(std::FILE* in) {
     return 0;
 }
 
-int gprintcmd(std::FILE*) {
+namespace {
+
+// A print job of the current graph (an empty page without one), stretched into the page
+// rectangle of the printer set-up's orientation.
+GraphPrintJob printjob(const std::string& title) {
+    const bool landscape = printerOrientation == Orientation::landscape;
     GraphPrintJob job;
-    job.title = graphCaption;
+    job.title = title;
     job.left = 150;
     job.top = 150;
-    job.right = printerLandscape ? 6150 : 4600;
-    job.bottom = printerLandscape ? 4600 : 3400;
+    job.right = landscape ? 6150 : 4600;
+    job.bottom = landscape ? 4600 : 3400;
     if (graphMetafile) job.wmf = writewmf(*graphMetafile);
+    return job;
+}
+
+int sendjob(GraphPrintJob job) {
     if (graphPrinter) return graphPrinter(job) == 0 ? 0 : -1;
     heldPrintJobs().push_back(std::move(job));
     return 0;
 }
 
+}  // namespace
+
+int gprintcmd(std::FILE*) { return sendjob(printjob(graphCaption)); }
+
 int printercmd(std::FILE*) { return 0; }
+
+int graphprint() {
+    Form dialog("Print");
+    dialog.field("Copies", "Number of copies", "1");
+    if (!showokcancel(dialog) || !graphMetafile) return 0;
+    const long copies = std::clamp(std::strtol(dialog.text("Copies").c_str(), nullptr, 10), 1L,
+                                   maxPrintCopies);
+    for (long i = 0; i < copies; ++i)
+        if (sendjob(printjob(mainWindowCaption)) != 0) return -1;
+    return 0;
+}
 
 int graphsaveas() {
     std::string name;
     if (!graphName.empty()) {
         name = graphCounter == 0 ? graphName + ".wmf"
                                  : graphName + std::to_string(graphCounter) + ".wmf";
-    } else {
-        std::string answer;
-        if (!platform::current().askText("File name (without .wmf):", "Save Graph", answer) ||
-            answer.empty())
-            return 0;
-        name = answer + ".wmf";
+    } else if (SaveGrFm.showModalResult() == 1 && !SaveGrFm.text("Edit1").empty()) {
+        name = SaveGrFm.text("Edit1") + ".wmf";
     }
-    if (!graphMetafile) return 0;
+    // A dialog may have moved the working directory.
+    if (workingDirectory[0]) platform::changeDirectory(workingDirectory);
+    if (name.empty() || !graphMetafile) return 0;
     if (!savemetafile(*graphMetafile, name)) {
         printout("\nError:  cannot write %s.\n", name.c_str());
         return -1;
@@ -462,17 +474,22 @@ int graphshift(int window) {
         printout("A graph must exist before it can be shifted.\n");
         return -1;
     }
-    showSpareGraph(window, *graphMetafile);
-    (window == 1 ? graphMetafile1 : graphMetafile2) = std::move(graphMetafile);
+    // Closing the spare window releases the graph it held; it then shows the current one.
+    sparewindow(window).close();
+    std::unique_ptr<Metafile>& slot = window == 1 ? graphMetafile1 : graphMetafile2;
+    slot = std::move(graphMetafile);
     freeOldGraph = 'n';
+    showSpareGraph(window, *slot);
     return 0;
 }
 
 void installgraphactions() {
+    ContAddFileDB.maximizeGraph = [] { GraphForm.setState(WindowState::maximized); };
+    ContAddFileDB.normalGraph = [] { GraphForm.setState(WindowState::normal); };
     ContAddFileDB.saveGraph = [] { graphsaveas(); };
     ContAddFileDB.shiftToWindow1 = [] { graphshift(1); };
     ContAddFileDB.shiftToWindow2 = [] { graphshift(2); };
-    ContAddFileDB.printGraph = [] { gprintcmd(nullptr); };
+    ContAddFileDB.printGraph = [] { graphprint(); };
 }
 
 void resetgraphstate() {

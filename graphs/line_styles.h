@@ -39,8 +39,8 @@ std::string linesettings(int number);
 // line <number> <colour> <width> <mark> <style> <barfill> <left> <right>
 int linecmd(std::FILE* in);
 
-// The settings form "Set Graph Style". Its rows stand for styles 0..7 as edited text; the
-// console shows no form, so callers fill the rows and press the buttons.
+// The settings form "Set Graph Style". Its rows stand for styles 0..7 as edited text; its
+// console form (showgraphsettings) edits them.
 class TGrSetFm {
 public:
     struct Row {
@@ -59,5 +59,11 @@ public:
 };
 
 extern TGrSetFm GrSetFm;
+
+// Shows the console form of the settings dialog, its rows filled from the styles unless it
+// was left open; modeless, it stays open when left ("Leave") until OK or Cancel closes it.
+void showgraphsettings(bool modeless);
+bool graphsettingsopen();
+void closegraphsettings();
 
 }  // namespace graphs

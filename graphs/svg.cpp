@@ -64,7 +64,7 @@ std::string writesvg(const Metafile& m, int pixelWidth, int pixelHeight) {
     std::snprintf(buf, sizeof buf,
                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
-                  "viewBox=\"0 0 %d %d\">\n",
+                  "viewBox=\"0 0 %d %d\" preserveAspectRatio=\"none\">\n",
                   pixelWidth, pixelHeight, m.width, m.height);
     out += buf;
     Pen pen{0, 1, 0};

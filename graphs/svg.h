@@ -1,5 +1,5 @@
 // The SVG twin of a metafile: the same records drawn as SVG elements in a view box of the
-// picture's logical size, shown at a given pixel size.
+// picture's logical size, stretched over a given pixel size.
 #pragma once
 
 #include <string>

@@ -161,7 +161,8 @@ int commandloop(std::FILE** in) {
             closeinput(in);
             quitRequested = true;
             if (shutdownHandler) shutdownHandler();
-            return statusQuit;
+            // An editor that kept its text cancelled the shut-down: the program goes on.
+            return quitRequested ? statusQuit : statusAbort;
         }
         if (modeFlag == 1) return statusTyped;
         if (platform::escapePressed()) return statusAbort;

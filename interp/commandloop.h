@@ -15,5 +15,6 @@ int commandloop(std::FILE** in);
 // default asks the platform with the choices Step, Continue and Cancel.
 extern int (*stepDialog)(const char* word);
 // The orderly shut-down run by quit and exit before the loop returns 113. Set by the
-// application shell; null runs nothing beyond marking quitRequested.
+// application shell; null runs nothing beyond marking quitRequested. A shut-down that was
+// refused clears quitRequested, and the loop returns 27 instead.
 extern void (*shutdownHandler)();

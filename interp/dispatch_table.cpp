@@ -12,6 +12,7 @@
 #include "banks/listing_commands.h"
 #include "banks/other_commands.h"
 #include "excel/xlcmd.h"
+#include "graphs/annotations.h"
 #include "graphs/graph_command.h"
 #include "graphs/graph_settings.h"
 #include "graphs/line_styles.h"
@@ -56,6 +57,8 @@
 #include "vam/punch.h"
 #include "vam/vam_commands.h"
 #include "vam/vector_formulas.h"
+#include "views/editor.h"
+#include "views/series_grid.h"
 
 namespace dispatch {
 namespace {
@@ -135,9 +138,9 @@ const Entry chain1[] = {
 };
 
 const Entry chain2[] = {
-    {"smf", eq(), na},
-    {"anntext", pre(4), na},
-    {"annline", pre(4), na},
+    {"smf", eq(), graphs::smfcmd},
+    {"anntext", pre(4), graphs::anntextcmd},
+    {"annline", pre(4), graphs::annlinecmd},
     {"annsave", pre(4), annsavecmd},
     {"autoprint", pre(5), autoprintcmd},
     {"bank", pre(2), bankcmd, chars('w')},
@@ -161,9 +164,9 @@ const Entry chain2[] = {
     {"close", pre(3), closecmd},
     {"coef", eq(), vam, gate("coef")},
     {"comcoef", pre(4), comcoefcmd},
-    {"edd", pre(2), na},
-    {"e", eq(), na},
-    {"editor", pre(4), na},
+    {"edd", pre(2), editorcmd},
+    {"e", eq(), editorcmd},
+    {"editor", pre(4), editorcmd},
     {"del", eq(), delcmd, chars('d')},
     {"dfr", eq(), bankcmd, chars('d')},
     {"diagextract", pre(4), vam, gate("diagextract")},
@@ -232,7 +235,7 @@ const Entry chain3[] = {
     {"missing", pre(4), missingcmd},
     {"matty", pre(4), mattycmd},
     {"matpr", pre(4), mattycmd},
-    {"gridtype", six(), na},
+    {"gridtype", six(), gridtycmd},
     {"monup", pre(3), monupcmd},
     {"mplot", pre(2), graphs::graph, chars('y', 'n', 'n')},
     {"mgraph", pre(2), graphs::graph, chars('y', 'n', 'n')},

@@ -74,11 +74,11 @@ void readylinebuffer(std::size_t length) {
 }
 
 // Copies a line into commandBuffer, unterminated; returns its length there. A typed line
-// (`cut`) longer than maxReadLineLength is cut, with a warning; any other line is kept whole.
+// (`cut`) longer than maxTypedLineLength is cut, with a warning; any other line is kept whole.
 std::size_t copyline(const std::string& line, bool cut) {
     std::size_t n = line.size();
-    if (cut && n > static_cast<std::size_t>(maxReadLineLength)) {
-        n = maxReadLineLength;
+    if (cut && n > static_cast<std::size_t>(maxTypedLineLength)) {
+        n = maxTypedLineLength;
         printout("%s", lineTooLongWarning);
         pausebox("Error:  Line too long!", "Error!");
     }

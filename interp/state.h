@@ -16,8 +16,12 @@
 // grown by %-expansion are held to it; the buffer grows for a longer line read from an add
 // file or a replay list, which is always read whole.
 constexpr int commandBufferSize = 3000;
-// A typed line keeps at most this many characters (a longer one is cut with a warning).
+// A line read in pieces keeps at most this many characters; the difference to the buffer's
+// size is the room a line may grow by %-expansion.
 constexpr int maxReadLineLength = 2988;
+// A typed line (the command box) keeps at most this many characters: with its newline and
+// terminator it fills the buffer. A longer one is cut with a warning.
+constexpr int maxTypedLineLength = commandBufferSize - 2;
 // The arguments %1..%99 of a script.
 constexpr int maxScriptArgs = 99;
 

@@ -236,7 +236,7 @@ int mmultcmd(DataBank* db, std::FILE* in) {
             t.number = true;
             t.value = static_cast<float>(std::atof(name));
         } else if (c != 'a') {
-            printout(text);
+            printout("%s", text);
             ++errors;
         }
         return c;

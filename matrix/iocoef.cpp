@@ -51,7 +51,7 @@ struct TotalsVisit : PackedVisit {
         const int n = bank->rowsOf(totals) * bank->columnsOf(totals);
         std::vector<float> tot(static_cast<std::size_t>(n) + 1, 0.0f);
         if (!readfloatsat(bank->file(), bank->elementPos(totals, pos), tot.data(), n)) {
-            printout(seekText);
+            printout("%s", seekText);
             return false;
         }
         for (int b = 0; b < cells.rows; ++b) {

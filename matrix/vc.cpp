@@ -50,17 +50,21 @@ constexpr float bandLow = -1.2e-6f, bandHigh = -0.8e-6f;
 // The sum of a[k] * b[k] in double, eight lanes at a time (the lanes are added at the end,
 // in the same order in every build of the kernel, so every machine gets the same sums).
 using v8d = double __attribute__((vector_size(64)));
-using v8f = float __attribute__((vector_size(32), aligned(4)));
-using v8du = double __attribute__((vector_size(64), aligned(8)));
+using v8f = float __attribute__((vector_size(32)));
+// Vectors are loaded with memcpy: the rows are not aligned to the vector's size.
 __attribute__((target_clones("avx512f", "avx2", "default")))
 double dotrow(const float* a, const double* b, int n) {
     v8d s0 = {0, 0, 0, 0, 0, 0, 0, 0}, s1 = s0;
     int k = 0;
     for (; k + 16 <= n; k += 16) {
-        s0 += __builtin_convertvector(*reinterpret_cast<const v8f*>(a + k), v8d) *
-              *reinterpret_cast<const v8du*>(b + k);
-        s1 += __builtin_convertvector(*reinterpret_cast<const v8f*>(a + k + 8), v8d) *
-              *reinterpret_cast<const v8du*>(b + k + 8);
+        v8f a0, a1;
+        v8d b0, b1;
+        std::memcpy(&a0, a + k, sizeof a0);
+        std::memcpy(&a1, a + k + 8, sizeof a1);
+        std::memcpy(&b0, b + k, sizeof b0);
+        std::memcpy(&b1, b + k + 8, sizeof b1);
+        s0 += __builtin_convertvector(a0, v8d) * b0;
+        s1 += __builtin_convertvector(a1, v8d) * b1;
     }
     const v8d s = s0 + s1;
     double sum = ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
@@ -76,7 +80,8 @@ bool maybemissing(const float* a, int n) {
     v8i hits = {0, 0, 0, 0, 0, 0, 0, 0};
     int k = 0;
     for (; k + 8 <= n; k += 8) {
-        const v8f x = *reinterpret_cast<const v8f*>(a + k);
+        v8f x;
+        std::memcpy(&x, a + k, sizeof x);
         hits |= (x >= low) & (x <= high);
     }
     int any = 0;
@@ -728,7 +733,7 @@ int vccmd(DataBank* db, std::FILE* in) {
     fdate1Date = JexDate(fdate1);
     fdate2Date = JexDate(fdate2);
     auto fail = [&](const char* message, int c) {
-        printout(message);
+        printout("%s", message);
         if (!endclass(c)) skipstatement(in);
         return -1;
     };

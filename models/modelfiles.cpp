@@ -73,8 +73,8 @@ bool writedosfile(const std::string& name, const std::vector<std::string>& lines
     std::FILE* f = out.open("wb");
     if (!f) return false;
     for (const std::string& line : lines) {
-        std::fputs(line.c_str(), f);
-        std::fputs("\r\n", f);
+        std::fwrite(line.data(), 1, line.size(), f);
+        std::fwrite("\r\n", 1, 2, f);
     }
     return out.commit();
 }

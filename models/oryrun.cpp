@@ -8,7 +8,11 @@
 #include "models/fixforms.h"
 #include "models/modelfiles.h"
 #include "models/orybuild.h"
+#include "models/rundraft.h"
+#include "platform/platform.h"
 #include "shell/mainform.h"
+
+bool batchModified = false;
 
 namespace {
 
@@ -48,6 +52,22 @@ const RunLine runLines[] = {
 
 bool saysyes(const char* value) { return value[0] == 'y' || value[0] == 'Y'; }
 
+void box(const char* text, const char* caption) {
+    platform::current().messageBox(text, caption, platform::Buttons::Ok);
+}
+
+// A batch file's name with ".bat" when it has no '.'.
+std::string withbat(const std::string& name) {
+    return name.find('.') == std::string::npos ? name + ".bat" : name;
+}
+
+// A line number of the editor's answers: digits only, from 1.
+bool linenumber(const std::string& s, std::size_t& n) {
+    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    n = std::stoul(s);
+    return n >= 1;
+}
+
 }  // namespace
 
 TORYRunFm::TORYRunFm() : Form("Orrery Run Specification") {
@@ -57,25 +77,35 @@ TORYRunFm::TORYRunFm() : Form("Orrery Run Specification") {
                                      {"CoefCB", "Coefficient errors", true},
                                      {"MFCheckBox", "Configure MacMender", false},
                                      {"VFCheckBox", "Configure VecMender", false}})
-        checks_[name] = &check(name, caption, on);
+        check(name, caption, on);
     simTypeRG_ = &radio("SimTypeRG", "Type of Simulation", {"Deterministic", "Stochastic", "Optimizing"});
     simTypeRG_->onClick = [this] { SimTypeRGClick(); };
     setSimType(0);
-    disabled_.insert("OptEdit");
+    enable({"OptEdit", "OptLabel"}, false);
     button("OKBtn", "&OK").onClick = [this] { OKBtnClick(); };
     button("CancelBtn", "&Cancel").onClick = [this] { close(); };
     button("HelpButton", "&Help").onClick = [this] { HelpButtonClick(); };
     button("LoadBtn", "&Load Config from file").onClick = [this] { LoadBtnClick(); };
+    button("BatchSearchBtn", "Browse").onClick = [this] { BatchSearchBtnClick(); };
+    button("SaveBtn", "Save Batch File").onClick = [this] { SaveBtnClick(); };
+    setSaveEnabled(false);  // nothing to save before the editor changes
+    button("CreateBatBtn", "Draft Batch File").onClick = [this] { CreateBatBtnClick(); };
+    // The editor's pop-up menu.
+    button("Cut", "Cut").onClick = [this] { CutClick(); };
+    button("Copy", "Copy").onClick = [this] { CopyClick(); };
+    button("Paste", "Paste").onClick = [this] { PasteClick(); };
+    edit.onChange = [this] {  // EditChange
+        setSaveEnabled(true);
+        batchModified = true;
+    };
 }
-
-bool TORYRunFm::isChecked(const std::string& name) const { return checks_.at(name)->checked; }
-
-void TORYRunFm::setChecked(const std::string& name, bool on) { checks_.at(name)->checked = on; }
 
 void TORYRunFm::enable(std::initializer_list<const char*> names, bool on) {
     for (const char* n : names) {
         if (on) disabled_.erase(n);
         else disabled_.insert(n);
+        if (Field* f = findField(n)) f->enabled = on;
+        if (Check* c = findCheck(n)) c->enabled = on;
     }
 }
 
@@ -108,6 +138,12 @@ void TORYRunFm::activate() {
     }
     configLoaded = true;
     if (batchFileName.empty()) batchFileName = "Run.Bat";
+    // The batch file is loaded again at each activation, unless the editor holds changes
+    // not yet saved: they are kept.
+    std::FILE* batch = std::fopen(batchFileName.c_str(), "r");
+    if (!batch) return;
+    std::fclose(batch);
+    if (!batchModified) EditBtnClick();
 }
 
 void TORYRunFm::readRunConfig(std::FILE* file, const std::string& name) {
@@ -168,6 +204,7 @@ void TORYRunFm::LoadBtnClick() {
 
 void TORYRunFm::OKBtnClick() {
     // The fix dialogs write their configurations; the batch file runs their tools later.
+    if (orybChecked) OryBldForm().showModal(false);
     if (isChecked("MFCheckBox")) {
         macFixRunBatch = false;
         MacFixFm().showModal(false);
@@ -200,6 +237,9 @@ void TORYRunFm::OKBtnClick() {
     lastModelHistName = text("HistBankName");
     lastModelSimName = text("SimBankName");
     exogFileName = text("ExogFileName");
+    // Unsaved changes of the editor are saved first; a cancelled save dialog runs the batch
+    // file as it is on disk, one that could not be written runs nothing.
+    if (findButton("SaveBtn")->enabled && SaveBtnClick() == -1) return;
 
     std::string batch = batchFileName;
     std::FILE* f = std::fopen(batch.c_str(), "r");
@@ -225,13 +265,124 @@ void TORYRunFm::OKBtnClick() {
     runBatch(command, RunMode::system);
 }
 
+void TORYRunFm::EditBtnClick() {
+    if (batchFileName.empty()) {
+        edit.clear();
+    } else {
+        std::string name = withbat(batchFileName);
+        std::FILE* f = std::fopen(name.c_str(), "r");
+        if (f) {
+            std::fclose(f);
+        } else {
+            box("Warning!  File does not exist; creating file.", "");
+            if (!writedosfile(name, {})) {
+                box("\nWarning:  cannot create file.  Returning...", "");
+                return;
+            }
+        }
+        if (!edit.load(name)) edit.clear();
+    }
+    setSaveEnabled(false);
+    batchModified = false;
+}
+
+int TORYRunFm::SaveBtnClick() {
+    batchFileName = withbat(batchFileName);
+    std::string name = batchFileName;
+    if (!filedialog("Save Batch File", batchFileName, name)) return 27;
+    batchFileName = name;
+    if (!edit.save(name)) {
+        // Not written: the changes stay marked, so that they are not taken for saved.
+        printout("Cannot open %s.\n", name.c_str());
+        return -1;
+    }
+    setSaveEnabled(false);
+    batchModified = false;
+    return 0;
+}
+
+void TORYRunFm::BatchSearchBtnClick() {
+    std::string name = batchFileName;
+    if (!filedialog("Open Model Batch File", batchFileName, name)) name = batchFileName;  // Cancel: the preset
+    if (name.empty()) return;
+    // The file's own name, looked for in the working directory.
+    std::size_t slash = name.find_last_of("/\\");
+    name = withbat(slash == std::string::npos ? name : name.substr(slash + 1));
+    std::FILE* f = std::fopen(name.c_str(), "r");
+    if (!f) {
+        printout("Cannot open %s.\n", name.c_str());
+        return;
+    }
+    std::fclose(f);
+    batchFileName = name;
+    EditBtnClick();
+}
+
+void TORYRunFm::CreateBatBtnClick() {
+    for (const char* n : {"ModelEd", "HistBankName", "RunEd", "MacFixEd", "VecFixEd"})
+        findField(n)->text = trimmed(text(n));
+    RunDraft d;
+    d.model = text("ModelEd");
+    d.hist = text("HistBankName");
+    d.run = text("RunEd");
+    d.macFixes = text("MacFixEd");
+    d.vecFixes = text("VecFixEd");
+    d.exog = text("ExogFileName");
+    d.macFixInput = MacFixFm().text("MacFixEd");
+    d.vecFixInput = VecFixFm().text("TextInEd");
+    if (!d.exog.empty() && !writedosfile("RunXog.add", runxoglines(d.run, d.exog))) {
+        printout("Cannot open %s.\r\n", "RunXog.add");
+        return;
+    }
+    edit.setLines(runbatchlines(d));  // a change of the editor: Save is enabled
+}
+
+std::string TORYRunFm::consoleText() const {
+    std::string out = Form::consoleText() + "  Edit:\n";
+    std::size_t n = 0;
+    for (const std::string& line : edit.lines()) {
+        std::string number = std::to_string(++n);
+        out += std::string(number.size() < 4 ? 4 - number.size() : 0, ' ') + number + "| " + line + "\n";
+    }
+    return out;
+}
+
+bool TORYRunFm::answer(const std::string& word) {
+    std::size_t eq = word.find('=');
+    if (eq != std::string::npos && word.compare(0, 5, "Edit.") == 0) {
+        std::size_t n = 0;
+        return linenumber(word.substr(5, eq - 5), n) && edit.setLine(n, word.substr(eq + 1));
+    }
+    if (word.compare(0, 6, "Caret=") == 0) {
+        std::size_t n = 0;
+        return linenumber(word.substr(6), n) && edit.selectLines(n, n - 1);
+    }
+    if (word.compare(0, 7, "Select=") == 0) {
+        std::string range = word.substr(7);
+        if (range.empty()) {
+            edit.select(edit.selStart(), edit.selStart());
+            return true;
+        }
+        std::size_t dash = range.find('-');
+        std::size_t first = 0, last = 0;
+        if (!linenumber(range.substr(0, dash), first)) return false;
+        if (dash == std::string::npos) last = first;
+        else if (!linenumber(range.substr(dash + 1), last)) return false;
+        return last >= first && edit.selectLines(first, last);
+    }
+    return Form::answer(word);
+}
+
 void TORYRunFm::HelpButtonClick() {
     printout("Orrery Run Specification writes the run configuration <model>.cfg that the model\n"
              "reads: the title, the start, finish, macro-equation start and discrepancy years, the\n"
              "use of all data, the vector and macro fix files, the forecast bank, the debug year,\n"
              "the maximum iterations and the type of simulation (deterministic, stochastic with\n"
              "its number of runs and errors, or optimizing with its specification file).  OK\n"
-             "writes it and runs the batch file (default Run.Bat) with the simulation's name.\n");
+             "writes it and runs the batch file (default Run.Bat) with the simulation's name.\n"
+             "The editor below holds the batch file: Browse chooses it, Draft Batch File composes\n"
+             "one from the fields (and RunXog.add for the EXOG script), Save Batch File writes it;\n"
+             "OK saves unsaved changes first.\n");
 }
 
 TORYRunFm& ORYRunFm() {

@@ -24,6 +24,7 @@ public:
     std::vector<std::pair<int, std::string>> banks;
     int kind(int row) const;  // rows 1 to 10: the selected item of BT<row>, 0 for the empty one
     int display() const { return display_->index; }
+    void setDisplay(int item) { display_->index = item; }
 
 protected:
     void activate() override;

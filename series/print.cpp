@@ -1,4 +1,5 @@
 // The print and type commands, the listing of one series, and the format commands.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "series/rhs.h"
 #include "series/series_commands.h"
 #include "series/series_state.h"
+#include "views/series_grid.h"
 
 namespace {
 
@@ -124,9 +126,12 @@ int typeseries(const char* name, char mode, const char* heading, std::FILE* in) 
 
     if (mode == 'y') {
         printout("%s\n", shown);
+        // The typed-output grid keeps the listing: a row per line.
+        TyFrm.start(shown, perLine + 1);
         for (int row = start; row <= end; row += perLine) {
             char date[JexDate::textSize];
             (first + (row - start)).print(date, yearFormat);
+            TyFrm.addline(date, values + row, std::min(perLine, end - row + 1));
             printout("%*s ", static_cast<int>(std::strlen(date)) + 1, date);
             for (int i = row; i < row + perLine && i <= end; ++i) {
                 std::string v = valuetext(values[i]);

@@ -4,6 +4,7 @@
 
 #include "core/date.h"
 #include "core/printout.h"
+#include "graphs/line_styles.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -41,9 +42,6 @@ int autofontsize(int clientWidth) {
     return 12;
 }
 
-namespace {
-
-// Adds the OK (default) and Cancel buttons, shows the form, and tells whether OK closed it.
 bool showokcancel(Form& form) {
     bool ok = false;
     Form::Button& b = form.button("OKBtn", "OK");
@@ -56,8 +54,6 @@ bool showokcancel(Form& form) {
     form.showModal();
     return ok;
 }
-
-}  // namespace
 
 void printersetupdialog() {
     Form form("Printer Setup");
@@ -102,7 +98,7 @@ TJex7OptionFm::TJex7OptionFm() : Form("Jex7 Options") {
     };
     check("AutoCompleteBox", "Automatic Completion", autoComplete).onClick = [] { autoComplete = !autoComplete; };
     button("GraphFontBtn", "Configure Graph Window Font").onClick = [] { fontdialog(Main.graphFont, "Font"); };
-    button("ConfigureGraphBtn", "Configure Graphs").onClick = [] { notavailable("Configure Graphs"); };
+    button("ConfigureGraphBtn", "Configure Graphs").onClick = [] { graphs::showgraphsettings(false); };
     button("ConfigurePrinterBtn", "Configure Printer").onClick = [] { printersetupdialog(); };
     button("ConfigureRegressionBtn", "Set Regression Options").onClick = [] {
         notavailable("Set Regression Options");

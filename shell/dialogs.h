@@ -16,6 +16,10 @@ Bounds mainwindowsize(int screenWidth);
 // The results window's text size under Auto Font Size for a client width.
 int autofontsize(int clientWidth);
 
+// Adds the OK (default) and Cancel buttons to a form, shows it modally, and tells whether OK
+// closed it.
+bool showokcancel(Form& form);
+
 // The printer set-up: the page orientation used by every print job.
 enum class Orientation { portrait, landscape };
 extern Orientation printerOrientation;

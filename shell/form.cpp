@@ -20,12 +20,12 @@ bool samewords(const std::string& a, const std::string& b) {
 }
 
 Form::Field& Form::field(const std::string& name, const std::string& label, const std::string& text) {
-    fields_.push_back(Field{name, label, text, true, nullptr});
+    fields_.push_back(Field{name, label, text, true, true, nullptr});
     return fields_.back();
 }
 
 Form::Check& Form::check(const std::string& name, const std::string& caption, bool checked) {
-    checks_.push_back(Check{name, caption, checked, nullptr});
+    checks_.push_back(Check{name, caption, checked, true, nullptr});
     return checks_.back();
 }
 
@@ -52,6 +52,12 @@ Form::Button* Form::findButton(const std::string& name) {
     return nullptr;
 }
 
+Form::Check* Form::findCheck(const std::string& name) {
+    for (Check& c : checks_)
+        if (c.name == name) return &c;
+    return nullptr;
+}
+
 void Form::setText(const std::string& name, const std::string& text) {
     Field* f = findField(name);
     if (!f) return;
@@ -67,9 +73,10 @@ std::string Form::text(const std::string& name) {
 std::string Form::consoleText() const {
     std::string out = "[" + caption_ + "]\n";
     for (const Field& f : fields_)
-        if (f.visible) out += "  " + f.name + " = " + f.text + "\n";
+        if (f.visible) out += "  " + f.name + " = " + f.text + (f.enabled ? "" : "  (disabled)") + "\n";
     for (const Check& c : checks_)
-        out += std::string("  [") + (c.checked ? "x" : " ") + "] " + plaincaption(c.caption) + "\n";
+        out += std::string("  [") + (c.checked ? "x" : " ") + "] " + plaincaption(c.caption) +
+               (c.enabled ? "" : "  (disabled)") + "\n";
     for (const Radio& r : radios_) {
         out += "  " + plaincaption(r.caption) + ":";
         for (std::size_t i = 0; i < r.items.size(); ++i)
@@ -87,7 +94,8 @@ bool Form::answer(const std::string& word) {
     std::size_t eq = word.find('=');
     if (eq != std::string::npos) {
         std::string name = word.substr(0, eq), value = word.substr(eq + 1);
-        if (findField(name)) {
+        if (Field* f = findField(name)) {
+            if (!f->enabled) return false;
             setText(name, value);
             return true;
         }
@@ -111,7 +119,7 @@ bool Form::answer(const std::string& word) {
             return true;
         }
     for (Check& c : checks_)
-        if (samewords(word, plaincaption(c.caption)) || word == c.name) {
+        if (c.enabled && (samewords(word, plaincaption(c.caption)) || word == c.name)) {
             c.checked = !c.checked;
             if (c.onClick) c.onClick();
             return true;

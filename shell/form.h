@@ -16,11 +16,13 @@ public:
     struct Field {
         std::string name, label, text;
         bool visible = true;
+        bool enabled = true;  // a disabled field shows its text and takes no answer
         std::function<void()> onChange;
     };
     struct Check {
         std::string name, caption;
         bool checked = false;
+        bool enabled = true;  // a disabled check box shows its mark and takes no answer
         std::function<void()> onClick;
     };
     struct Radio {
@@ -47,6 +49,7 @@ public:
 
     Field* findField(const std::string& name);
     Button* findButton(const std::string& name);
+    Check* findCheck(const std::string& name);
     // Sets a field's text, running its change handler.
     void setText(const std::string& name, const std::string& text);
     std::string text(const std::string& name);
@@ -55,10 +58,11 @@ public:
     void showModal(bool modeless = false);
     void close() { open_ = false; }
     bool isOpen() const { return open_; }
-    // The console form: caption, fields, check boxes, radio items, enabled buttons.
-    std::string consoleText() const;
+    // The console form: caption, fields, check boxes, radio items, enabled buttons. A form
+    // with a component of its own (a text editor) adds it here and in answer.
+    virtual std::string consoleText() const;
     // Applies one answer; false when it names nothing of the form.
-    bool answer(const std::string& word);
+    virtual bool answer(const std::string& word);
 
     const std::string& caption() const { return caption_; }
 
@@ -73,7 +77,6 @@ private:
     std::deque<Radio> radios_;
     std::deque<Button> buttons_;
     bool open_ = false;
-    bool left_ = false;
 };
 
 // A caption without its '&' accelerator marks.

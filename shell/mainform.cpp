@@ -9,11 +9,13 @@
 #include "core/printout.h"
 #include "core/random.h"
 #include "core/vector.h"
+#include "graphs/graph_windows.h"
 #include "interp/addfile.h"
 #include "interp/commandloop.h"
 #include "interp/state.h"
 #include "interp/stepdialog.h"
 #include "interp/switches.h"
+#include "platform/clipboard.h"
 #include "platform/home.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -41,7 +43,10 @@ constexpr int resultsBackColor = 16711680;
 
 bool replaying = false;
 
-void runshutdown() { shutdown(); }
+// quit and exit: an editor that keeps its text open cancels the end of the program.
+void runshutdown() {
+    if (shutdown() != 0) quitRequested = false;
+}
 
 }  // namespace
 
@@ -94,6 +99,53 @@ void TMain::FormCreate() {
 void TMain::Clearresults1Click() { platform::current().clearResults(); }
 
 void TMain::repaintResults() {}
+
+void TMain::Cut1Click() {
+    if (!cmdBox.focused) {
+        // The results window's text stays printed; its selection goes to the clipboard.
+        platform::clipboard().setText(resultsSelection);
+        resultsSelection.clear();
+        return;
+    }
+    const std::size_t start = std::min(cmdBox.selStart, cmdBox.text.size());
+    cmdBox.selStart = start;
+    Copy1Click();
+    // The selection goes with the copy; the caret stays where it began.
+    cmdBox.text.erase(start, cmdBox.selStart - start);
+    cmdBox.selStart = start;
+}
+
+void TMain::Copy1Click() {
+    if (!cmdBox.focused) {
+        platform::clipboard().setText(resultsSelection.substr(0, resultsMaxCopy));
+        return;
+    }
+    cmdBox.selStart = std::min(cmdBox.selStart, cmdBox.text.size());
+    cmdBox.selLength = std::min(cmdBox.selLength, cmdBox.text.size() - cmdBox.selStart);
+    platform::clipboard().setText(cmdBox.text.substr(cmdBox.selStart, cmdBox.selLength));
+    // The caret goes to the end of the selection and nothing stays selected.
+    cmdBox.selStart += cmdBox.selLength;
+    cmdBox.selLength = 0;
+}
+
+void TMain::Paste1Click() {
+    // Pasted elsewhere than into the command box, the text has nowhere to go.
+    if (!cmdBox.focused || !platform::clipboard().hasText()) return;
+    std::string text = platform::clipboard().text().substr(0, commandBoxMaxPaste);
+    cmdBox.selStart = std::min(cmdBox.selStart, cmdBox.text.size());
+    cmdBox.selLength = std::min(cmdBox.selLength, cmdBox.text.size() - cmdBox.selStart);
+    cmdBox.text.replace(cmdBox.selStart, cmdBox.selLength, text);
+    cmdBox.text.resize(std::min(cmdBox.text.size(), commandBoxMaxText));
+    cmdBox.selStart = std::min(cmdBox.selStart + text.size(), cmdBox.text.size());
+    cmdBox.selLength = 0;
+}
+
+std::string TMain::takeCommandBoxText() {
+    std::string text;
+    text.swap(cmdBox.text);
+    cmdBox.selStart = cmdBox.selLength = 0;
+    return text;
+}
 
 void TMain::DisplayPreviousCommands1Click() {
     printout("# Command History:\n");
@@ -172,4 +224,9 @@ void TMain::FormDestroy() {
     savehistory();
 }
 
-void mainformcreate() { Main.FormCreate(); }
+void mainformcreate() {
+    Main.FormCreate();
+    // The graph windows are made after the main window, sized for the screen; the settings
+    // file then places the graph window.
+    graphs::creategraphwindows(platform::screenWidth);
+}

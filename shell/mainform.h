@@ -47,6 +47,8 @@ struct Bounds {
 // Window states of a form.
 enum class WindowState { normal, minimized, maximized };
 
+class TEditForm;
+
 // Sizes of forms that the console does not draw but whose placement rules need them.
 constexpr int pauseBoxHeight = 120;
 constexpr int pauseBoxWidth = 320;
@@ -63,6 +65,25 @@ public:
 
     // Empty the results window (clear, cls).
     void Clearresults1Click();
+
+    // The command box between lines: text put into it (a paste), its selection, and whether
+    // it has the focus. On the console it always has the focus, and what it holds begins
+    // the next line read.
+    struct CommandBox {
+        std::string text;
+        std::size_t selStart = 0, selLength = 0;
+        bool focused = true;
+    };
+    CommandBox cmdBox;
+    // The selection of the results window (none on the console).
+    std::string resultsSelection;
+    // Edit, Cut / Copy / Paste (and the results window's pop-up items): the command box's
+    // selection when it has the focus, else the results window's.
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    // What the command box holds ahead of the next line; the box is emptied.
+    std::string takeCommandBoxText();
     // Repaint the results window (the console has nothing to repaint).
     void repaintResults();
 
@@ -93,8 +114,23 @@ public:
     int pauseBoxTop = 0, pauseBoxLeft = 0;
     // Size and place given to new editor windows.
     std::uint32_t editorWidth = 0, editorHeight = 0, editorTop = 0, editorLeft = 0;
-    // The font of graph text.
-    WindowFont graphFont;
+    // The open editor windows: a slot per window, null when free; the editors register and
+    // unregister themselves. windowEditorItems: the editor rows of the last Window menu.
+    static constexpr int editorCapacity = 100;
+    int editorCount = 0;
+    std::vector<TEditForm*> editors = std::vector<TEditForm*>(editorCapacity);
+    int windowEditorItems = 0;
+    // File, Open Editor (and the Editor item and the tool button): a new empty editor.
+    void Editor1Click();
+    // Opens a file in an editor, or brings forward the editor that has it ("File %s already
+    // open.\n"); the recent-files items call it.
+    void openEditorFile(const std::string& path);
+    // The Window menu: rebuilt when it opens; its Close All items.
+    void MainWindowClick();
+    void CloseAllEditors1Click();
+    void CloseAllOther1Click();
+    // The font of graph text: graphs take its face and colour.
+    WindowFont graphFont{"Courier", 8, 0, 1};
     // Model-run interface: 0 "Tiny Model Style", 1 "Norvane Style".
     int modelInterface = 0;
     // Full path of the help file.
@@ -116,6 +152,9 @@ public:
 
 // The longest line the command box takes (what is typed beyond it is dropped).
 constexpr std::size_t commandBoxMaxText = 2998;
+// The most a paste puts into the command box, and the most a copy of the results takes.
+constexpr std::size_t commandBoxMaxPaste = 998;
+constexpr std::size_t resultsMaxCopy = 16383;
 // The most entries the drop-down history keeps between commands.
 constexpr std::size_t historyEntries = 29;
 

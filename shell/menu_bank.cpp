@@ -14,6 +14,7 @@
 #include "shell/form.h"
 #include "shell/menu_handlers.h"
 #include "shell/shell_commands.h"
+#include "views/look_window.h"
 
 char lookBankLetter = 0;
 
@@ -23,12 +24,6 @@ namespace {
 int runbankcommand(const std::string& line) {
     platform::changeDirectory(workingDirectory);
     return runcommandline(line);
-}
-
-// Where the look window would open: this version has none.
-int nolookwindow() {
-    printout("\nError:  the look command is not available in this version.\n");
-    return -1;
 }
 
 // The command loop ends a typed line it ran well with statusTyped (statusDone at the end of
@@ -62,7 +57,11 @@ void Assign1Click() {
     TAssignBank2& d = assignBank2;
     d.FormActivate();
     Form form(TAssignBank2::caption);
-    for (const TBankOpenItems& row : d.rows) form.field(std::string(1, row.slot), row.caption, row.fileName);
+    for (const TBankOpenItems& row : d.rows) {
+        form.field(std::string(1, row.slot), row.caption, row.fileName);
+        // The row's Vam mode box, shown for a Vam file; "cmode=Simple" answers it.
+        form.field(std::string(1, row.slot) + "mode", "Vam mode", row.vamModeItem).visible = row.vamBoxEnabled;
+    }
     Form::Radio& find = form.radio("FindModeRG", "Find mode", {"Manual", "Advanced"});
     find.index = d.findModeItem;
     const int vamSlot = TAssignBank2::itemslot(d.vamSelection);
@@ -79,6 +78,8 @@ void Assign1Click() {
     for (TBankOpenItems& row : d.rows) {
         const std::string name = form.text(std::string(1, row.slot));
         if (name != row.fileName) row.BankFileNameChange(name);
+        const std::string mode = form.text(std::string(1, row.slot) + "mode");
+        if (row.vamBoxEnabled && (mode == "Simple" || mode == "Advanced")) row.vamModeItem = mode;
     }
     d.findModeItem = find.index == 1 ? 1 : 0;
     const std::string vam = form.text("vam");
@@ -139,7 +140,13 @@ int lookcmd(std::FILE* in) {
         printout("%s", noBankToExamine);
         return -1;
     }
-    return nolookwindow();
+    if (LookForm2.setBankIndex(lookBankLetter - 'a') < 0) {
+        printout("%s", noBankToExamine);
+        return -1;
+    }
+    chooselook(lookBankLetter - 'a', lookBankLetter);
+    LookForm2.showForLook();
+    return 0;
 }
 
 void Look1Click() {
@@ -180,8 +187,9 @@ void Look1Click() {
                                        platform::Buttons::Ok);
         return;
     }
+    LookForm2.setBankIndex(k);
     chooselook(k, list.letter);
-    nolookwindow();
+    LookForm2.showForLook();
 }
 
 void List1Click() {

@@ -41,3 +41,18 @@ void FontDlgClick();
 void BackgroundColor1Click();
 void AutoFontSizeClick();
 void MainRegZipClick();
+
+// Graph menu (the current graph and the graph windows, graphs/graph_windows.h).
+void GraphSaveAsClick();     // Save
+void S1Click();              // Shift1
+void Shift21Click();         // Shift2
+void Print1Click();          // Print
+void GraphSettingsClick();   // Settings (and the tool button): the settings dialog, modeless
+void GraphFontClick();       // Font: the font dialog on the graph font
+void GraphBrowser1Click();   // Graph Browser: the browser, modeless
+// The enabled state of Save, Shift1, Shift2 and Print: while a graph window is shown.
+bool graphitemsenabled();
+// Makes the graph windows (Jex Graph, Graph 1, Graph 2, Graph Browser, Jex Graph Settings)
+// known to the Window menu: each row is shown while its window is, with the window's own
+// items under it, and Close All Other closes them.
+void registergraphwindows();

@@ -8,6 +8,7 @@
 #include "core/printout.h"
 #include "platform/files.h"
 #include "platform/home.h"
+#include "shell/mainform.h"
 
 TFileHistory* recentFiles = nullptr;
 
@@ -75,6 +76,12 @@ void TFileHistory::addFile(const std::string& path) {
 
 void TFileHistory::rebuildMenu() {
     if (static_cast<int>(entries.size()) > maxEntries) entries.resize(static_cast<std::size_t>(maxEntries));
+}
+
+void TFileHistory::itemClick(int n) {
+    if (n < 0 || n >= static_cast<int>(entries.size())) return;
+    const std::string path = entries[static_cast<std::size_t>(n)];
+    Main.openEditorFile(path);
 }
 
 std::vector<std::string> TFileHistory::captions() const {

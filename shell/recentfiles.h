@@ -21,6 +21,9 @@ public:
     void addFile(const std::string& path);
     // Cuts the list to its largest number of entries (the menu shows what remains).
     void rebuildMenu();
+    // The click of the numbered item n (from 0): opens entry n in an editor, or brings the
+    // editor that has it forward.
+    void itemClick(int n);
     // The menu captions "&1 path" ... of the numbered items.
     std::vector<std::string> captions() const;
     // Writes the list; false on failure.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "banks/slots.h"
+#include "graphs/annot_editor.h"
 #include "core/printout.h"
 #include "interp/reader.h"
 #include "interp/state.h"
@@ -18,6 +19,7 @@
 #include "shell/recentfiles.h"
 #include "shell/version.h"
 #include "vam/groups.h"
+#include "views/editor.h"
 
 char workingDirectory[workingDirectorySize] = "";
 
@@ -90,12 +92,15 @@ int versioncmd(std::FILE*) {
 }
 
 int shutdown() {
-    // The console has no editor windows that could refuse to close. The recent-files list
-    // saves itself; every bank goes (the workspace bank first, a modified Vam element is
-    // stored by its bank); the graph window's placement is remembered; the output files of
-    // the command language are closed, so that nothing written to them is lost; then the
-    // named groups.
+    // The editors close first; one that stays open (its save question was cancelled) cancels
+    // the shut-down before anything is released. The recent-files list saves itself, the
+    // annotation editor is freed; every
+    // bank goes (the workspace bank first, a modified Vam element is stored by its bank); the
+    // graph window's placement is remembered; the output files of the command language are
+    // closed, so that nothing written to them is lost; then the named groups.
+    if (closeeditorsforshutdown() != 0) return 27;
     closerecentfiles();
+    graphs::resetannotationeditor();
     deleteallbanks();
     remembergraphplacement();
     resetswitches();

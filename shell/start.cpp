@@ -16,6 +16,7 @@
 #include "shell/menu.h"
 #include "shell/settings.h"
 #include "shell/shell_commands.h"
+#include "views/editor.h"
 #include "vam/groups.h"
 
 namespace {
@@ -74,9 +75,17 @@ int runcommandboxline(std::string line, bool shownAlready) {
     // A NUL byte cannot stand in a command line: it reads as a blank.
     std::replace(line.begin(), line.end(), '\0', ' ');
     // The echo shows what runs: a line too long for the buffer is cut (with a warning).
-    const std::string echo = line.substr(0, std::min<std::size_t>(line.size(), maxReadLineLength));
-    if (shownAlready) catchOnly(echo);
-    else printoutlong("%s\n", echo.c_str());
+    const std::string echo = line.substr(0, std::min<std::size_t>(line.size(), maxTypedLineLength));
+    if (shownAlready) {
+        catchOnly(echo);
+    } else if (!linePending()) {
+        // A whole line of its own: a line as long as the buffer is not pushed out as an empty
+        // line first, as the printer does with text that would pass its limit.
+        platform::current().appendResultsLine(echo);
+        catchOnly(echo);
+    } else {
+        printoutlong("%s\n", echo.c_str());
+    }
     commandCache.push_back(line);
     Main.rememberline(line);
     settypedline(line);
@@ -107,8 +116,17 @@ void endofrun() {
         platform::current().appendResultsLine(pendingLine());
         clearPendingLine();
     }
-    // The end of input closes the main window: the orderly shut-down, as quit runs it.
-    if (!quitRequested && shutdownHandler) shutdownHandler();
+    // The end of input closes the main window: the orderly shut-down, as quit runs it. The
+    // editors are asked to close; one that refuses cannot keep the window open.
+    if (!quitRequested && shutdownHandler) {
+        quitRequested = true;
+        shutdownHandler();
+        if (!quitRequested) {
+            discardeditors();
+            quitRequested = true;
+            shutdownHandler();
+        }
+    }
     Main.FormDestroy();
     flushPendingLine();
 }

@@ -4,3 +4,5 @@
 extern const char* versionText;
 extern const char* buildDate;
 extern const char* applicationTitle;
+// The main window's caption (the title of the graph print jobs of the Graph menu).
+extern const char* mainWindowCaption;

@@ -22,4 +22,7 @@ grep -q ' 1990    12.50000   22.22222   31.57895' <<<"$out"
 grep -q 'intercept             -9301.75974' <<<"$out"
 grep -q 'pop                     50.25424' <<<"$out"
 grep -q 'gdpr\[1\]                  0.58737' <<<"$out"
+# The graph is a placeable metafile (its key first) with its SVG beside it.
+[ "$(head -c 4 jexgraph.wmf | od -An -tx1 | tr -d ' ')" = "d7cdc69a" ]
+grep -q '<svg' jexgraph.svg
 echo "tour ran"

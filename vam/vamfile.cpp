@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "vam/groups.h"
 #include "vam/vampath.h"
+#include "views/vam_grid.h"
 
 bool pmModeAdvanced = false;
 
@@ -205,6 +206,8 @@ VamFile::VamFile(const char* stem) : DataBank(stem) {
 }
 
 VamFile::~VamFile() {
+    // The grid window of this bank closes first: its edits may still be saved into the bank.
+    closevamgridofbank(this);
     if (isLoaded()) storecmd();
     emptydynamicgroup();
     delete companionBank_;

@@ -19,6 +19,7 @@
 #include "vam/floatio.h"
 #include "vam/pmatrix.h"
 #include "vam/vamfile.h"
+#include "views/vam_grid.h"
 
 float* VamFile::loaded() { return isLoaded() && !table_.empty() ? table_.data() : nullptr; }
 
@@ -379,10 +380,12 @@ int VamFile::info(std::int16_t slot) {
     return 0;
 }
 
-std::int16_t VamFile::show(const char* name, int, std::FILE* in) {
+std::int16_t VamFile::show(const char* name, int slot, std::FILE* in) {
     auto droprest = [&](int cls) {
         if (cls != 'f' && cls != 'e' && cls != -1) skipline(in);
     };
+    // An earlier grid window goes first (asking whether to save its edits).
+    closevamgrid();
     const int i = findser(name);
     if (i < 0) {
         printout("Error:  cannot find %s in show command.\n", name);
@@ -429,7 +432,8 @@ std::int16_t VamFile::show(const char* name, int, std::FILE* in) {
             droprest(cls);
             return -1;
         }
-        if (view == 'r') readTitleFile(columnStubFile(i), columnTitles, C);
+        // The grid's rows are the matrix's columns in a row view, its rows otherwise.
+        if (view == 'r') readTitleFile(columnStubFile(i), rowTitles, C);
         if (view == 'c') readTitleFile(rowStubFile(i), rowTitles, R);
         if (view == 'y') {
             readTitleFile(rowStubFile(i), rowTitles, R);
@@ -444,6 +448,7 @@ std::int16_t VamFile::show(const char* name, int, std::FILE* in) {
     // options "- rowt <file>" and "- colt <file>".
     const int D = view == 'x' ? static_cast<int>(sizeOf(i)) : R;
     int numbers = 0;
+    int firstRow = 1, firstColumn = 1;
     char token[80];
     int cls = lastClass == 'n' || lastClass == 'a' || lastClass == '"' ? gettoken(token, in, 1, 78)
                                                                         : lastClass;
@@ -459,6 +464,7 @@ std::int16_t VamFile::show(const char* name, int, std::FILE* in) {
                     droprest(cls);
                     return -1;
                 }
+                (numbers == 0 ? firstRow : firstColumn) = sector;
             } else if (numbers == 1) {
                 int k = 0;
                 if (!periodOf(JexDate(static_cast<float>(value)), k)) {
@@ -466,6 +472,7 @@ std::int16_t VamFile::show(const char* name, int, std::FILE* in) {
                     droprest(cls);
                     return -1;
                 }
+                firstColumn = k + 1;
             }
             ++numbers;
         } else {
@@ -481,6 +488,27 @@ std::int16_t VamFile::show(const char* name, int, std::FILE* in) {
         cls = gettoken(token, in, 1, 78);
     }
     droprest(cls);
-    printout("The grid view of Vam data is not available in this version.\n");
+
+    // The grid: the view, the names, the titles, the bank and a copy of the loaded table.
+    VamGridData grid;
+    grid.view = view;
+    grid.elementLabel = loadedName();
+    grid.elementName = name;
+    grid.viewNumber = line;
+    grid.slot = slot;
+    grid.bank = this;
+    grid.caption = vamTitle();
+    grid.firstDate = firstJexDate();
+    grid.rowTitles = std::move(rowTitles);
+    grid.columnTitles = std::move(columnTitles);
+    grid.tableRows = loadedRows();
+    grid.tableCount = loadedCount();
+    for (int k = 0; k < grid.tableRows; ++k) {
+        const float* row = loadedRow(k);
+        grid.table.insert(grid.table.end(), row, row + grid.tableCount);
+    }
+    grid.firstRow = firstRow;
+    grid.firstColumn = firstColumn;
+    showvamgrid(grid);
     return 0;
 }

@@ -8,6 +8,8 @@
 #include "core/missing.h"
 #include "tests/banks/command_test_util.h"
 
+namespace assign_lookup_test {
+
 using banktest::makeBank;
 using banktest::makeNamedBank;
 using banktest::readFile;
@@ -306,3 +308,5 @@ TEST(DateIndex, NumbersToObservations) {
     wsBaseYear = base;
     wsFirstMonth = month;
 }
+
+}  // namespace assign_lookup_test

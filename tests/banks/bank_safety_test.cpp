@@ -20,6 +20,8 @@
 #include "tests/banks/command_test_util.h"
 #include "tests/jex_process.h"
 
+namespace bank_safety_test {
+
 using ::testing::HasSubstr;
 
 namespace {
@@ -542,3 +544,5 @@ TEST_F(BankSafety, OutputFilesKeepTheirPermissionsAndLinks) {
 }
 
 }  // namespace
+
+}  // namespace bank_safety_test

@@ -7,6 +7,8 @@
 
 #include "core/bytes.h"
 
+namespace bytes_test {
+
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(Bytes, WriterLayoutIsLittleEndian) {
@@ -97,3 +99,5 @@ TEST(Bytes, Streams) {
     EXPECT_FALSE(bytes::readU8(f, e));
     std::fclose(f);
 }
+
+}  // namespace bytes_test

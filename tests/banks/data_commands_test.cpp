@@ -8,6 +8,8 @@
 #include "series/series_state.h"
 #include "tests/banks/command_test_util.h"
 
+namespace data_commands_test {
+
 using banktest::readFile;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -335,3 +337,5 @@ TEST_F(DataCmd, FrequencyShowsAndSets) {
     EXPECT_EQ(typed(frequencycmd, "x"), 0);
     EXPECT_THAT(output(), HasSubstr("x has 4 observations per year."));
 }
+
+}  // namespace data_commands_test

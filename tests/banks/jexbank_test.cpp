@@ -13,6 +13,8 @@
 #include "platform/platform.h"
 #include "tests/banks/bank_test_util.h"
 
+namespace jexbank_test {
+
 using banktest::readFile;
 using banktest::writeFile;
 using ::testing::HasSubstr;
@@ -623,3 +625,5 @@ TEST_F(JexBankTest, ReadOnlyBanksKeepNoRecords) {
     ASSERT_EQ(bank.getser("x", out.data(), -1), 0);
     EXPECT_EQ(out[0], 9.0f);
 }
+
+}  // namespace jexbank_test

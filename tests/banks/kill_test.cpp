@@ -21,6 +21,8 @@
 #include "tests/banks/bank_test_util.h"
 #include "tests/jex_process.h"
 
+namespace kill_test {
+
 using ::testing::HasSubstr;
 
 namespace {
@@ -117,3 +119,5 @@ TEST_F(KillTest, AKillAtAnyMomentLeavesABankThatOpens) {
         EXPECT_LE(stored, count) << round;
     }
 }
+
+}  // namespace kill_test

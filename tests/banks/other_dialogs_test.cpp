@@ -9,6 +9,8 @@
 #include "tests/banks/command_test_util.h"
 #include "tests/banks/other_fixtures.h"
 
+namespace other_dialogs_test {
+
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
@@ -202,3 +204,5 @@ TEST_F(Dialogs, ConsoleForms) {
 }
 
 }  // namespace
+
+}  // namespace other_dialogs_test

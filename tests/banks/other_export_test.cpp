@@ -11,6 +11,8 @@
 #include "series/series_state.h"
 #include "tests/banks/command_test_util.h"
 
+namespace other_export_test {
+
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
@@ -232,3 +234,5 @@ TEST_F(Export, MattyRefusals) {
 }
 
 }  // namespace
+
+}  // namespace other_export_test

@@ -18,6 +18,8 @@
 #include "tests/banks/command_test_util.h"
 #include "tests/banks/other_fixtures.h"
 
+namespace other_listing_test {
+
 using otherbanks::plainRecord;
 using otherbanks::scaledRecord;
 using ::testing::ElementsAre;
@@ -432,3 +434,5 @@ TEST_F(Dump, CacheOnAndOff) {
 }
 
 }  // namespace
+
+}  // namespace other_listing_test

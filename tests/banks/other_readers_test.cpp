@@ -16,6 +16,8 @@
 #include "core/missing.h"
 #include "tests/banks/other_fixtures.h"
 
+namespace other_readers_test {
+
 using banktest::readFile;
 using banktest::writeFile;
 using otherbanks::Bytes;
@@ -548,3 +550,5 @@ TEST_F(OtherBanks, FetchseriesReadsEveryKind) {
 }
 
 }  // namespace
+
+}  // namespace other_readers_test

@@ -6,6 +6,8 @@
 #include "banks/wk1file.h"
 #include "tests/banks/bank_test_util.h"
 
+namespace other_wk1_test {
+
 using banktest::readFile;
 
 namespace {
@@ -88,3 +90,5 @@ TEST_F(Wk1, OpenFailureAndReadingMode) {
 }
 
 }  // namespace
+
+}  // namespace other_wk1_test

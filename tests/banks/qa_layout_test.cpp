@@ -20,6 +20,8 @@
 #include "series/series_state.h"
 #include "tests/banks/command_test_util.h"
 
+namespace qa_layout_test {
+
 using banktest::readFile;
 using banktest::writeText;
 using ::testing::HasSubstr;
@@ -377,3 +379,5 @@ TEST_F(QaLayout, ReaderOfTheWorkspaceFilesFollowsItsRewrites) {
     ASSERT_EQ(reader.getser("n", v.data(), -1), 0);
     EXPECT_EQ(reader.maxObs(), 5);
 }
+
+}  // namespace qa_layout_test

@@ -8,6 +8,8 @@
 #include "series/series_state.h"
 #include "tests/banks/command_test_util.h"
 
+namespace startup_test {
+
 using banktest::makeNamedBank;
 using banktest::readFile;
 using banktest::writeText;
@@ -186,3 +188,5 @@ TEST_F(StartupCfg, BadEntriesAndTheLastLine) {
     EXPECT_THAT(output(), HasSubstr("Warning:  Error on last line of jex.cfg."));
     EXPECT_THAT(output(), HasSubstr("The proper syntax, to run a file called \"init.add,\" is"));
 }
+
+}  // namespace startup_test

@@ -16,6 +16,8 @@
 #include "platform/platform.h"
 #include "platform/scripted_platform.h"
 
+namespace algebra_test {
+
 namespace {
 
 class AlgebraTest : public ::testing::Test {
@@ -514,3 +516,5 @@ TEST_F(AlgebraTest, FpCheck) {
 }
 
 }  // namespace
+
+}  // namespace algebra_test

@@ -7,6 +7,8 @@
 #include "core/printout.h"
 #include "platform/scripted_platform.h"
 
+namespace date_test {
+
 namespace {
 
 // Collects what the dates print (completed lines and the unfinished one).
@@ -380,3 +382,5 @@ TEST_F(DateTest, PrintIsBounded) {
     d.year = -32768;  // a damaged year still prints within bounds
     EXPECT_EQ(d.printNew('2'), "-34668");
 }
+
+}  // namespace date_test

@@ -10,6 +10,8 @@
 #include "core/printout.h"
 #include "platform/scripted_platform.h"
 
+namespace missing_printout_test {
+
 TEST(Missing, IsMissingBounds) {
     struct Case { float x; bool missing; } cases[] = {
         {-0.000001f, true}, {-0.00000105f, true}, {-0.0000012f, false},
@@ -140,3 +142,5 @@ TEST_F(PrintoutTest, Boxes) {
     EXPECT_EQ(ui.platform.boxes.back(), "[Jex Message] note");
     EXPECT_EQ(waitkey(), 0);
 }
+
+}  // namespace missing_printout_test

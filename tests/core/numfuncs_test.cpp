@@ -10,6 +10,8 @@
 #include "core/random.h"
 #include "platform/platform.h"
 
+namespace numfuncs_test {
+
 namespace {
 
 constexpr float M = MISSING;
@@ -343,3 +345,5 @@ TEST(RandomStart, SeededFromTheClockBeforeTheFirstDraw) {
     EXPECT_TRUE(matched);
     randuniform(1);
 }
+
+}  // namespace numfuncs_test

@@ -16,6 +16,8 @@
 #include "platform/platform.h"
 #include "platform/scripted_platform.h"
 
+namespace optimise_test {
+
 namespace {
 
 class OptimiseTest : public ::testing::Test {
@@ -620,3 +622,5 @@ TEST_F(OptimiseTest, QprogZeroesTinyValues) {
 }
 
 }  // namespace
+
+}  // namespace optimise_test

@@ -9,6 +9,8 @@
 #include "core/vector.h"
 #include "platform/scripted_platform.h"
 
+namespace vector_matrix_test {
+
 namespace {
 
 class ArrayTest : public ::testing::Test {
@@ -340,3 +342,5 @@ TEST_F(ArrayTest, PrintFormats) {
 }
 
 }  // namespace
+
+}  // namespace vector_matrix_test

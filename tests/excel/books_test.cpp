@@ -5,6 +5,8 @@
 #include "excel/workbook_files.h"
 #include "tests/excel/excel_fixture.h"
 
+namespace books_test {
+
 namespace {
 
 using exceltest::ExcelTest;
@@ -425,3 +427,5 @@ TEST_F(ExcelTest, AChartKindAddsAWorkbookAndNoChart) {
 }
 
 }  // namespace
+
+}  // namespace books_test

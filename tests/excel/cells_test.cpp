@@ -2,6 +2,8 @@
 // borders, checked in the model and, after saving, by openpyxl reading our file.
 #include "tests/excel/excel_fixture.h"
 
+namespace cells_test {
+
 namespace {
 
 using exceltest::ExcelTest;
@@ -276,3 +278,5 @@ TEST_F(ExcelTest, NumberBlocksStopAtTheFirstBadCell) {
 }
 
 }  // namespace
+
+}  // namespace cells_test

@@ -11,6 +11,8 @@
 #include "interp/state.h"
 #include "platform/scripted_platform.h"
 
+namespace columns_font_test {
+
 namespace {
 
 const char* const beforeOrBeyond = "\nError:  cannot have columns before \"A\" or beyond \"IV\".\n";
@@ -258,3 +260,5 @@ TEST_F(ReaderInput, WordsInParentheses) {
 }
 
 }  // namespace
+
+}  // namespace columns_font_test

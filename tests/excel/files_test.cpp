@@ -5,6 +5,8 @@
 #include "excel/workbook_files.h"
 #include "tests/excel/excel_fixture.h"
 
+namespace files_test {
+
 namespace {
 
 using exceltest::ExcelTest;
@@ -210,3 +212,5 @@ wb.save('mac.xlsx')
 }
 
 }  // namespace
+
+}  // namespace files_test

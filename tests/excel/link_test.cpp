@@ -2,6 +2,8 @@
 // closing links, visibility and the missing codes.
 #include "tests/excel/excel_fixture.h"
 
+namespace link_test {
+
 namespace {
 
 using exceltest::ExcelTest;
@@ -129,3 +131,5 @@ TEST_F(ExcelTest, GlobalObjectsBuildAndCloseTheSessionLink) {
 }
 
 }  // namespace
+
+}  // namespace link_test

@@ -4,6 +4,8 @@
 #include "excel/numformat.h"
 #include "tests/excel/excel_fixture.h"
 
+namespace read_test {
+
 namespace {
 
 using exceltest::ExcelTest;
@@ -211,3 +213,5 @@ TEST_F(ReadTest, DateAlignedReading) {
 }
 
 }  // namespace
+
+}  // namespace read_test

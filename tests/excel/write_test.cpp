@@ -8,6 +8,8 @@
 #include "interp/reader.h"
 #include "tests/excel/excel_fixture.h"
 
+namespace write_test {
+
 namespace {
 
 using exceltest::ExcelTest;
@@ -242,3 +244,5 @@ TEST(XlModify, ReplacesEveryOccurrenceFromTheLeft) {
 }
 
 }  // namespace
+
+}  // namespace write_test

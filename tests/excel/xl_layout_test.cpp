@@ -11,6 +11,8 @@
 #include "tests/excel/excel_fixture.h"
 #include "tests/excel/xl_process_fixture.h"
 
+namespace xl_layout_test {
+
 namespace {
 
 using exceltest::ExcelTest;
@@ -445,3 +447,5 @@ TEST_F(ExcelTest, DefaultsOfSetfontAndSetbackgroundChangeOnlyWhenTheLineIsAccept
 }
 
 }  // namespace
+
+}  // namespace xl_layout_test

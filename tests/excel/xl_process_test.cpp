@@ -12,6 +12,8 @@
 
 #include "tests/excel/xl_process_fixture.h"
 
+namespace xl_process_test {
+
 namespace {
 
 using exceltest::readFile;
@@ -261,3 +263,5 @@ TEST_F(XlProcessTest, VamNamesWithoutSectorsAndMissingVectors) {
 }
 
 }  // namespace
+
+}  // namespace xl_process_test

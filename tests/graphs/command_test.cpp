@@ -23,28 +23,16 @@
 #include "series/series_state.h"
 #include "tests/graphs/graph_test_util.h"
 
+namespace command_test {
+
 namespace {
 
 class GraphCommand : public ::testing::Test {
 protected:
     void SetUp() override {
         cwd = std::make_unique<graphtest::WorkingDirectory>();
-        resetbankslots();
-        resetseriesstate();
-        clearPendingLine();
-        savedSync = JexBank::syncWrites;
-        JexBank::syncWrites = false;
-        wsStartDate = JexDate(1980, 1, 1, 13);
-        wsBaseYear = 1980;
-        wsFirstMonth = 1;
-        cfgFirstMonth = 1;
-        wsMaxObs = 200;
-        setWorkspaceBank(new JexBank("ws", "New", 1980, 200, 1, 1));
-        std::vector<float> a(2000, MISSING);
-        const float values[] = {10, 12, 15, 11, 14, 18, 20, 17, 22, 25, 24};
-        for (int i = 0; i < 11; ++i) a[10 + i] = values[i];
-        workspaceBank->setFreq(1);
-        ASSERT_GE(workspaceBank->addser("a", a.data(), 'y'), 0);
+        ws = std::make_unique<graphtest::Workspace>();
+        ASSERT_TRUE(graphtest::Workspace::addseries("a", {10, 12, 15, 11, 14, 18, 20, 17, 22, 25, 24}));
         graphs::resetgraphstate();
         graphs::resetgraphsettings();
         graphs::initlinestyles();
@@ -58,12 +46,7 @@ protected:
     void TearDown() override {
         graphs::resetgraphstate();
         graphs::showGraph = savedShow;
-        resetregressstate();
-        resetbankslots();
-        resetseriesstate();
-        resetDateGlobals();
-        clearPendingLine();
-        JexBank::syncWrites = savedSync;
+        ws.reset();
         cwd.reset();
     }
     int run(int (*cmd)(std::FILE*), const std::string& line) { return graphtest::run(cmd, line); }
@@ -79,7 +62,7 @@ protected:
 
     platform::ScopedScriptedPlatform screen;
     std::unique_ptr<graphtest::WorkingDirectory> cwd;
-    bool savedSync = false;
+    std::unique_ptr<graphtest::Workspace> ws;
     std::vector<std::string> shownCaptions;
     std::function<void(const graphs::Metafile&, const std::string&)> savedShow = graphs::showGraph;
     std::function<void(int, const graphs::Metafile&)> savedSpare = graphs::showSpareGraph;
@@ -222,3 +205,5 @@ TEST_F(GraphCommand, TheSavedMetafileIsReadByWmf2svg) {
 }
 
 }  // namespace
+
+}  // namespace command_test

@@ -4,10 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "banks/jexbank.h"
+#include "banks/slots.h"
+#include "core/date.h"
+#include "core/missing.h"
+#include "core/printout.h"
+#include "regress/regress_state.h"
+#include "series/series_state.h"
 #include "tests/series/series_test_util.h"
 
 namespace graphtest {
@@ -33,6 +44,54 @@ public:
 private:
     std::filesystem::path dir_, old_;
 };
+
+// A workspace bank "ws" from 1980 with 200 annual observations, made in the working
+// directory; the bank, series and regression state are put back with the object.
+class Workspace {
+public:
+    Workspace() {
+        resetbankslots();
+        resetseriesstate();
+        clearPendingLine();
+        savedSync_ = JexBank::syncWrites;
+        JexBank::syncWrites = false;
+        wsStartDate = JexDate(1980, 1, 1, 13);
+        wsBaseYear = 1980;
+        wsFirstMonth = 1;
+        cfgFirstMonth = 1;
+        wsMaxObs = 200;
+        setWorkspaceBank(new JexBank("ws", "New", 1980, 200, 1, 1));
+        workspaceBank->setFreq(1);
+    }
+    ~Workspace() {
+        resetregressstate();
+        resetbankslots();
+        resetseriesstate();
+        resetDateGlobals();
+        clearPendingLine();
+        JexBank::syncWrites = savedSync_;
+    }
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    // An annual series whose values start in 1990; false when it could not be stored.
+    static bool addseries(const char* name, const std::vector<float>& values) {
+        std::vector<float> v(2000, MISSING);
+        std::copy(values.begin(), values.end(), v.begin() + 10);
+        return workspaceBank->addser(name, v.data(), 'y') >= 0;
+    }
+
+private:
+    bool savedSync_ = false;
+};
+
+// The bytes of a file ("" when it cannot be read).
+inline std::string slurp(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 // Runs a command handler on one line of input.
 template <class Cmd>

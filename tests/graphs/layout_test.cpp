@@ -19,6 +19,8 @@
 #include "graphs/wmf.h"
 #include "platform/scripted_platform.h"
 
+namespace layout_test {
+
 namespace {
 
 using graphs::Op;
@@ -320,3 +322,5 @@ TEST(GraphModel, SeriesSlotsAndTitles) {
 }
 
 }  // namespace
+
+}  // namespace layout_test

@@ -16,7 +16,10 @@
 #include "graphs/wmf.h"
 #include "interp/switches.h"
 #include "platform/scripted_platform.h"
+#include "shell/dialogs.h"
 #include "tests/graphs/graph_test_util.h"
+
+namespace settings_test {
 
 namespace {
 
@@ -39,12 +42,7 @@ protected:
     int run(Cmd cmd, const std::string& line) {
         return graphtest::run(cmd, line);
     }
-    static std::string slurp(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string slurp(const std::string& name) { return graphtest::slurp(name); }
 
     platform::ScopedScriptedPlatform screen;
     std::unique_ptr<graphtest::WorkingDirectory> cwd;
@@ -178,7 +176,7 @@ TEST_F(GraphSettings, PrintJobsCarryTheMetafileAndThePageRectangle) {
     c.moveTo(1, 2);
     c.lineTo(3, 4);
     graphs::graphMetafile->records = c.records();
-    graphs::printerLandscape = true;
+    printerOrientation = Orientation::landscape;  // the printer set-up
     int printed = 0;
     graphs::graphPrinter = [&](const graphs::GraphPrintJob& job) {
         ++printed;
@@ -193,7 +191,7 @@ TEST_F(GraphSettings, PrintJobsCarryTheMetafileAndThePageRectangle) {
     graphs::gprintcmd(nullptr);
     graphs::gprintcmd(nullptr);
     EXPECT_EQ(printed, 2);
-    graphs::printerLandscape = false;
+    printerOrientation = Orientation::portrait;
     ASSERT_EQ(graphs::heldPrintJobs().size(), 1u);
     EXPECT_TRUE(graphs::heldPrintJobs()[0].wmf.empty());
     EXPECT_EQ(graphs::heldPrintJobs()[0].right, 4600);
@@ -203,3 +201,5 @@ TEST_F(GraphSettings, PrintJobsCarryTheMetafileAndThePageRectangle) {
 }
 
 }  // namespace
+
+}  // namespace settings_test

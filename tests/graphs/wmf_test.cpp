@@ -12,6 +12,8 @@
 #include "graphs/svg.h"
 #include "graphs/wmf.h"
 
+namespace wmf_test {
+
 namespace {
 
 using graphs::Canvas;
@@ -247,3 +249,5 @@ TEST(TextMetrics, HeightsAndWidthsComeFromTheTable) {
 }
 
 }  // namespace
+
+}  // namespace wmf_test

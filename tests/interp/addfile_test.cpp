@@ -10,6 +10,8 @@
 #include "interp/strings.h"
 #include "tests/shell/command_fixture.h"
 
+namespace addfile_test {
+
 namespace {
 
 class AddFileTest : public CommandFixture {
@@ -408,3 +410,5 @@ TEST_F(AddFileTest, ReturnGivesItsStatusFromItsWord) {
 }
 
 }  // namespace
+
+}  // namespace addfile_test

@@ -18,6 +18,8 @@
 #include "shell/mainform.h"
 #include "tests/shell/command_fixture.h"
 
+namespace dispatch_test {
+
 namespace {
 
 struct Resolution {
@@ -474,3 +476,5 @@ TEST_F(DispatchLoop, CommandCachePrintClearAndReplay) {
 }
 
 }  // namespace
+
+}  // namespace dispatch_test

@@ -8,6 +8,8 @@
 #include "interp/switches.h"
 #include "tests/shell/command_fixture.h"
 
+namespace echo_test {
+
 namespace {
 
 class Echo : public CommandFixture {};
@@ -268,3 +270,5 @@ TEST_F(Echo, TitleIsCopiedToTheSaveFileUpToTheFirstPercent) {
 }
 
 }  // namespace
+
+}  // namespace echo_test

@@ -13,6 +13,8 @@
 #include "tests/interp/reader_fixture.h"
 #include "tests/shell/command_fixture.h"
 
+namespace loop_test {
+
 namespace {
 
 class LoopTest : public CommandFixture {
@@ -248,3 +250,5 @@ TEST_F(LoopTest, QuitInsideABlockOrFunctionStopsTheScript) {
 }
 
 }  // namespace
+
+}  // namespace loop_test

@@ -5,6 +5,8 @@
 #include "interp/percent.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace percent_test {
+
 class PercentTest : public ReaderFixture {
 protected:
     // Expand every %-sequence of a text the way the reader does: at each '%', expand and
@@ -198,3 +200,5 @@ TEST_F(PercentTest, TextThatKeepsGrowingInsideAnExpressionStopsAtTheLineLimit) {
     pos = 0;
     EXPECT_EQ(expandpercent(result, text, pos), 18);
 }
+
+}  // namespace percent_test

@@ -8,6 +8,8 @@
 #include "interp/strings.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace pfunc_frame_test {
+
 namespace {
 
 class PfuncFrame : public ReaderFixture {
@@ -211,3 +213,5 @@ TEST_F(PfuncFrame, AFailedCallLeavesNoResultBehind) {
 }
 
 }  // namespace
+
+}  // namespace pfunc_frame_test

@@ -7,6 +7,8 @@
 #include "interp/strings.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace pfunc_if_test {
+
 namespace {
 
 class PfuncIf : public ReaderFixture {
@@ -218,3 +220,5 @@ TEST_F(PfuncIf, ConditionsReadDirectly) {
 }
 
 }  // namespace
+
+}  // namespace pfunc_if_test

@@ -15,6 +15,8 @@
 #include "tests/interp/reader_fixture.h"  // PercentOutcome, startscript
 #include "tests/series/series_fixture.h"
 
+namespace pfunc_state_test {
+
 namespace {
 
 using seriestest::M;
@@ -268,3 +270,5 @@ TEST_F(PfuncState, DateAndTimeOfTheClock) {
 }
 
 }  // namespace
+
+}  // namespace pfunc_state_test

@@ -12,6 +12,8 @@
 #include "shell/version.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace pfunc_text_test {
+
 namespace {
 
 class PfuncText : public ReaderFixture {
@@ -252,3 +254,5 @@ TEST(PfuncConvert, NumbersAndTexts) {
 }
 
 }  // namespace
+
+}  // namespace pfunc_text_test

@@ -21,6 +21,8 @@
 #include "interp/strings.h"
 #include "platform/scripted_platform.h"
 
+namespace qa_interp_test {
+
 namespace {
 
 class QaScripts : public ::testing::Test {
@@ -239,3 +241,5 @@ TEST_F(QaScripts, StringClearOfAnUnknownNameSaysSo) {
 }
 
 }  // namespace
+
+}  // namespace qa_interp_test

@@ -11,6 +11,8 @@
 #include "interp/percent.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace reader_garbage_test {
+
 namespace {
 
 class ReaderGarbage : public ReaderFixture {
@@ -137,3 +139,5 @@ TEST_F(ReaderGarbage, RandomTextsOfTheTextTokenizerComeToAnEnd) {
 }
 
 }  // namespace
+
+}  // namespace reader_garbage_test

@@ -5,6 +5,8 @@
 #include "interp/percent.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace reader_test {
+
 using Tokens = std::vector<std::string>;
 
 class ReaderTest : public ReaderFixture {};
@@ -176,7 +178,7 @@ TEST_F(ReaderTest, LongReplayedLineIsDeliveredWhole) {
 
 TEST_F(ReaderTest, OverlongTypedLineIsCutWithTheWarning) {
     typed(std::string(5000, 'z'));
-    EXPECT_EQ(std::strlen(commandBuffer), 2989u);
+    EXPECT_EQ(std::strlen(commandBuffer), 2999u);  // 2998 characters and the newline
     EXPECT_NE(results().find("Warning:  line length exceeds maximum length for reading."),
               std::string::npos);
     char buf[78];
@@ -184,7 +186,7 @@ TEST_F(ReaderTest, OverlongTypedLineIsCutWithTheWarning) {
     int cls;
     while ((cls = gettoken(buf, nullptr, 0, 78)) == 'a') ++words;
     EXPECT_EQ(cls, 'f');
-    EXPECT_EQ(words, 39);  // 2988 letters in words of at most 77
+    EXPECT_EQ(words, 39);  // 2998 letters in words of at most 77
 }
 
 TEST_F(ReaderTest, ArgumentsExpandInsideWordsUnlessExpansionIsOff) {
@@ -333,3 +335,5 @@ TEST_F(StringTokenTest, QuotedLiteralKeepsBackslashPairs) {
     pos = 0;
     EXPECT_EQ(textquoted(out, text, pos), -1);
 }
+
+}  // namespace reader_test

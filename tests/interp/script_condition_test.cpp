@@ -12,6 +12,8 @@
 #include "interp/state.h"
 #include "platform/scripted_platform.h"
 
+namespace script_condition_test {
+
 namespace {
 
 class ConditionTest : public ::testing::Test {
@@ -195,3 +197,5 @@ TEST_F(ConditionTest, EvalNumberNeverOverflowsTheTokenBuffer) {
 }
 
 }  // namespace
+
+}  // namespace script_condition_test

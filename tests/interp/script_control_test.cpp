@@ -17,6 +17,8 @@
 #include "platform/scripted_platform.h"
 #include "tests/interp/script_fixture.h"
 
+namespace script_control_test {
+
 namespace {
 
 class ControlTest : public ScriptFixture {
@@ -351,3 +353,5 @@ TEST_F(ControlTest, HundredNestedAddFiles) {
 }
 
 }  // namespace
+
+}  // namespace script_control_test

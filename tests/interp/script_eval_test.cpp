@@ -9,6 +9,8 @@
 #include "series/series_state.h"
 #include "tests/series/series_fixture.h"
 
+namespace script_eval_test {
+
 namespace {
 
 class EvalConditionTest : public seriestest::SeriesFixture {
@@ -69,3 +71,5 @@ TEST_F(EvalConditionTest, ExistsTestsForASeries) {
 }
 
 }  // namespace
+
+}  // namespace script_eval_test

@@ -14,6 +14,8 @@
 #include "platform/scripted_platform.h"
 #include "tests/interp/script_fixture.h"
 
+namespace script_strings_test {
+
 namespace {
 
 class StringCommandTest : public ScriptFixture {
@@ -213,3 +215,5 @@ TEST_F(StringCommandTest, RegexHelpers) {
 }
 
 }  // namespace
+
+}  // namespace script_strings_test

@@ -23,6 +23,8 @@
 #include "platform/scripted_platform.h"
 #include "tests/interp/script_fixture.h"
 
+namespace script_utility_test {
+
 namespace {
 
 class UtilityTest : public ScriptFixture {
@@ -369,3 +371,5 @@ TEST(ContinueDialogModel, ResultsAndActions) {
 }
 
 }  // namespace
+
+}  // namespace script_utility_test

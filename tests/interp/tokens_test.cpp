@@ -5,6 +5,8 @@
 #include "interp/tokens.h"
 #include "tests/interp/reader_fixture.h"
 
+namespace tokens_test {
+
 class TokensTest : public ReaderFixture {};
 
 TEST_F(TokensTest, ReadNumberSkipsOtherTokensAndTakesTheSign) {
@@ -146,3 +148,5 @@ TEST(NameHelpers, WildMatch) {
     for (const Case& c : cases)
         EXPECT_EQ(wildmatch(c.name, c.pattern), c.expected) << c.name << " vs " << c.pattern;
 }
+
+}  // namespace tokens_test

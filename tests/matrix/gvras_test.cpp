@@ -5,6 +5,8 @@
 #include "matrix/precon.h"
 #include "tests/matrix/balancing_fixture.h"
 
+namespace gvras_test {
+
 namespace {
 
 using namespace baltest;
@@ -187,3 +189,5 @@ TEST_F(Gvras, ExpandAndFoldBack) {
 }
 
 }  // namespace
+
+}  // namespace gvras_test

@@ -7,6 +7,8 @@
 #include "tests/matrix/time_fixture.h"
 #include "vam/groups.h"
 
+namespace index_test {
+
 namespace {
 
 using namespace timetest;
@@ -320,3 +322,5 @@ TEST_F(IndexLint, AGuideVectorOfAnotherBankIsRefused) {
 }
 
 }  // namespace
+
+}  // namespace index_test

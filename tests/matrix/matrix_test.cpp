@@ -15,6 +15,8 @@
 #include "platform/scripted_platform.h"
 #include "tests/vam/vam_fixture.h"
 
+namespace matrix_test {
+
 namespace {
 
 using namespace vamtest;
@@ -577,3 +579,5 @@ TEST_F(MatrixCommands, McRewritesEveryValueAsItWas) {
 }
 
 }  // namespace
+
+}  // namespace matrix_test

@@ -5,6 +5,8 @@
 #include "tests/matrix/balancing_fixture.h"
 #include "vam/floatio.h"
 
+namespace pmras_test {
+
 namespace {
 
 using namespace baltest;
@@ -103,3 +105,5 @@ TEST_F(Pmras, RefusedBeforeAnythingIsReadOrWritten) {
 }
 
 }  // namespace
+
+}  // namespace pmras_test

@@ -3,6 +3,8 @@
 #include "matrix/precon.h"
 #include "tests/matrix/balancing_fixture.h"
 
+namespace precon_test {
+
 namespace {
 
 using namespace baltest;
@@ -182,3 +184,5 @@ TEST_F(Precon, RefusalsOfTheReader) {
 }
 
 }  // namespace
+
+}  // namespace precon_test

@@ -8,6 +8,8 @@
 #include "matrix/ras.h"
 #include "tests/matrix/balancing_fixture.h"
 
+namespace ras_test {
+
 namespace {
 
 using namespace baltest;
@@ -377,3 +379,5 @@ TEST(RasIteration, SameBitsAsTheLinesScaledOneByOne) {
 }
 
 }  // namespace
+
+}  // namespace ras_test

@@ -11,6 +11,8 @@
 #include "series/rdscale.h"
 #include "tests/banks/command_test_util.h"
 
+namespace resector_test {
+
 namespace {
 
 using Dense = std::vector<std::vector<double>>;
@@ -381,3 +383,5 @@ TEST_F(ResectorEngine, SizeChecksComeBeforeAnyWrite) {
 }
 
 }  // namespace
+
+}  // namespace resector_test

@@ -7,6 +7,8 @@
 #include "series/rdscale.h"
 #include "tests/matrix/balancing_fixture.h"
 
+namespace scale_test {
+
 namespace {
 
 using namespace baltest;
@@ -148,3 +150,5 @@ TEST(RdscaleChecks, ReportTheirStageAndGoOn) {
 }
 
 }  // namespace
+
+}  // namespace scale_test

@@ -16,6 +16,8 @@
 #include "series/lanes.h"
 #include "tests/matrix/time_fixture.h"
 
+namespace vc_test {
+
 namespace {
 
 using namespace timetest;
@@ -389,3 +391,5 @@ TEST(VcRowKernels, BlockSumsAreTheRowSumsBitForBit) {
 }
 
 }  // namespace
+
+}  // namespace vc_test

@@ -13,25 +13,21 @@
 #include "tests/shell/command_fixture.h"
 #include "vam/groups.h"
 
-namespace {
+namespace fixforms_test {
 
-class FixForms : public CommandFixture {
+class FixForms : public ModelDialogTest {
 protected:
     void SetUp() override {
-        CommandFixture::SetUp();
-        setbatchrunner([this](const std::string& line, RunMode) { runs.push_back(line); });
+        ModelDialogTest::SetUp();
         macFixConfigFile = "MacMender.cfg";
         vecFixConfigFile = "Mender.cfg";
     }
     void TearDown() override {
-        setbatchrunner(nullptr);
         macFixConfigFile = "MacMender.cfg";
         vecFixConfigFile = "Mender.cfg";
         closegrouphome();
-        CommandFixture::TearDown();
+        ModelDialogTest::TearDown();
     }
-    platform::ScopedScriptedPlatform screen;
-    std::vector<std::string> runs;
 };
 
 TEST_F(FixForms, DefaultsSaveByteForByteAndSavingTwiceChangesNothing) {
@@ -92,10 +88,9 @@ TEST_F(FixForms, OkRunsTheToolOnlyWhenTheFlagIsSetAndRereadsTheGroups) {
     opengrouphome();
     EXPECT_EQ(namedgroupcount(), 0);
     // A vector-fix tool that adds a group; the groups must be read again after it.
-    setbatchrunner([this](const std::string& line, RunMode) {
-        runs.push_back(line);
+    onRun = [](const std::string&) {
         std::ofstream("groups.bin", std::ios::binary) << encodegroups({{"g1", {1, 2, 3}}});
-    });
+    };
     TFixFm& vec = VecFixFm();
     vec.configLoaded = false;
     vecFixRunBatch = true;
@@ -117,4 +112,4 @@ TEST_F(FixForms, OkRunsTheToolOnlyWhenTheFlagIsSetAndRereadsTheGroups) {
     EXPECT_TRUE(macFixRunBatch);
 }
 
-}  // namespace
+}  // namespace fixforms_test

@@ -8,27 +8,27 @@
 #include <string>
 #include <vector>
 
+#include "models/fixforms.h"
 #include "models/modelfiles.h"
 #include "models/orybuild.h"
+#include "models/oryrun.h"
+#include "models/tables.h"
+#include "shell/mainform.h"
 #include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 
-namespace {
+namespace modelfiles_test {
 
-class ModelFiles : public CommandFixture {
+class ModelFiles : public ModelDialogTest {
 protected:
     void SetUp() override {
-        CommandFixture::SetUp();
-        setbatchrunner([this](const std::string& line, RunMode) { runs.push_back(line); });
+        ModelDialogTest::SetUp();
         buildConfigFile = "Build.cfg";
     }
     void TearDown() override {
-        setbatchrunner(nullptr);
         buildConfigFile = "Build.cfg";
-        CommandFixture::TearDown();
+        ModelDialogTest::TearDown();
     }
-    platform::ScopedScriptedPlatform screen;
-    std::vector<std::string> runs;
 };
 
 TEST_F(ModelFiles, ReadConfigLineCases) {
@@ -143,6 +143,12 @@ TEST_F(ModelFiles, BuildDialogSavesOkRunsAndReadsBack) {
     EXPECT_EQ(again.text("rd3Edit"), "2025");
     EXPECT_FALSE(again.findButton("SaveBtn")->enabled);
 
+    // Load (the open dialog keeps Build.cfg) reads the saved name back over a change.
+    screen.platform.answers = {"WSBnkEdit=other.bnk", "LoadBtn", "Open"};
+    again.showModal(true);
+    EXPECT_EQ(again.text("WSBnkEdit"), "hist14.bnk");
+    EXPECT_FALSE(again.findButton("SaveBtn")->enabled);
+
     // An edited batch file survives the next OK.
     spit("orymodel.bat", "edited\r\n");
     screen.platform.answers = {"OKBtn"};
@@ -198,4 +204,39 @@ TEST_F(ModelFiles, BuildConfigReadingEdgeCases) {
     EXPECT_EQ(form.text("MonthEdit"), "2");
 }
 
-}  // namespace
+TEST_F(ModelFiles, MissingFilesGiveEachDialogsMessage) {
+    // Each dialog at its activation with its configuration file missing, then Load of a file
+    // that does not exist: what is printed and how many "Could not open file" boxes appear.
+    TOryBldForm build;
+    TORYRunFm run;
+    TTablesFm tables;
+    struct Case {
+        const char* dialog;
+        Form* form;
+        std::vector<std::string> answers;
+        std::string printed;
+        std::size_t boxes;
+    } cases[] = {
+        {"build", &build, {"ok", "LoadBtn", "none.cfg", "ok", "CancelBtn"},
+         "\nError:  cannot open file \"none.cfg\".\n", 2},
+        {"macro fix", &MacFixFm(), {"ok", "BitBtn1", "none.cfg", "ok", "CancelBtn"}, "", 2},
+        {"vector fix", &VecFixFm(), {"ok", "LoadBtn", "none.cfg", "ok", "CancelBtn"}, "", 2},
+        {"run", &run, {"ok", "LoadBtn", "none.cfg", "CancelBtn"}, "Cannot open none.cfg.\n", 1},
+        {"tables", &tables, {"LoadBtn", "none.in", "CancelBtn"}, "Cannot open none.in.\n", 0},
+    };
+    lastModelRun = lastTableName = "gone";
+    MacFixFm().configLoaded = VecFixFm().configLoaded = false;
+    for (const Case& c : cases) {
+        screen.platform.lines.clear();
+        screen.platform.boxes.clear();
+        screen.platform.answers.assign(c.answers.begin(), c.answers.end());
+        c.form->showModal(true);
+        EXPECT_EQ(screen.platform.text(), c.printed) << c.dialog;
+        EXPECT_EQ(screen.platform.boxes.size(), c.boxes) << c.dialog;
+        for (const std::string& b : screen.platform.boxes) EXPECT_EQ(b, "[Error] Could not open file") << c.dialog;
+        EXPECT_FALSE(c.form->isOpen()) << c.dialog;
+    }
+    lastModelRun = lastTableName = "";
+}
+
+}  // namespace modelfiles_test

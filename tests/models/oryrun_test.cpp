@@ -13,25 +13,19 @@
 #include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 
-namespace {
+namespace oryrun_test {
 
-class RunForm : public CommandFixture {
+class RunForm : public ModelDialogTest {
 protected:
     void SetUp() override {
-        CommandFixture::SetUp();
-        setbatchrunner([this](const std::string& line, RunMode mode) {
-            runs.push_back(line);
-            EXPECT_EQ(mode, RunMode::system);
-        });
+        ModelDialogTest::SetUp();
         lastModelRun = lastModelHistName = lastModelSimName = exogFileName = "";
     }
     void TearDown() override {
-        setbatchrunner(nullptr);
+        for (RunMode mode : modes) EXPECT_EQ(mode, RunMode::system);
         lastModelRun = lastModelHistName = lastModelSimName = exogFileName = "";
-        CommandFixture::TearDown();
+        ModelDialogTest::TearDown();
     }
-    platform::ScopedScriptedPlatform screen;
-    std::vector<std::string> runs;
 };
 
 const char* const stochasticOrb =
@@ -155,4 +149,4 @@ TEST_F(RunForm, MissingFilesGiveTheirMessages) {
     EXPECT_EQ(screen.platform.text(), "Cannot open gone.cfg.\n");
 }
 
-}  // namespace
+}  // namespace oryrun_test

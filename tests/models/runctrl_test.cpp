@@ -11,30 +11,24 @@
 #include "tests/models/model_test_util.h"
 #include "tests/shell/command_fixture.h"
 
-namespace {
+namespace runctrl_test {
 
-class RunControl : public CommandFixture {
+class RunControl : public ModelDialogTest {
 protected:
     void SetUp() override {
-        CommandFixture::SetUp();
+        ModelDialogTest::SetUp();
         runControlWaitMs = 0;
-        setbatchrunner([this](const std::string& line, RunMode mode) {
-            runs.push_back(line);
-            EXPECT_EQ(mode, RunMode::system);
-        });
         macroModelStartDate = "2024";
         macroModelStopDate = "2050";
         macroModelResultsName = "base2";
         macroModelFixFile = "fix1";
     }
     void TearDown() override {
-        setbatchrunner(nullptr);
+        for (RunMode mode : modes) EXPECT_EQ(mode, RunMode::system);
         runControlWaitMs = 1000;
         macroModelStartDate = macroModelStopDate = macroModelResultsName = macroModelFixFile = "";
-        CommandFixture::TearDown();
+        ModelDialogTest::TearDown();
     }
-    platform::ScopedScriptedPlatform screen;
-    std::vector<std::string> runs;
 };
 
 TEST_F(RunControl, GoBatForEachTypeOfSimulation) {
@@ -91,4 +85,4 @@ TEST_F(RunControl, ValuesOverTheirLimitsWriteNothing) {
     EXPECT_TRUE(runs.empty());
 }
 
-}  // namespace
+}  // namespace runctrl_test

@@ -12,26 +12,23 @@
 #include "tests/shell/command_fixture.h"
 #include "vam/groups.h"
 
-namespace {
+namespace tables_test {
 
-class Tables : public CommandFixture {
+class Tables : public ModelDialogTest {
 protected:
     void SetUp() override {
-        CommandFixture::SetUp();
-        setbatchrunner([this](const std::string& line, RunMode) {
-            runs.push_back(line);
+        ModelDialogTest::SetUp();
+        // The table tool adds a named group.
+        onRun = [](const std::string&) {
             std::ofstream("groups.bin", std::ios::binary) << encodegroups({{"tg", {4, 5}}});
-        });
+        };
         lastTableName = "";
     }
     void TearDown() override {
-        setbatchrunner(nullptr);
         lastTableName = "";
         closegrouphome();
-        CommandFixture::TearDown();
+        ModelDialogTest::TearDown();
     }
-    platform::ScopedScriptedPlatform screen;
-    std::vector<std::string> runs;
 };
 
 const char* const twoBanks = "2\r\nw\r\nbase\r\nv\r\nalt\r\nd\r\nmytab.stb\r\nmytab.out\r\n";
@@ -137,4 +134,4 @@ TEST_F(Tables, BrowseCutsTheExtensionOfTheFileNameOnly) {
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
+}  // namespace tables_test

@@ -18,6 +18,8 @@
 
 #include "platform/files.h"
 
+namespace files_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -146,3 +148,5 @@ TEST_F(ReplacingFileTest, TheWriteLockIsSharedHereAndSeenElsewhere) {
 }
 
 }  // namespace
+
+}  // namespace files_test

@@ -9,6 +9,8 @@
 
 #include "platform/process.h"
 
+namespace process_test {
+
 namespace {
 
 // Puts a pipe holding `text` in place of our standard input for the life of the object.
@@ -68,3 +70,5 @@ TEST(RunShell, TheCommandNeverReadsOurInput) {
         EXPECT_EQ(input.rest(), "text line 1\ntext line 2\n") << c.command;
     }
 }
+
+}  // namespace process_test

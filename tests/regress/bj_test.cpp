@@ -11,8 +11,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace bj_test {
 
 const std::vector<float> xData = {9.5f,  8.5f,  8.5f,  9.2f,  10.7f, 11.1f, 10.8f, 10.4f, 11.4f, 13.3f,
                                   13.9f, 13.0f, 12.3f, 14.2f, 14.7f, 13.3f, 13.5f, 12.6f, 12.3f, 12.1f};
@@ -172,3 +173,4 @@ TEST_F(MovingAverage, RefusalsPrintAClearMessage) {
 
 }  // namespace
 }  // namespace regresstest
+

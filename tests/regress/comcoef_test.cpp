@@ -9,8 +9,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace comcoef_test {
 
 const std::vector<float> wData = {17.7f, 12.8f, 15.0f, 19.8f, 10.2f, 14.7f, 6.6f, 10.3f, 7.5f, 14.4f};
 
@@ -100,3 +101,4 @@ TEST_F(CommonCoefficients, IncompleteOrRefusedBlocksEstimateNothing) {
 
 }  // namespace
 }  // namespace regresstest
+

@@ -12,8 +12,9 @@
 #include "regress_fixture.h"
 #include "series/series_state.h"
 
+
 namespace regresstest {
-namespace {
+namespace commands_test {
 
 TEST(Binomialterm, SignedBinomialCoefficientsUpToOrderTwelve) {
     EXPECT_EQ(binomialterm(3, 0), 1);
@@ -387,3 +388,4 @@ TEST_F(RegressFixture, TheDialogAnsweredThroughThePlatform) {
 
 }  // namespace
 }  // namespace regresstest
+

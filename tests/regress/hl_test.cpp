@@ -9,8 +9,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace hl_test {
 
 struct HlFit {
     std::vector<double> b;  // b1 the transformed intercept (or x1's coefficient with "!")
@@ -149,3 +150,4 @@ TEST_F(HildrethLu, RefusalsEndWithNothingStored) {
 
 }  // namespace
 }  // namespace regresstest
+

@@ -16,8 +16,9 @@
 #include "regress_fixture.h"
 #include "series/series_state.h"
 
+
 namespace regresstest {
-namespace {
+namespace logit_test {
 
 using Matrix2 = std::vector<std::vector<double>>;
 
@@ -529,3 +530,4 @@ TEST_F(Logit, ClampedFunctions) {
 
 }  // namespace
 }  // namespace regresstest
+

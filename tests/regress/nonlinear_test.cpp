@@ -17,8 +17,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace nonlinear_test {
 
 const std::vector<float> tt = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 const std::vector<float> yExp = {53.81f, 58.57f, 64.63f, 69.31f, 73.38f, 80.80f, 86.99f, 94.97f, 101.08f, 111.55f};
@@ -323,3 +324,4 @@ TEST_F(Nonlinear, ParametersAreSeriesOnlyWhileTheEquationIsEvaluated) {
 
 }  // namespace
 }  // namespace regresstest
+

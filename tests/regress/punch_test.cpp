@@ -9,8 +9,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace punch_test {
 
 std::string readfile(const std::filesystem::path& path) {
     std::ifstream f(path);
@@ -89,3 +90,4 @@ TEST_F(RegressFixture, TheWorkspaceStoreCarriesTheFrequencySetBeforeIt) {
 
 }  // namespace
 }  // namespace regresstest
+

@@ -8,8 +8,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace qp_test {
 
 class HardConstraints : public RegressFixture {
 protected:
@@ -116,3 +117,4 @@ TEST_F(HardConstraints, ContradictoryEqualitiesEndWithAStatusAndNoReport) {
 
 }  // namespace
 }  // namespace regresstest
+

@@ -9,8 +9,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace recursive_test {
 
 class Recursive : public RegressFixture {};
 
@@ -121,3 +122,4 @@ TEST_F(Recursive, RefusalsStoreNothingAndEmptyTheTables) {
 
 }  // namespace
 }  // namespace regresstest
+

@@ -9,8 +9,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace regress_test {
 
 // A soft constraint as the test states it independently: sum row(i) b(i) = value with
 // weight n x trade-off.
@@ -353,3 +354,4 @@ TEST_F(RegressFixture, AnnotationEchoEndsWhenTheEquationFails) {
 
 }  // namespace
 }  // namespace regresstest
+

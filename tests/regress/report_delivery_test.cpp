@@ -10,6 +10,8 @@
 
 #include "tests/jex_process.h"
 
+namespace report_delivery_test {
+
 namespace {
 
 using jextest::JexProcess;
@@ -60,3 +62,5 @@ TEST_F(ReportDelivery, WholeReportArrivesWhileTheProgramWaitsForInput) {
 }
 
 }  // namespace
+
+}  // namespace report_delivery_test

@@ -11,8 +11,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace stack_test {
 
 const std::vector<float> wData = {17.7f, 12.8f, 15.0f, 19.8f, 10.2f, 14.7f, 6.6f, 10.3f, 7.5f, 14.4f};
 
@@ -219,3 +220,4 @@ TEST_F(Stacked, RefusedBlocksEstimateNothing) {
 
 }  // namespace
 }  // namespace regresstest
+

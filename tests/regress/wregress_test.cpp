@@ -11,8 +11,9 @@
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
+
 namespace regresstest {
-namespace {
+namespace wregress_test {
 
 const std::vector<float> t1 = {1.014f, 1.110f, 1.029f, 1.217f, 1.198f, 1.218f, 1.268f, 1.307f, 1.391f, 1.483f};
 const std::vector<float> t2 = {101.2f, 104.3f, 102.6f, 105.9f, 116.1f, 118.2f, 124.7f, 126.0f, 124.1f, 133.9f};
@@ -153,3 +154,4 @@ TEST_F(ShareRegression, ScreeningLinesAndRefusals) {
 
 }  // namespace
 }  // namespace regresstest
+

@@ -9,6 +9,8 @@
 #include "series/series_commands.h"
 #include "series_fixture.h"
 
+namespace expr_fcmd_test {
+
 using seriestest::expectSeries;
 using seriestest::M;
 
@@ -313,3 +315,5 @@ TEST_F(FCommand, SecondModeOnlyCopiesTheStatement) {
     EXPECT_TRUE(series("x").empty());
     EXPECT_EQ(readfile(path), "x = a + 1\n");
 }
+
+}  // namespace expr_fcmd_test

@@ -11,6 +11,8 @@
 #include "series/series_commands.h"
 #include "series_fixture.h"
 
+namespace expr_functions_test {
+
 using seriestest::expectSeries;
 using seriestest::M;
 
@@ -177,3 +179,5 @@ TEST_F(AtFunctions, CsumOfAVectorNeedsABank) {
     EXPECT_EQ(eval("@csum(b.v)").code, -1);
     EXPECT_NE(output().find("Bank b not assigned."), std::string::npos);
 }
+
+}  // namespace expr_functions_test

@@ -14,6 +14,8 @@
 #include "series/rhs.h"
 #include "series_fixture.h"
 
+namespace expr_rhs_test {
+
 using seriestest::expectSeries;
 using seriestest::LaneWidth;
 using seriestest::WorkspaceLength;
@@ -383,3 +385,5 @@ TEST(RhsFolding, PassesFollowTheRuleObservationByObservation) {
         }
     }
 }
+
+}  // namespace expr_rhs_test

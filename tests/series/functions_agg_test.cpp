@@ -8,6 +8,8 @@
 #include "platform/platform.h"
 #include "series/functions_agg.h"
 
+namespace functions_agg_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -161,3 +163,5 @@ TEST_F(AggregationHandlers, ConditionalThroughTheHandler) {
 }
 
 }  // namespace
+
+}  // namespace functions_agg_test

@@ -5,6 +5,8 @@
 #include "functions_fixture.h"
 #include "series/functions_benchmark.h"
 
+namespace functions_benchmark_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -95,3 +97,5 @@ TEST_F(BenchmarkHandlers, MethodsAndSyntax) {
 }
 
 }  // namespace
+
+}  // namespace functions_benchmark_test

@@ -6,6 +6,8 @@
 #include "functions_fixture.h"
 #include "series/functions_chain.h"
 
+namespace functions_chain_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -213,3 +215,5 @@ TEST_F(ChainHandlers, RefusedLists) {
 }
 
 }  // namespace
+
+}  // namespace functions_chain_test

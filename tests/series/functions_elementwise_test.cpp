@@ -14,6 +14,8 @@
 #include "series/functions_common.h"
 #include "series/functions_elementwise.h"
 
+namespace functions_elementwise_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -286,3 +288,5 @@ TEST_F(ElementwiseHandlers, RandomDrawsHaveNoFrequency) {
 }
 
 }  // namespace
+
+}  // namespace functions_elementwise_test

@@ -8,6 +8,8 @@
 #include "functions_fixture.h"
 #include "series/functions_growth.h"
 
+namespace functions_growth_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -189,3 +191,5 @@ TEST_F(GrowthHandlers, MovingAverageArguments) {
 }
 
 }  // namespace
+
+}  // namespace functions_growth_test

@@ -8,6 +8,8 @@
 #include "functions_fixture.h"
 #include "series/functions_hp.h"
 
+namespace functions_hp_test {
+
 using seriestest::AtCall;
 using seriestest::M;
 
@@ -251,3 +253,5 @@ TEST_F(HodrickPrescottHandlers, OnlyTheFRangeIsFiltered) {
 }
 
 }  // namespace
+
+}  // namespace functions_hp_test

@@ -17,6 +17,8 @@
 #include "core/numfuncs.h"
 #include "series/functions_interp.h"
 
+namespace functions_interp_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -250,3 +252,5 @@ TEST_F(InterpolationHandlers, TableFromAFile) {
 }
 
 }  // namespace
+
+}  // namespace functions_interp_test

@@ -7,6 +7,8 @@
 #include "series/functions_interp.h"
 #include "series/functions_lowfreq.h"
 
+namespace functions_lowfreq_test {
+
 using seriestest::AtCall;
 using seriestest::expectSeries;
 using seriestest::M;
@@ -82,3 +84,5 @@ TEST_F(LowFrequencyHandlers, TheHandlerSetsTheLowerFrequency) {
 }
 
 }  // namespace
+
+}  // namespace functions_lowfreq_test

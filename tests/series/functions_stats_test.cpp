@@ -11,6 +11,8 @@
 #include "regress/regress_state.h"
 #include "series/functions_stats.h"
 
+namespace functions_stats_test {
+
 using seriestest::AtCall;
 using seriestest::LaneWidth;
 using seriestest::expectSeries;
@@ -273,3 +275,5 @@ TEST_F(StatsHandlers, ExtremesOverTheRangeOrDatesAndGrowth) {
 }
 
 }  // namespace
+
+}  // namespace functions_stats_test

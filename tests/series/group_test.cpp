@@ -12,6 +12,8 @@
 #include "series/group.h"
 #include "series_test_util.h"
 
+namespace group_test {
+
 namespace {
 
 using Members = std::vector<int>;
@@ -251,3 +253,5 @@ TEST(GroupSpec, RandomTokenSoupNeverBreaksTheParser) {
         }
     }
 }
+
+}  // namespace group_test

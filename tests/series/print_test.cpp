@@ -10,6 +10,8 @@
 #include "series/series_commands.h"
 #include "series_fixture.h"
 
+namespace print_test {
+
 using seriestest::M;
 
 namespace {
@@ -161,3 +163,5 @@ TEST_F(Print, CmtypeSwitch) {
     EXPECT_EQ(typed(cmtypecmd, "5"), 0);
     EXPECT_NE(output().find("cmtype <yes | no>"), std::string::npos);
 }
+
+}  // namespace print_test

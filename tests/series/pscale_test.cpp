@@ -18,6 +18,8 @@
 #include "tests/series/series_fixture.h"
 #include "tests/series/scaling_test_util.h"
 
+namespace pscale_test {
+
 namespace {
 
 using scalingtest::FlagRaisingPlatform;
@@ -617,3 +619,5 @@ TEST_F(PscaleCancelTest, CancelInTheFloatEntryLeavesTheFloats) {
 }
 
 }  // namespace
+
+}  // namespace pscale_test

@@ -21,6 +21,8 @@
 #include "core/missing.h"
 #include "functions_fixture.h"
 
+namespace qa_functions_numbers_test {
+
 using seriestest::AtCall;
 using seriestest::M;
 
@@ -179,3 +181,5 @@ TEST_F(QaFunctionNumbers, NominalChainWithABaseBeforeTheRange) {
 }
 
 }  // namespace
+
+}  // namespace qa_functions_numbers_test

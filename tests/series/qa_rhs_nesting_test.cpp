@@ -10,6 +10,8 @@
 #include "series/rhs.h"
 #include "series_fixture.h"
 
+namespace qa_rhs_nesting_test {
+
 namespace {
 
 class QaNesting : public seriestest::SeriesFixture {
@@ -75,3 +77,5 @@ TEST_F(QaNesting, TooDeepIsRefusedOnceWithoutCrashing) {
 }
 
 }  // namespace
+
+}  // namespace qa_rhs_nesting_test

@@ -20,6 +20,8 @@
 #include "series/series_state.h"
 #include "series_test_util.h"
 
+namespace scaling_commands_test {
+
 namespace {
 
 class ScalingCommandTest : public ::testing::Test {
@@ -342,3 +344,5 @@ TEST_F(ScalingCommandTest, LsBadInput) {
 }
 
 }  // namespace
+
+}  // namespace scaling_commands_test

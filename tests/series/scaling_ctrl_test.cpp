@@ -14,6 +14,8 @@
 #include "series/ctrlscale.h"
 #include "tests/series/scaling_test_util.h"
 
+namespace scaling_ctrl_test {
+
 namespace {
 
 using scalingtest::FlagRaisingPlatform;
@@ -228,3 +230,5 @@ TEST_F(CtrlScaleTest, CancelInsideTheScalingEndsTheCommandAtOnce) {
 }
 
 }  // namespace
+
+}  // namespace scaling_ctrl_test

@@ -10,6 +10,8 @@
 #include "series/linkseries.h"
 #include "tests/series/scaling_test_util.h"
 
+namespace scaling_ls_test {
+
 namespace {
 
 constexpr int obs = 2000;
@@ -198,3 +200,5 @@ TEST_F(LinkTest, ForwardClampsAndBackwardStaysFinite) {
 }
 
 }  // namespace
+
+}  // namespace scaling_ls_test

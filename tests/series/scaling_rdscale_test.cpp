@@ -8,6 +8,8 @@
 #include "platform/scripted_platform.h"
 #include "series/rdscale.h"
 
+namespace scaling_rdscale_test {
+
 namespace {
 
 struct Case {
@@ -75,3 +77,5 @@ TEST(RdscaleTest, OnlyListedElementsWithinTheVectorMove) {
 }
 
 }  // namespace
+
+}  // namespace scaling_rdscale_test

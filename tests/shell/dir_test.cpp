@@ -12,6 +12,8 @@
 #include "shell/dircmd.h"
 #include "tests/shell/command_fixture.h"
 
+namespace dir_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -115,3 +117,5 @@ TEST(DirText, SizesAndTimesAtTheirEdges) {
 }
 
 }  // namespace
+
+}  // namespace dir_test

@@ -13,6 +13,8 @@
 #include "shell/settings.h"
 #include "tests/shell/command_fixture.h"
 
+namespace history_test {
+
 namespace {
 
 std::string readHome(const std::string& name) {
@@ -137,3 +139,5 @@ TEST_F(History, AnEmptyRememberedGraphWidthIsWrittenAsTheFixedPlace) {
 }
 
 }  // namespace
+
+}  // namespace history_test

@@ -12,6 +12,8 @@
 #include "shell/menu_handlers.h"
 #include "tests/shell/command_fixture.h"
 
+namespace menus_test {
+
 TEST(BankNames, TheExtensionStartsAtTheFirstPointOfTheFileName) {
     struct Case {
         const char* name;
@@ -102,3 +104,5 @@ TEST_F(MenuHandlers, WithoutATerminalTheConsoleItemNamesTheShellOrSaysItHasNone)
     if (old) setenv("SHELL", saved.c_str(), 1);
     else unsetenv("SHELL");
 }
+
+}  // namespace menus_test

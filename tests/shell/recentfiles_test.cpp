@@ -11,6 +11,8 @@
 #include "shell/recentfiles.h"
 #include "tests/shell/command_fixture.h"
 
+namespace recentfiles_test {
+
 namespace {
 
 std::string readFile(const std::string& path) {
@@ -92,3 +94,5 @@ TEST_F(RecentFiles, AnEmptyFileGivesNoItemsAndAnUnwritableOneABox) {
 }
 
 }  // namespace
+
+}  // namespace recentfiles_test

@@ -12,6 +12,8 @@
 #include "shell/version.h"
 #include "tests/shell/command_fixture.h"
 
+namespace shell_test {
+
 namespace {
 
 class Shell : public CommandFixture {};
@@ -108,3 +110,5 @@ TEST_F(Shell, ShutdownClosesTheOutputFiles) {
 }
 
 }  // namespace
+
+}  // namespace shell_test

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+namespace test_home {
+
 namespace {
 
 struct TestHome {
@@ -24,3 +26,5 @@ struct TestHome {
 const TestHome testHome;
 
 }  // namespace
+
+}  // namespace test_home

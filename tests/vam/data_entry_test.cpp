@@ -4,6 +4,8 @@
 #include "tests/vam/vam_fixture.h"
 #include "vam/data_entry.h"
 
+namespace data_entry_test {
+
 using namespace vamtest;
 
 namespace {
@@ -195,3 +197,5 @@ TEST_F(DataEntry, VdataAndVupdate) {
 }
 
 }  // namespace
+
+}  // namespace data_entry_test

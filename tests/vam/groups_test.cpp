@@ -3,6 +3,8 @@
 // reported without ending the program or being written over.
 #include "tests/vam/vam_fixture.h"
 
+namespace groups_test {
+
 using ::testing::HasSubstr;
 using namespace vamtest;
 
@@ -140,3 +142,5 @@ TEST_F(Groups, DamagedFilesLeaveNoGroupsAndStayAsTheyAre) {
 }
 
 }  // namespace
+
+}  // namespace groups_test

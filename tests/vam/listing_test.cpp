@@ -5,6 +5,8 @@
 #include "vam/gidmake.h"
 #include "vam/listing.h"
 
+namespace listing_test {
+
 using namespace vamtest;
 
 namespace {
@@ -133,3 +135,5 @@ TEST_F(Lv, FiveOrOneNamesALineFilteredAndSorted) {
 }
 
 }  // namespace
+
+}  // namespace listing_test

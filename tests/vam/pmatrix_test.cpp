@@ -2,6 +2,8 @@
 // Pmatrix class, pmfile, and damaged files refused.
 #include "tests/vam/vam_fixture.h"
 
+namespace pmatrix_test {
+
 using ::testing::HasSubstr;
 using namespace vamtest;
 
@@ -228,3 +230,5 @@ TEST_F(Packed, Boxes) {
 }
 
 }  // namespace
+
+}  // namespace pmatrix_test

@@ -8,6 +8,8 @@
 #include "vam/packed_text.h"
 #include "vam/punch.h"
 
+namespace punch_test {
+
 using namespace vamtest;
 
 namespace {
@@ -415,3 +417,5 @@ TEST_F(Vmatdat, PunchvecRefusals) {
 }
 
 }  // namespace
+
+}  // namespace punch_test

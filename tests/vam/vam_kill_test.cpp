@@ -5,6 +5,8 @@
 #include "tests/jex_process.h"
 #include "tests/vam/vam_fixture.h"
 
+namespace vam_kill_test {
+
 using namespace vamtest;
 
 namespace {
@@ -73,3 +75,5 @@ TEST_F(VamKill, KillDuringVamcreateKeepsTheOldBank) {
 }
 
 }  // namespace
+
+}  // namespace vam_kill_test

@@ -2,6 +2,8 @@
 // an existing bank kept whole when the configuration is wrong.
 #include "tests/vam/vam_fixture.h"
 
+namespace vamcreate_test {
+
 using ::testing::HasSubstr;
 using namespace vamtest;
 
@@ -165,3 +167,5 @@ TEST_F(VamCreate, Usage) {
 }
 
 }  // namespace
+
+}  // namespace vamcreate_test

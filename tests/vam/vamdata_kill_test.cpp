@@ -8,6 +8,8 @@
 #include "tests/jex_process.h"
 #include "tests/vam/vam_fixture.h"
 
+namespace vamdata_kill_test {
+
 using namespace vamtest;
 
 namespace {
@@ -86,3 +88,5 @@ TEST_F(VamDataKill, KillDuringPmatinKeepsTheOldPackedFile) {
 }
 
 }  // namespace
+
+}  // namespace vamdata_kill_test

@@ -1,6 +1,8 @@
 // Opening a Vam bank: the info lines, the element tables, and damaged files refused.
 #include "tests/vam/vam_fixture.h"
 
+namespace vamfile_test {
+
 using ::testing::HasSubstr;
 using namespace vamtest;
 
@@ -169,3 +171,5 @@ TEST_F(VamOpen, CompanionBank) {
 }
 
 }  // namespace
+
+}  // namespace vamfile_test

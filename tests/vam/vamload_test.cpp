@@ -8,6 +8,8 @@
 #include "core/missing.h"
 #include "vam/element_access.h"
 
+namespace vamload_test {
+
 using ::testing::HasSubstr;
 using namespace vamtest;
 
@@ -348,3 +350,5 @@ TEST_F(VamLoad, QuarterlyPeriods) {
 }
 
 }  // namespace
+
+}  // namespace vamload_test
