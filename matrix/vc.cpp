@@ -121,8 +121,10 @@ void rowsonebyone(const float* a, int h, int rows, int cols, const double* b, do
 // processor's own functions (the same bits as dotrow's every lane).
 // (The compiler's own _mm512_cvtps_pd starts from an undefined register, which GCC 12
 // reports as a value that may be used uninitialized.)
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 __attribute__((target("avx512f")))
 void dotrows512(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
     const __m256 low = _mm256_set1_ps(bandLow), high = _mm256_set1_ps(bandHigh);
@@ -155,7 +157,9 @@ void dotrows512(const float* a, int rows, int cols, const double* b, double* sum
     }
     rowsonebyone(a, h, rows, cols, b, sums, suspect);
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 __attribute__((target_clones("avx2", "default")))
 void dotrowsplain(const float* a, int rows, int cols, const double* b, double* sums, unsigned char* suspect) {
     using v8i = int __attribute__((vector_size(32)));
@@ -169,9 +173,14 @@ void dotrowsplain(const float* a, int rows, int cols, const double* b, double* s
         v8i hits0 = {0, 0, 0, 0, 0, 0, 0, 0}, hits1 = hits0;
         int k = 0;
         for (; k + 16 <= cols; k += 16) {
-            const v8f x00 = *reinterpret_cast<const v8f*>(r0 + k), x01 = *reinterpret_cast<const v8f*>(r0 + k + 8);
-            const v8f x10 = *reinterpret_cast<const v8f*>(r1 + k), x11 = *reinterpret_cast<const v8f*>(r1 + k + 8);
-            const v8du y0 = *reinterpret_cast<const v8du*>(b + k), y1 = *reinterpret_cast<const v8du*>(b + k + 8);
+            v8f x00, x01, x10, x11;
+            v8d y0, y1;
+            std::memcpy(&x00, r0 + k, sizeof x00);
+            std::memcpy(&x01, r0 + k + 8, sizeof x01);
+            std::memcpy(&x10, r1 + k, sizeof x10);
+            std::memcpy(&x11, r1 + k + 8, sizeof x11);
+            std::memcpy(&y0, b + k, sizeof y0);
+            std::memcpy(&y1, b + k + 8, sizeof y1);
             s00 += __builtin_convertvector(x00, v8d) * y0;
             s01 += __builtin_convertvector(x01, v8d) * y1;
             s10 += __builtin_convertvector(x10, v8d) * y0;

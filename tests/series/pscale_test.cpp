@@ -183,7 +183,9 @@ TEST_F(PscaleTest, ManyLinesAtOnceAreTheLinesOneByOne) {
         std::vector<double> a(static_cast<std::size_t>(R + 1) * stride, -7.0);
         for (int i = 1; i <= R; ++i)
             for (int k = 1; k <= C; ++k) {
-                double v = std::ldexp(1.0 + static_cast<double>(random() % 1000) / 999.0, static_cast<int>(random() % 40) - 20);
+                // (Drawn in two statements: the order of a call's arguments is the compiler's.)
+                const int power = static_cast<int>(random() % 40) - 20;
+                double v = std::ldexp(1.0 + static_cast<double>(random() % 1000) / 999.0, power);
                 if (kind == 1 && random() % 7 == 0) v = 0;
                 a[static_cast<std::size_t>(i) * stride + k] = v;
             }
@@ -286,7 +288,8 @@ TEST_F(PscaleTest, ManyLinesAtOnceAreTheLinesOneByOne) {
     declines(nan, lines, "a NaN");
     declines(a, {1, 2, 1}, "a line listed twice");
     std::vector<double> mixed = a;
-    mixed[4 * stride + 1] = -1e7;
+    for (int i = 1; i <= R; ++i) mixed[static_cast<std::size_t>(i) * stride + 1] = 1.0;
+    mixed[4 * stride + 1] = -1e7;  // the sum of the values' magnitudes and their sum: far below 1e6
     declines(mixed, lines, "signs that would change");
     platform::clearFloatingPointStatus();
 }
