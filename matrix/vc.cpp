@@ -51,20 +51,18 @@ constexpr float bandLow = -1.2e-6f, bandHigh = -0.8e-6f;
 // in the same order in every build of the kernel, so every machine gets the same sums).
 using v8d = double __attribute__((vector_size(64)));
 using v8f = float __attribute__((vector_size(32)));
-// A vector loaded with memcpy: the rows are not aligned to the vector's size.
-template <class V, class T>
-[[gnu::always_inline]] inline V loadat(const T* p) {
-    V v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
+// Vectors are loaded with memcpy: the rows are not aligned to the vector's size.
 __attribute__((target_clones("avx512f", "avx2", "default")))
 double dotrow(const float* a, const double* b, int n) {
     v8d s0 = {0, 0, 0, 0, 0, 0, 0, 0}, s1 = s0;
     int k = 0;
     for (; k + 16 <= n; k += 16) {
-        const v8f a0 = loadat<v8f>(a + k), a1 = loadat<v8f>(a + k + 8);
-        const v8d b0 = loadat<v8d>(b + k), b1 = loadat<v8d>(b + k + 8);
+        v8f a0, a1;
+        v8d b0, b1;
+        std::memcpy(&a0, a + k, sizeof a0);
+        std::memcpy(&a1, a + k + 8, sizeof a1);
+        std::memcpy(&b0, b + k, sizeof b0);
+        std::memcpy(&b1, b + k + 8, sizeof b1);
         s0 += __builtin_convertvector(a0, v8d) * b0;
         s1 += __builtin_convertvector(a1, v8d) * b1;
     }
@@ -82,7 +80,8 @@ bool maybemissing(const float* a, int n) {
     v8i hits = {0, 0, 0, 0, 0, 0, 0, 0};
     int k = 0;
     for (; k + 8 <= n; k += 8) {
-        const v8f x = loadat<v8f>(a + k);
+        v8f x;
+        std::memcpy(&x, a + k, sizeof x);
         hits |= (x >= low) & (x <= high);
     }
     int any = 0;
@@ -174,9 +173,14 @@ void dotrowsplain(const float* a, int rows, int cols, const double* b, double* s
         v8i hits0 = {0, 0, 0, 0, 0, 0, 0, 0}, hits1 = hits0;
         int k = 0;
         for (; k + 16 <= cols; k += 16) {
-            const v8f x00 = loadat<v8f>(r0 + k), x01 = loadat<v8f>(r0 + k + 8);
-            const v8f x10 = loadat<v8f>(r1 + k), x11 = loadat<v8f>(r1 + k + 8);
-            const v8d y0 = loadat<v8d>(b + k), y1 = loadat<v8d>(b + k + 8);
+            v8f x00, x01, x10, x11;
+            v8d y0, y1;
+            std::memcpy(&x00, r0 + k, sizeof x00);
+            std::memcpy(&x01, r0 + k + 8, sizeof x01);
+            std::memcpy(&x10, r1 + k, sizeof x10);
+            std::memcpy(&x11, r1 + k + 8, sizeof x11);
+            std::memcpy(&y0, b + k, sizeof y0);
+            std::memcpy(&y1, b + k + 8, sizeof y1);
             s00 += __builtin_convertvector(x00, v8d) * y0;
             s01 += __builtin_convertvector(x01, v8d) * y1;
             s10 += __builtin_convertvector(x10, v8d) * y0;
