@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "banks/jexbank.h"
 #include "banks/lookup.h"
@@ -13,10 +14,12 @@
 #include "core/printout.h"
 #include "interp/reader.h"
 #include "interp/state.h"
+#include "platform/platform.h"
 #include "series/exprtext.h"
 #include "series/functions.h"
 #include "series/functions_common.h"
 #include "series/group.h"
+#include "series/lanes.h"
 #include "series/series_state.h"
 
 namespace {
@@ -37,35 +40,127 @@ std::string perioddate(float first, int k) {
 
 // ---- kernels ----
 
+namespace {
+
+// The Fisher links of periods 1..w-1 of a chain. Each period's four sums over the pairs are
+// added in pair order and its links follow from them alone, so the loops run over the periods
+// and the compiler makes vector loops of them: each lane makes the operations of the period
+// rule in its order (the same bits). A division or square root that the rule does not make is
+// not made either (its operands are chosen first): a period with a zero sum divides 1 by 1, a
+// negative or undefined product takes the root of 1; so no floating-point flag is raised that
+// the period-by-period rule would not raise. status: 0, 1 a zero sum (links 1), 2 a negative
+// product.
+struct ChainLinks {
+    std::vector<double> A, B, C, D;
+    std::vector<unsigned char> status;
+};
+
+// The links of one period from its sums, as the rule reads; the status as in ChainLinks.
+inline unsigned char periodlink(double A, double B, double C, double D, double& quantity, double& price) {
+    quantity = price = 1.0;
+    if (B == 0.0 || C == 0.0 || A == 0.0) return 1;
+    const double qq = (A / B) * (D / C);
+    const double pp = (C / B) * (D / A);
+    const unsigned char status = qq < 0.0 || pp < 0.0 ? 2 : 0;
+    if (qq >= 0.0) quantity = std::sqrt(qq);
+    if (pp >= 0.0) price = std::sqrt(pp);
+    return status;
+}
+// The square root of every lane of a vector of doubles, correctly rounded: the compiler makes
+// the loop one instruction of the vector's width (no errno to set: -fno-math-errno).
+template <class V>
+[[gnu::always_inline]] inline V sqrtlanes(V x) {
+    V r;
+    for (unsigned k = 0; k < sizeof(V) / sizeof(double); ++k) r[k] = __builtin_sqrt(x[k]);
+    return r;
+}
+
+// The links, and the indexes as running products of them (each step rounded to float) made in
+// the same loop: the products of one block of periods are a chain of dependent steps, which the
+// processor runs while the divisions of the next block go on.
+template <int N>
+[[gnu::always_inline]] inline void chainlinkslanes(const std::vector<std::vector<float>>& q,
+                                                   const std::vector<std::vector<float>>& p, int w, ChainLinks& r,
+                                                   float* __restrict quantityIndex, float* __restrict priceIndex) {
+    double* __restrict A = r.A.data();
+    double* __restrict B = r.B.data();
+    double* __restrict C = r.C.data();
+    double* __restrict D = r.D.data();
+    for (std::size_t k = 0; k < q.size(); ++k) {
+        const float* __restrict qk = q[k].data();
+        const float* __restrict pk = p[k].data();
+        for (int t = 1; t < w; ++t) {
+            const double q0 = qk[t - 1], q1 = qk[t], p0 = pk[t - 1], p1 = pk[t];
+            A[t] += p0 * q1;
+            B[t] += p0 * q0;
+            C[t] += p1 * q0;
+            D[t] += p1 * q1;
+        }
+    }
+    unsigned char* __restrict status = r.status.data();
+    float runningQuantity = 1.0f, runningPrice = 1.0f;
+    // Doubles in a vector: at most four, whose comparisons the compiler makes as vector
+    // instructions (it makes those of eight lane by lane).
+    constexpr int M = N >= 8 ? 4 : 2;
+    typedef typename lanes::Lanes<M>::D V;
+    typedef typename lanes::Lanes<M>::Q Q;
+    const V zero = V{}, one = V{} + 1.0;
+    int t = 1;
+    for (; t + M <= w; t += M) {
+        V a, b, c, d;
+        std::memcpy(&a, A + t, sizeof a);
+        std::memcpy(&b, B + t, sizeof b);
+        std::memcpy(&c, C + t, sizeof c);
+        std::memcpy(&d, D + t, sizeof d);
+        const Q none = (b == zero) | (c == zero) | (a == zero);
+        a = none ? one : a;
+        b = none ? one : b;
+        c = none ? one : c;
+        d = none ? one : d;
+        const V qq = (a / b) * (d / c);
+        const V pp = (c / b) * (d / a);
+        const Q negative = (qq < zero) | (pp < zero);
+        const V ql = sqrtlanes(qq >= zero ? qq : one), pl = sqrtlanes(pp >= zero ? pp : one);
+        for (int k = 0; k < M; ++k) {
+            status[t + k] = none[k] ? 1 : negative[k] ? 2 : 0;
+            runningQuantity = static_cast<float>(runningQuantity * ql[k]);
+            runningPrice = static_cast<float>(runningPrice * pl[k]);
+            quantityIndex[t + k] = runningQuantity;
+            priceIndex[t + k] = runningPrice;
+        }
+    }
+    for (; t < w; ++t) {
+        double ql, pl;
+        status[t] = periodlink(A[t], B[t], C[t], D[t], ql, pl);
+        runningQuantity = static_cast<float>(runningQuantity * ql);
+        runningPrice = static_cast<float>(runningPrice * pl);
+        quantityIndex[t] = runningQuantity;
+        priceIndex[t] = runningPrice;
+    }
+}
+LANES_VERSIONS(chainlinks, chainlinkslanes,
+               (const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, ChainLinks& r,
+                float* quantityIndex, float* priceIndex),
+               (q, p, w, r, quantityIndex, priceIndex))
+
+}  // namespace
+
 int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, int u,
                 std::vector<float>& quantity, std::vector<float>& price) {
     const std::size_t pairs = q.size();
     quantity.assign(static_cast<std::size_t>(w), 1.0f);
     price.assign(static_cast<std::size_t>(w), 1.0f);
+    static ChainLinks links;
+    const std::size_t width = static_cast<std::size_t>(w);
+    for (std::vector<double>* sums : {&links.A, &links.B, &links.C, &links.D}) sums->assign(width, 0.0);
+    links.status.assign(width, 0);
+    chainlinks(q, p, w, links, quantity.data(), price.data());
     for (int t = 1; t < w; ++t) {
-        double A = 0, B = 0, C = 0, D = 0;
-        for (std::size_t k = 0; k < pairs; ++k) {
-            const double q0 = q[k][t - 1], q1 = q[k][t], p0 = p[k][t - 1], p1 = p[k][t];
-            A += p0 * q1;
-            B += p0 * q0;
-            C += p1 * q0;
-            D += p1 * q1;
-        }
-        double quantityLink = 1.0;
-        double priceLink = 1.0;
-        if (B == 0.0 || C == 0.0 || A == 0.0) {
+        const std::size_t s = static_cast<std::size_t>(t);
+        if (links.status[s] == 1)
             printout("Warning:  in the chain function, data is missing in the %dth year.\n", t);
-        } else {
-            const double qq = (A / B) * (D / C);
-            const double pp = (C / B) * (D / A);
-            if (qq < 0.0 || pp < 0.0) {
-                printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
-            }
-            if (qq >= 0.0) quantityLink = std::sqrt(qq);
-            if (pp >= 0.0) priceLink = std::sqrt(pp);
-        }
-        quantity[static_cast<std::size_t>(t)] = static_cast<float>(quantity[static_cast<std::size_t>(t - 1)] * quantityLink);
-        price[static_cast<std::size_t>(t)] = static_cast<float>(price[static_cast<std::size_t>(t - 1)] * priceLink);
+        else if (links.status[s] == 2)
+            printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
     }
     const std::size_t b = static_cast<std::size_t>(u);
     if (std::fabs(price[b]) < 0.0000001f) {
@@ -355,6 +450,8 @@ int storechain(const char* name, const std::vector<float>& values, int v, int fr
 }  // namespace
 
 int atchain(float* out, std::FILE* in, char*& text, char mode) {
+    // The report's lines reach the results window together, when the function ends.
+    platform::ResultsHold hold;
     const char* failure = "Error in chain function!\r\n";
     char token[78];
     if (atread(token, in, text) != '(') {
@@ -402,6 +499,8 @@ int atchain(float* out, std::FILE* in, char*& text, char mode) {
 }
 
 int atchwt(float* out, std::FILE* in, char*& text, char mode) {
+    // The report's lines reach the results window together, when the function ends.
+    platform::ResultsHold hold;
     const char* failure = "Error in chwt function!\r\n";
     char token[78];
     if (atread(token, in, text) != '(') {

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cfenv>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "functions_fixture.h"
@@ -115,6 +120,109 @@ TEST(ChainKernels, NominalFormByHand) {
     const double expected[4] = {18 / link1, 18, 18 * link2, 18 * link2};
     for (int t = 0; t < 4; ++t) EXPECT_NEAR(Q[t], expected[t], 1e-5 * expected[t]) << t;
     EXPECT_NEAR(N[2], 7, 1e-12);
+}
+
+// The chain as its rule reads, period by period: the four sums over the pairs, the Fisher
+// links (none where a sum is zero; a negative product warned of and its link 1), the indexes
+// as running products in float, normalised at the base. The warnings are returned as text.
+struct PeriodByPeriod {
+    std::vector<float> quantity, price;
+    std::string warnings;
+    int code = 0;
+};
+PeriodByPeriod periodbyperiod(const Table& q, const Table& p, int w, int u) {
+    PeriodByPeriod r;
+    r.quantity.assign(static_cast<std::size_t>(w), 1.0f);
+    r.price.assign(static_cast<std::size_t>(w), 1.0f);
+    char line[160];
+    for (int t = 1; t < w; ++t) {
+        double A = 0, B = 0, C = 0, D = 0;
+        for (std::size_t k = 0; k < q.size(); ++k) {
+            const double q0 = q[k][t - 1], q1 = q[k][t], p0 = p[k][t - 1], p1 = p[k][t];
+            A += p0 * q1;
+            B += p0 * q0;
+            C += p1 * q0;
+            D += p1 * q1;
+        }
+        double ql = 1.0, pl = 1.0;
+        if (B == 0.0 || C == 0.0 || A == 0.0) {
+            std::snprintf(line, sizeof line, "Warning:  in the chain function, data is missing in the %dth year.\n", t);
+            r.warnings += line;
+        } else {
+            const double qq = (A / B) * (D / C), pp = (C / B) * (D / A);
+            if (qq < 0.0 || pp < 0.0) {
+                std::snprintf(line, sizeof line, "Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
+                r.warnings += line;
+            }
+            if (qq >= 0.0) ql = std::sqrt(qq);
+            if (pp >= 0.0) pl = std::sqrt(pp);
+        }
+        r.quantity[t] = static_cast<float>(r.quantity[t - 1] * ql);
+        r.price[t] = static_cast<float>(r.price[t - 1] * pl);
+    }
+    if (std::fabs(r.price[u]) < 0.0000001f || std::fabs(r.quantity[u]) < 0.0000001f) {
+        r.code = -1;
+        return r;
+    }
+    const float priceBase = r.price[u];
+    for (float& x : r.price) x /= priceBase;
+    double total = 0.0;
+    for (std::size_t k = 0; k < q.size(); ++k) total += q[k][u];
+    const double factor = total / r.quantity[u];
+    for (float& x : r.quantity) x = static_cast<float>(x * factor);
+    return r;
+}
+
+// The kernel forms the links of many periods at a time: bit for bit the rule above, with its
+// warnings in the same order and the same floating-point flags, in every version the machine
+// runs; over lengths that leave each version a remainder, periods whose sums are zero (a
+// period of no quantities, a good priced 0), negative prices, and magnitudes far apart.
+TEST(ChainKernels, ManyPeriodsAtATimeAreThePeriodByPeriodRule) {
+    platform::ScopedScriptedPlatform screen;
+    std::mt19937 random(23);
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (int pairs : {1, 2, 3, 7})
+            for (int w : {1, 2, 3, 9, 17, 40, 1999}) {
+                SCOPED_TRACE(testing::Message() << width << " lanes, " << pairs << " pairs, " << w << " periods");
+                Table q(static_cast<std::size_t>(pairs), std::vector<float>(static_cast<std::size_t>(w)));
+                Table p = q;
+                for (int t = 0; t < w; ++t) {
+                    const bool none = random() % 11 == 0;  // no quantities at all in this period
+                    for (int k = 0; k < pairs; ++k) {
+                        const int power = static_cast<int>(random() % 30) - 15;
+                        const float value = std::ldexp(1.0f + static_cast<float>(random() % 1000) / 999.0f, power);
+                        q[k][t] = none || random() % 13 == 0 ? 0.0f : value;
+                        const int kind = static_cast<int>(random() % 17);
+                        p[k][t] = kind == 0 ? 0.0f : kind == 1 ? -value : 1.0f + value / 8.0f;
+                    }
+                }
+                const int u = static_cast<int>(random() % static_cast<unsigned>(w));
+                std::feclearexcept(FE_ALL_EXCEPT);
+                const PeriodByPeriod want = periodbyperiod(q, p, w, u);
+                const int wantFlags = std::fetestexcept(faults);
+                screen.platform.lines.clear();
+                clearPendingLine();
+                std::feclearexcept(FE_ALL_EXCEPT);
+                std::vector<float> quantity, price;
+                const int code = chainkernel(q, p, w, u, quantity, price);
+                const int gotFlags = std::fetestexcept(faults);
+                std::string printed = screen.platform.text() + pendingLine();
+                clearPendingLine();
+                ASSERT_EQ(code, want.code);
+                EXPECT_EQ(gotFlags, wantFlags);
+                if (code != 0) continue;
+                ASSERT_EQ(printed, want.warnings);
+                for (int t = 0; t < w; ++t) {
+                    ASSERT_EQ(bits(quantity[t]), bits(want.quantity[t])) << "quantity at " << t;
+                    ASSERT_EQ(bits(price[t]), bits(want.price[t])) << "price at " << t;
+                }
+            }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 class ChainHandlers : public seriestest::FunctionFixture {
