@@ -69,6 +69,41 @@ int interpkernel(float* x, int n, char target, char mode) {
     return 0;
 }
 
+namespace {
+
+// The points lo..hi of one window of the indicator interpolation, L at a time (L = 8, or 4
+// on a machine of 4-lane vectors): each lane makes the operations of lagrangeweights at its
+// cumulated indicator value and then the window's sum of weighted values, in their order, so
+// each point has the same bits as one at a time. A lane past hi computes a copy of the lane
+// of lo (no floating-point flag that the points themselves would not raise) and is not stored.
+template <int N>
+[[gnu::always_inline]] inline void windowlanes(const float* C, int lo, int hi, const float* X, const float* Y,
+                                               float* Z) {
+    constexpr int L = N >= 8 ? 8 : 4;
+    typedef typename lanes::Lanes<L>::F V;
+    for (int k = lo; k <= hi; k += L) {
+        V x;
+        for (int l = 0; l < L; ++l) x[l] = k + l <= hi ? C[k + l] : C[lo];
+        V w[4];
+        for (int p = 0; p < 4; ++p) {
+            V product = V{} + 1.0f;
+            for (int q = 0; q < 4; ++q) {
+                if (q == p) continue;
+                const float d = X[p] - X[q];
+                product *= (x - X[q]) / d;
+            }
+            w[p] = product;
+        }
+        const V z = w[0] * Y[0] + w[1] * Y[1] + w[2] * Y[2] + w[3] * Y[3];
+        const int count = std::min(L, hi - k + 1);
+        for (int l = 0; l < count; ++l) Z[k + l] = z[l];
+    }
+}
+LANES_VERSIONS(windowpass, windowlanes, (const float* C, int lo, int hi, const float* X, const float* Y, float* Z),
+               (C, lo, hi, X, Y, Z))
+
+}  // namespace
+
 int ininkernel(float* x, const float* indicator, int n, int ratio) {
     const int a = ratio;
     int first = 0;
@@ -91,11 +126,11 @@ int ininkernel(float* x, const float* indicator, int n, int ratio) {
         }
         const int lo = i == first ? 0 : a;
         const int hi = i == last - 2 ? 3 * a : 2 * a;
-        for (int k = lo; k <= hi; ++k) {
-            float w[4];
-            if (lagrangeweights(C[k], w, X) == 0) return -2;
-            Z[k] = w[0] * Y[0] + w[1] * Y[1] + w[2] * Y[2] + w[3] * Y[3];
-        }
+        // Two cumulated indicator values alike leave the window's weights undefined.
+        for (int p = 0; p < 4; ++p)
+            for (int q = 0; q < 4; ++q)
+                if (p != q && X[p] - X[q] == 0.0f) return -2;
+        windowpass(C.data(), lo, hi, X, Y, Z.data());
         for (int k = lo; k < hi; ++k) result[static_cast<std::size_t>(i * a + k)] = (Z[k + 1] - Z[k]) * a;
     }
     for (int i = 0; i < n; ++i) x[i] = result[static_cast<std::size_t>(i)];

@@ -120,6 +120,99 @@ TEST(InterpolationKernels, IndicatorShapesTheQuarters) {
     EXPECT_EQ(ininkernel(late.data(), flat.data(), n, 4), -2);
 }
 
+// The first and last observation that is not missing.
+bool validspan(const float* x, int n, int& first, int& last) {
+    first = 0;
+    while (first < n && ismissing(x[first])) ++first;
+    if (first == n) return false;
+    last = n - 1;
+    while (ismissing(x[last])) --last;
+    return true;
+}
+
+// The indicator interpolation as its rule reads, one sub-period point at a time.
+int ininonebyone(float* x, const float* indicator, int n, int ratio) {
+    const int a = ratio;
+    int first = 0;
+    int last = 0;
+    if (!validspan(x, n, first, last) || last - first + 1 < 3) return -1;
+    std::vector<float> result, C, Z;
+    result.assign(static_cast<std::size_t>(n), 0.0f);
+    C.assign(static_cast<std::size_t>(3 * a + 1), 0.0f);
+    Z.assign(static_cast<std::size_t>(3 * a + 1), 0.0f);
+    for (int i = first; i < last - 1; ++i) {
+        // The window covers the sub-periods i*a .. (i+3)*a - 1, all inside the series.
+        if ((i + 3) * a > n) return -2;
+        C[0] = 0.0f;
+        for (int k = 1; k <= 3 * a; ++k) C[k] = C[k - 1] + indicator[i * a + k - 1];
+        float Y[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        float X[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (int m = 1; m <= 3; ++m) {
+            Y[m] = Y[m - 1] + x[i + m - 1];
+            X[m] = C[m * a];
+        }
+        const int lo = i == first ? 0 : a;
+        const int hi = i == last - 2 ? 3 * a : 2 * a;
+        for (int k = lo; k <= hi; ++k) {
+            float w[4];
+            if (lagrangeweights(C[k], w, X) == 0) return -2;
+            Z[k] = w[0] * Y[0] + w[1] * Y[1] + w[2] * Y[2] + w[3] * Y[3];
+        }
+        for (int k = lo; k < hi; ++k) result[static_cast<std::size_t>(i * a + k)] = (Z[k + 1] - Z[k]) * a;
+    }
+    for (int i = 0; i < n; ++i) x[i] = result[static_cast<std::size_t>(i)];
+    return 0;
+}
+
+
+// The kernel forms the points of a window many at a time: the same bits and floating-point
+// flags as one at a time, in every version the machine runs, for quarters, months and
+// half-years, indicators of magnitudes far apart, negative and zero stretches (a window whose
+// weights are undefined is refused alike).
+TEST(InterpolationKernels, IndicatorPointsManyAtATimeAreTheOneAtATimeBits) {
+    std::mt19937 random(41);
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
+    int refused = 0, compared = 0;
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (int ratio : {2, 3, 4, 12})
+            for (int years : {3, 4, 7, 40})
+                for (int trial = 0; trial < 6; ++trial) {
+                    SCOPED_TRACE(testing::Message() << width << " lanes, ratio " << ratio << ", " << years << " years, trial " << trial);
+                    const int n = years * ratio + 3;
+                    std::vector<float> x(static_cast<std::size_t>(n), M), indicator(static_cast<std::size_t>(n));
+                    for (int y = 0; y < years; ++y) x[y] = 10.0f + static_cast<float>(random() % 1000) / 7.0f;
+                    for (int k = 0; k < n; ++k) {
+                        const int power = static_cast<int>(random() % 12) - 6;
+                        float v = std::ldexp(1.0f + static_cast<float>(random() % 1000) / 999.0f, power);
+                        if (trial == 4 && random() % 5 == 0) v = -v;
+                        if (trial == 5 && k >= ratio && k < 2 * ratio) v = 0.0f;  // a year of nothing
+                        indicator[k] = v;
+                    }
+                    std::vector<float> want = x, got = x;
+                    std::feclearexcept(FE_ALL_EXCEPT);
+                    const int wantCode = ininonebyone(want.data(), indicator.data(), n, ratio);
+                    const int wantFlags = std::fetestexcept(faults);
+                    std::feclearexcept(FE_ALL_EXCEPT);
+                    const int code = ininkernel(got.data(), indicator.data(), n, ratio);
+                    const int gotFlags = std::fetestexcept(faults);
+                    ASSERT_EQ(code, wantCode);
+                    if (code != 0) {
+                        ++refused;
+                        continue;
+                    }
+                    ++compared;
+                    EXPECT_EQ(gotFlags, wantFlags);
+                    for (int k = 0; k < n; ++k) ASSERT_EQ(bits(got[k]), bits(want[k])) << "at " << k;
+                }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(compared, 0);
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
+
 std::FILE* tablefile(const std::string& content) {
     std::FILE* f = std::tmpfile();
     std::fputs(content.c_str(), f);
