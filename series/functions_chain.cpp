@@ -66,15 +66,6 @@ inline unsigned char periodlink(double A, double B, double C, double D, double& 
     if (pp >= 0.0) price = std::sqrt(pp);
     return status;
 }
-// The square root of every lane of a vector of doubles, correctly rounded: the compiler makes
-// the loop one instruction of the vector's width (no errno to set: -fno-math-errno).
-template <class V>
-[[gnu::always_inline]] inline V sqrtlanes(V x) {
-    V r;
-    for (unsigned k = 0; k < sizeof(V) / sizeof(double); ++k) r[k] = __builtin_sqrt(x[k]);
-    return r;
-}
-
 // The links, and the indexes as running products of them (each step rounded to float) made in
 // the same loop: the products of one block of periods are a chain of dependent steps, which the
 // processor runs while the divisions of the next block go on.
@@ -120,7 +111,7 @@ template <int N>
         const V qq = (a / b) * (d / c);
         const V pp = (c / b) * (d / a);
         const Q negative = (qq < zero) | (pp < zero);
-        const V ql = sqrtlanes(qq >= zero ? qq : one), pl = sqrtlanes(pp >= zero ? pp : one);
+        const V ql = lanes::sqrt(qq >= zero ? qq : one), pl = lanes::sqrt(pp >= zero ? pp : one);
         for (int k = 0; k < M; ++k) {
             status[t + k] = none[k] ? 1 : negative[k] ? 2 : 0;
             runningQuantity = static_cast<float>(runningQuantity * ql[k]);

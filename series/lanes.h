@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "core/missing.h"
 
@@ -92,13 +93,17 @@ inline bool missingbits(std::uint32_t b, std::uint32_t first, std::uint32_t span
 inline std::uint32_t missingmask(std::uint32_t b, std::uint32_t first, std::uint32_t span) {
     return maskif(missingbits(b, first, span));
 }
-// The square root of every lane, correctly rounded as sqrtf's: the compiler makes the loop
-// one instruction of the vector's width (the project is compiled with -fno-math-errno, so a
-// square root needs no call that could set errno).
+// The square root of every lane (floats or doubles), correctly rounded as sqrtf's or sqrt's:
+// the compiler makes the loop one instruction of the vector's width (the project is compiled
+// with -fno-math-errno, so a square root needs no call that could set errno).
 template <class V>
 [[gnu::always_inline]] inline V sqrt(V x) {
+    typedef std::remove_cvref_t<decltype(x[0])> E;
     V r;
-    for (unsigned k = 0; k < sizeof(V) / sizeof(float); ++k) r[k] = __builtin_sqrtf(x[k]);
+    for (unsigned k = 0; k < sizeof(V) / sizeof(E); ++k) {
+        if constexpr (sizeof(E) == sizeof(float)) r[k] = __builtin_sqrtf(x[k]);
+        else r[k] = __builtin_sqrt(x[k]);
+    }
     return r;
 }
 
