@@ -199,7 +199,7 @@ CompBank::CompBank(const char* stem, int quiet) : PackedBank(stem) {
             refuse("record table cannot be read", quiet);
             return;
         }
-        if (p < 86 || p + 5 > dataSize_) {
+        if (p < 86 || static_cast<std::int64_t>(p) + 5 > dataSize_) {
             refuse("record position outside the file", quiet);
             return;
         }

@@ -167,7 +167,7 @@ std::int16_t HashBank::getser(const char* name, float* array, std::int16_t) {
     const int p = findser(name);
     if (p < 0) return -1;
     if (!array) return 0;
-    if (p + 5 > dataSize_) return -1;
+    if (static_cast<std::int64_t>(p) + 5 > dataSize_) return -1;
     return readrecordat(p, array);
 }
 

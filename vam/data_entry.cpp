@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -200,6 +201,19 @@ int vupdatecmd(DataBank* b, std::FILE* in) {
     return 0;
 }
 
+namespace {
+
+// A count or an index typed as a number: truncated toward zero and kept within int (a number
+// beyond it is the nearest end, which every check after refuses; not a number is 0).
+int typedint(float v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483648.0f) return std::numeric_limits<int>::max();
+    if (v <= -2147483648.0f) return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
 int fvreadcmd(DataBank* b, std::FILE* in) {
     VamFile* bank = dynamic_cast<VamFile*>(b);
     auto refuse = [](const char* text) {
@@ -215,7 +229,7 @@ int fvreadcmd(DataBank* b, std::FILE* in) {
     if (bank->isLoaded() && bank->storecmd() != 0) return -1;
     float skipValue = 0;
     int skip = 0;
-    if (readfloat(in, skipValue, cls)) skip = std::max(0, static_cast<int>(skipValue));
+    if (readfloat(in, skipValue, cls)) skip = std::max(0, typedint(skipValue));
     if (!endclass(cls)) skipline(in);
     const int i = bank->findser(name);
     if (i < 0 || (bank->typeOf(i) != 'v' && bank->typeOf(i) != 'l')) {
@@ -270,12 +284,12 @@ int matincmd(DataBank* b, std::FILE* in) {
             return -1;
         }
     }
-    const int r1 = static_cast<int>(limits[0]), r2 = static_cast<int>(limits[1]);
-    const int c1 = static_cast<int>(limits[2]), c2 = static_cast<int>(limits[3]);
+    const int r1 = typedint(limits[0]), r2 = typedint(limits[1]);
+    const int c1 = typedint(limits[2]), c2 = typedint(limits[3]);
     if (bank->isLoaded() && bank->storecmd() != 0) return -1;
     float skipValue = 0;
     const bool skipGiven = readfloat(in, skipValue, cls);
-    const int skip = skipGiven ? std::max(0, static_cast<int>(skipValue)) : 0;
+    const int skip = skipGiven ? std::max(0, typedint(skipValue)) : 0;
     if (!endclass(cls)) skipline(in);
 
     // The matrix and the block are checked before anything is read or made.

@@ -123,6 +123,23 @@ TEST_F(OtherBanks, PackedRecordWriterRoundTrips) {
     EXPECT_TRUE(encodepackedrecord(1995, 1, 1, 0x00, {0.0f, 40000.0f}).empty());
 }
 
+// A record position at the end of the int range lies outside any file: refused without
+// reading (the position and the record's length were added in int).
+TEST_F(OtherBanks, CompressedRecordPositionAtTheEndOfTheIntRange) {
+    makeComp();
+    Bytes cbk = readFile("cb.cbk");
+    const std::size_t table = static_cast<std::size_t>(cbk[82]) | static_cast<std::size_t>(cbk[83]) << 8 |
+                              static_cast<std::size_t>(cbk[84]) << 16 | static_cast<std::size_t>(cbk[85]) << 24;
+    ASSERT_LT(table + 4, cbk.size());
+    const std::uint8_t last[4] = {0xFE, 0xFF, 0xFF, 0x7F};  // 2147483646
+    std::copy(last, last + 4, cbk.begin() + static_cast<std::ptrdiff_t>(table));
+    writeFile("cb.cbk", cbk);
+    clearOutput();
+    CompBank bank("cb");
+    EXPECT_FALSE(bank.isOpen());
+    EXPECT_THAT(output(), HasSubstr("record position outside the file"));
+}
+
 TEST_F(OtherBanks, CompressedInfoAndNameFileMismatch) {
     makeComp();
     {

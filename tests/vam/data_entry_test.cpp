@@ -84,6 +84,8 @@ TEST_F(DataEntry, FvreadRefusals) {
         {"am 1990\n1 2 3\n", "am is not a vector name."},
         {"x\n", "Need period value"},
         {"x 1990\n1 2 3\n", "Out of data in fvread. Read 3 items."},
+        // A skip count beyond any int skips every item of every line.
+        {"x 1990 1E38\n1 2 3 4 5 6 7 8 9 10\n", "Out of data in fvread. Read 0 items."},
     };
     for (const Case& c : cases) {
         clearOutput();
@@ -142,6 +144,8 @@ TEST_F(DataEntry, MatinRefusesBlocksOutsideTheMatrixAndWritesNothing) {
         "am 1996 1 1 1 1 0\n1\n",
         "am 1990 1 2 1 2 0\n1 2\n",  // out of data on row 2
         "am 1990 1 1 1 2 0\n1\n",    // row 1 cannot be completed
+        "am 1990 1 1E38 1 1 0\n1\n",  // rows beyond any int
+        "am 1990 -1E38 1 1 1 0\n1\n",
     };
     for (const char* c : cases) {
         EXPECT_EQ(matincmd(v, openscript(c)), -1) << c;
