@@ -327,12 +327,16 @@ int graph(std::FILE* in, char separate, char logScale, char scatter) {
                 if (run.addnamed(names[2], "BasePred", in, 1) != 0) return -1;
             }
         } else if (cls == ':') {
-            rangeFirst = static_cast<int>(readnumber(in));
-            rangeLast = static_cast<int>(readnumber(in));
-            if (rangeFirst < 0 || rangeLast >= wsMaxObs || rangeLast < rangeFirst) {
+            // Observation numbers, truncated; checked before they become ints (a number beyond
+            // int, or not a number, lies outside too).
+            const double first = std::trunc(readnumber(in));
+            const double last = std::trunc(readnumber(in));
+            if (!(first >= 0) || !(last < wsMaxObs) || last < first) {
                 printout("Error:  graph range outside the workspace bank.\n");
                 return -1;
             }
+            rangeFirst = static_cast<int>(first);
+            rangeLast = static_cast<int>(last);
             range = true;
             reading = false;
         } else {
