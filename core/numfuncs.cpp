@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/missing.h"
 
@@ -22,6 +23,13 @@ int fillgap(float* values, int start, int count, int mode) {
     float step = (values[e] - values[g]) / static_cast<float>(e - g);
     for (int m = g + 1; m < e; ++m) values[m] = values[m - 1] + step;
     return e;
+}
+
+int typedint(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483648.0) return std::numeric_limits<int>::max();
+    if (v <= -2147483648.0) return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
 }
 
 int lagrangeweights(float x, float w[4], const float a[4]) {

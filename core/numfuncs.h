@@ -8,6 +8,11 @@
 // True when |x| <= 0.0000001.
 bool nearzero(float x);
 
+// A count, an index or a code typed as a number: truncated toward zero and kept within int (a
+// number beyond it gives the nearest end, which a check of its range then refuses; not a
+// number gives 0).
+int typedint(double v);
+
 // Fills the next gap of values[start..count-1] linearly from the good values on its two
 // sides. A gap is a run of missing values (mode non-zero) or of near-zero values (mode 0).
 // Returns the index where the scan stopped: the first good value after the gap (call again

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/numfuncs.h"
 #include "core/printout.h"
 #include "excel/excel.h"
 #include "excel/xlcmd.h"
@@ -228,7 +229,7 @@ int xlsetfrequencycmd(std::FILE* in) {
     char token[tokenSize];
     try {
         if (gettoken(token, in, 0, tokenSize) != 'n' ||
-            excelSession.setFrequency(static_cast<int>(std::atof(token))) != 0) {
+            excelSession.setFrequency(typedint(std::atof(token))) != 0) {
             printout("Error:  in xl setfreqency, a valid frequency must be specified.\n");
             return -1;
         }

@@ -11,6 +11,7 @@
 #include "banks/lookup.h"
 #include "banks/slots.h"
 #include "core/missing.h"
+#include "core/numfuncs.h"
 #include "core/printout.h"
 #include "excel/excel.h"
 #include "excel/xlcmd.h"
@@ -71,7 +72,7 @@ int xlmkseriescmd(std::FILE* in) {
         printout("\nError:  in \"xl mkseries column\", the first argument must provide the frequency.\n");
         return -1;
     }
-    const int frequency = static_cast<int>(std::atof(token));
+    const int frequency = typedint(std::atof(token));
     if (frequency != 1 && frequency != 4 && frequency != 12) {
         printout("\nError:  in \"xl mkseries column\", the frequency must be 1, 4, or 12.\n");
         return -1;

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "banks/databank.h"
 #include "core/date.h"
 #include "core/missing.h"
+#include "core/numfuncs.h"
 #include "core/printout.h"
 #include "interp/reader.h"
 #include "interp/state.h"
@@ -200,19 +200,6 @@ int vupdatecmd(DataBank* b, std::FILE* in) {
     bank->setModified();
     return 0;
 }
-
-namespace {
-
-// A count or an index typed as a number: truncated toward zero and kept within int (a number
-// beyond it is the nearest end, which every check after refuses; not a number is 0).
-int typedint(float v) {
-    if (!(v == v)) return 0;
-    if (v >= 2147483648.0f) return std::numeric_limits<int>::max();
-    if (v <= -2147483648.0f) return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
-}
-
-}  // namespace
 
 int fvreadcmd(DataBank* b, std::FILE* in) {
     VamFile* bank = dynamic_cast<VamFile*>(b);

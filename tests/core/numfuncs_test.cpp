@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -11,6 +12,18 @@
 #include "platform/platform.h"
 
 namespace numfuncs_test {
+
+// Numbers typed where an int is meant: truncated, and kept within int at both ends.
+TEST(TypedInt, TruncatedAndKeptWithinInt) {
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    const struct {
+        double typed;
+        int expected;
+    } cases[] = {{3.7, 3},           {-3.7, -3},          {0.0, 0},
+                 {2147483647.0, most}, {2147483648.0, most}, {1e38, most},
+                 {-2147483648.0, least}, {-1e38, least},     {std::nan(""), 0}};
+    for (const auto& c : cases) EXPECT_EQ(typedint(c.typed), c.expected) << c.typed;
+}
 
 namespace {
 
