@@ -29,10 +29,16 @@ bool quiet() { return percentMode == 2; }
 constexpr int maxExpansionDepth = 100;
 int expansionDepth = 0;
 bool expansionTooDeep = false;
+// Steps of one outermost expansion (every level entered counts). A word in braces that is not
+// an expression is read a second time as a word, so braces nested around such words would
+// cost two to the power of their depth: below the depth limit, the work has a limit of its own.
+constexpr long maxExpansionSteps = 200000;
+long expansionSteps = 0;
 
 class DepthGuard {
 public:
     DepthGuard() {
+        if (expansionDepth == 0) expansionSteps = 0;
         if (expansionTooDeep) {
             failed_ = true;
         } else if (expansionDepth >= maxExpansionDepth) {
@@ -40,6 +46,11 @@ public:
             failed_ = true;
             printout("\nError:  %%-sequences nested too deeply (more than %d levels).\n",
                      maxExpansionDepth);
+        } else if (++expansionSteps > maxExpansionSteps) {
+            expansionTooDeep = true;
+            failed_ = true;
+            printout("\nError:  %%-sequences too intricate to expand (more than %ld steps).\n",
+                     maxExpansionSteps);
         }
         ++expansionDepth;
     }
