@@ -24,6 +24,13 @@
 #include "views/window_menu.h"
 #include "views/view_window.h"
 
+MenuItem submenu(const std::string& caption, std::vector<MenuItem> items) {
+    MenuItem m;
+    m.caption = caption;
+    m.items = std::move(items);
+    return m;
+}
+
 namespace {
 
 std::vector<MenuItem> tree;
@@ -51,12 +58,6 @@ MenuItem separator() {
     return m;
 }
 
-MenuItem menu(const std::string& caption, std::vector<MenuItem> items) {
-    MenuItem m;
-    m.caption = caption;
-    m.items = std::move(items);
-    return m;
-}
 
 MenuItem hidden(MenuItem m) {
     m.visible = [] { return false; };
@@ -197,7 +198,7 @@ void buildmainmenu() {
     autoSize.checked = [] { return mainAutoFontSize; };
     MenuItem autoCompleteItem = item("Autocomplete", [] { autoComplete = !autoComplete; });
     autoCompleteItem.checked = [] { return autoComplete; };
-    MenuItem file = menu("&File", {
+    MenuItem file = submenu("&File", {
         item("Open Editor", [] { Main.Editor1Click(); }),
         item("Execute Script", ExecuteButtonClick),
         hidden(item("Execute File", ExecuteButtonClick)),
@@ -208,7 +209,7 @@ void buildmainmenu() {
         autoSize,
         item("Set Background Color", BackgroundColor1Click),
         autoCompleteItem,
-        menu("Command Cache", {item("Display Previous Commands", [] { Main.DisplayPreviousCommands1Click(); }),
+        submenu("Command Cache", {item("Display Previous Commands", [] { Main.DisplayPreviousCommands1Click(); }),
                                item("Clear Cache", [] { Main.ClearCache1Click(); }),
                                item("Replay Cached Commands", [] { Main.ReplayCachedCommands1Click(); })}),
         separator(),
@@ -220,7 +221,7 @@ void buildmainmenu() {
         if (shutdown() == 0) quitRequested = true;
     }));
 
-    MenuItem windowmenu = menu("&Window", windowrows());
+    MenuItem windowmenu = submenu("&Window", windowrows());
     windowmenu.onOpen = [] { Main.MainWindowClick(); };
     MenuItem zip = item("&Zip", MainRegZipClick);
     zip.checked = [] { return mainRegZipChecked; };
@@ -228,19 +229,19 @@ void buildmainmenu() {
     cmdBtn.checked = [] { return Main.panelTop; };
     tree = {
         file,
-        menu("&Edit", {item("Cut", [] { Main.Cut1Click(); }), item("Copy", [] { Main.Copy1Click(); }),
+        submenu("&Edit", {item("Cut", [] { Main.Cut1Click(); }), item("Copy", [] { Main.Copy1Click(); }),
                        item("Paste", [] { Main.Paste1Click(); }), item("&Options", showoptions)}),
-        menu("&Bank", {item("Assign Data Banks", Assign1Click), item("Close All Banks", CloseAllBanks1Click),
+        submenu("&Bank", {item("Assign Data Banks", Assign1Click), item("Close All Banks", CloseAllBanks1Click),
                        item("Assign Workspace Bank", Workspace1Click), item("Look at a Bank", Look1Click),
                        item("List Loaded Banks", List1Click), item("Zap:  Clear Workspace Memory", Zap1Click)}),
-        menu("&Graph", {whilegraphshown(item("Save", GraphSaveAsClick)), item("Settings", GraphSettingsClick),
+        submenu("&Graph", {whilegraphshown(item("Save", GraphSaveAsClick)), item("Settings", GraphSettingsClick),
                         item("Font", GraphFontClick), whilegraphshown(item("Shift1", S1Click)),
                         whilegraphshown(item("Shift2", Shift21Click)), item("Printer setup", printersetupdialog),
                         whilegraphshown(item("Print", Print1Click)), other("Annotations"),
                         item("Graph Browser", GraphBrowser1Click)}),
-        menu("&Regression", {item("Settings", RegresSettingsClick), zip}),
+        submenu("&Regression", {item("Settings", RegresSettingsClick), zip}),
         item("&Editor", [] { Main.Editor1Click(); }),
-        menu("&Model", {item("Edit Master File", ModelMasterClick), item("Build Macro Model", ModelBuildClick), item("Run Macro Model", [] { RunForm().showModal(true); }),
+        submenu("&Model", {item("Edit Master File", ModelMasterClick), item("Build Macro Model", ModelBuildClick), item("Run Macro Model", [] { RunForm().showModal(true); }),
                         item("Run &OryBuild and compile model", [] { OryBldForm().showModal(true); }), hidden(item("Run VecMender", [] {
                             vecFixRunBatch = true;
                             VecFixFm().showModal(true);
@@ -251,7 +252,7 @@ void buildmainmenu() {
                         })), item("Run &Orb Model", RunOrb1Click),
                         item("Tables - Configure and Run", Tables1Click), item("Express Tables - Run Tabrun.bat", ExpressTables1Click)}),
         windowmenu,
-        menu("&Help", {item("Contents", [] { openhelppage(helpContentsPage); }),
+        submenu("&Help", {item("Contents", [] { openhelppage(helpContentsPage); }),
                        item("Tutorial", [] { openhelppage(helpTutorialPage); }),
                        item("Reference", [] { openhelppage(helpReferencePage); }),
                        item("About",
@@ -262,7 +263,7 @@ void buildmainmenu() {
                        item("Online Help", [] { openwebaddress(onlineHelpAddress, "Online Help"); }),
                        item("Check For Updates", [] { openwebaddress(updatesAddress, "Check For Updates"); }),
                        item("Norvane Web Site", [] { openwebaddress(makerSiteAddress, "Norvane Web Site"); })}),
-        menu("Toolbar", {item("FileOpenBtn", [] { Main.Editor1Click(); }), item("SpeedButton3", ChangeDirClick), item("SpeedButton4", FontDlgClick),
+        submenu("Toolbar", {item("FileOpenBtn", [] { Main.Editor1Click(); }), item("SpeedButton3", ChangeDirClick), item("SpeedButton4", FontDlgClick),
                          item("SpeedButton5", Look1Click), item("SpeedButton6", GraphSettingsClick), cmdBtn,
                          item("SpeedButton1", [] { openhelppage(helpReferencePage); }),
                          item("SpeedButton2", ExecuteButtonClick), item("Load", SpeedButton7Click),

@@ -26,6 +26,9 @@ struct MenuItem {
     bool isVisible() const { return !separator && (!visible || visible()); }
 };
 
+// A menu of the given items.
+MenuItem submenu(const std::string& caption, std::vector<MenuItem> items);
+
 // The tree: the main menu's menus, then the tool bar as the menu "Toolbar".
 std::vector<MenuItem>& mainmenu();
 // Rebuilds the tree (the recent-files items follow the list).

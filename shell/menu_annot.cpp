@@ -24,9 +24,6 @@ MenuItem entry(const std::string& caption, std::function<void()> click,
 MenuItem action(const std::string& caption, std::function<void()> click) {
     return entry(caption, std::move(click));
 }
-MenuItem submenu(const std::string& caption, std::vector<MenuItem> items) {
-    return entry(caption, nullptr, std::move(items));
-}
 
 // A handler of the editor after which the client area shows what it drew.
 std::function<void()> shown(void (graphs::TAnnGraphFm::*handler)()) {

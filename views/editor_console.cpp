@@ -24,12 +24,6 @@ MenuItem action(const std::shared_ptr<TEditForm>& w, const std::string& caption,
     return m;
 }
 
-MenuItem submenu(const std::string& caption, std::vector<MenuItem> items) {
-    MenuItem m;
-    m.caption = caption;
-    m.items = std::move(items);
-    return m;
-}
 
 // The shortcut keys of the window's items.
 struct Shortcut {
