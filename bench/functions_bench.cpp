@@ -9,6 +9,10 @@
 //
 // Chain indexes: 700 quantity-price pairs over 100 and over 1999 periods, chain form and
 // nominal form; baseline: one pass computing the four sums of products of every link.
+//
+// Logarithms and exponentials: the kernels of @log, @exp, @dlog, @pow and @normal on 1999
+// observations (every value correctly rounded), with the C library's logf and expf on each
+// observation as baselines in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -18,6 +22,7 @@
 #include <vector>
 
 #include "platform/quiet_platform.h"
+#include "core/random.h"
 #include "banks/jexbank.h"
 #include "banks/slots.h"
 #include "core/date.h"
@@ -27,6 +32,7 @@
 #include "series/atfunction.h"
 #include "series/functions.h"
 #include "series/functions_chain.h"
+#include "series/functions_elementwise.h"
 #include "series/functions_hp.h"
 #include "series/series_state.h"
 
@@ -212,6 +218,57 @@ void BM_ChainSumsBaseline(benchmark::State& state) {
 
 }  // namespace
 
+// Positive values of several magnitudes, as a series of levels.
+std::vector<float> levels(int n) {
+    std::vector<float> x(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) x[i] = static_cast<float>(1.0 + 0.37 * i + 50.0 * std::sin(0.01 * i) * std::sin(0.01 * i));
+    return x;
+}
+
+// One kernel on a fresh copy of the values each time (the copy is timed in the baselines too).
+template <class Kernel>
+void runKernel(benchmark::State& state, const std::vector<float>& values, Kernel kernel) {
+    std::vector<float> x(values.size());
+    for (auto _ : state) {
+        x = values;
+        kernel(x.data(), static_cast<int>(x.size()));
+        benchmark::DoNotOptimize(x.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_LogKernel1999(benchmark::State& state) { runKernel(state, levels(1999), logkernel); }
+void BM_LibmLogBaseline1999(benchmark::State& state) {
+    runKernel(state, levels(1999), [](float* x, int n) {
+        for (int i = 0; i < n; ++i) x[i] = logf(x[i]);
+    });
+}
+void BM_ExpKernel1999(benchmark::State& state) {
+    std::vector<float> x = levels(1999);
+    for (float& v : x) v = v / 20.0f - 40.0f;
+    runKernel(state, x, expkernel);
+}
+void BM_LibmExpBaseline1999(benchmark::State& state) {
+    std::vector<float> x = levels(1999);
+    for (float& v : x) v = v / 20.0f - 40.0f;
+    runKernel(state, x, [](float* p, int n) {
+        for (int i = 0; i < n; ++i) p[i] = expf(p[i]);
+    });
+}
+void BM_DlogKernel1999(benchmark::State& state) { runKernel(state, levels(1999), dlogkernel); }
+void BM_PowKernel1999(benchmark::State& state) {
+    const std::vector<float> y(1999, 1.5f);
+    runKernel(state, levels(1999), [&](float* x, int n) { powkernel(x, y.data(), n); });
+}
+void BM_NormalKernel1999(benchmark::State& state) {
+    randuniform(7);
+    runKernel(state, std::vector<float>(1999), normalkernel);
+}
+void BM_RandKernel1999(benchmark::State& state) {
+    randuniform(7);
+    runKernel(state, std::vector<float>(1999), randkernel);
+}
+
 BENCHMARK(BM_HpFilterKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
 BENCHMARK(BM_PrescottKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
 BENCHMARK(BM_MovingSumBaseline)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999);
@@ -221,5 +278,14 @@ BENCHMARK(BM_PrescottCall1999);
 BENCHMARK(BM_FisherChain700)->Arg(100)->Arg(1999);
 BENCHMARK(BM_FisherChwt700)->Arg(100)->Arg(1999);
 BENCHMARK(BM_ChainSumsBaseline)->Arg(100)->Arg(1999);
+
+BENCHMARK(BM_LogKernel1999);
+BENCHMARK(BM_LibmLogBaseline1999);
+BENCHMARK(BM_ExpKernel1999);
+BENCHMARK(BM_LibmExpBaseline1999);
+BENCHMARK(BM_DlogKernel1999);
+BENCHMARK(BM_PowKernel1999);
+BENCHMARK(BM_NormalKernel1999);
+BENCHMARK(BM_RandKernel1999);
 
 BENCHMARK_MAIN();

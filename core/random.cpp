@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/floatmath.h"
 #include "platform/platform.h"
 
 std::uint32_t rawRandomState = 1;
@@ -65,7 +66,7 @@ float randnormal() {
         b = 2.0f * normaluniform() - 1.0f;
         r = a * a + b * b;
     } while (r >= 1.0f || r == 0.0f);  // r = 0 (both draws exactly one half) has no direction
-    float f = std::sqrt(-2.0f * std::log(r) / r);
+    float f = std::sqrt(-2.0f * floatmath::ln(r) / r);
     normalSpare = a * f;
     normalSpareReady = true;
     return b * f;

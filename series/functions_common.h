@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/floatmath.h"
 #include "core/missing.h"
 
 // Length of a series work array (indexes 0..1999).
@@ -19,21 +20,24 @@ constexpr int fnArrayLength = 2000;
 inline bool belowtiny(float x) { return x > -0.0000001f && x < 0.0000001f; }
 
 // Guarded logarithm: MISSING for a missing value; floatLogOfMax above floatMax; at or below
-// floatExpMin MISSING for 0 and negative values, else floatLogMin; else ln x. Inline: the
-// kernels call it for every observation.
+// floatExpMin MISSING for 0 and negative values, else floatLogMin; else ln x, correctly
+// rounded (core/floatmath.h; a NaN stays a NaN). Inline: the kernels call it for every
+// observation.
 inline float safelog(float x) {
     if (ismissing(x)) return MISSING;
     if (x > floatMax) return floatLogOfMax;
     if (x <= floatExpMin) return x <= 0.0f ? MISSING : floatLogMin;
-    return std::log(x);
+    if (x != x) return x + x;
+    return floatmath::ln(x);
 }
 // Guarded exponential: MISSING for a missing value; floatExpMax at or above floatLogMax;
-// floatExpMin at or below floatLogMin; else e^x.
+// floatExpMin at or below floatLogMin; else e^x, correctly rounded (a NaN stays a NaN).
 inline float safeexp(float x) {
     if (ismissing(x)) return MISSING;
     if (x >= floatLogMax) return floatExpMax;
     if (x <= floatLogMin) return floatExpMin;
-    return std::exp(x);
+    if (x != x) return x + x;
+    return floatmath::exp(x);
 }
 
 // Prints "\r\n error in %s function \r\n" with the label; returns -1.

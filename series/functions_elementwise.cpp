@@ -1,5 +1,6 @@
 #include "series/functions_elementwise.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 
 #include "banks/slots.h"
+#include "core/floatmath.h"
 #include "core/missing.h"
 #include "core/numfuncs.h"
 #include "core/random.h"
@@ -39,17 +41,50 @@ void diffkernel(float* x, int n) {
     if (n > 0) x[0] = MISSING;
 }
 
+namespace {
+
+// dlog's differences from the logarithms, N at a time from the top down (each block reads
+// x[i - 1 .. i + N - 1] before any of them is overwritten). A value is bad when it is missing or
+// below 0.0000001 (negative or near zero), which is what the rule's three tests say for a
+// number; a NaN is none of them in both.
+template <int N>
+[[gnu::always_inline]] inline void dloglanes(float* x, const float* logs, int n) {
+    typedef lanes::Lanes<N> L;
+    typedef typename L::U U;
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    int top = n - 1;
+    for (; top - (N - 1) >= 1; top -= N) {
+        const int i = top - (N - 1);
+        const typename L::F now = L::load(x + i), before = L::load(x + i - 1);
+        const U bad = lanes::missingmask(lanes::bitsof(now), first, span) |
+                      lanes::missingmask(lanes::bitsof(before), first, span) |
+                      reinterpret_cast<U>(now < 0.0000001f) | reinterpret_cast<U>(before < 0.0000001f);
+        L::store(x + i, lanes::pick(bad, MISSING, L::load(logs + i) - L::load(logs + i - 1)));
+    }
+    auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
+    for (int i = top; i >= 1; --i) x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : logs[i] - logs[i - 1];
+}
+LANES_VERSIONS(dlogpass, dloglanes, (float* x, const float* logs, int n), (x, logs, n))
+
+}  // namespace
+
 void dlogkernel(float* x, int n) {
     auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
-    // Each logarithm once (safelog of a bad value is a constant: no log is taken).
+    // Each logarithm once, many at a time (safelog of a bad value is a constant: no log is
+    // taken).
     HeldArray<float> held;
     float* logs = held.data();
     const int m = n < fnArrayLength ? n : fnArrayLength;
-    for (int i = 0; i < m; ++i) logs[i] = safelog(x[i]);
-    for (int i = n - 1; i >= 1; --i) {
-        const float now = i < m ? logs[i] : safelog(x[i]);
-        const float before = i - 1 < m ? logs[i - 1] : safelog(x[i - 1]);
-        x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : now - before;
+    std::copy_n(x, m, logs);
+    logkernel(logs, m);
+    if (n == m) {
+        dlogpass(x, logs, n);
+    } else {
+        for (int i = n - 1; i >= 1; --i) {
+            const float now = i < m ? logs[i] : safelog(x[i]);
+            const float before = i - 1 < m ? logs[i - 1] : safelog(x[i - 1]);
+            x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : now - before;
+        }
     }
     if (n > 0) x[0] = MISSING;
 }
@@ -102,6 +137,110 @@ LANES_VERSIONS(sqrtpass, sqrtlanes, (float* x, int n), (x, n))
 
 void sqrtkernel(float* x, int n) { sqrtpass(x, n); }
 
+namespace {
+
+// safelog and safeexp on the lanes of v, none of them a NaN: the guards as masks, the function
+// taken of 1 (or 0) in the lanes they answer, so that it raises no flag the rule would not.
+// A series with a NaN is left to the rule, whose comparisons raise the invalid flag on it.
+template <class V>
+[[gnu::always_inline]] inline V safelogs(V v, std::uint32_t first, std::uint32_t span) {
+    typedef lanes::BitsOf<V> U;
+    const U missing = lanes::missingmask(lanes::bitsof(v), first, span);
+    const U big = reinterpret_cast<U>(v > floatMax);
+    const U small = reinterpret_cast<U>(v <= floatExpMin);
+    V r = lanes::ln(lanes::pick(missing | big | small, 1.0f, v));
+    r = lanes::pick(small, lanes::pick(reinterpret_cast<U>(v <= 0.0f), MISSING, V{} + floatLogMin), r);
+    r = lanes::pick(big, floatLogOfMax, r);
+    return lanes::pick(missing, MISSING, r);
+}
+template <class V>
+[[gnu::always_inline]] inline V safeexps(V v, std::uint32_t first, std::uint32_t span) {
+    typedef lanes::BitsOf<V> U;
+    const U missing = lanes::missingmask(lanes::bitsof(v), first, span);
+    const U big = reinterpret_cast<U>(v >= floatLogMax);
+    const U small = reinterpret_cast<U>(v <= floatLogMin);
+    V r = lanes::exp(lanes::pick(missing | big | small, 0.0f, v));
+    r = lanes::pick(small, floatExpMin, r);
+    r = lanes::pick(big, floatExpMax, r);
+    return lanes::pick(missing, MISSING, r);
+}
+
+template <int N>
+[[gnu::always_inline]] inline void loglanes(float* x, int n) {
+    typedef lanes::Lanes<N> L;
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    int i = 0;
+    if (lanes::anynan(x, n)) {  // a series with a NaN is left to the rule
+        for (; i < n; ++i) x[i] = safelog(x[i]);
+        return;
+    }
+    for (; i + N <= n; i += N) L::store(x + i, safelogs(L::load(x + i), first, span));
+    for (; i < n; ++i) x[i] = safelog(x[i]);
+}
+LANES_VERSIONS(logpass, loglanes, (float* x, int n), (x, n))
+
+template <int N>
+[[gnu::always_inline]] inline void explanes(float* x, int n) {
+    typedef lanes::Lanes<N> L;
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    int i = 0;
+    if (lanes::anynan(x, n)) {  // a series with a NaN is left to the rule
+        for (; i < n; ++i) x[i] = safeexp(x[i]);
+        return;
+    }
+    for (; i + N <= n; i += N) L::store(x + i, safeexps(L::load(x + i), first, span));
+    for (; i < n; ++i) x[i] = safeexp(x[i]);
+}
+LANES_VERSIONS(exppass, explanes, (float* x, int n), (x, n))
+
+// The power's rule on N lanes: the lanes it leaves (a missing base or exponent, a base below
+// 0.0000001) compute e^(0 * ln 1); a series with a NaN is left to the rule.
+template <int N>
+[[gnu::always_inline]] inline void powlanes(float* x, const float* y, int n) {
+    typedef lanes::Lanes<N> L;
+    typedef typename L::U U;
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    auto rule = [&](int i) {
+        if (ismissing(x[i]) || ismissing(y[i]) || x[i] < 0.0000001f) return;
+        x[i] = safeexp(y[i] * safelog(x[i]));
+    };
+    int i = 0;
+    if (lanes::anynan(x, n) || lanes::anynan(y, n)) {  // left to the rule
+        for (; i < n; ++i) rule(i);
+        return;
+    }
+    // Pieces of a few hundred observations: the products y ln x of a piece first, then their
+    // exponentials (one loop doing both would keep too much in registers).
+    constexpr int piece = 32 * N;
+    float products[piece];
+    for (; i + N <= n;) {
+        const int end = i + piece <= n ? i + piece : n - (n - i) % N;
+        for (int k = i; k < end; k += N) {
+            const typename L::F b = L::load(x + k), e = L::load(y + k);
+            const U stays = lanes::missingmask(lanes::bitsof(b), first, span) |
+                            lanes::missingmask(lanes::bitsof(e), first, span) |
+                            reinterpret_cast<U>(b < 0.0000001f);
+            L::store(products + (k - i),
+                     lanes::pick(stays, 0.0f, e) * safelogs(lanes::pick(stays, 1.0f, b), first, span));
+        }
+        for (int k = i; k < end; k += N) {
+            const typename L::F b = L::load(x + k), e = L::load(y + k);
+            const U stays = lanes::missingmask(lanes::bitsof(b), first, span) |
+                            lanes::missingmask(lanes::bitsof(e), first, span) |
+                            reinterpret_cast<U>(b < 0.0000001f);
+            L::store(x + k, lanes::pick(stays, b, safeexps(L::load(products + (k - i)), first, span)));
+        }
+        i = end;
+    }
+    for (; i < n; ++i) rule(i);
+}
+LANES_VERSIONS(powpass, powlanes, (float* x, const float* y, int n), (x, y, n))
+
+}  // namespace
+
+void logkernel(float* x, int n) { logpass(x, n); }
+void expkernel(float* x, int n) { exppass(x, n); }
+
 void roundkernel(float* x, int n, long decimals) {
     // The factor stops short of overflowing a float: past 1e38 no float has digits left to
     // drop, and an infinite factor would raise the overflow flag for every observation.
@@ -121,12 +260,7 @@ void roundkernel(float* x, int n, long decimals) {
     }
 }
 
-void powkernel(float* x, const float* y, int n) {
-    for (int i = 0; i < n; ++i) {
-        if (ismissing(x[i]) || ismissing(y[i]) || x[i] < 0.0000001f) continue;
-        x[i] = safeexp(y[i] * safelog(x[i]));
-    }
-}
+void powkernel(float* x, const float* y, int n) { powpass(x, y, n); }
 
 void lintkernel(float* x, int n) {
     int s = 0;
@@ -167,7 +301,10 @@ public:
         for (int k = 0; k < 50; ++k) uniformShuffle[k] = static_cast<float>(table_[k]);
     }
     float uniform() {
-        const int j = (50 * last_) >> 15;  // 0..49
+        // The slot (50 * last) >> 15, as (25 * last) >> 14 (two address additions, not a
+        // multiplication) in 64-bit arithmetic (no sign extension): the chain from one draw to
+        // the next is short. last_ is 0..32767, so the slot is 0..49.
+        const std::uint64_t j = (25 * static_cast<std::uint64_t>(static_cast<std::uint32_t>(last_))) >> 14;
         last_ = table_[j];
         state_ = state_ * 22695477u + 1u;
         table_[j] = static_cast<std::int32_t>((state_ >> 16) & 0x7fffu);
@@ -195,6 +332,23 @@ void randkernel(float* x, int n) {
     draws.giveBack();
 }
 
+namespace {
+
+// The polar method's factor sqrt(-2 ln r / r) of N pairs at a time.
+template <int N>
+[[gnu::always_inline]] inline void factorlanes(const float* r, float* f, int n) {
+    typedef lanes::Lanes<N> L;
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const typename L::F v = L::load(r + i);
+        L::store(f + i, lanes::sqrt(-2.0f * lanes::ln(v) / v));
+    }
+    for (; i < n; ++i) f[i] = std::sqrt(-2.0f * floatmath::ln(r[i]) / r[i]);
+}
+LANES_VERSIONS(factorpass, factorlanes, (const float* r, float* f, int n), (r, f, n))
+
+}  // namespace
+
 void normalkernel(float* x, int n) {
     int i = 0;
     // As randnormal: a waiting second value of a pair first, then pairs by the polar method.
@@ -204,22 +358,48 @@ void normalkernel(float* x, int n) {
         for (; i < n; ++i) x[i] = randnormal();
         return;
     }
-    for (; i < n; ++i) {
+    // The pairs of a block are drawn in order first (the draws are a chain), then their
+    // factors taken many at a time; the block's last second value may be left waiting.
+    constexpr int block = fnArrayLength / 4;
+    HeldArray<float> held, heldDraws;
+    float* const us = heldDraws.data();  // the draws of a round: two per attempt, 2 * block at most
+    float* const as = held.data();
+    float* const bs = as + block;
+    float* const rs = bs + block;
+    float* const fs = rs + block;
+    while (i < n) {
         if (normalSpareReady) {
             normalSpareReady = false;
-            x[i] = normalSpare;
+            x[i++] = normalSpare;
             continue;
         }
-        float a, b, r;
-        do {
-            a = 2.0f * draws.uniform() - 1.0f;
-            b = 2.0f * draws.uniform() - 1.0f;
-            r = a * a + b * b;
-        } while (r >= 1.0f || r == 0.0f);
-        float f = std::sqrt(-2.0f * std::log(r) / r);
-        normalSpare = a * f;
-        normalSpareReady = true;
-        x[i] = b * f;
+        const int pairs = std::min((n - i + 1) / 2, block);
+        // Attempts in rounds: a round makes as many attempts as pairs are still wanted (each
+        // takes two draws, whether it is kept or not), so the draws end with the last pair kept,
+        // as one attempt after another would; the kept ones are packed without a branch.
+        for (int kept = 0; kept < pairs;) {
+            const int attempts = pairs - kept;
+            for (int k = 0; k < 2 * attempts; ++k) us[k] = draws.uniform();
+            for (int t = 0; t < attempts; ++t) {
+                const float a = 2.0f * us[2 * t] - 1.0f;
+                const float b = 2.0f * us[2 * t + 1] - 1.0f;
+                const float r = a * a + b * b;
+                as[kept] = a;
+                bs[kept] = b;
+                rs[kept] = r;
+                kept += r < 1.0f && r != 0.0f;  // r = 0 (both draws one half) has no direction
+            }
+        }
+        factorpass(rs, fs, pairs);
+        for (int p = 0; p < pairs; ++p) {
+            x[i++] = bs[p] * fs[p];
+            if (i < n) {
+                x[i++] = as[p] * fs[p];
+            } else {
+                normalSpare = as[p] * fs[p];
+                normalSpareReady = true;
+            }
+        }
     }
     draws.giveBack();
 }
@@ -259,8 +439,8 @@ int draws(float* out, std::FILE* in, char*& text, const char* label, void (*kern
 int atdiff(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@diff", diffkernel); }
 int atdlog(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@dlog", dlogkernel); }
 int atlint(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@lint", lintkernel); }
-int atexp(float* out, std::FILE* in, char*& text) { return mapped<fnexp>(out, in, text, "@exp"); }
-int atlog(float* out, std::FILE* in, char*& text) { return mapped<fnlog>(out, in, text, "@log"); }
+int atexp(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@exp", expkernel); }
+int atlog(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@log", logkernel); }
 int atsqrt(float* out, std::FILE* in, char*& text) { return oneseries(out, in, text, "@sqrt", sqrtkernel); }
 int atsq(float* out, std::FILE* in, char*& text) { return mapped<fnsq>(out, in, text, "@sq"); }
 int atfabs(float* out, std::FILE* in, char*& text) { return mapped<fnfabs>(out, in, text, "@fabs"); }

@@ -12,6 +12,9 @@ void dlogkernel(float* x, int n);
 void mapkernel(float* x, int n, float (*f)(float));
 // Value by value through fnsqrt, many lanes at a time (the same bits, no flag fnsqrt lacks).
 void sqrtkernel(float* x, int n);
+// Value by value through fnlog and fnexp, many lanes at a time (the same bits and flags).
+void logkernel(float* x, int n);
+void expkernel(float* x, int n);
 
 // The value functions of mapkernel.
 float fnexp(float x);    // safeexp; missing stays missing

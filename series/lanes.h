@@ -11,6 +11,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "core/floatmath.h"
 #include "core/missing.h"
 
 namespace lanes {
@@ -103,6 +104,78 @@ template <class V>
     for (unsigned k = 0; k < sizeof(V) / sizeof(E); ++k) {
         if constexpr (sizeof(E) == sizeof(float)) r[k] = __builtin_sqrtf(x[k]);
         else r[k] = __builtin_sqrt(x[k]);
+    }
+    return r;
+}
+
+// Whether any lane of a mask (of any lane size) is set: the halves of the vector or-ed together
+// down to 64 bits (a loop over the lanes would be compiled as one extraction per lane).
+template <class M>
+[[gnu::always_inline]] inline bool anyset(M m) {
+    if constexpr (sizeof(M) <= 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, &m, sizeof m);
+        return w != 0;
+    } else {
+        typedef typename Lanes<static_cast<int>(sizeof(M) / 8)>::U H;  // half the bytes of M
+        H low, high;
+        std::memcpy(&low, &m, sizeof low);
+        std::memcpy(&high, reinterpret_cast<const char*>(&m) + sizeof low, sizeof high);
+        return anyset(low | high);
+    }
+}
+
+// Whether any of n floats is a NaN, on the bits (no comparison of floats, so no flag is
+// raised); the compiler makes the loop one of vectors.
+inline bool anynan(const float* x, int n) {
+    std::uint32_t any = 0;
+    for (int i = 0; i < n; ++i) {
+        std::uint32_t b;
+        std::memcpy(&b, x + i, sizeof b);
+        any |= static_cast<std::uint32_t>((b & 0x7fffffffu) > 0x7f800000u);
+    }
+    return any != 0;
+}
+
+// Whether any of n floats is the missing value, on the bits (as anynan).
+inline bool anymissing(const float* x, int n) {
+    const std::uint32_t first = missingFirstBits(), span = missingSpan();
+    std::uint32_t any = 0;
+    for (int i = 0; i < n; ++i) {
+        std::uint32_t b;
+        std::memcpy(&b, x + i, sizeof b);
+        any |= static_cast<std::uint32_t>(missingbits(b, first, span));
+    }
+    return any != 0;
+}
+
+// ln x and e^x of every lane, correctly rounded: core/floatmath.h's functions on all lanes at
+// once, in doubles of the same lanes; the rare lane whose rounding is in doubt is recomputed
+// alone. Every lane must lie in the scalar function's domain (a loop puts 1 or 0 in the lanes
+// it answers otherwise).
+template <class V>
+[[gnu::always_inline]] inline V ln(V x) {
+    typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
+    typedef std::uint64_t UQ __attribute__((vector_size(2 * sizeof(V))));
+    const typename L::D y = floatmath::logapprox<V, typename L::U, typename L::I, typename L::D>(x);
+    V r = floatmath::convert<V>(y);
+    const auto doubt = floatmath::indoubt<typename L::D, typename L::U, UQ>(y);
+    if (anyset(doubt)) [[unlikely]] {
+        for (unsigned k = 0; k < sizeof(V) / 4; ++k)
+            if (doubt[k]) r[k] = floatmath::lnslow(x[k]);
+    }
+    return r;
+}
+template <class V>
+[[gnu::always_inline]] inline V exp(V x) {
+    typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
+    typedef std::uint64_t UQ __attribute__((vector_size(2 * sizeof(V))));
+    const typename L::D y = floatmath::expapprox<V, typename L::D, typename L::Q>(x);
+    V r = floatmath::convert<V>(y);
+    const auto doubt = floatmath::indoubt<typename L::D, typename L::U, UQ>(y);
+    if (anyset(doubt)) [[unlikely]] {
+        for (unsigned k = 0; k < sizeof(V) / 4; ++k)
+            if (doubt[k]) r[k] = floatmath::expslow(x[k]);
     }
     return r;
 }

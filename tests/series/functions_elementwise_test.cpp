@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <random>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "core/missing.h"
@@ -84,6 +85,64 @@ TEST(ElementwiseKernels, SquareRootsManyAtATimeFollowTheRule) {
             std::feclearexcept(FE_ALL_EXCEPT);
             for (int i = 0; i < n; ++i)
                 ASSERT_EQ(bits(got[i]), bits(expected[i])) << width << " lanes, " << n << " at " << i;
+        }
+    }
+}
+
+// The logarithms, exponentials, log differences and powers many lanes at a time: bit for bit
+// the rule written out with the scalar functions, and flag for flag, in every version the
+// machine runs. The values mix the guards' edges (missing, zero, negatives, the limits and the
+// floats beside them, infinities, NaN) with floats of every exponent, so that every lane of a
+// block meets both.
+TEST(ElementwiseKernels, LogarithmsAndPowersManyAtATimeFollowTheRule) {
+    const std::vector<float> edges = {M, 0.0f, -0.0f, -3.0f, 1.0f, 0.5f, 2.0f, 1e-30f, 1e-7f, 9e-8f,
+                                      floatExpMin, std::nextafter(floatExpMin, 1.0f), floatMax,
+                                      INFINITY, -INFINITY, std::nanf(""), floatLogMax,
+                                      std::nextafter(floatLogMax, 0.0f), floatLogMin,
+                                      std::nextafter(floatLogMin, 0.0f), -87.0f, 87.0f, 88.0f};
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
+    std::mt19937 random(31);
+    auto draw = [&] {
+        if (random() % 3 == 0) return edges[random() % edges.size()];
+        const std::uint32_t u = static_cast<std::uint32_t>(random());
+        const float f = std::bit_cast<float>(u);
+        // Mostly of a size whose exponential is a number, of either sign.
+        return random() % 2 ? f : std::fmod(f, 90.0f);
+    };
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (int n : {0, 1, 15, 16, 17, 37, 64, 1999}) {
+            std::vector<float> x(static_cast<std::size_t>(n)), y(x.size());
+            for (float& f : x) f = draw();
+            for (float& f : y) f = draw();
+            for (const char* what : {"log", "exp", "dlog", "pow"}) {
+                const std::string name = what;
+                std::feclearexcept(FE_ALL_EXCEPT);
+                std::vector<float> got = x;
+                if (name == "log") logkernel(got.data(), n);
+                if (name == "exp") expkernel(got.data(), n);
+                if (name == "dlog") dlogkernel(got.data(), n);
+                if (name == "pow") powkernel(got.data(), y.data(), n);
+                const int raised = std::fetestexcept(faults);
+                std::feclearexcept(FE_ALL_EXCEPT);
+                std::vector<float> expected = x, logs(x.size());
+                for (int i = 0; i < n; ++i) logs[i] = name == "dlog" ? safelog(x[i]) : 0.0f;
+                for (int i = 0; i < n; ++i) {
+                    if (name == "log") expected[i] = safelog(x[i]);
+                    if (name == "exp") expected[i] = safeexp(x[i]);
+                    if (name == "dlog") expected[i] = i == 0 || bad(x[i]) || bad(x[i - 1]) ? M : logs[i] - logs[i - 1];
+                    if (name == "pow" && !(ismissing(x[i]) || ismissing(y[i]) || x[i] < 0.0000001f))
+                        expected[i] = safeexp(y[i] * safelog(x[i]));
+                }
+                EXPECT_EQ(raised, std::fetestexcept(faults)) << what << ", " << width << " lanes, " << n;
+                std::feclearexcept(FE_ALL_EXCEPT);
+                for (int i = 0; i < n; ++i)
+                    ASSERT_EQ(bits(got[i]), bits(expected[i]))
+                        << what << ", " << width << " lanes, " << n << " at " << i << ": " << x[i];
+            }
         }
     }
 }
@@ -192,30 +251,36 @@ TEST(ElementwiseKernels, BatchDrawsAreTheSharedGeneratorsSequence) {
     const std::vector<Step> steps = {{'s', 77},  {'u', 1999}, {'n', 7},   {'u', 3},   {'n', 1999},
                                      {'n', 1},   {'u', 0},    {'n', 2},   {'s', 123}, {'n', 5},
                                      {'u', 500}, {'s', -4},   {'u', 1},   {'n', 333}};
-    std::vector<float> byOne, byKernel;
-    for (int pass = 0; pass < 2; ++pass) {
-        std::vector<float>& out = pass == 0 ? byOne : byKernel;
-        for (const Step& step : steps) {
-            if (step.kind == 's') {
-                randuniform(step.count);
-                continue;
+    // The normal draws' factors are taken many lanes at a time: every version the machine runs.
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        std::vector<float> byOne, byKernel;
+        for (int pass = 0; pass < 2; ++pass) {
+            std::vector<float>& out = pass == 0 ? byOne : byKernel;
+            for (const Step& step : steps) {
+                if (step.kind == 's') {
+                    randuniform(step.count);
+                    continue;
+                }
+                std::vector<float> x(static_cast<std::size_t>(step.count));
+                if (pass == 0) {
+                    for (float& v : x) v = step.kind == 'u' ? randuniform(drawSeed) : randnormal();
+                } else if (step.kind == 'u') {
+                    randkernel(x.data(), step.count);
+                } else {
+                    normalkernel(x.data(), step.count);
+                }
+                out.insert(out.end(), x.begin(), x.end());
+                // The shared routines continue the sequence.
+                out.push_back(randuniform(drawSeed));
+                out.push_back(randnormal());
             }
-            std::vector<float> x(static_cast<std::size_t>(step.count));
-            if (pass == 0) {
-                for (float& v : x) v = step.kind == 'u' ? randuniform(drawSeed) : randnormal();
-            } else if (step.kind == 'u') {
-                randkernel(x.data(), step.count);
-            } else {
-                normalkernel(x.data(), step.count);
-            }
-            out.insert(out.end(), x.begin(), x.end());
-            // The shared routines continue the sequence.
-            out.push_back(randuniform(drawSeed));
-            out.push_back(randnormal());
         }
+        ASSERT_EQ(byOne.size(), byKernel.size());
+        for (std::size_t i = 0; i < byOne.size(); ++i)
+            ASSERT_EQ(bits(byOne[i]), bits(byKernel[i])) << width << " lanes, at " << i;
     }
-    ASSERT_EQ(byOne.size(), byKernel.size());
-    for (std::size_t i = 0; i < byOne.size(); ++i) ASSERT_EQ(bits(byOne[i]), bits(byKernel[i])) << i;
 }
 
 class ElementwiseHandlers : public seriestest::FunctionFixture {
