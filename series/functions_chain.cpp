@@ -1,5 +1,6 @@
 #include "series/functions_chain.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -173,31 +174,272 @@ int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std:
     return 0;
 }
 
+namespace {
+
+// The sums of the chain-weighted index, many periods at a time: for each period t >= 1 the sum
+// E of its values deflated to the quantities of t - 1, the Laspeyres and Paasche sums L and P,
+// their product and its root. Each lane makes the operations of the period rule in its order
+// (the pairs in pair order); a term the rule leaves out is left out by a select, its division
+// made of 1 instead; a period whose previous nominal sum or whose E is near zero (which the rule
+// reports, not sums) divides by 1. The inputs are finite, so no lane raises a fault flag: the
+// quotients and products of floats stay far inside the range of doubles.
+struct ChwtSums {
+    std::vector<double> E, LP, root;
+};
+template <int N>
+[[gnu::always_inline]] inline void chwtsumslanes(const std::vector<std::vector<float>>& v,
+                                                 const std::vector<std::vector<float>>& q, const double* nominal,
+                                                 int W, ChwtSums& r) {
+    // Doubles in a vector: at most four, as in the chain links above.
+    constexpr int M = N >= 8 ? 4 : 2;
+    typedef typename lanes::Lanes<M>::D V;
+    typedef typename lanes::Lanes<M>::Q Q;
+    typedef typename lanes::Lanes<M>::F F;
+    const V one = V{} + 1.0, zero = V{};
+    auto load = [](const float* x) {
+        F f;
+        std::memcpy(&f, x, sizeof f);
+        return __builtin_convertvector(f, V);
+    };
+    auto magnitude = [](V x) { return reinterpret_cast<V>(reinterpret_cast<Q>(x) & 0x7FFFFFFFFFFFFFFFLL); };
+    const std::size_t pairs = v.size();
+    int t = 1;
+    for (; t + M <= W; t += M) {
+        V previous;
+        std::memcpy(&previous, nominal + t - 1, sizeof previous);
+        // A pair's value over its quantity is the same quotient in E and in P: made once, where
+        // either takes it (E where |q1| > 0.000001f, P where |q1| > 0.0000001, which includes
+        // it). Pairs of up to 32 at a time keep their quotients for the second loop.
+        constexpr std::size_t kept = 32;
+        V perQuantity[kept];
+        V E = zero;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const V v1 = load(v[k].data() + t), q1 = load(q[k].data() + t), q0 = load(q[k].data() + t - 1);
+            const V quotient = v1 / (magnitude(q1) > 0.0000001 ? q1 : one);
+            if (k < kept) perQuantity[k] = quotient;
+            const Q take = magnitude(q1) > static_cast<double>(0.000001f);
+            E = take ? E + quotient * q0 : E;
+        }
+        const Q reported = (magnitude(previous) < 0.000001) | (magnitude(E) < 0.000001);
+        const V byPrevious = reported ? one : previous, byE = reported ? one : E;
+        V L = zero, P = zero;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const V v0 = load(v[k].data() + t - 1);
+            const V q0 = load(q[k].data() + t - 1), q1 = load(q[k].data() + t);
+            const Q use = magnitude(q0) > 0.000001;
+            const V ratio = q1 / (use ? q0 : one);
+            L = use ? L + v0 / byPrevious * ratio : L;
+            const Q weighted = use & (magnitude(q1) > 0.0000001);
+            const V quotient = k < kept ? perQuantity[k] : load(v[k].data() + t) / (weighted ? q1 : one);
+            const V weight = quotient * q0 / byE;
+            P = weighted ? P + weight * ratio : P;
+        }
+        const V LP = L * P;
+        const V root = lanes::sqrt(LP > 0.000001 ? LP : one);
+        std::memcpy(r.E.data() + t, &E, sizeof E);
+        std::memcpy(r.LP.data() + t, &LP, sizeof LP);
+        std::memcpy(r.root.data() + t, &root, sizeof root);
+    }
+    // The last periods one at a time, as the rule reads.
+    for (; t < W; ++t) {
+        const std::size_t s = static_cast<std::size_t>(t);
+        const double previous = nominal[s - 1];
+        double E = 0.0;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            if (std::fabs(q[k][s]) > 0.000001f) E += static_cast<double>(v[k][s]) / q[k][s] * q[k][s - 1];
+        }
+        r.E[s] = E;
+        r.LP[s] = 0.0;
+        r.root[s] = 1.0;
+        if (std::fabs(previous) < 0.000001 || std::fabs(E) < 0.000001) continue;
+        double L = 0.0, P = 0.0;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const double q0 = q[k][s - 1];
+            const double q1 = q[k][s];
+            if (std::fabs(q0) <= 0.000001) continue;
+            L += v[k][s - 1] / previous * (q1 / q0);
+            if (std::fabs(q1) > 0.0000001) P += (v[k][s] / q1 * q0) / E * (q1 / q0);
+        }
+        r.LP[s] = L * P;
+        if (r.LP[s] > 0.000001) r.root[s] = std::sqrt(r.LP[s]);
+    }
+}
+LANES_VERSIONS(chwtsums, chwtsumslanes,
+               (const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
+                const double* nominal, int W, ChwtSums& r),
+               (v, q, nominal, W, r))
+
+// Whether every value of every series is finite (no infinity, no NaN), on the bits.
+bool allfinite(const std::vector<std::vector<float>>& series) {
+    std::uint32_t infinite = 0;
+    for (const std::vector<float>& x : series) {
+        for (float f : x) {
+            std::uint32_t b;
+            std::memcpy(&b, &f, sizeof b);
+            infinite |= static_cast<std::uint32_t>((b & 0x7f800000u) == 0x7f800000u);
+        }
+    }
+    return infinite == 0;
+}
+
+// Doubles whose float is missing (gaps), and selects, on M doubles at a time.
+template <int M>
+struct DoubleLanes {
+    typedef typename lanes::Lanes<M>::D V;
+    typedef typename lanes::Lanes<M>::Q Q;
+    typedef typename lanes::Lanes<M>::F F;
+    typedef typename lanes::Lanes<M>::U U;
+    [[gnu::always_inline]] static V load(const double* x) {
+        V v;
+        std::memcpy(&v, x, sizeof v);
+        return v;
+    }
+    // The lanes whose value, rounded to float, is the missing value (as ismissing reads it).
+    [[gnu::always_inline]] static Q gaps(V x) {
+        const U bits = lanes::bitsof(__builtin_convertvector(x, F));
+        return __builtin_convertvector(lanes::missingmask(bits, lanes::missingFirstBits(), lanes::missingSpan()) != 0u, Q);
+    }
+};
+
+// The nominal sums of W periods: each period's values that are not missing, added in pair
+// order, M periods at a time. The missing test is the comparison in double that ismissing
+// makes (a NaN raises the invalid flag in both).
+template <int N>
+[[gnu::always_inline]] inline void nominalsumslanes(const std::vector<std::vector<float>>& v, int W, double* sums) {
+    constexpr int M = N >= 8 ? 4 : 2;
+    typedef DoubleLanes<M> L;
+    for (const std::vector<float>& values : v) {
+        const float* x = values.data();
+        int t = 0;
+        for (; t + M <= W; t += M) {
+            typename L::F f;
+            std::memcpy(&f, x + t, sizeof f);
+            const typename L::V d = __builtin_convertvector(f, typename L::V);
+            const typename L::Q missing = (d >= -0.0000011) & (d <= -0.0000009);
+            const typename L::V sum = L::load(sums + t);
+            const typename L::V r = missing ? sum : sum + d;
+            std::memcpy(sums + t, &r, sizeof r);
+        }
+        for (; t < W; ++t) {
+            if (!ismissing(x[t])) sums[t] += x[t];
+        }
+    }
+}
+LANES_VERSIONS(nominalsums, nominalsumslanes, (const std::vector<std::vector<float>>& v, int W, double* sums),
+               (v, W, sums))
+
+// Every value of x that is not a gap divided by factor (a finite number, not 0); the gaps'
+// quotients are made and not kept (a gap's value is finite, so its division raises no flag).
+template <int N>
+[[gnu::always_inline]] inline void scalegapslanes(double* x, int n, double factor) {
+    constexpr int M = N >= 8 ? 4 : 2;
+    typedef DoubleLanes<M> L;
+    int t = 0;
+    for (; t + M <= n; t += M) {
+        const typename L::V v = L::load(x + t);
+        const typename L::V r = L::gaps(v) ? v : v / factor;
+        std::memcpy(x + t, &r, sizeof r);
+    }
+    for (; t < n; ++t) {
+        if (!ismissing(static_cast<float>(x[t]))) x[t] /= factor;
+    }
+}
+LANES_VERSIONS(scalegaps, scalegapslanes, (double* x, int n, double factor), (x, n, factor))
+
+// The three series of the chain-weighted index from its index and nominal sums over n periods:
+// the quantity index and the price index (nominal / quantity) missing where the index is a gap,
+// the nominal sum. A gap's price is divided by 1 and not kept, so it raises no flag.
+template <int N>
+[[gnu::always_inline]] inline void chwtresultslanes(const double* Q, const double* nominal, int n, float* qi,
+                                                    float* pi, float* ni) {
+    constexpr int M = N >= 8 ? 4 : 2;
+    typedef DoubleLanes<M> L;
+    typedef typename L::F F;
+    typedef typename lanes::Lanes<M>::I I;
+    const typename L::V zero = typename L::V{}, one = zero + 1.0;
+    int t = 0;
+    for (; t + M <= n; t += M) {
+        const typename L::V q = L::load(Q + t), nominalSum = L::load(nominal + t);
+        const typename L::Q gap = L::gaps(q);
+        const I gapFloat = __builtin_convertvector(gap, I);
+        const typename L::V price = gap ? zero : nominalSum / (gap ? one : q);
+        const F missing = F{} + MISSING;
+        const F qf = __builtin_convertvector(q, F), pf = __builtin_convertvector(price, F);
+        const F nf = __builtin_convertvector(nominalSum, F);
+        const F qr = gapFloat ? missing : qf, pr = gapFloat ? missing : pf;
+        std::memcpy(qi + t, &qr, sizeof qr);
+        std::memcpy(pi + t, &pr, sizeof pr);
+        std::memcpy(ni + t, &nf, sizeof nf);
+    }
+    for (; t < n; ++t) {
+        const bool gap = ismissing(static_cast<float>(Q[t]));
+        qi[t] = gap ? MISSING : static_cast<float>(Q[t]);
+        pi[t] = gap ? MISSING : static_cast<float>(nominal[t] / Q[t]);
+        ni[t] = static_cast<float>(nominal[t]);
+    }
+}
+LANES_VERSIONS(chwtresults, chwtresultslanes,
+               (const double* Q, const double* nominal, int n, float* qi, float* pi, float* ni),
+               (Q, nominal, n, qi, pi, ni))
+
+}  // namespace
+
 int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q, int W, int u,
                bool zero, float firstDate, std::vector<double>& Q, std::vector<double>& N) {
     const std::size_t pairs = v.size();
     const double missing = MISSING;
     auto isgap = [](double x) { return ismissing(static_cast<float>(x)); };
     N.assign(static_cast<std::size_t>(W), 0.0);
-    for (int t = 0; t < W; ++t) {
-        for (std::size_t k = 0; k < pairs; ++k) {
-            if (!ismissing(v[k][t])) N[static_cast<std::size_t>(t)] += v[k][t];
-        }
-    }
+    nominalsums(v, W, N.data());
     if (std::fabs(N[static_cast<std::size_t>(u)]) < 0.0000001) {
         printout("Error:  nominal data is zero in the base year.\r\n");
         printout("Error in chwt function!\r\n");
         return -1;
     }
     Q.assign(static_cast<std::size_t>(W), missing);
-    std::vector<char> restarted(static_cast<std::size_t>(W), 0);
+    static std::vector<char> restarted;
+    restarted.assign(static_cast<std::size_t>(W), 0);
     if (std::fabs(N[0]) > 0.000001) Q[0] = 1.0;
+    // The periods' sums many at a time when every value is finite (then no fault flag can be
+    // raised by a period the rule would not reach); else each period's as the rule reads,
+    // below.
+    static ChwtSums sums;
+    const bool batched = allfinite(v) && allfinite(q);
+    if (batched) {
+        for (std::vector<double>* x : {&sums.E, &sums.LP, &sums.root}) x->resize(static_cast<std::size_t>(W));
+        chwtsums(v, q, N.data(), W, sums);
+    }
+    // The index of the period before, kept in a register: the products of the periods are a
+    // chain, which would otherwise go through memory. Every path below sets Q[s] and before.
+    double before = Q[0];
     for (int t = 1; t < W; ++t) {
+        if (batched) {
+            // The periods that are neither a break nor a negative link, in a tight loop: their
+            // index is the one before times the root (1 after a gap).
+            const double *nominal = N.data(), *Es = sums.E.data(), *LPs = sums.LP.data(), *roots = sums.root.data();
+            double* index = Q.data();
+            while (t < W && std::fabs(nominal[t - 1]) >= 0.000001 && std::fabs(Es[t]) >= 0.000001 &&
+                   LPs[t] > 0.000001) {
+                // A branch, not a select: the test of the float of the index stays out of the
+                // chain of products (an index after a gap is rare).
+                if (isgap(before)) [[unlikely]] {
+                    before = 1.0;
+                } else {
+                    before *= roots[t];
+                }
+                index[t++] = before;
+            }
+            if (t == W) break;
+        }
         const std::size_t s = static_cast<std::size_t>(t);
         const double previous = N[s - 1];
         double E = 0.0;
-        for (std::size_t k = 0; k < pairs; ++k) {
-            if (std::fabs(q[k][t]) > 0.000001f) E += static_cast<double>(v[k][t]) / q[k][t] * q[k][t - 1];
+        if (batched) {
+            E = sums.E[s];
+        } else {
+            for (std::size_t k = 0; k < pairs; ++k) {
+                if (std::fabs(q[k][t]) > 0.000001f) E += static_cast<double>(v[k][t]) / q[k][t] * q[k][t - 1];
+            }
         }
         const bool nominalBreak = std::fabs(previous) < 0.000001;
         if (nominalBreak || std::fabs(E) < 0.000001) {
@@ -210,22 +452,31 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
                 Q[s] = 1.0;
                 restarted[s] = 1;
             }
+            before = Q[s];
             continue;
         }
-        double L = 0.0;
-        double P = 0.0;
-        for (std::size_t k = 0; k < pairs; ++k) {
-            const double q0 = q[k][t - 1];
-            const double q1 = q[k][t];
-            if (std::fabs(q0) <= 0.000001) continue;
-            L += v[k][t - 1] / previous * (q1 / q0);
-            if (std::fabs(q1) > 0.0000001) {
-                const double weight = (v[k][t] / q1 * q0) / E;
-                P += weight * (q1 / q0);
+        double LP = 0.0;
+        if (batched) {
+            LP = sums.LP[s];
+        } else {
+            double L = 0.0;
+            double P = 0.0;
+            for (std::size_t k = 0; k < pairs; ++k) {
+                const double q0 = q[k][t - 1];
+                const double q1 = q[k][t];
+                if (std::fabs(q0) <= 0.000001) continue;
+                L += v[k][t - 1] / previous * (q1 / q0);
+                if (std::fabs(q1) > 0.0000001) {
+                    const double weight = (v[k][t] / q1 * q0) / E;
+                    P += weight * (q1 / q0);
+                }
             }
+            LP = L * P;
         }
-        if (L * P > 0.000001) {
-            Q[s] = isgap(Q[s - 1]) ? 1.0 : Q[s - 1] * std::sqrt(L * P);
+        if (LP > 0.000001) {
+            const double now = isgap(before) ? 1.0 : before * (batched ? sums.root[s] : std::sqrt(LP));
+            Q[s] = now;
+            before = now;
             continue;
         }
         if (!zero) {
@@ -239,12 +490,13 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
                 Q[s + 1] = 1.0;
                 restarted[s + 1] = 1;
             }
-        } else if (isgap(Q[s - 1])) {
+        } else if (isgap(before)) {
             printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
             return -1;
         } else {
             Q[s] = missing;
         }
+        before = Q[s];
     }
     const std::size_t b = static_cast<std::size_t>(u);
     double factor = 0.0;
@@ -254,9 +506,7 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
         printout("Error in chwt function!\r\n");
         return -1;
     }
-    for (double& x : Q) {
-        if (!isgap(x)) x /= factor;
-    }
+    scalegaps(Q.data(), W, factor);
     return 0;
 }
 
@@ -529,6 +779,13 @@ int atchwt(float* out, std::FILE* in, char*& text, char mode) {
         if (fetchchain(list.names[k], scratch.data(), in, failure) != 0) return -1;
         std::vector<float>& target = k < half ? values[k] : quantities[k - half];
         target.resize(static_cast<std::size_t>(W));
+        // A series without a missing value or a NaN (which the missing test below would meet
+        // with a comparison that raises the invalid flag) is copied as it is.
+        const float* from = scratch.data() + start;
+        if (!lanes::anymissingornan(from, W)) {
+            std::copy_n(from, W, target.data());
+            continue;
+        }
         for (int t = 0; t < W; ++t) {
             float x = scratch.v[static_cast<std::size_t>(start + t)];
             if (ismissing(x)) {
@@ -551,13 +808,8 @@ int atchwt(float* out, std::FILE* in, char*& text, char mode) {
     qi.resize(static_cast<std::size_t>(w));
     pi.resize(qi.size());
     ni.resize(qi.size());
-    for (int t = 0; t < w; ++t) {
-        const std::size_t s = static_cast<std::size_t>(v - start + t);
-        const bool gap = ismissing(static_cast<float>(Q[s]));
-        qi[static_cast<std::size_t>(t)] = gap ? MISSING : static_cast<float>(Q[s]);
-        pi[static_cast<std::size_t>(t)] = gap ? MISSING : static_cast<float>(N[s] / Q[s]);
-        ni[static_cast<std::size_t>(t)] = static_cast<float>(N[s]);
-    }
+    const std::size_t first = static_cast<std::size_t>(v - start);
+    chwtresults(Q.data() + first, N.data() + first, w, qi.data(), pi.data(), ni.data());
     if (storechain("chwqi", qi, v, frequency) != 0 || storechain("chwpi", pi, v, frequency) != 0 ||
         storechain("chwni", ni, v, frequency) != 0) {
         printout("%s", failure);

@@ -137,14 +137,15 @@ inline bool anynan(const float* x, int n) {
     return any != 0;
 }
 
-// Whether any of n floats is the missing value, on the bits (as anynan).
-inline bool anymissing(const float* x, int n) {
+// Whether any of n floats is the missing value or a NaN, on the bits (as anynan).
+inline bool anymissingornan(const float* x, int n) {
     const std::uint32_t first = missingFirstBits(), span = missingSpan();
     std::uint32_t any = 0;
     for (int i = 0; i < n; ++i) {
         std::uint32_t b;
         std::memcpy(&b, x + i, sizeof b);
-        any |= static_cast<std::uint32_t>(missingbits(b, first, span));
+        any |= static_cast<std::uint32_t>(missingbits(b, first, span)) |
+               static_cast<std::uint32_t>((b & 0x7fffffffu) > 0x7f800000u);
     }
     return any != 0;
 }

@@ -4,10 +4,12 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/date.h"
 #include "functions_fixture.h"
 #include "series/functions_chain.h"
 
@@ -225,6 +227,156 @@ TEST(ChainKernels, ManyPeriodsAtATimeAreThePeriodByPeriodRule) {
     std::feclearexcept(FE_ALL_EXCEPT);
 }
 
+// The chain-weighted index as its rule reads, period by period (what chwtkernel must equal):
+// the nominal sums, each period's E, L and P over the pairs in pair order, the breaks and
+// negative links reported (and, with z, restarted), the index normalised at the base.
+struct NominalRule {
+    std::vector<double> Q, N;
+    std::string printed;
+    int code = 0;
+};
+NominalRule nominalrule(const Table& v, const Table& q, int W, int u, bool zero, float firstDate) {
+    NominalRule r;
+    char line[200];
+    auto print = [&](const char* text) { r.printed += text; };
+    auto isgap = [](double x) { return ismissing(static_cast<float>(x)); };
+    const double missing = M;
+    r.N.assign(static_cast<std::size_t>(W), 0.0);
+    for (int t = 0; t < W; ++t)
+        for (std::size_t k = 0; k < v.size(); ++k)
+            if (!ismissing(v[k][t])) r.N[t] += v[k][t];
+    if (std::fabs(r.N[u]) < 0.0000001) {
+        r.code = -1;
+        return r;
+    }
+    std::vector<double>& Q = r.Q;
+    Q.assign(static_cast<std::size_t>(W), missing);
+    std::vector<char> restarted(static_cast<std::size_t>(W), 0);
+    if (std::fabs(r.N[0]) > 0.000001) Q[0] = 1.0;
+    for (int t = 1; t < W; ++t) {
+        const double previous = r.N[t - 1];
+        double E = 0.0;
+        for (std::size_t k = 0; k < v.size(); ++k)
+            if (std::fabs(q[k][t]) > 0.000001f) E += static_cast<double>(v[k][t]) / q[k][t] * q[k][t - 1];
+        const bool nominalBreak = std::fabs(previous) < 0.000001;
+        if (nominalBreak || std::fabs(E) < 0.000001) {
+            char date[JexDate::textSize];
+            (JexDate(firstDate) + (nominalBreak ? t - 1 : t)).print(date, '4');
+            std::snprintf(line, sizeof line, "Error:  in chwt function, source data is zero in %s.\n", date);
+            print(line);
+            if (!zero) {
+                r.code = -1;
+                return r;
+            }
+            if (t == 1 || std::fabs(r.N[t]) < 0.000001) {
+                Q[t] = missing;
+            } else {
+                Q[t] = 1.0;
+                restarted[t] = 1;
+            }
+            continue;
+        }
+        double L = 0.0, P = 0.0;
+        for (std::size_t k = 0; k < v.size(); ++k) {
+            const double q0 = q[k][t - 1], q1 = q[k][t];
+            if (std::fabs(q0) <= 0.000001) continue;
+            L += v[k][t - 1] / previous * (q1 / q0);
+            if (std::fabs(q1) > 0.0000001) P += (v[k][t] / q1 * q0) / E * (q1 / q0);
+        }
+        if (L * P > 0.000001) {
+            Q[t] = isgap(Q[t - 1]) ? 1.0 : Q[t - 1] * std::sqrt(L * P);
+            continue;
+        }
+        std::snprintf(line, sizeof line, "Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
+        if (!zero) {
+            print(line);
+            r.code = -1;
+            return r;
+        }
+        if (t == 1 || restarted[t]) {
+            Q[t - 1] = missing;
+            Q[t] = missing;
+            if (t + 1 < W) {
+                Q[t + 1] = 1.0;
+                restarted[t + 1] = 1;
+            }
+        } else if (isgap(Q[t - 1])) {
+            print(line);
+            r.code = -1;
+            return r;
+        } else {
+            Q[t] = missing;
+        }
+    }
+    double factor = 0.0;
+    if (std::fabs(r.N[u]) >= 0.0000001 && !isgap(Q[u])) factor = Q[u] / r.N[u];
+    if (std::fabs(factor) < 0.00000000001) {
+        r.code = -1;
+        return r;
+    }
+    for (double& x : Q)
+        if (!isgap(x)) x /= factor;
+    return r;
+}
+
+// The kernel sums many periods at a time: bit for bit the rule above, with its messages and the
+// floating-point flags, in every version the machine runs; over lengths that leave each version
+// a remainder, with values and quantities of zero (breaks and restarts with z), negative values
+// (negative links), magnitudes far apart, and a series with an infinity (taken period by period).
+TEST(ChainKernels, NominalSumsManyPeriodsAtATimeAreThePeriodByPeriodRule) {
+    platform::ScopedScriptedPlatform screen;
+    std::mt19937 random(29);
+    auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (int pairs : {1, 2, 3, 7})
+            for (int W : {2, 3, 9, 17, 40, 1999})
+                for (int trial = 0; trial < 3; ++trial) {
+                    const bool zero = trial != 1;
+                    SCOPED_TRACE(testing::Message() << width << " lanes, " << pairs << " pairs, " << W
+                                                    << " periods, trial " << trial);
+                    Table v(static_cast<std::size_t>(pairs), std::vector<float>(static_cast<std::size_t>(W)));
+                    Table q = v;
+                    // Trial 0 has zeros and negative values (breaks, restarts, negative links);
+                    // 1 (without z) and 2 have none, so that long runs are summed.
+                    const unsigned rare = trial == 0 ? 60 : 1u << 30;
+                    for (int t = 0; t < W; ++t)
+                        for (int k = 0; k < pairs; ++k) {
+                            const int spread = trial == 0 ? 15 : 2;  // magnitudes far apart in trial 0
+                            const int power = static_cast<int>(random() % (2 * spread)) - spread;
+                            const float value = std::ldexp(1.0f + static_cast<float>(random() % 1000) / 999.0f, power);
+                            const unsigned kind = random() % rare;
+                            q[k][t] = kind == 0 ? 0.0f : kind == 1 ? 1e-7f : value;
+                            v[k][t] = kind == 2 ? 0.0f : kind == 3 ? -value : kind == 4 ? M : value * (1.0f + static_cast<float>(random() % 7));
+                        }
+                    if (trial == 2 && W > 5) q[0][W / 2] = INFINITY;
+                    const int u = static_cast<int>(random() % static_cast<unsigned>(W));
+                    std::feclearexcept(FE_ALL_EXCEPT);
+                    const NominalRule want = nominalrule(v, q, W, u, zero, 1990);
+                    const int wantFlags = std::fetestexcept(faults);
+                    screen.platform.lines.clear();
+                    clearPendingLine();
+                    std::feclearexcept(FE_ALL_EXCEPT);
+                    std::vector<double> Q, N;
+                    const int code = chwtkernel(v, q, W, u, zero, 1990, Q, N);
+                    const int gotFlags = std::fetestexcept(faults);
+                    const std::string printed = screen.platform.text() + pendingLine();
+                    clearPendingLine();
+                    ASSERT_EQ(code, want.code);
+                    EXPECT_EQ(gotFlags, wantFlags);
+                    if (code != 0) continue;
+                    ASSERT_EQ(printed, want.printed);
+                    for (int t = 0; t < W; ++t) {
+                        ASSERT_EQ(bits(Q[t]), bits(want.Q[t])) << "index at " << t;
+                        ASSERT_EQ(bits(N[t]), bits(want.N[t])) << "nominal at " << t;
+                    }
+                }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
+
 class ChainHandlers : public seriestest::FunctionFixture {
 protected:
     void SetUp() override {
@@ -287,6 +439,58 @@ TEST_F(ChainHandlers, NominalFormAndItsZOption) {
     AtCall z = call(atqchwt, "(v1, v2, v3, q1, q2, q3, 1993, z)");
     EXPECT_EQ(z.code, 0) << output();
     EXPECT_TRUE(printed("Replacing missing values with zero."));
+}
+
+// The stored series of the nominal form over a range with gaps in its index (breaks restarted
+// with z, negative links): the quantity index, the price index (nominal / quantity) and the
+// nominal sums, each missing where the rule says, bit for bit what the kernel's index and sums
+// give by the rule; every version the machine runs.
+TEST_F(ChainHandlers, NominalSeriesFromTheIndexWithGaps) {
+    std::vector<float> v1(obs), v2(obs), q1(obs), q2(obs);
+    for (int t = 0; t < obs; ++t) {
+        q1[t] = 10.0f + static_cast<float>(t % 7);
+        q2[t] = 4.0f + static_cast<float>((3 * t) % 5);
+        v1[t] = q1[t] * (1.0f + 0.1f * static_cast<float>(t));
+        v2[t] = q2[t] * (2.0f - 0.05f * static_cast<float>(t));
+    }
+    for (int t : {5, 6}) q1[t] = q2[t] = v1[t] = v2[t] = 0.0f;  // breaks: nothing in two periods
+    q1[13] = 60.0f;  // a negative link: the quantity of a good of negative value quadruples
+    v1[13] = 138.0f;
+    v1[12] = -400.0f;
+    v2[12] = 410.0f;
+    store("v1", v1);
+    store("v2", v2);
+    store("q1", q1);
+    store("q2", q2);
+    setfdates(1990, 1990 + obs - 1);
+    const Table values = {v1, v2}, quantities = {q1, q2};
+    std::vector<double> Q, N;
+    ASSERT_EQ(chwtkernel(values, quantities, obs, 2, true, 1990, Q, N), 0) << output();
+    bool gaps = false;
+    std::vector<float> qi(obs), pi(obs), ni(obs);
+    for (int t = 0; t < obs; ++t) {
+        const bool gap = ismissing(static_cast<float>(Q[t]));
+        gaps = gaps || gap;
+        qi[t] = gap ? M : static_cast<float>(Q[t]);
+        pi[t] = gap ? M : static_cast<float>(N[t] / Q[t]);
+        ni[t] = static_cast<float>(N[t]);
+    }
+    ASSERT_TRUE(gaps);
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        AtCall r = call(atpchwt, "(v1, v2, q1, q2, 1992, z)");
+        ASSERT_EQ(r.code, 0) << output();
+        output();
+        const std::vector<float> storedQ = series("chwqi"), storedP = series("chwpi"), storedN = series("chwni");
+        for (int t = 0; t < obs; ++t) {
+            ASSERT_EQ(bits(storedQ[t]), bits(qi[t])) << width << " lanes, quantity index at " << t;
+            ASSERT_EQ(bits(storedP[t]), bits(pi[t])) << width << " lanes, price index at " << t;
+            ASSERT_EQ(bits(storedN[t]), bits(ni[t])) << width << " lanes, nominal at " << t;
+            ASSERT_EQ(bits(r.values[t]), bits(pi[t])) << width << " lanes, value at " << t;
+        }
+    }
 }
 
 TEST_F(ChainHandlers, RefusedLists) {
