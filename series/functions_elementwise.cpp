@@ -165,32 +165,39 @@ template <class V>
     return lanes::pick(missing, MISSING, r);
 }
 
-template <int N>
-[[gnu::always_inline]] inline void loglanes(float* x, int n) {
+// A guarded function over a series, N lanes at a time: Rule::one on a value, Rule::many on
+// the lanes of a vector with no NaN among them. A series with a NaN is left to Rule::one.
+template <class Rule, int N>
+[[gnu::always_inline]] inline void guardedlanes(float* x, int n) {
     typedef lanes::Lanes<N> L;
     const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
     int i = 0;
-    if (lanes::anynan(x, n)) {  // a series with a NaN is left to the rule
-        for (; i < n; ++i) x[i] = safelog(x[i]);
+    if (lanes::anynan(x, n)) {
+        for (; i < n; ++i) x[i] = Rule::one(x[i]);
         return;
     }
-    for (; i + N <= n; i += N) L::store(x + i, safelogs(L::load(x + i), first, span));
-    for (; i < n; ++i) x[i] = safelog(x[i]);
+    for (; i + N <= n; i += N) L::store(x + i, Rule::many(L::load(x + i), first, span));
+    for (; i < n; ++i) x[i] = Rule::one(x[i]);
 }
+struct LogRule {
+    static float one(float x) { return safelog(x); }
+    template <class V>
+    [[gnu::always_inline]] static V many(V v, std::uint32_t first, std::uint32_t span) {
+        return safelogs(v, first, span);
+    }
+};
+struct ExpRule {
+    static float one(float x) { return safeexp(x); }
+    template <class V>
+    [[gnu::always_inline]] static V many(V v, std::uint32_t first, std::uint32_t span) {
+        return safeexps(v, first, span);
+    }
+};
+template <int N>
+[[gnu::always_inline]] inline void loglanes(float* x, int n) { guardedlanes<LogRule, N>(x, n); }
+template <int N>
+[[gnu::always_inline]] inline void explanes(float* x, int n) { guardedlanes<ExpRule, N>(x, n); }
 LANES_VERSIONS(logpass, loglanes, (float* x, int n), (x, n))
-
-template <int N>
-[[gnu::always_inline]] inline void explanes(float* x, int n) {
-    typedef lanes::Lanes<N> L;
-    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
-    int i = 0;
-    if (lanes::anynan(x, n)) {  // a series with a NaN is left to the rule
-        for (; i < n; ++i) x[i] = safeexp(x[i]);
-        return;
-    }
-    for (; i + N <= n; i += N) L::store(x + i, safeexps(L::load(x + i), first, span));
-    for (; i < n; ++i) x[i] = safeexp(x[i]);
-}
 LANES_VERSIONS(exppass, explanes, (float* x, int n), (x, n))
 
 // The power's rule on N lanes: the lanes it leaves (a missing base or exponent, a base below

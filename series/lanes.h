@@ -154,31 +154,30 @@ inline bool anymissingornan(const float* x, int n) {
 // once, in doubles of the same lanes; the rare lane whose rounding is in doubt is recomputed
 // alone. Every lane must lie in the scalar function's domain (a loop puts 1 or 0 in the lanes
 // it answers otherwise).
+// The floats of the lanes of y, the double approximation of f(x); a lane in doubt is f's
+// long double recomputation slow(x).
 template <class V>
-[[gnu::always_inline]] inline V ln(V x) {
+[[gnu::always_inline]] inline V roundonce(V x, typename Lanes<static_cast<int>(sizeof(V) / 4)>::D y,
+                                          float (*slow)(float)) {
     typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
     typedef std::uint64_t UQ __attribute__((vector_size(2 * sizeof(V))));
-    const typename L::D y = floatmath::logapprox<V, typename L::U, typename L::I, typename L::D>(x);
     V r = floatmath::convert<V>(y);
     const auto doubt = floatmath::indoubt<typename L::D, typename L::U, UQ>(y);
     if (anyset(doubt)) [[unlikely]] {
         for (unsigned k = 0; k < sizeof(V) / 4; ++k)
-            if (doubt[k]) r[k] = floatmath::lnslow(x[k]);
+            if (doubt[k]) r[k] = slow(x[k]);
     }
     return r;
 }
 template <class V>
+[[gnu::always_inline]] inline V ln(V x) {
+    typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
+    return roundonce(x, floatmath::logapprox<V, typename L::U, typename L::I, typename L::D>(x), floatmath::lnslow);
+}
+template <class V>
 [[gnu::always_inline]] inline V exp(V x) {
     typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
-    typedef std::uint64_t UQ __attribute__((vector_size(2 * sizeof(V))));
-    const typename L::D y = floatmath::expapprox<V, typename L::D, typename L::Q>(x);
-    V r = floatmath::convert<V>(y);
-    const auto doubt = floatmath::indoubt<typename L::D, typename L::U, UQ>(y);
-    if (anyset(doubt)) [[unlikely]] {
-        for (unsigned k = 0; k < sizeof(V) / 4; ++k)
-            if (doubt[k]) r[k] = floatmath::expslow(x[k]);
-    }
-    return r;
+    return roundonce(x, floatmath::expapprox<V, typename L::D, typename L::Q>(x), floatmath::expslow);
 }
 
 // The same on vectors. A comparison of vectors wider than the machine's is made lane by lane
