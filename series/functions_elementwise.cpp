@@ -300,6 +300,8 @@ public:
         if (uniformLast != static_cast<float>(last_) || last_ < 0 || last_ > 32767) return false;
         for (int k = 0; k < 50; ++k)
             if (table_[k] < 0 || table_[k] > 32767) return false;
+        for (int k = 0; k < 50; ++k) slots_[k] = slotof(table_[k]);
+        slot_ = slotof(last_);
         return true;
     }
     void giveBack() const {
@@ -307,21 +309,29 @@ public:
         uniformLast = static_cast<float>(last_);
         for (int k = 0; k < 50; ++k) uniformShuffle[k] = static_cast<float>(table_[k]);
     }
+    // The next draw. Its slot was known when the value before it was put in the table: each
+    // slot keeps, beside its raw draw, the slot that draw leads to, so the chain from one draw
+    // to the next is one load (the slot's arithmetic is made when a raw draw is put in).
     float uniform() {
-        // The slot (50 * last) >> 15, as (25 * last) >> 14 (two address additions, not a
-        // multiplication) in 64-bit arithmetic (no sign extension): the chain from one draw to
-        // the next is short. last_ is 0..32767, so the slot is 0..49.
-        const std::uint64_t j = (25 * static_cast<std::uint64_t>(static_cast<std::uint32_t>(last_))) >> 14;
+        const std::uint32_t j = slot_;
         last_ = table_[j];
+        slot_ = slots_[j];
         state_ = state_ * 22695477u + 1u;
-        table_[j] = static_cast<std::int32_t>((state_ >> 16) & 0x7fffu);
+        const std::int32_t raw = static_cast<std::int32_t>((state_ >> 16) & 0x7fffu);
+        table_[j] = raw;
+        slots_[j] = slotof(raw);
         return static_cast<float>(last_) * 0x1p-15f;
     }
 
 private:
+    // The slot a draw leads to: (50 * last) >> 15, as (25 * last) >> 14; 0..49 for 0..32767.
+    static std::uint32_t slotof(std::int32_t last) { return (25u * static_cast<std::uint32_t>(last)) >> 14; }
+
     std::uint32_t state_ = 0;
     std::int32_t last_ = 0;
+    std::uint32_t slot_ = 0;
     std::int32_t table_[50] = {};
+    std::uint32_t slots_[50] = {};
 };
 
 }  // namespace
