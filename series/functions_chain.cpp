@@ -269,17 +269,11 @@ LANES_VERSIONS(chwtsums, chwtsumslanes,
                 const double* nominal, int W, ChwtSums& r),
                (v, q, nominal, W, r))
 
-// Whether every value of every series is finite (no infinity, no NaN), on the bits.
+// Whether every value of every series is finite (no infinity, no NaN).
 bool allfinite(const std::vector<std::vector<float>>& series) {
-    std::uint32_t infinite = 0;
-    for (const std::vector<float>& x : series) {
-        for (float f : x) {
-            std::uint32_t b;
-            std::memcpy(&b, &f, sizeof b);
-            infinite |= static_cast<std::uint32_t>((b & 0x7f800000u) == 0x7f800000u);
-        }
-    }
-    return infinite == 0;
+    for (const std::vector<float>& x : series)
+        if (!lanes::allfinite(x.data(), static_cast<int>(x.size()))) return false;
+    return true;
 }
 
 // Doubles whose float is missing (gaps), and selects, on M doubles at a time.
@@ -418,16 +412,19 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
             // index is the one before times the root (1 after a gap).
             const double *nominal = N.data(), *Es = sums.E.data(), *LPs = sums.LP.data(), *roots = sums.root.data();
             double* index = Q.data();
-            while (t < W && std::fabs(nominal[t - 1]) >= 0.000001 && std::fabs(Es[t]) >= 0.000001 &&
-                   LPs[t] > 0.000001) {
-                // A branch, not a select: the test of the float of the index stays out of the
-                // chain of products (an index after a gap is rare).
-                if (isgap(before)) [[unlikely]] {
-                    before = 1.0;
-                } else {
-                    before *= roots[t];
-                }
+            auto regular = [&](int p) {
+                return p < W && std::fabs(nominal[p - 1]) >= 0.000001 && std::fabs(Es[p]) >= 0.000001 &&
+                       LPs[p] > 0.000001;
+            };
+            if (regular(t)) {
+                before = isgap(before) ? 1.0 : before * roots[t];
                 index[t++] = before;
+                // An index is a gap, 1, or a product of 1 and roots (positive): from here on in
+                // the run it is 0 or more, never a gap, so the rule's test is false.
+                while (regular(t)) {
+                    before *= roots[t];
+                    index[t++] = before;
+                }
             }
             if (t == W) break;
         }

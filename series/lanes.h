@@ -125,30 +125,12 @@ template <class M>
     }
 }
 
-// Whether any of n floats is a NaN, on the bits (no comparison of floats, so no flag is
-// raised); the compiler makes the loop one of vectors.
-inline bool anynan(const float* x, int n) {
-    std::uint32_t any = 0;
-    for (int i = 0; i < n; ++i) {
-        std::uint32_t b;
-        std::memcpy(&b, x + i, sizeof b);
-        any |= static_cast<std::uint32_t>((b & 0x7fffffffu) > 0x7f800000u);
-    }
-    return any != 0;
-}
-
-// Whether any of n floats is the missing value or a NaN, on the bits (as anynan).
-inline bool anymissingornan(const float* x, int n) {
-    const std::uint32_t first = missingFirstBits(), span = missingSpan();
-    std::uint32_t any = 0;
-    for (int i = 0; i < n; ++i) {
-        std::uint32_t b;
-        std::memcpy(&b, x + i, sizeof b);
-        any |= static_cast<std::uint32_t>(missingbits(b, first, span)) |
-               static_cast<std::uint32_t>((b & 0x7fffffffu) > 0x7f800000u);
-    }
-    return any != 0;
-}
+// Scans of n floats on their bits (no comparison of floats, so no flag is raised), in
+// series/lanes.cpp: whether any is a NaN; whether any is the missing value or a NaN; whether
+// none is an infinity or a NaN.
+bool anynan(const float* x, int n);
+bool anymissingornan(const float* x, int n);
+bool allfinite(const float* x, int n);
 
 // ln x and e^x of every lane, correctly rounded: core/floatmath.h's functions on all lanes at
 // once, in doubles of the same lanes; the rare lane whose rounding is in doubt is recomputed
