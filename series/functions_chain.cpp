@@ -678,8 +678,11 @@ int fetchchain(const std::string& name, float* scratch, std::FILE* in, const cha
 // Stores values (w of them from index v, MISSING elsewhere) under name.
 int storechain(const char* name, const std::vector<float>& values, int v, int frequency) {
     HeldArray<float> all;
-    std::fill_n(all.data(), fnArrayLength, MISSING);
-    for (std::size_t k = 0; k < values.size(); ++k) all[static_cast<std::size_t>(v) + k] = values[k];
+    // MISSING before and after the values (v + w never passes the array's length).
+    const std::size_t first = static_cast<std::size_t>(v), end = first + values.size();
+    std::fill_n(all.data(), first, MISSING);
+    std::copy(values.begin(), values.end(), all.data() + first);
+    std::fill(all.data() + end, all.data() + fnArrayLength, MISSING);
     if (workspaceBank == nullptr) return -1;
     workspaceBank->setFreq(frequency);
     return workspaceBank->addser(name, all.data(), 'y', -1) < 0 ? -1 : 0;
