@@ -176,6 +176,64 @@ int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std:
 
 namespace {
 
+// Doubles M at a time: loads, floats widened, magnitudes, and the lanes whose float is missing
+// (gaps). A loop of N float lanes takes M = 4 doubles (2 for 4 float lanes): the compiler makes
+// comparisons of four doubles as vector instructions, those of eight lane by lane.
+template <int N>
+constexpr int doubleLanes = N >= 8 ? 4 : 2;
+template <int M>
+struct DoubleLanes {
+    typedef typename lanes::Lanes<M>::D V;
+    typedef typename lanes::Lanes<M>::Q Q;
+    typedef typename lanes::Lanes<M>::F F;
+    typedef typename lanes::Lanes<M>::U U;
+    [[gnu::always_inline]] static V load(const double* x) {
+        V v;
+        std::memcpy(&v, x, sizeof v);
+        return v;
+    }
+    [[gnu::always_inline]] static V widen(const float* x) {
+        F f;
+        std::memcpy(&f, x, sizeof f);
+        return __builtin_convertvector(f, V);
+    }
+    [[gnu::always_inline]] static V magnitude(V x) {
+        return reinterpret_cast<V>(reinterpret_cast<Q>(x) & 0x7FFFFFFFFFFFFFFFLL);
+    }
+    // The lanes whose value, rounded to float, is the missing value (as ismissing reads it).
+    [[gnu::always_inline]] static Q gaps(V x) {
+        const U bits = lanes::bitsof(__builtin_convertvector(x, F));
+        return __builtin_convertvector(lanes::missingmask(bits, lanes::missingFirstBits(), lanes::missingSpan()) != 0u, Q);
+    }
+};
+
+// One period's sums as the rule reads them: E, the values of period t deflated to the
+// quantities of t - 1, and (for a period that is no break) the product of the Laspeyres and
+// Paasche sums L and P.
+double periodE(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q, std::size_t t) {
+    double E = 0.0;
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        if (std::fabs(q[k][t]) > 0.000001f) E += static_cast<double>(v[k][t]) / q[k][t] * q[k][t - 1];
+    }
+    return E;
+}
+double periodLP(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q, std::size_t t,
+                double previous, double E) {
+    double L = 0.0;
+    double P = 0.0;
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        const double q0 = q[k][t - 1];
+        const double q1 = q[k][t];
+        if (std::fabs(q0) <= 0.000001) continue;
+        L += v[k][t - 1] / previous * (q1 / q0);
+        if (std::fabs(q1) > 0.0000001) {
+            const double weight = (v[k][t] / q1 * q0) / E;
+            P += weight * (q1 / q0);
+        }
+    }
+    return L * P;
+}
+
 // The sums of the chain-weighted index, many periods at a time: for each period t >= 1 the sum
 // E of its values deflated to the quantities of t - 1, the Laspeyres and Paasche sums L and P,
 // their product and its root. Each lane makes the operations of the period rule in its order
@@ -190,18 +248,13 @@ template <int N>
 [[gnu::always_inline]] inline void chwtsumslanes(const std::vector<std::vector<float>>& v,
                                                  const std::vector<std::vector<float>>& q, const double* nominal,
                                                  int W, ChwtSums& r) {
-    // Doubles in a vector: at most four, as in the chain links above.
-    constexpr int M = N >= 8 ? 4 : 2;
-    typedef typename lanes::Lanes<M>::D V;
-    typedef typename lanes::Lanes<M>::Q Q;
-    typedef typename lanes::Lanes<M>::F F;
+    typedef DoubleLanes<doubleLanes<N>> L;
+    constexpr int M = doubleLanes<N>;
+    typedef typename L::V V;
+    typedef typename L::Q Q;
     const V one = V{} + 1.0, zero = V{};
-    auto load = [](const float* x) {
-        F f;
-        std::memcpy(&f, x, sizeof f);
-        return __builtin_convertvector(f, V);
-    };
-    auto magnitude = [](V x) { return reinterpret_cast<V>(reinterpret_cast<Q>(x) & 0x7FFFFFFFFFFFFFFFLL); };
+    constexpr auto load = L::widen;
+    constexpr auto magnitude = L::magnitude;
     const std::size_t pairs = v.size();
     int t = 1;
     for (; t + M <= W; t += M) {
@@ -244,23 +297,11 @@ template <int N>
     for (; t < W; ++t) {
         const std::size_t s = static_cast<std::size_t>(t);
         const double previous = nominal[s - 1];
-        double E = 0.0;
-        for (std::size_t k = 0; k < pairs; ++k) {
-            if (std::fabs(q[k][s]) > 0.000001f) E += static_cast<double>(v[k][s]) / q[k][s] * q[k][s - 1];
-        }
-        r.E[s] = E;
+        r.E[s] = periodE(v, q, s);
         r.LP[s] = 0.0;
         r.root[s] = 1.0;
-        if (std::fabs(previous) < 0.000001 || std::fabs(E) < 0.000001) continue;
-        double L = 0.0, P = 0.0;
-        for (std::size_t k = 0; k < pairs; ++k) {
-            const double q0 = q[k][s - 1];
-            const double q1 = q[k][s];
-            if (std::fabs(q0) <= 0.000001) continue;
-            L += v[k][s - 1] / previous * (q1 / q0);
-            if (std::fabs(q1) > 0.0000001) P += (v[k][s] / q1 * q0) / E * (q1 / q0);
-        }
-        r.LP[s] = L * P;
+        if (std::fabs(previous) < 0.000001 || std::fabs(r.E[s]) < 0.000001) continue;
+        r.LP[s] = periodLP(v, q, s, previous, r.E[s]);
         if (r.LP[s] > 0.000001) r.root[s] = std::sqrt(r.LP[s]);
     }
 }
@@ -276,39 +317,18 @@ bool allfinite(const std::vector<std::vector<float>>& series) {
     return true;
 }
 
-// Doubles whose float is missing (gaps), and selects, on M doubles at a time.
-template <int M>
-struct DoubleLanes {
-    typedef typename lanes::Lanes<M>::D V;
-    typedef typename lanes::Lanes<M>::Q Q;
-    typedef typename lanes::Lanes<M>::F F;
-    typedef typename lanes::Lanes<M>::U U;
-    [[gnu::always_inline]] static V load(const double* x) {
-        V v;
-        std::memcpy(&v, x, sizeof v);
-        return v;
-    }
-    // The lanes whose value, rounded to float, is the missing value (as ismissing reads it).
-    [[gnu::always_inline]] static Q gaps(V x) {
-        const U bits = lanes::bitsof(__builtin_convertvector(x, F));
-        return __builtin_convertvector(lanes::missingmask(bits, lanes::missingFirstBits(), lanes::missingSpan()) != 0u, Q);
-    }
-};
-
 // The nominal sums of W periods: each period's values that are not missing, added in pair
 // order, M periods at a time. The missing test is the comparison in double that ismissing
 // makes (a NaN raises the invalid flag in both).
 template <int N>
 [[gnu::always_inline]] inline void nominalsumslanes(const std::vector<std::vector<float>>& v, int W, double* sums) {
-    constexpr int M = N >= 8 ? 4 : 2;
+    constexpr int M = doubleLanes<N>;
     typedef DoubleLanes<M> L;
     for (const std::vector<float>& values : v) {
         const float* x = values.data();
         int t = 0;
         for (; t + M <= W; t += M) {
-            typename L::F f;
-            std::memcpy(&f, x + t, sizeof f);
-            const typename L::V d = __builtin_convertvector(f, typename L::V);
+            const typename L::V d = L::widen(x + t);
             const typename L::Q missing = (d >= -0.0000011) & (d <= -0.0000009);
             const typename L::V sum = L::load(sums + t);
             const typename L::V r = missing ? sum : sum + d;
@@ -326,7 +346,7 @@ LANES_VERSIONS(nominalsums, nominalsumslanes, (const std::vector<std::vector<flo
 // quotients are made and not kept (a gap's value is finite, so its division raises no flag).
 template <int N>
 [[gnu::always_inline]] inline void scalegapslanes(double* x, int n, double factor) {
-    constexpr int M = N >= 8 ? 4 : 2;
+    constexpr int M = doubleLanes<N>;
     typedef DoubleLanes<M> L;
     int t = 0;
     for (; t + M <= n; t += M) {
@@ -346,7 +366,7 @@ LANES_VERSIONS(scalegaps, scalegapslanes, (double* x, int n, double factor), (x,
 template <int N>
 [[gnu::always_inline]] inline void chwtresultslanes(const double* Q, const double* nominal, int n, float* qi,
                                                     float* pi, float* ni) {
-    constexpr int M = N >= 8 ? 4 : 2;
+    constexpr int M = doubleLanes<N>;
     typedef DoubleLanes<M> L;
     typedef typename L::F F;
     typedef typename lanes::Lanes<M>::I I;
@@ -380,7 +400,6 @@ LANES_VERSIONS(chwtresults, chwtresultslanes,
 
 int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q, int W, int u,
                bool zero, float firstDate, std::vector<double>& Q, std::vector<double>& N) {
-    const std::size_t pairs = v.size();
     const double missing = MISSING;
     auto isgap = [](double x) { return ismissing(static_cast<float>(x)); };
     N.assign(static_cast<std::size_t>(W), 0.0);
@@ -430,14 +449,7 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
         }
         const std::size_t s = static_cast<std::size_t>(t);
         const double previous = N[s - 1];
-        double E = 0.0;
-        if (batched) {
-            E = sums.E[s];
-        } else {
-            for (std::size_t k = 0; k < pairs; ++k) {
-                if (std::fabs(q[k][t]) > 0.000001f) E += static_cast<double>(v[k][t]) / q[k][t] * q[k][t - 1];
-            }
-        }
+        const double E = batched ? sums.E[s] : periodE(v, q, s);
         const bool nominalBreak = std::fabs(previous) < 0.000001;
         if (nominalBreak || std::fabs(E) < 0.000001) {
             printout("Error:  in chwt function, source data is zero in %s.\n",
@@ -452,24 +464,7 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
             before = Q[s];
             continue;
         }
-        double LP = 0.0;
-        if (batched) {
-            LP = sums.LP[s];
-        } else {
-            double L = 0.0;
-            double P = 0.0;
-            for (std::size_t k = 0; k < pairs; ++k) {
-                const double q0 = q[k][t - 1];
-                const double q1 = q[k][t];
-                if (std::fabs(q0) <= 0.000001) continue;
-                L += v[k][t - 1] / previous * (q1 / q0);
-                if (std::fabs(q1) > 0.0000001) {
-                    const double weight = (v[k][t] / q1 * q0) / E;
-                    P += weight * (q1 / q0);
-                }
-            }
-            LP = L * P;
-        }
+        const double LP = batched ? sums.LP[s] : periodLP(v, q, s, previous, E);
         if (LP > 0.000001) {
             const double now = isgap(before) ? 1.0 : before * (batched ? sums.root[s] : std::sqrt(LP));
             Q[s] = now;

@@ -43,6 +43,9 @@ void diffkernel(float* x, int n) {
 
 namespace {
 
+// dlog's bad value: missing, near zero or negative.
+inline bool dlogbad(float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; }
+
 // dlog's differences from the logarithms, N at a time from the top down (each block reads
 // x[i - 1 .. i + N - 1] before any of them is overwritten). A value is bad when it is missing or
 // below 0.0000001 (negative or near zero), which is what the rule's three tests say for a
@@ -61,15 +64,13 @@ template <int N>
                       reinterpret_cast<U>(now < 0.0000001f) | reinterpret_cast<U>(before < 0.0000001f);
         L::store(x + i, lanes::pick(bad, MISSING, L::load(logs + i) - L::load(logs + i - 1)));
     }
-    auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
-    for (int i = top; i >= 1; --i) x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : logs[i] - logs[i - 1];
+    for (int i = top; i >= 1; --i) x[i] = dlogbad(x[i]) || dlogbad(x[i - 1]) ? MISSING : logs[i] - logs[i - 1];
 }
 LANES_VERSIONS(dlogpass, dloglanes, (float* x, const float* logs, int n), (x, logs, n))
 
 }  // namespace
 
 void dlogkernel(float* x, int n) {
-    auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
     // Each logarithm once, many at a time (safelog of a bad value is a constant: no log is
     // taken).
     HeldArray<float> held;
@@ -83,7 +84,7 @@ void dlogkernel(float* x, int n) {
         for (int i = n - 1; i >= 1; --i) {
             const float now = i < m ? logs[i] : safelog(x[i]);
             const float before = i - 1 < m ? logs[i - 1] : safelog(x[i - 1]);
-            x[i] = bad(x[i]) || bad(x[i - 1]) ? MISSING : now - before;
+            x[i] = dlogbad(x[i]) || dlogbad(x[i - 1]) ? MISSING : now - before;
         }
     }
     if (n > 0) x[0] = MISSING;
@@ -220,22 +221,22 @@ template <int N>
     // exponentials (one loop doing both would keep too much in registers).
     constexpr int piece = 32 * N;
     float products[piece];
+    auto stays = [&](typename L::F b, typename L::F e) {
+        return lanes::missingmask(lanes::bitsof(b), first, span) | lanes::missingmask(lanes::bitsof(e), first, span) |
+               reinterpret_cast<U>(b < 0.0000001f);
+    };
     for (; i + N <= n;) {
         const int end = i + piece <= n ? i + piece : n - (n - i) % N;
         for (int k = i; k < end; k += N) {
             const typename L::F b = L::load(x + k), e = L::load(y + k);
-            const U stays = lanes::missingmask(lanes::bitsof(b), first, span) |
-                            lanes::missingmask(lanes::bitsof(e), first, span) |
-                            reinterpret_cast<U>(b < 0.0000001f);
+            const U left = stays(b, e);
             L::store(products + (k - i),
-                     lanes::pick(stays, 0.0f, e) * safelogs(lanes::pick(stays, 1.0f, b), first, span));
+                     lanes::pick(left, 0.0f, e) * safelogs(lanes::pick(left, 1.0f, b), first, span));
         }
         for (int k = i; k < end; k += N) {
-            const typename L::F b = L::load(x + k), e = L::load(y + k);
-            const U stays = lanes::missingmask(lanes::bitsof(b), first, span) |
-                            lanes::missingmask(lanes::bitsof(e), first, span) |
-                            reinterpret_cast<U>(b < 0.0000001f);
-            L::store(x + k, lanes::pick(stays, b, safeexps(L::load(products + (k - i)), first, span)));
+            const typename L::F b = L::load(x + k);
+            L::store(x + k, lanes::pick(stays(b, L::load(y + k)), b,
+                                        safeexps(L::load(products + (k - i)), first, span)));
         }
         i = end;
     }

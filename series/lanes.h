@@ -132,10 +132,6 @@ bool anynan(const float* x, int n);
 bool anymissingornan(const float* x, int n);
 bool allfinite(const float* x, int n);
 
-// ln x and e^x of every lane, correctly rounded: core/floatmath.h's functions on all lanes at
-// once, in doubles of the same lanes; the rare lane whose rounding is in doubt is recomputed
-// alone. Every lane must lie in the scalar function's domain (a loop puts 1 or 0 in the lanes
-// it answers otherwise).
 // The floats of the lanes of y, the double approximation of f(x); a lane in doubt is f's
 // long double recomputation slow(x).
 template <class V>
@@ -151,6 +147,10 @@ template <class V>
     }
     return r;
 }
+// ln x and e^x of every lane, correctly rounded: core/floatmath.h's functions on all lanes at
+// once, in doubles of the same lanes; the rare lane whose rounding is in doubt is recomputed
+// alone. Every lane must lie in the scalar function's domain (a loop puts 1 or 0 in the lanes
+// it answers otherwise).
 template <class V>
 [[gnu::always_inline]] inline V ln(V x) {
     typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;

@@ -58,7 +58,6 @@ MenuItem separator() {
     return m;
 }
 
-
 MenuItem hidden(MenuItem m) {
     m.visible = [] { return false; };
     return m;

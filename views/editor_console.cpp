@@ -24,7 +24,6 @@ MenuItem action(const std::shared_ptr<TEditForm>& w, const std::string& caption,
     return m;
 }
 
-
 // The shortcut keys of the window's items.
 struct Shortcut {
     const char* key;
