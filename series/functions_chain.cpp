@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <immintrin.h>
 #include <string>
 #include <vector>
 
@@ -177,10 +178,14 @@ int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std:
 namespace {
 
 // Doubles M at a time: loads, floats widened, magnitudes, and the lanes whose float is missing
-// (gaps). A loop of N float lanes takes M = 4 doubles (2 for 4 float lanes): the compiler makes
-// comparisons of four doubles as vector instructions, those of eight lane by lane.
+// (gaps). A loop of N float lanes takes M = N / 2 doubles. In a loop that compares doubles
+// (comparedLanes) eight are taken as four: the compiler splits comparisons of eight doubles made
+// in these templates into single lanes (the chain-weighted sums have their own eight-lane
+// version, chwtsums16).
 template <int N>
-constexpr int doubleLanes = N >= 8 ? 4 : 2;
+constexpr int doubleLanes = N / 2;
+template <int N>
+constexpr int comparedLanes = N >= 8 ? 4 : 2;
 template <int M>
 struct DoubleLanes {
     typedef typename lanes::Lanes<M>::D V;
@@ -244,12 +249,28 @@ double periodLP(const std::vector<std::vector<float>>& v, const std::vector<std:
 struct ChwtSums {
     std::vector<double> E, LP, root;
 };
+
+// The periods from t on one at a time, as the rule reads (the last periods of the batches).
+void chwtsumstail(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
+                  const double* nominal, int t, int W, ChwtSums& r) {
+    for (; t < W; ++t) {
+        const std::size_t s = static_cast<std::size_t>(t);
+        const double previous = nominal[s - 1];
+        r.E[s] = periodE(v, q, s);
+        r.LP[s] = 0.0;
+        r.root[s] = 1.0;
+        if (std::fabs(previous) < 0.000001 || std::fabs(r.E[s]) < 0.000001) continue;
+        r.LP[s] = periodLP(v, q, s, previous, r.E[s]);
+        if (r.LP[s] > 0.000001) r.root[s] = std::sqrt(r.LP[s]);
+    }
+}
+
 template <int N>
 [[gnu::always_inline]] inline void chwtsumslanes(const std::vector<std::vector<float>>& v,
                                                  const std::vector<std::vector<float>>& q, const double* nominal,
                                                  int W, ChwtSums& r) {
-    typedef DoubleLanes<doubleLanes<N>> L;
-    constexpr int M = doubleLanes<N>;
+    typedef DoubleLanes<comparedLanes<N>> L;
+    constexpr int M = comparedLanes<N>;
     typedef typename L::V V;
     typedef typename L::Q Q;
     const V one = V{} + 1.0, zero = V{};
@@ -293,22 +314,83 @@ template <int N>
         std::memcpy(r.LP.data() + t, &LP, sizeof LP);
         std::memcpy(r.root.data() + t, &root, sizeof root);
     }
-    // The last periods one at a time, as the rule reads.
-    for (; t < W; ++t) {
-        const std::size_t s = static_cast<std::size_t>(t);
-        const double previous = nominal[s - 1];
-        r.E[s] = periodE(v, q, s);
-        r.LP[s] = 0.0;
-        r.root[s] = 1.0;
-        if (std::fabs(previous) < 0.000001 || std::fabs(r.E[s]) < 0.000001) continue;
-        r.LP[s] = periodLP(v, q, s, previous, r.E[s]);
-        if (r.LP[s] > 0.000001) r.root[s] = std::sqrt(r.LP[s]);
-    }
+    chwtsumstail(v, q, nominal, t, W, r);
 }
-LANES_VERSIONS(chwtsums, chwtsumslanes,
-               (const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
-                const double* nominal, int W, ChwtSums& r),
-               (v, q, nominal, W, r))
+
+// The same eight periods at a time, for processors with AVX-512. The compiler's vector types
+// are not used here: it splits comparisons of eight doubles made in a template into single
+// lanes, so each operation is written as its instruction. Every lane makes the operations
+// of chwtsumslanes in the same order (no multiply and add fused), so the bits and the flags
+// are the same.
+__attribute__((target("avx512f"))) void chwtsums16(const std::vector<std::vector<float>>& v,
+                                                   const std::vector<std::vector<float>>& q,
+                                                   const double* nominal, int W, ChwtSums& r) {
+    const __m512d one = _mm512_set1_pd(1.0), zero = _mm512_setzero_pd();
+    const __m512d tiny = _mm512_set1_pd(0.0000001), small = _mm512_set1_pd(0.000001);
+    const __m512d smallFloat = _mm512_set1_pd(static_cast<double>(0.000001f));
+    // (The zero-masking forms with every lane kept: the plain forms' undefined source trips
+    // the compiler's check for uninitialised values.)
+    constexpr __mmask8 all = 0xFF;
+    auto widen = [](const float* x) __attribute__((target("avx512f"))) {
+        return _mm512_maskz_cvtps_pd(all, _mm256_loadu_ps(x));
+    };
+    auto above = [](__m512d x, __m512d c) __attribute__((target("avx512f"))) {
+        return _mm512_cmp_pd_mask(_mm512_abs_pd(x), c, _CMP_GT_OS);
+    };
+    const std::size_t pairs = v.size();
+    int t = 1;
+    for (; t + 8 <= W; t += 8) {
+        const __m512d previous = _mm512_loadu_pd(nominal + t - 1);
+        constexpr std::size_t kept = 32;
+        __m512d perQuantity[kept];
+        __m512d E = zero;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const __m512d v1 = widen(v[k].data() + t), q1 = widen(q[k].data() + t), q0 = widen(q[k].data() + t - 1);
+            const __m512d quotient = _mm512_div_pd(v1, _mm512_mask_blend_pd(above(q1, tiny), one, q1));
+            if (k < kept) perQuantity[k] = quotient;
+            E = _mm512_mask_blend_pd(above(q1, smallFloat), E, _mm512_add_pd(E, _mm512_mul_pd(quotient, q0)));
+        }
+        const __mmask8 reported = static_cast<__mmask8>(
+            _mm512_cmp_pd_mask(_mm512_abs_pd(previous), small, _CMP_LT_OS) |
+            _mm512_cmp_pd_mask(_mm512_abs_pd(E), small, _CMP_LT_OS));
+        const __m512d byPrevious = _mm512_mask_blend_pd(reported, previous, one);
+        const __m512d byE = _mm512_mask_blend_pd(reported, E, one);
+        __m512d L = zero, P = zero;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const __m512d v0 = widen(v[k].data() + t - 1);
+            const __m512d q0 = widen(q[k].data() + t - 1), q1 = widen(q[k].data() + t);
+            const __mmask8 use = above(q0, small);
+            const __m512d ratio = _mm512_div_pd(q1, _mm512_mask_blend_pd(use, one, q0));
+            L = _mm512_mask_blend_pd(use, L, _mm512_add_pd(L, _mm512_mul_pd(_mm512_div_pd(v0, byPrevious), ratio)));
+            const __mmask8 weighted = static_cast<__mmask8>(use & above(q1, tiny));
+            const __m512d quotient = k < kept ? perQuantity[k]
+                                              : _mm512_div_pd(widen(v[k].data() + t), _mm512_mask_blend_pd(weighted, one, q1));
+            const __m512d weight = _mm512_div_pd(_mm512_mul_pd(quotient, q0), byE);
+            P = _mm512_mask_blend_pd(weighted, P, _mm512_add_pd(P, _mm512_mul_pd(weight, ratio)));
+        }
+        const __m512d LP = _mm512_mul_pd(L, P);
+        const __m512d root = _mm512_maskz_sqrt_pd(all, _mm512_mask_blend_pd(_mm512_cmp_pd_mask(LP, small, _CMP_GT_OS), one, LP));
+        _mm512_storeu_pd(r.E.data() + t, E);
+        _mm512_storeu_pd(r.LP.data() + t, LP);
+        _mm512_storeu_pd(r.root.data() + t, root);
+    }
+    chwtsumstail(v, q, nominal, t, W, r);
+}
+__attribute__((target("avx2"))) void chwtsums8(const std::vector<std::vector<float>>& v,
+                                               const std::vector<std::vector<float>>& q, const double* nominal,
+                                               int W, ChwtSums& r) {
+    chwtsumslanes<8>(v, q, nominal, W, r);
+}
+void chwtsums4(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
+               const double* nominal, int W, ChwtSums& r) {
+    chwtsumslanes<4>(v, q, nominal, W, r);
+}
+void chwtsums(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
+              const double* nominal, int W, ChwtSums& r) {
+    if (lanes::width >= 16) chwtsums16(v, q, nominal, W, r);
+    else if (lanes::width >= 8) chwtsums8(v, q, nominal, W, r);
+    else chwtsums4(v, q, nominal, W, r);
+}
 
 // Whether every value of every series is finite (no infinity, no NaN).
 bool allfinite(const std::vector<std::vector<float>>& series) {
@@ -322,7 +404,7 @@ bool allfinite(const std::vector<std::vector<float>>& series) {
 // makes (a NaN raises the invalid flag in both).
 template <int N>
 [[gnu::always_inline]] inline void nominalsumslanes(const std::vector<std::vector<float>>& v, int W, double* sums) {
-    constexpr int M = doubleLanes<N>;
+    constexpr int M = comparedLanes<N>;
     typedef DoubleLanes<M> L;
     for (const std::vector<float>& values : v) {
         const float* x = values.data();
