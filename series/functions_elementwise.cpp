@@ -314,13 +314,13 @@ public:
     // slot keeps, beside its raw draw, the slot that draw leads to, so the chain from one draw
     // to the next is one load (the slot's arithmetic is made when a raw draw is put in).
     float uniform() {
-        const std::uint32_t j = slot_;
-        last_ = table_[j];
+        const std::size_t j = slot_;
         slot_ = slots_[j];
+        last_ = table_[j];
         state_ = state_ * 22695477u + 1u;
         const std::int32_t raw = static_cast<std::int32_t>((state_ >> 16) & 0x7fffu);
-        table_[j] = raw;
         slots_[j] = slotof(raw);
+        table_[j] = raw;
         return static_cast<float>(last_) * 0x1p-15f;
     }
 
@@ -328,11 +328,14 @@ private:
     // The slot a draw leads to: (50 * last) >> 15, as (25 * last) >> 14; 0..49 for 0..32767.
     static std::uint32_t slotof(std::int32_t last) { return (25u * static_cast<std::uint32_t>(last)) >> 14; }
 
+    // The slots first and the slot as a full-width index: the load of the next slot is then
+    // one instruction on the frame's address plus the index, with no address arithmetic of
+    // its own in the chain from draw to draw.
+    std::uint32_t slots_[50] = {};
+    std::int32_t table_[50] = {};
     std::uint32_t state_ = 0;
     std::int32_t last_ = 0;
-    std::uint32_t slot_ = 0;
-    std::int32_t table_[50] = {};
-    std::uint32_t slots_[50] = {};
+    std::size_t slot_ = 0;
 };
 
 }  // namespace
