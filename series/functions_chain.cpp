@@ -266,7 +266,7 @@ void chwtsumstail(const std::vector<std::vector<float>>& v, const std::vector<st
 }
 
 template <int N>
-[[gnu::always_inline]] inline void chwtsumslanes(const std::vector<std::vector<float>>& v,
+[[gnu::always_inline]] inline int chwtsumslanes(const std::vector<std::vector<float>>& v,
                                                  const std::vector<std::vector<float>>& q, const double* nominal,
                                                  int W, ChwtSums& r) {
     typedef DoubleLanes<comparedLanes<N>> L;
@@ -314,7 +314,7 @@ template <int N>
         std::memcpy(r.LP.data() + t, &LP, sizeof LP);
         std::memcpy(r.root.data() + t, &root, sizeof root);
     }
-    chwtsumstail(v, q, nominal, t, W, r);
+    return t;
 }
 
 // The same eight periods at a time, for processors with AVX-512. The compiler's vector types
@@ -322,7 +322,7 @@ template <int N>
 // lanes, so each operation is written as its instruction. Every lane makes the operations
 // of chwtsumslanes in the same order (no multiply and add fused), so the bits and the flags
 // are the same.
-__attribute__((target("avx512f"))) void chwtsums16(const std::vector<std::vector<float>>& v,
+__attribute__((target("avx512f"))) int chwtsums16(const std::vector<std::vector<float>>& v,
                                                    const std::vector<std::vector<float>>& q,
                                                    const double* nominal, int W, ChwtSums& r) {
     const __m512d one = _mm512_set1_pd(1.0), zero = _mm512_setzero_pd();
@@ -374,22 +374,28 @@ __attribute__((target("avx512f"))) void chwtsums16(const std::vector<std::vector
         _mm512_storeu_pd(r.LP.data() + t, LP);
         _mm512_storeu_pd(r.root.data() + t, root);
     }
-    chwtsumstail(v, q, nominal, t, W, r);
+    return t;
 }
-__attribute__((target("avx2"))) void chwtsums8(const std::vector<std::vector<float>>& v,
-                                               const std::vector<std::vector<float>>& q, const double* nominal,
-                                               int W, ChwtSums& r) {
-    chwtsumslanes<8>(v, q, nominal, W, r);
+__attribute__((target("avx2"))) int chwtsums8(const std::vector<std::vector<float>>& v,
+                                              const std::vector<std::vector<float>>& q, const double* nominal,
+                                              int W, ChwtSums& r) {
+    return chwtsumslanes<8>(v, q, nominal, W, r);
 }
-void chwtsums4(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
-               const double* nominal, int W, ChwtSums& r) {
-    chwtsumslanes<4>(v, q, nominal, W, r);
+int chwtsums4(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
+              const double* nominal, int W, ChwtSums& r) {
+    return chwtsumslanes<4>(v, q, nominal, W, r);
 }
+// The vector versions return the first period they left, and the last periods are summed
+// here, after they have returned: a version that called the scalar code itself would reach
+// it through a jump that skips the clearing of the vector registers' upper halves (then each
+// scalar load of a double into a register waits for that register's last value, and the
+// chain of the index below runs several times slower).
 void chwtsums(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
               const double* nominal, int W, ChwtSums& r) {
-    if (lanes::width >= 16) chwtsums16(v, q, nominal, W, r);
-    else if (lanes::width >= 8) chwtsums8(v, q, nominal, W, r);
-    else chwtsums4(v, q, nominal, W, r);
+    const int t = lanes::width >= 16  ? chwtsums16(v, q, nominal, W, r)
+                  : lanes::width >= 8 ? chwtsums8(v, q, nominal, W, r)
+                                      : chwtsums4(v, q, nominal, W, r);
+    chwtsumstail(v, q, nominal, t, W, r);
 }
 
 // Whether every value of every series is finite (no infinity, no NaN).
