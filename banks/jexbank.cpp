@@ -543,9 +543,8 @@ int JexBank::readRecordInto(int i, std::uint8_t& freq, float* values, int n,
     if (const std::uint8_t* mapped = mappedRecord(recordOf(i), size)) {
         // A record not read lately is in no cache, and its pages in no address translation
         // cache: the copy would wait for each page in turn (the processor's own prefetching
-        // stops at a page's end). Asking for the first line of every page first lets those
-        // waits overlap.
-        __builtin_prefetch(mapped);
+        // stops at a page's end). Asking for the first line of every other page first lets
+        // those waits overlap (the first page is asked for by the read of the frequency below).
         const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(mapped);
         for (std::uintptr_t page = (start | 4095) + 1; page < start + size; page += 4096)
             __builtin_prefetch(mapped + (page - start));

@@ -250,6 +250,10 @@ struct ChwtSums {
     std::vector<double> E, LP, root;
 };
 
+// The pairs whose quotient of value over quantity a block of periods keeps from its sum E for
+// its sum P; past them P divides again.
+constexpr std::size_t keptQuotients = 32;
+
 // The periods from t on one at a time, as the rule reads (the last periods of the batches).
 void chwtsumstail(const std::vector<std::vector<float>>& v, const std::vector<std::vector<float>>& q,
                   const double* nominal, int t, int W, ChwtSums& r) {
@@ -284,13 +288,12 @@ template <int N>
         // A pair's value over its quantity is the same quotient in E and in P: made once, where
         // either takes it (E where |q1| > 0.000001f, P where |q1| > 0.0000001, which includes
         // it). Pairs of up to 32 at a time keep their quotients for the second loop.
-        constexpr std::size_t kept = 32;
-        V perQuantity[kept];
+        V perQuantity[keptQuotients];
         V E = zero;
         for (std::size_t k = 0; k < pairs; ++k) {
             const V v1 = load(v[k].data() + t), q1 = load(q[k].data() + t), q0 = load(q[k].data() + t - 1);
             const V quotient = v1 / (magnitude(q1) > 0.0000001 ? q1 : one);
-            if (k < kept) perQuantity[k] = quotient;
+            if (k < keptQuotients) perQuantity[k] = quotient;
             const Q take = magnitude(q1) > static_cast<double>(0.000001f);
             E = take ? E + quotient * q0 : E;
         }
@@ -304,7 +307,7 @@ template <int N>
             const V ratio = q1 / (use ? q0 : one);
             L = use ? L + v0 / byPrevious * ratio : L;
             const Q weighted = use & (magnitude(q1) > 0.0000001);
-            const V quotient = k < kept ? perQuantity[k] : load(v[k].data() + t) / (weighted ? q1 : one);
+            const V quotient = k < keptQuotients ? perQuantity[k] : load(v[k].data() + t) / (weighted ? q1 : one);
             const V weight = quotient * q0 / byE;
             P = weighted ? P + weight * ratio : P;
         }
@@ -341,13 +344,12 @@ __attribute__((target("avx512f"))) int chwtsums16(const std::vector<std::vector<
     int t = 1;
     for (; t + 8 <= W; t += 8) {
         const __m512d previous = _mm512_loadu_pd(nominal + t - 1);
-        constexpr std::size_t kept = 32;
-        __m512d perQuantity[kept];
+        __m512d perQuantity[keptQuotients];
         __m512d E = zero;
         for (std::size_t k = 0; k < pairs; ++k) {
             const __m512d v1 = widen(v[k].data() + t), q1 = widen(q[k].data() + t), q0 = widen(q[k].data() + t - 1);
             const __m512d quotient = _mm512_div_pd(v1, _mm512_mask_blend_pd(above(q1, tiny), one, q1));
-            if (k < kept) perQuantity[k] = quotient;
+            if (k < keptQuotients) perQuantity[k] = quotient;
             E = _mm512_mask_blend_pd(above(q1, smallFloat), E, _mm512_add_pd(E, _mm512_mul_pd(quotient, q0)));
         }
         const __mmask8 reported = static_cast<__mmask8>(
@@ -363,7 +365,7 @@ __attribute__((target("avx512f"))) int chwtsums16(const std::vector<std::vector<
             const __m512d ratio = _mm512_div_pd(q1, _mm512_mask_blend_pd(use, one, q0));
             L = _mm512_mask_blend_pd(use, L, _mm512_add_pd(L, _mm512_mul_pd(_mm512_div_pd(v0, byPrevious), ratio)));
             const __mmask8 weighted = static_cast<__mmask8>(use & above(q1, tiny));
-            const __m512d quotient = k < kept ? perQuantity[k]
+            const __m512d quotient = k < keptQuotients ? perQuantity[k]
                                               : _mm512_div_pd(widen(v[k].data() + t), _mm512_mask_blend_pd(weighted, one, q1));
             const __m512d weight = _mm512_div_pd(_mm512_mul_pd(quotient, q0), byE);
             P = _mm512_mask_blend_pd(weighted, P, _mm512_add_pd(P, _mm512_mul_pd(weight, ratio)));
