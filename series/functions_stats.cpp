@@ -59,7 +59,6 @@ template <int N>
 [[gnu::always_inline]] inline void chainlanes(const float* x, int j, int v, bool skipMissing, ChainPass& r) {
     using L = lanes::Lanes<N>;
     typedef typename L::I I;
-    typedef typename lanes::Lanes<N / 2>::F Half;
     typedef typename lanes::Lanes<N / 2>::D D;
     const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
     const I none = I{} + noMagnitude, all = I{} - 1;
@@ -80,11 +79,14 @@ template <int N>
             small = nonzero < small ? nonzero : small;
             counts -= kept;
             const typename L::F y = lanes::floatof(b & reinterpret_cast<typename L::U>(kept));
-            Half low, high;
-            std::memcpy(&low, &y, sizeof low);
-            std::memcpy(&high, reinterpret_cast<const char*>(&y) + sizeof low, sizeof high);
-            chain[2 * h] += __builtin_convertvector(low, D);
-            chain[2 * h + 1] += __builtin_convertvector(high, D);
+            // All N floats converted at once, then split: GCC converts a half of them taken
+            // out first two floats at a time, through memory.
+            const typename L::D wide = __builtin_convertvector(y, typename L::D);
+            D low, high;
+            std::memcpy(&low, &wide, sizeof low);
+            std::memcpy(&high, reinterpret_cast<const char*>(&wide) + sizeof low, sizeof high);
+            chain[2 * h] += low;
+            chain[2 * h + 1] += high;
         }
     for (int k = 0; k < N; ++k) {
         r.largest = std::max(r.largest, big[k]);
