@@ -124,13 +124,21 @@ namespace {
 template <int N>
 [[gnu::always_inline]] inline void sqrtlanes(float* x, int n) {
     using L = lanes::Lanes<N>;
-    int i = 0;
-    for (; i + N <= n; i += N) {
-        const typename L::F v = L::load(x + i);
+    auto roots = [](typename L::F v) __attribute__((always_inline)) {
         const typename L::U negative = reinterpret_cast<typename L::U>(v < 0.0f);
-        L::store(x + i, lanes::sqrt(lanes::pick(negative, 0.0f, v)));
+        return lanes::sqrt(lanes::pick(negative, 0.0f, v));
+    };
+    int i = 0;
+    for (; i + N <= n; i += N) L::store(x + i, roots(L::load(x + i)));
+    // The last values in a vector filled up with zeros. A scalar loop here (fnsqrt, or the
+    // choice written before the root) is vectorised at -O3 with the root of every value
+    // taken and the choice made after it, which raises the invalid flag on a negative value.
+    if (i < n) {
+        typename L::F v{};
+        std::memcpy(&v, x + i, sizeof(float) * static_cast<std::size_t>(n - i));
+        v = roots(v);
+        std::memcpy(x + i, &v, sizeof(float) * static_cast<std::size_t>(n - i));
     }
-    for (; i < n; ++i) x[i] = fnsqrt(x[i]);
 }
 LANES_VERSIONS(sqrtpass, sqrtlanes, (float* x, int n), (x, n))
 

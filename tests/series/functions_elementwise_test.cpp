@@ -89,6 +89,25 @@ TEST(ElementwiseKernels, SquareRootsManyAtATimeFollowTheRule) {
     }
 }
 
+// Without a NaN the rule raises no flag at all, whatever the negatives: none in the blocks and
+// none in the values after the last whole block (which an optimising compiler once turned into
+// the root of every value with the choice made after it).
+TEST(ElementwiseKernels, SquareRootsOfNegativesRaiseNothing) {
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (int n : {1, 3, 7, 15, 17, 31, 1999}) {
+            std::vector<float> x(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i) x[i] = i % 3 == 1 ? 9.0f : -4.0f;
+            std::feclearexcept(FE_ALL_EXCEPT);
+            const std::vector<float> got = apply(sqrtkernel, x);
+            EXPECT_EQ(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW), 0) << width << " lanes, " << n;
+            std::feclearexcept(FE_ALL_EXCEPT);
+            for (int i = 0; i < n; ++i) ASSERT_EQ(got[i], i % 3 == 1 ? 3.0f : 0.0f) << width << " lanes, " << n;
+        }
+    }
+}
+
 // The logarithms, exponentials, log differences and powers many lanes at a time: bit for bit
 // the rule written out with the scalar functions, and flag for flag, in every version the
 // machine runs. The values mix the guards' edges (missing, zero, negatives, the limits and the
