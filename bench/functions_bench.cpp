@@ -194,6 +194,18 @@ void BM_FisherChwt700(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 700 * periods);
 }
 
+// The chain form with two pairs, as in a statement that chains two goods.
+void BM_FisherChain2(benchmark::State& state) {
+    const int periods = static_cast<int>(state.range(0));
+    Pairs data(periods, 2);
+    std::vector<float> qi, pi;
+    for (auto _ : state) {
+        if (chainkernel(data.q, data.p, periods, 0, qi, pi) != 0) state.SkipWithError("chain failed");
+        benchmark::DoNotOptimize(qi.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * periods);
+}
+
 // The same with two pairs, as in a statement that chains two goods: the sums are a small part,
 // the rest is the chain of the index and the series made from it.
 void BM_FisherChwt2(benchmark::State& state) {
@@ -289,6 +301,7 @@ BENCHMARK(BM_DenseSolveBaseline)->Arg(125)->Arg(250)->Arg(500);
 BENCHMARK(BM_HpFilterCall1999);
 BENCHMARK(BM_PrescottCall1999);
 BENCHMARK(BM_FisherChain700)->Arg(100)->Arg(1999);
+BENCHMARK(BM_FisherChain2)->Arg(1999);
 BENCHMARK(BM_FisherChwt700)->Arg(100)->Arg(1999);
 BENCHMARK(BM_FisherChwt2)->Arg(1999);
 BENCHMARK(BM_ChainSumsBaseline)->Arg(100)->Arg(1999);

@@ -44,139 +44,6 @@ std::string perioddate(float first, int k) {
 
 namespace {
 
-// The Fisher links of periods 1..w-1 of a chain. Each period's four sums over the pairs are
-// added in pair order and its links follow from them alone, so the loops run over the periods
-// and the compiler makes vector loops of them: each lane makes the operations of the period
-// rule in its order (the same bits). A division or square root that the rule does not make is
-// not made either (its operands are chosen first): a period with a zero sum divides 1 by 1, a
-// negative or undefined product takes the root of 1; so no floating-point flag is raised that
-// the period-by-period rule would not raise. status: 0, 1 a zero sum (links 1), 2 a negative
-// product.
-struct ChainLinks {
-    std::vector<double> A, B, C, D;
-    std::vector<unsigned char> status;
-};
-
-// The links of one period from its sums, as the rule reads; the status as in ChainLinks.
-inline unsigned char periodlink(double A, double B, double C, double D, double& quantity, double& price) {
-    quantity = price = 1.0;
-    if (B == 0.0 || C == 0.0 || A == 0.0) return 1;
-    const double qq = (A / B) * (D / C);
-    const double pp = (C / B) * (D / A);
-    const unsigned char status = qq < 0.0 || pp < 0.0 ? 2 : 0;
-    if (qq >= 0.0) quantity = std::sqrt(qq);
-    if (pp >= 0.0) price = std::sqrt(pp);
-    return status;
-}
-// The links, and the indexes as running products of them (each step rounded to float) made in
-// the same loop: the products of one block of periods are a chain of dependent steps, which the
-// processor runs while the divisions of the next block go on.
-template <int N>
-[[gnu::always_inline]] inline void chainlinkslanes(const std::vector<std::vector<float>>& q,
-                                                   const std::vector<std::vector<float>>& p, int w, ChainLinks& r,
-                                                   float* __restrict quantityIndex, float* __restrict priceIndex) {
-    double* __restrict A = r.A.data();
-    double* __restrict B = r.B.data();
-    double* __restrict C = r.C.data();
-    double* __restrict D = r.D.data();
-    for (std::size_t k = 0; k < q.size(); ++k) {
-        const float* __restrict qk = q[k].data();
-        const float* __restrict pk = p[k].data();
-        for (int t = 1; t < w; ++t) {
-            const double q0 = qk[t - 1], q1 = qk[t], p0 = pk[t - 1], p1 = pk[t];
-            A[t] += p0 * q1;
-            B[t] += p0 * q0;
-            C[t] += p1 * q0;
-            D[t] += p1 * q1;
-        }
-    }
-    unsigned char* __restrict status = r.status.data();
-    float runningQuantity = 1.0f, runningPrice = 1.0f;
-    // Doubles in a vector: at most four, whose comparisons the compiler makes as vector
-    // instructions (it makes those of eight lane by lane).
-    constexpr int M = N >= 8 ? 4 : 2;
-    typedef typename lanes::Lanes<M>::D V;
-    typedef typename lanes::Lanes<M>::Q Q;
-    const V zero = V{}, one = V{} + 1.0;
-    int t = 1;
-    for (; t + M <= w; t += M) {
-        V a, b, c, d;
-        std::memcpy(&a, A + t, sizeof a);
-        std::memcpy(&b, B + t, sizeof b);
-        std::memcpy(&c, C + t, sizeof c);
-        std::memcpy(&d, D + t, sizeof d);
-        const Q none = (b == zero) | (c == zero) | (a == zero);
-        a = none ? one : a;
-        b = none ? one : b;
-        c = none ? one : c;
-        d = none ? one : d;
-        const V qq = (a / b) * (d / c);
-        const V pp = (c / b) * (d / a);
-        const Q negative = (qq < zero) | (pp < zero);
-        const V ql = lanes::sqrt(qq >= zero ? qq : one), pl = lanes::sqrt(pp >= zero ? pp : one);
-        for (int k = 0; k < M; ++k) {
-            status[t + k] = none[k] ? 1 : negative[k] ? 2 : 0;
-            runningQuantity = static_cast<float>(runningQuantity * ql[k]);
-            runningPrice = static_cast<float>(runningPrice * pl[k]);
-            quantityIndex[t + k] = runningQuantity;
-            priceIndex[t + k] = runningPrice;
-        }
-    }
-    for (; t < w; ++t) {
-        double ql, pl;
-        status[t] = periodlink(A[t], B[t], C[t], D[t], ql, pl);
-        runningQuantity = static_cast<float>(runningQuantity * ql);
-        runningPrice = static_cast<float>(runningPrice * pl);
-        quantityIndex[t] = runningQuantity;
-        priceIndex[t] = runningPrice;
-    }
-}
-LANES_VERSIONS(chainlinks, chainlinkslanes,
-               (const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, ChainLinks& r,
-                float* quantityIndex, float* priceIndex),
-               (q, p, w, r, quantityIndex, priceIndex))
-
-}  // namespace
-
-int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, int u,
-                std::vector<float>& quantity, std::vector<float>& price) {
-    const std::size_t pairs = q.size();
-    quantity.assign(static_cast<std::size_t>(w), 1.0f);
-    price.assign(static_cast<std::size_t>(w), 1.0f);
-    static ChainLinks links;
-    const std::size_t width = static_cast<std::size_t>(w);
-    for (std::vector<double>* sums : {&links.A, &links.B, &links.C, &links.D}) sums->assign(width, 0.0);
-    links.status.assign(width, 0);
-    chainlinks(q, p, w, links, quantity.data(), price.data());
-    for (int t = 1; t < w; ++t) {
-        const std::size_t s = static_cast<std::size_t>(t);
-        if (links.status[s] == 1)
-            printout("Warning:  in the chain function, data is missing in the %dth year.\n", t);
-        else if (links.status[s] == 2)
-            printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
-    }
-    const std::size_t b = static_cast<std::size_t>(u);
-    if (std::fabs(price[b]) < 0.0000001f) {
-        printout("Error, price is zero in base year!\r\n");
-        printout("Error in chain function!\r\n");
-        return -1;
-    }
-    const float priceBase = price[b];
-    for (float& x : price) x /= priceBase;
-    if (std::fabs(quantity[b]) < 0.0000001f) {
-        printout("Error, quantity is zero in base year!\r\n");
-        printout("Error in chain function!\r\n");
-        return -1;
-    }
-    double total = 0.0;
-    for (std::size_t k = 0; k < pairs; ++k) total += q[k][b];
-    const double factor = total / quantity[b];
-    for (float& x : quantity) x = static_cast<float>(x * factor);
-    return 0;
-}
-
-namespace {
-
 // Doubles M at a time: loads, floats widened, magnitudes, and the lanes whose float is missing
 // (gaps). A loop of N float lanes takes M = N / 2 doubles. In a loop that compares doubles
 // (comparedLanes) eight are taken as four: the compiler splits comparisons of eight doubles made
@@ -211,6 +78,221 @@ struct DoubleLanes {
         return __builtin_convertvector(lanes::missingmask(bits, lanes::missingFirstBits(), lanes::missingSpan()) != 0u, Q);
     }
 };
+
+// The Fisher links of periods 1..w-1 of a chain. Each period's four sums over the pairs are
+// added in pair order and its links follow from them alone, so the loops run over the periods
+// and the compiler makes vector loops of them: each lane makes the operations of the period
+// rule in its order (the same bits). A division or square root that the rule does not make is
+// not made either (its operands are chosen first): a period with a zero sum divides 1 by 1, a
+// negative or undefined product takes the root of 1; so no floating-point flag is raised that
+// the period-by-period rule would not raise. status: 0, 1 a zero sum (links 1), 2 a negative
+// product.
+struct ChainLinks {
+    std::vector<double> A, B, C, D;
+    std::vector<unsigned char> status;
+    bool flagged = false;  // some period's status is not 0
+};
+
+// The links of one period from its sums, as the rule reads; the status as in ChainLinks.
+inline unsigned char periodlink(double A, double B, double C, double D, double& quantity, double& price) {
+    quantity = price = 1.0;
+    if (B == 0.0 || C == 0.0 || A == 0.0) return 1;
+    const double qq = (A / B) * (D / C);
+    const double pp = (C / B) * (D / A);
+    const unsigned char status = qq < 0.0 || pp < 0.0 ? 2 : 0;
+    if (qq >= 0.0) quantity = std::sqrt(qq);
+    if (pp >= 0.0) price = std::sqrt(pp);
+    return status;
+}
+// Up to this many pairs, a block's sums are added in registers (the pairs' values of the block
+// read together); with more, each pair's series is added into the arrays of sums in one pass of
+// its own, which reads every series once in order.
+constexpr std::size_t pairsInRegisters = 8;
+
+// The links, and the indexes as running products of them (each step rounded to float). The
+// products of a block of periods are a chain of dependent steps; each block's links are formed
+// before the products of the block before it are made, so that the processor runs the chain of
+// one block while the divisions and roots of the next go on (the products follow the links in
+// the order of the instructions, and the chain would otherwise wait for each block's roots).
+template <int N>
+[[gnu::always_inline]] inline void chainlinkslanes(const std::vector<std::vector<float>>& q,
+                                                   const std::vector<std::vector<float>>& p, int w, ChainLinks& r,
+                                                   float* __restrict quantityIndex, float* __restrict priceIndex) {
+    const std::size_t pairs = q.size();
+    const bool inRegisters = pairs <= pairsInRegisters;
+    double* __restrict A = r.A.data();
+    double* __restrict B = r.B.data();
+    double* __restrict C = r.C.data();
+    double* __restrict D = r.D.data();
+    if (!inRegisters) {
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const float* __restrict qk = q[k].data();
+            const float* __restrict pk = p[k].data();
+            for (int t = 1; t < w; ++t) {
+                const double q0 = qk[t - 1], q1 = qk[t], p0 = pk[t - 1], p1 = pk[t];
+                A[t] += p0 * q1;
+                B[t] += p0 * q0;
+                C[t] += p1 * q0;
+                D[t] += p1 * q1;
+            }
+        }
+    }
+    unsigned char* __restrict status = r.status.data();
+    float runningQuantity = 1.0f, runningPrice = 1.0f;
+    // Doubles in a vector: at most four, whose comparisons the compiler makes as vector
+    // instructions (it makes those of eight lane by lane).
+    constexpr int M = comparedLanes<N>;
+    typedef DoubleLanes<M> L;
+    typedef typename L::V V;
+    typedef typename L::Q Q;
+    const V zero = V{}, one = V{} + 1.0;
+    // The links of the block of periods from t: the sums (from 0, each pair's products added in
+    // pair order), then the quotients and roots; the status of a period only where it is not 0
+    // (the array holds 0 before).
+    auto links = [&](int t, V& ql, V& pl) [[gnu::always_inline]] {
+        V a, b, c, d;
+        if (inRegisters) {
+            a = b = c = d = zero;
+            for (std::size_t k = 0; k < pairs; ++k) {
+                const float* qk = q[k].data();
+                const float* pk = p[k].data();
+                const V q0 = L::widen(qk + t - 1), q1 = L::widen(qk + t);
+                const V p0 = L::widen(pk + t - 1), p1 = L::widen(pk + t);
+                a = a + p0 * q1;
+                b = b + p0 * q0;
+                c = c + p1 * q0;
+                d = d + p1 * q1;
+            }
+        } else {
+            a = L::load(A + t);
+            b = L::load(B + t);
+            c = L::load(C + t);
+            d = L::load(D + t);
+        }
+        // The selects only in a block that needs them (on this machine's AVX2 they cost as
+        // much as a third of the block's divisions); a select that keeps every lane is left out.
+        const Q none = (b == zero) | (c == zero) | (a == zero);
+        if (lanes::anyset(none)) [[unlikely]] {
+            a = none ? one : a;
+            b = none ? one : b;
+            c = none ? one : c;
+            d = none ? one : d;
+        }
+        const V qq = (a / b) * (d / c);
+        const V pp = (c / b) * (d / a);
+        const Q negative = (qq < zero) | (pp < zero);
+        // One root of each: were it taken in both branches, the compiler could make both roots
+        // and select between them (then the root of a negative lane would raise the invalid flag).
+        const Q rootedQuantity = qq >= zero, rootedPrice = pp >= zero;
+        V qs = qq, ps = pp;
+        if (lanes::anyset(~(rootedQuantity & rootedPrice))) [[unlikely]] {
+            qs = rootedQuantity ? qq : one;
+            ps = rootedPrice ? pp : one;
+        }
+        ql = lanes::sqrt(qs);
+        pl = lanes::sqrt(ps);
+        if (lanes::anyset(none | negative)) [[unlikely]] {
+            r.flagged = true;
+            for (int k = 0; k < M; ++k) status[t + k] = none[k] ? 1 : negative[k] ? 2 : 0;
+        }
+    };
+    auto chain = [&](int t, V ql, V pl) [[gnu::always_inline]] {
+        for (int k = 0; k < M; ++k) {
+            runningQuantity = static_cast<float>(runningQuantity * ql[k]);
+            runningPrice = static_cast<float>(runningPrice * pl[k]);
+            quantityIndex[t + k] = runningQuantity;
+            priceIndex[t + k] = runningPrice;
+        }
+    };
+    int t = 1;
+    if (t + M <= w) {
+        V ql, pl;
+        links(t, ql, pl);
+        for (; t + 2 * M <= w; t += M) {
+            V nextQl, nextPl;
+            links(t + M, nextQl, nextPl);
+            chain(t, ql, pl);
+            ql = nextQl;
+            pl = nextPl;
+        }
+        chain(t, ql, pl);
+        t += M;
+    }
+    for (; t < w; ++t) {
+        double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
+        if (inRegisters) {
+            for (std::size_t k = 0; k < pairs; ++k) {
+                const double q0 = q[k][t - 1], q1 = q[k][t], p0 = p[k][t - 1], p1 = p[k][t];
+                a += p0 * q1;
+                b += p0 * q0;
+                c += p1 * q0;
+                d += p1 * q1;
+            }
+        } else {
+            a = A[t];
+            b = B[t];
+            c = C[t];
+            d = D[t];
+        }
+        double ql, pl;
+        status[t] = periodlink(a, b, c, d, ql, pl);
+        r.flagged = r.flagged || status[t] != 0;
+        runningQuantity = static_cast<float>(runningQuantity * ql);
+        runningPrice = static_cast<float>(runningPrice * pl);
+        quantityIndex[t] = runningQuantity;
+        priceIndex[t] = runningPrice;
+    }
+}
+LANES_VERSIONS(chainlinks, chainlinkslanes,
+               (const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, ChainLinks& r,
+                float* quantityIndex, float* priceIndex),
+               (q, p, w, r, quantityIndex, priceIndex))
+
+}  // namespace
+
+int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, int u,
+                std::vector<float>& quantity, std::vector<float>& price) {
+    const std::size_t pairs = q.size();
+    // Every index but the first is written by chainlinks.
+    quantity.resize(static_cast<std::size_t>(w));
+    price.resize(static_cast<std::size_t>(w));
+    quantity[0] = price[0] = 1.0f;
+    static ChainLinks links;
+    const std::size_t width = static_cast<std::size_t>(w);
+    // The arrays of sums only where the pairs are summed into them.
+    if (pairs > pairsInRegisters)
+        for (std::vector<double>* sums : {&links.A, &links.B, &links.C, &links.D}) sums->assign(width, 0.0);
+    links.status.assign(width, 0);
+    links.flagged = false;
+    chainlinks(q, p, w, links, quantity.data(), price.data());
+    for (int t = 1; links.flagged && t < w; ++t) {
+        const std::size_t s = static_cast<std::size_t>(t);
+        if (links.status[s] == 1)
+            printout("Warning:  in the chain function, data is missing in the %dth year.\n", t);
+        else if (links.status[s] == 2)
+            printout("Warning:  illegal (negative) value in the chain function, in the %dth year.\n", t);
+    }
+    const std::size_t b = static_cast<std::size_t>(u);
+    if (std::fabs(price[b]) < 0.0000001f) {
+        printout("Error, price is zero in base year!\r\n");
+        printout("Error in chain function!\r\n");
+        return -1;
+    }
+    const float priceBase = price[b];
+    for (float& x : price) x /= priceBase;
+    if (std::fabs(quantity[b]) < 0.0000001f) {
+        printout("Error, quantity is zero in base year!\r\n");
+        printout("Error in chain function!\r\n");
+        return -1;
+    }
+    double total = 0.0;
+    for (std::size_t k = 0; k < pairs; ++k) total += q[k][b];
+    const double factor = total / quantity[b];
+    for (float& x : quantity) x = static_cast<float>(x * factor);
+    return 0;
+}
+
+namespace {
 
 // One period's sums as the rule reads them: E, the values of period t deflated to the
 // quantities of t - 1, and (for a period that is no break) the product of the Laspeyres and
@@ -281,7 +363,64 @@ template <int N>
     constexpr auto load = L::widen;
     constexpr auto magnitude = L::magnitude;
     const std::size_t pairs = v.size();
+    // When every quantity's magnitude is above the largest of the rule's three bounds, every
+    // term of every period is taken and no select of the quantities keeps anything but the
+    // quantity: the loop below then runs without them (on this machine's AVX2 the selects cost
+    // as much as a good part of the divisions). The quantities are finite here, so these
+    // comparisons raise no flag.
+    // The test on the floats' bits: a magnitude is above the bound when its bits are at least
+    // those of the least float above it.
+    const double bound = std::max({0.000001, static_cast<double>(0.000001f), 0.0000001});
+    float least = static_cast<float>(bound);
+    if (static_cast<double>(least) <= bound) least = std::nextafter(least, 1.0f);
+    const std::uint32_t leastBits = lanes::bitsof(least);
+    bool clean = true;
+    for (std::size_t k = 0; clean && k < pairs; ++k) {
+        const float* x = q[k].data();
+        std::uint32_t below = 0;
+        for (int t = 0; t < W; ++t) below |= (lanes::bitsof(x[t]) & 0x7FFFFFFFu) < leastBits;
+        clean = below == 0;
+    }
     int t = 1;
+    if (clean) {
+        for (; t + M <= W; t += M) {
+            const V previous = L::load(nominal + t - 1);
+            V perQuantity[keptQuotients];
+            V E = zero;
+            for (std::size_t k = 0; k < pairs; ++k) {
+                const V v1 = load(v[k].data() + t), q1 = load(q[k].data() + t), q0 = load(q[k].data() + t - 1);
+                const V quotient = v1 / q1;
+                if (k < keptQuotients) perQuantity[k] = quotient;
+                E = E + quotient * q0;
+            }
+            const Q reported = (magnitude(previous) < 0.000001) | (magnitude(E) < 0.000001);
+            V byPrevious = previous, byE = E;
+            if (lanes::anyset(reported)) [[unlikely]] {
+                byPrevious = reported ? one : previous;
+                byE = reported ? one : E;
+            }
+            V L = zero, P = zero;
+            for (std::size_t k = 0; k < pairs; ++k) {
+                const V v0 = load(v[k].data() + t - 1);
+                const V q0 = load(q[k].data() + t - 1), q1 = load(q[k].data() + t);
+                const V ratio = q1 / q0;
+                L = L + v0 / byPrevious * ratio;
+                const V quotient = k < keptQuotients ? perQuantity[k] : load(v[k].data() + t) / q1;
+                const V weight = quotient * q0 / byE;
+                P = P + weight * ratio;
+            }
+            const V LP = L * P;
+            // One root: see chainlinkslanes.
+            const Q rooted = LP > 0.000001;
+            V rootOf = LP;
+            if (lanes::anyset(~rooted)) [[unlikely]] rootOf = rooted ? LP : one;
+            const V root = lanes::sqrt(rootOf);
+            std::memcpy(r.E.data() + t, &E, sizeof E);
+            std::memcpy(r.LP.data() + t, &LP, sizeof LP);
+            std::memcpy(r.root.data() + t, &root, sizeof root);
+        }
+        return t;
+    }
     for (; t + M <= W; t += M) {
         V previous;
         std::memcpy(&previous, nominal + t - 1, sizeof previous);
@@ -596,6 +735,38 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
 
 namespace {
 
+// Copies n floats from from to to, and tells whether none is the missing value or a NaN (on
+// their bits: no comparison of floats, so no flag is raised). When one is, the caller reads the
+// series again value by value, as the rule does.
+template <int N>
+[[gnu::always_inline]] inline void copyplainlanes(const float* from, int n, float* to, bool& plain) {
+    typedef lanes::Lanes<N> L;
+    typedef typename L::U U;
+    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    constexpr std::uint32_t magnitude = 0x7FFFFFFFu, infinity = 0x7F800000u;
+    U seen = U{};
+    int t = 0;
+    for (; t + N <= n; t += N) {
+        const typename L::F x = L::load(from + t);
+        const U b = lanes::bitsof(x);
+        seen |= lanes::missingmask(b, first, span) | reinterpret_cast<U>((b & magnitude) > infinity);
+        L::store(to + t, x);
+    }
+    plain = !lanes::anyset(seen);
+    for (; t < n; ++t) {
+        const std::uint32_t b = lanes::bitsof(from[t]);
+        plain = plain && !lanes::missingbits(b, first, span) && (b & magnitude) <= infinity;
+        to[t] = from[t];
+    }
+}
+LANES_VERSIONS(copyplainversions, copyplainlanes, (const float* from, int n, float* to, bool& plain),
+               (from, n, to, plain))
+bool copyplain(const float* from, int n, float* to) {
+    bool plain = false;
+    copyplainversions(from, n, to, plain);
+    return plain;
+}
+
 // What the argument list of a chain function gave.
 struct ChainList {
     std::vector<std::string> names;
@@ -802,13 +973,17 @@ int atchain(float* out, std::FILE* in, char*& text, char mode) {
     static std::vector<float> quantity, price;
     q.resize(half);
     p.resize(half);
-    WorkSeries scratch;
+    // fetchseries writes every observation of the array, so it needs no clearing first.
+    HeldArray<float> scratch;
     for (std::size_t k = 0; k < 2 * half; ++k) {
         if (fetchchain(list.names[k], scratch.data(), in, failure) != 0) return -1;
         std::vector<float>& target = k < half ? q[k] : p[k - half];
         target.resize(static_cast<std::size_t>(w));
+        // A series without a missing value or a NaN (whose missing test would raise the invalid
+        // flag) is copied as it is, in the same pass that looks for them.
+        if (copyplain(scratch.data() + v, w, target.data())) continue;
         for (int t = 0; t < w; ++t) {
-            const float x = scratch.v[static_cast<std::size_t>(v + t)];
+            const float x = scratch[static_cast<std::size_t>(v + t)];
             target[static_cast<std::size_t>(t)] = ismissing(x) ? 0.0f : x;
         }
     }
@@ -859,20 +1034,18 @@ int atchwt(float* out, std::FILE* in, char*& text, char mode) {
     static std::vector<float> qi, pi, ni;
     values.resize(half);
     quantities.resize(half);
-    WorkSeries scratch;
+    // fetchseries writes every observation of the array, so it needs no clearing first.
+    HeldArray<float> scratch;
     for (std::size_t k = 0; k < 2 * half; ++k) {
         if (fetchchain(list.names[k], scratch.data(), in, failure) != 0) return -1;
         std::vector<float>& target = k < half ? values[k] : quantities[k - half];
         target.resize(static_cast<std::size_t>(W));
         // A series without a missing value or a NaN (which the missing test below would meet
-        // with a comparison that raises the invalid flag) is copied as it is.
-        const float* from = scratch.data() + start;
-        if (!lanes::anymissingornan(from, W)) {
-            std::copy_n(from, W, target.data());
-            continue;
-        }
+        // with a comparison that raises the invalid flag) is copied as it is, in the same pass
+        // that looks for them.
+        if (copyplain(scratch.data() + start, W, target.data())) continue;
         for (int t = 0; t < W; ++t) {
-            float x = scratch.v[static_cast<std::size_t>(start + t)];
+            float x = scratch[static_cast<std::size_t>(start + t)];
             if (ismissing(x)) {
                 if (!list.zero) {
                     printout("Error:  in chwt command, there is a missing value in %s in %f.\r\n",
