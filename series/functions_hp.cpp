@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <vector>
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
 
 #include "banks/slots.h"
 #include "core/matrix.h"
@@ -98,6 +101,22 @@ struct KeptFlags {
     }
 };
 
+// Raises the flags (a set of FE_ values) KeptFlags recorded. On x86-64 the FE_ values are
+// the status bits of the SSE control register, where the operations set them: the flags
+// are set there directly (the library's feraiseexcept performs an operation per flag, which
+// costs more than a short filter).
+[[gnu::noinline]] void raiseflags(int flags) {
+#if defined(__SSE2__) && defined(__x86_64__)
+    static_assert(FE_INVALID == 0x01 && FE_DIVBYZERO == 0x04 && FE_OVERFLOW == 0x08 && FE_UNDERFLOW == 0x10 &&
+                  FE_INEXACT == 0x20);
+    const unsigned bits = static_cast<unsigned>(flags) & 0x3fu;
+    const unsigned csr = _mm_getcsr();
+    if ((csr & bits) != bits) _mm_setcsr(csr | bits);
+#else
+    if (flags != 0) std::feraiseexcept(flags);
+#endif
+}
+
 // The elimination of the five-band solve for I + lambda K'K of n entries: it depends on
 // lambda and n alone, so the last one is kept and used again while both are the same (a
 // script filters many series alike). Per entry i: the pivot Z, the H4 and HH5 that the
@@ -161,7 +180,7 @@ struct HpElimination {
 HpElimination& hpelimination(int n, double lambda) {
     static HpElimination e;
     e.make(n, lambda);
-    if (e.flags != 0) std::feraiseexcept(e.flags);
+    raiseflags(e.flags);
     return e;
 }
 
@@ -284,7 +303,7 @@ int prescottrun(const In* y, int n, double lambda, Out* trend) {
     if (n < 3 || !(lambda > 0.0)) return -1;
     static PrescottGains gains;
     gains.make(n, lambda);
-    if (gains.flags != 0) std::feraiseexcept(gains.flags);
+    raiseflags(gains.flags);
     const PrescottGains::Gain* G = gains.gain.data();
     const PrescottGains::Final* F = gains.final.data();
     // T, D and P1, P2 indexed 1..n.

@@ -279,9 +279,12 @@ std::vector<std::vector<float>> series(int n) {
     return all;
 }
 
+// The same bits, but for NaNs: where an invalid operation makes one (lambda 1e-300, whose
+// reciprocal overflows), its sign depends on which operand of an addition or a
+// multiplication the compiler puts first, which the written operations leave open.
 bool samebits(const std::vector<double>& a, const std::vector<double>& b, std::string& where) {
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::bit_cast<std::uint64_t>(a[i]) != std::bit_cast<std::uint64_t>(b[i])) {
+        if (std::bit_cast<std::uint64_t>(a[i]) != std::bit_cast<std::uint64_t>(b[i]) && !(std::isnan(a[i]) && std::isnan(b[i]))) {
             where = "at " + std::to_string(i) + ": " + std::to_string(a[i]) + " against " + std::to_string(b[i]);
             return false;
         }
@@ -302,7 +305,7 @@ TEST(HodrickPrescott, BothFiltersGiveTheBitsAndFlagsOfTheRuleAfterAnyCall) {
     const Call calls[] = {{3, 1600},   {4, 1600},   {5, 1600},  {6, 1600}, {7, 100},    {8, 100},  {9, 100},
                           {10, 6},     {11, 6},     {12, 6},    {40, 6},   {40, 14400}, {41, 0.5}, {251, 1600},
                           {250, 1600}, {251, 1600}, {1999, 100}, {1998, 100}, {1999, 100}, {30, 1e8}, {7, 1e8},
-                          {7, 100}};
+                          {7, 100},    {60, 1e300}, {61, 1e-300}};
     for (int pass = 0; pass < 2; ++pass) {  // the second pass meets every pair after another
         for (const Call& c : calls) {
             for (const std::vector<float>& x : series(c.n)) {
@@ -338,11 +341,44 @@ TEST(HodrickPrescott, BothFiltersGiveTheBitsAndFlagsOfTheRuleAfterAnyCall) {
                         for (std::size_t i = 0; i < rule.size(); ++i) expected[i] = static_cast<float>(rule[i]);
                         const int roundflags = std::fetestexcept(FE_ALL_EXCEPT);
                         for (std::size_t i = 0; i < rule.size(); ++i)
-                            ASSERT_EQ(std::bit_cast<std::uint32_t>(f[i]), std::bit_cast<std::uint32_t>(expected[i]))
-                                << name << " from floats, n " << c.n << " lambda " << c.lambda << " at " << i;
+                            if (!std::isnan(expected[i]))
+                                ASSERT_EQ(std::bit_cast<std::uint32_t>(f[i]), std::bit_cast<std::uint32_t>(expected[i]))
+                                    << name << " from floats, n " << c.n << " lambda " << c.lambda << " at " << i;
+                            else
+                                ASSERT_TRUE(std::isnan(f[i])) << name << " from floats, n " << c.n << " at " << i;
                         ASSERT_EQ(floatflags, ruleflags | roundflags) << name << " from floats, n " << c.n;
                     }
                 }
+            }
+        }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+// Doubles beyond what a series holds: results that overflow, and ones below the normal range
+// (where doubling a rounded sum or product is no longer the same as rounding the doubled
+// one); the trend and the flags are still the rule's.
+TEST(HodrickPrescott, PrescottGivesTheRuleAtTheEdgesOfTheRange) {
+    for (int n : {5, 6, 40, 41}) {
+        std::vector<std::vector<double>> all(4, std::vector<double>(static_cast<std::size_t>(n)));
+        for (int i = 0; i < n; ++i) {
+            all[0][i] = i % 2 == 0 ? 1.7e308 : -1.7e308;                       // overflows
+            all[1][i] = (i % 5 + 1) * 3e-310 * (i % 2 == 0 ? 1 : -1);          // below the normal range
+            all[2][i] = i == n / 2 ? 1e308 : 1.0;                              // one overflow, late
+            all[3][i] = i % 3 == 0 ? std::nextafter(0x1p-1022, 1.0) : 7e-309;  // at the normal range's edge
+        }
+        for (double lambda : {0.5, 100.0, 1e8}) {
+            for (const std::vector<double>& y : all) {
+                std::feclearexcept(FE_ALL_EXCEPT);
+                const std::vector<double> rule = prescottrule(y, lambda);
+                const int ruleflags = std::fetestexcept(FE_ALL_EXCEPT);
+                std::vector<double> t(y.size());
+                std::feclearexcept(FE_ALL_EXCEPT);
+                ASSERT_EQ(prescottkernel(y.data(), n, lambda, t.data()), 0);
+                const int flags = std::fetestexcept(FE_ALL_EXCEPT);
+                std::string where;
+                EXPECT_TRUE(samebits(t, rule, where)) << "n " << n << " lambda " << lambda << " y " << y[0] << " " << where;
+                EXPECT_EQ(flags, ruleflags) << "n " << n << " lambda " << lambda << " y " << y[0];
             }
         }
     }
