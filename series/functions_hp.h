@@ -15,3 +15,7 @@ Vector<double> hpsolve(Vector<double>& y, Vector<double>& a, Vector<double>& b, 
 int hpfilterkernel(const double* y, int n, double lambda, double* trend);
 // The same trend by Prescott's recursions (n of 3 or more, lambda above 0). 0 or -1 as above.
 int prescottkernel(const double* y, int n, double lambda, double* trend);
+// Both from and into floats, as the handlers filter a series: the trend of the double
+// kernels for the values widened to double, each rounded to float. trend may be y itself.
+int hpfilterkernel(const float* y, int n, double lambda, float* trend);
+int prescottkernel(const float* y, int n, double lambda, float* trend);

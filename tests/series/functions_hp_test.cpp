@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "functions_fixture.h"
@@ -174,6 +176,213 @@ TEST(HodrickPrescott, KeptEliminationGivesTheBitsOfTheWholeBandSolve) {
             ASSERT_EQ(std::bit_cast<std::uint64_t>(t[i]), std::bit_cast<std::uint64_t>(expected[i]))
                 << "n " << c.n << " lambda " << c.lambda << " at " << i;
     }
+}
+
+// Prescott's recursions as they are written: the gains, a forward pass and a backward pass
+// one after the other, every inverse gain and determinant formed where it is used, nothing
+// kept between calls.
+[[gnu::noinline]] std::vector<double> prescottrule(const std::vector<double>& y, double lambda) {
+    const int n = static_cast<int>(y.size());
+    std::vector<double> T(n + 1, 0.0), D(n + 1, 0.0), Y(n + 1, 0.0);
+    std::vector<std::vector<double>> V(n + 1, std::vector<double>(4, 0.0));
+    for (int i = 1; i <= n; ++i) Y[i] = y[i - 1];
+    double V11 = 1, V22 = 1, V12 = 0, X = 0, Z = 0, DET = 0;
+    for (int i = 3; i <= n; ++i) {
+        X = V11;
+        Z = V12;
+        V11 = 1.0 / lambda + 4.0 * (X - Z) + V22;
+        V12 = 2.0 * X - Z;
+        V22 = X;
+        DET = V11 * V22 - V12 * V12;
+        V[i][1] = V22 / DET;
+        V[i][3] = V11 / DET;
+        V[i][2] = -V12 / DET;
+        X = V11 + 1.0;
+        Z = V11;
+        V11 = V11 - V11 * V11 / X;
+        V22 = V22 - V12 * V12 / X;
+        V12 = V12 - Z * V12 / X;
+    }
+    double M1 = Y[2], M2 = Y[1];
+    for (int i = 3; i <= n; ++i) {
+        X = M1;
+        M1 = 2.0 * M1 - M2;
+        M2 = X;
+        T[i - 1] = V[i][1] * M1 + V[i][2] * M2;
+        D[i - 1] = V[i][2] * M1 + V[i][3] * M2;
+        DET = V[i][1] * V[i][3] - V[i][2] * V[i][2];
+        V11 = V[i][3] / DET;
+        V12 = -V[i][2] / DET;
+        Z = (Y[i] - M1) / (V11 + 1.0);
+        M1 = M1 + V11 * Z;
+        M2 = M2 + V12 * Z;
+    }
+    T[n] = M1;
+    T[n - 1] = M2;
+    M1 = Y[n - 1];
+    M2 = Y[n];
+    for (int i = n - 2; i >= 1; --i) {
+        const int I1 = i + 1;
+        const int IB = n - i + 1;
+        X = M1;
+        M1 = 2.0 * M1 - M2;
+        M2 = X;
+        if (i > 2) {
+            const double E1 = V[IB][3] * M2 + V[IB][2] * M1 + T[i];
+            const double E2 = V[IB][2] * M2 + V[IB][1] * M1 + D[i];
+            const double B11 = V[IB][3] + V[I1][1];
+            const double B12 = V[IB][2] + V[I1][2];
+            const double B22 = V[IB][1] + V[I1][3];
+            DET = B11 * B22 - B12 * B12;
+            T[i] = (-B12 * E1 + B11 * E2) / DET;
+        }
+        DET = V[IB][1] * V[IB][3] - V[IB][2] * V[IB][2];
+        V11 = V[IB][3] / DET;
+        V12 = -V[IB][2] / DET;
+        Z = (Y[i] - M1) / (V11 + 1.0);
+        M1 = M1 + V11 * Z;
+        M2 = M2 + V12 * Z;
+    }
+    T[1] = M1;
+    T[2] = M2;
+    return std::vector<double>(T.begin() + 1, T.end());
+}
+
+// The band solve done whole on the five bands of I + lambda K'K (hpsolve).
+[[gnu::noinline]] std::vector<double> hprule(const std::vector<double>& y, double lambda) {
+    const int n = static_cast<int>(y.size());
+    Vector<double> v(n, 1), a(n, 1), b(n - 1, 1), c(n - 2, 1);
+    for (int i = 1; i <= n; ++i) {
+        v[i] = y[i - 1];
+        a[i] = i == 1 || i == n ? 1.0 + lambda : i == 2 || i == n - 1 ? 1.0 + 5.0 * lambda : 1.0 + 6.0 * lambda;
+        if (i <= n - 1) b[i] = i == 1 || i == n - 1 ? -2.0 * lambda : -4.0 * lambda;
+        if (i <= n - 2) c[i] = lambda;
+    }
+    hpsolve(v, a, b, c);
+    std::vector<double> t(static_cast<std::size_t>(n));
+    for (int i = 1; i <= n; ++i) t[i - 1] = v[i];
+    return t;
+}
+
+// The series the bit-for-bit tests filter: ragged, zero (every operation on the data exact,
+// so that only the work on lambda and the span raises the inexact flag), constant, a ramp
+// and one with very large and very small values.
+std::vector<std::vector<float>> series(int n) {
+    std::vector<std::vector<float>> all(5, std::vector<float>(static_cast<std::size_t>(n)));
+    for (int i = 0; i < n; ++i) {
+        all[0][i] = static_cast<float>(100 + 0.8 * i + 5 * std::sin(0.7 * i) + 2 * std::cos(2.3 * i * i));
+        all[1][i] = 0.0f;
+        all[2][i] = 4.0f;
+        all[3][i] = static_cast<float>(i);
+        all[4][i] = i % 3 == 0 ? 3e38f : i % 3 == 1 ? -1e-44f : 2.5e-30f;
+    }
+    return all;
+}
+
+// The same bits, but for NaNs: where an invalid operation makes one (lambda 1e-300, whose
+// reciprocal overflows), its sign depends on which operand of an addition or a
+// multiplication the compiler puts first, which the written operations leave open.
+bool samebits(const std::vector<double>& a, const std::vector<double>& b, std::string& where) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::bit_cast<std::uint64_t>(a[i]) != std::bit_cast<std::uint64_t>(b[i]) && !(std::isnan(a[i]) && std::isnan(b[i]))) {
+            where = "at " + std::to_string(i) + ": " + std::to_string(a[i]) + " against " + std::to_string(b[i]);
+            return false;
+        }
+    return true;
+}
+
+// Both filters give the rule's bits and raise its floating-point flags, from doubles and from
+// floats (the handlers' form: the trend written over the series, each value the rule's
+// trend rounded to float), whatever lambda and span the call before used: the work kept for
+// the last lambda and span is served only for the same pair, and a call that uses it raises
+// the flags its making raised. Spans odd and even, short and long (the middle of the span
+// and the steps that complete one observation or two differ with both).
+TEST(HodrickPrescott, BothFiltersGiveTheBitsAndFlagsOfTheRuleAfterAnyCall) {
+    struct Call {
+        int n;
+        double lambda;
+    };
+    const Call calls[] = {{3, 1600},   {4, 1600},   {5, 1600},  {6, 1600}, {7, 100},    {8, 100},  {9, 100},
+                          {10, 6},     {11, 6},     {12, 6},    {40, 6},   {40, 14400}, {41, 0.5}, {251, 1600},
+                          {250, 1600}, {251, 1600}, {1999, 100}, {1998, 100}, {1999, 100}, {30, 1e8}, {7, 1e8},
+                          {7, 100},    {60, 1e300}, {61, 1e-300}};
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass meets every pair after another
+        for (const Call& c : calls) {
+            for (const std::vector<float>& x : series(c.n)) {
+                const std::vector<double> y(x.begin(), x.end());
+                const bool hp = c.n >= 4;
+                for (int kernel = 0; kernel < (hp ? 2 : 1); ++kernel) {
+                    const char* name = kernel == 0 ? "prescott" : "hpfilter";
+                    std::feclearexcept(FE_ALL_EXCEPT);
+                    const std::vector<double> rule = kernel == 0 ? prescottrule(y, c.lambda) : hprule(y, c.lambda);
+                    const int ruleflags = std::fetestexcept(FE_ALL_EXCEPT);
+
+                    // Twice: the first call may make the kept work, the second uses it.
+                    for (int again = 0; again < 2; ++again) {
+                        std::vector<double> t(y.size());
+                        std::feclearexcept(FE_ALL_EXCEPT);
+                        const int code = kernel == 0 ? prescottkernel(y.data(), c.n, c.lambda, t.data())
+                                                     : hpfilterkernel(y.data(), c.n, c.lambda, t.data());
+                        const int flags = std::fetestexcept(FE_ALL_EXCEPT);
+                        ASSERT_EQ(code, 0);
+                        std::string where;
+                        ASSERT_TRUE(samebits(t, rule, where)) << name << " n " << c.n << " lambda " << c.lambda << " series "
+                                                              << x[1] << " " << where;
+                        ASSERT_EQ(flags, ruleflags) << name << " n " << c.n << " lambda " << c.lambda << " series " << x[1];
+
+                        std::vector<float> f = x;
+                        std::feclearexcept(FE_ALL_EXCEPT);
+                        ASSERT_EQ(kernel == 0 ? prescottkernel(f.data(), c.n, c.lambda, f.data())
+                                              : hpfilterkernel(f.data(), c.n, c.lambda, f.data()),
+                                  0);
+                        const int floatflags = std::fetestexcept(FE_ALL_EXCEPT);
+                        std::feclearexcept(FE_ALL_EXCEPT);
+                        std::vector<float> expected(rule.size());
+                        for (std::size_t i = 0; i < rule.size(); ++i) expected[i] = static_cast<float>(rule[i]);
+                        const int roundflags = std::fetestexcept(FE_ALL_EXCEPT);
+                        for (std::size_t i = 0; i < rule.size(); ++i)
+                            if (!std::isnan(expected[i]))
+                                ASSERT_EQ(std::bit_cast<std::uint32_t>(f[i]), std::bit_cast<std::uint32_t>(expected[i]))
+                                    << name << " from floats, n " << c.n << " lambda " << c.lambda << " at " << i;
+                            else
+                                ASSERT_TRUE(std::isnan(f[i])) << name << " from floats, n " << c.n << " at " << i;
+                        ASSERT_EQ(floatflags, ruleflags | roundflags) << name << " from floats, n " << c.n;
+                    }
+                }
+            }
+        }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+// Doubles beyond what a series holds: results that overflow, and ones below the normal range
+// (where doubling a rounded sum or product is no longer the same as rounding the doubled
+// one); the trend and the flags are still the rule's.
+TEST(HodrickPrescott, PrescottGivesTheRuleAtTheEdgesOfTheRange) {
+    for (int n : {5, 6, 40, 41}) {
+        std::vector<std::vector<double>> all(4, std::vector<double>(static_cast<std::size_t>(n)));
+        for (int i = 0; i < n; ++i) {
+            all[0][i] = i % 2 == 0 ? 1.7e308 : -1.7e308;                       // overflows
+            all[1][i] = (i % 5 + 1) * 3e-310 * (i % 2 == 0 ? 1 : -1);          // below the normal range
+            all[2][i] = i == n / 2 ? 1e308 : 1.0;                              // one overflow, late
+            all[3][i] = i % 3 == 0 ? std::nextafter(0x1p-1022, 1.0) : 7e-309;  // at the normal range's edge
+        }
+        for (double lambda : {0.5, 100.0, 1e8}) {
+            for (const std::vector<double>& y : all) {
+                std::feclearexcept(FE_ALL_EXCEPT);
+                const std::vector<double> rule = prescottrule(y, lambda);
+                const int ruleflags = std::fetestexcept(FE_ALL_EXCEPT);
+                std::vector<double> t(y.size());
+                std::feclearexcept(FE_ALL_EXCEPT);
+                ASSERT_EQ(prescottkernel(y.data(), n, lambda, t.data()), 0);
+                const int flags = std::fetestexcept(FE_ALL_EXCEPT);
+                std::string where;
+                EXPECT_TRUE(samebits(t, rule, where)) << "n " << n << " lambda " << lambda << " y " << y[0] << " " << where;
+                EXPECT_EQ(flags, ruleflags) << "n " << n << " lambda " << lambda << " y " << y[0];
+            }
+        }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 TEST(HodrickPrescott, TooShortSpansAndBadSizesAreRefused) {
