@@ -311,6 +311,13 @@ void BM_TableKernel1999(benchmark::State& state) {
     for (float& v : t) v /= 100.0f;
     runKernel(state, t, [&](float* x, int n) { tablekernel(x, n, a, b, 4); });
 }
+// The same through a table whose abscissae are unevenly spaced (no difference a power of two).
+void BM_TableKernelUneven1999(benchmark::State& state) {
+    const float a[] = {0, 1.5f, 3.25f, 30}, b[] = {0, 100, 400, 900};
+    std::vector<float> t = climbing(1999);
+    for (float& v : t) v /= 100.0f;
+    runKernel(state, t, [&](float* x, int n) { tablekernel(x, n, a, b, 4); });
+}
 
 BENCHMARK(BM_HpFilterKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
 BENCHMARK(BM_PrescottKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
@@ -333,5 +340,6 @@ BENCHMARK(BM_NormalKernel1999);
 BENCHMARK(BM_RandKernel1999);
 BENCHMARK(BM_IninKernel1999);
 BENCHMARK(BM_TableKernel1999);
+BENCHMARK(BM_TableKernelUneven1999);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,8 @@
 #include "series/functions_interp.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -164,74 +166,161 @@ namespace {
 // operations of lagrangeat in its order (its segment of the table found as lagrangeat finds
 // it), so each value has the same bits; the divisions, which cost most, are made M at a
 // time. Only for tables of at least four pairs with strictly ascending abscissae (the
-// segment's differences are then never 0). A lane whose value is the table's first or last
-// ordinate takes no part: it computes the copy of another lane of its group (the same
-// operations, so no floating-point flag that lagrangeat would not raise).
+// segment's differences are then never 0).
+//
+// One group of M values, each on its own: each lane's segment and ends found on the lane, the
+// nodes gathered. A lane whose value is the table's first or last ordinate takes no part: it
+// computes the copy of another lane of its group (the same operations, so no floating-point
+// flag that lagrangeat would not raise). Returns the first node of the segment of the group's
+// last value inside the table, or -1 when none is inside.
+template <int M>
+[[gnu::always_inline]] inline int tablegroup(float* x, const float* a, const float* b, int pairs) {
+    typedef typename lanes::Lanes<M>::D D;
+    typedef typename lanes::Lanes<M>::Q Counts;
+    // Each lane's place in the table as lagrangeat finds it (the first abscissa at or
+    // above the value, the table's length for a NaN), counted M lanes at a time.
+    D xv;
+    for (int l = 0; l < M; ++l) xv[l] = static_cast<double>(x[l]);
+    Counts above = {};
+    for (int p = 0; p < pairs; ++p) above = xv > static_cast<double>(a[p]) ? above + 1 : above;
+    int first[M];
+    bool inside[M];
+    bool alike = true;
+    int donor = -1;
+    for (int l = 0; l < M; ++l) {
+        const int k = xv[l] == xv[l] ? static_cast<int>(above[l]) : pairs;
+        inside[l] = k != 0 && k != pairs;
+        first[l] = std::min(std::max(k - 2, 0), pairs - 4);
+        if (inside[l]) donor = l;
+        alike = alike && inside[l] && first[l] == first[0];
+    }
+    if (donor < 0) {
+        for (int l = 0; l < M; ++l) x[l] = static_cast<float>(xv[l] <= static_cast<double>(a[0]) ? b[0] : b[pairs - 1]);
+        return -1;
+    }
+    D av[4], bv[4];
+    if (alike) {
+        // One segment for the whole group: its nodes in every lane.
+        for (int p = 0; p < 4; ++p) {
+            av[p] = D{} + static_cast<double>(a[first[0] + p]);
+            bv[p] = D{} + static_cast<double>(b[first[0] + p]);
+        }
+    } else {
+        alignas(64) double xs[M], as[4][M], bs[4][M];
+        for (int l = 0; l < M; ++l) {
+            const int from = inside[l] ? l : donor;
+            xs[l] = xv[from];
+            for (int p = 0; p < 4; ++p) {
+                as[p][l] = static_cast<double>(a[first[from] + p]);
+                bs[p][l] = static_cast<double>(b[first[from] + p]);
+            }
+        }
+        std::memcpy(&xv, xs, sizeof xv);
+        for (int p = 0; p < 4; ++p) {
+            std::memcpy(&av[p], as[p], sizeof av[p]);
+            std::memcpy(&bv[p], bs[p], sizeof bv[p]);
+        }
+    }
+    D sum = D{} + 0.0;
+    for (int j = 0; j < 4; ++j) {
+        D term = bv[j];
+        for (int k = 0; k < 4; ++k) {
+            if (k == j) continue;
+            const D d = av[j] - av[k];
+            term *= (xv - av[k]) / d;
+        }
+        sum += term;
+    }
+    for (int l = 0; l < M; ++l) {
+        const double edge = x[l] <= a[0] ? b[0] : b[pairs - 1];
+        x[l] = static_cast<float>(inside[l] ? sum[l] : edge);
+    }
+    return first[donor];
+}
+
+// The nodes of one segment of the table (first node s) as the groups of one segment use them,
+// made once for all the groups that fall in it: the nodes and ordinates in every lane, the
+// differences of the nodes (the divisors), and the span of values whose segment it is, (low,
+// high]: lagrangeat's place i of the value (the first abscissa at or above it) is one of those
+// whose segment is s, i from s + 2 (1 for the first segment) to s + 2 (the table's last for the
+// last segment). A divisor that is a power of two is used as the multiplication by its
+// reciprocal, which is exact: the quotient is the same number, so the same double and the same
+// floating-point flags (a table of evenly spaced abscissae, 1 or 0.5 apart, has half its
+// divisors so).
+template <int M>
+struct TableSegment {
+    typedef typename lanes::Lanes<M>::D D;
+    int first = -1;
+    float low = 0.0f, high = 0.0f;
+    D av[4] = {}, bv[4] = {}, divisor[4][4] = {}, reciprocal[4][4] = {};
+    bool power[4][4] = {};
+    [[gnu::always_inline]] void set(int s, const float* a, const float* b, int pairs) {
+        first = s;
+        low = a[(s == 0 ? 1 : s + 2) - 1];
+        high = a[s == pairs - 4 ? pairs - 1 : s + 2];
+        for (int p = 0; p < 4; ++p) {
+            av[p] = D{} + static_cast<double>(a[s + p]);
+            bv[p] = D{} + static_cast<double>(b[s + p]);
+        }
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k) {
+                if (k == j) continue;
+                const double d = static_cast<double>(a[s + j]) - static_cast<double>(a[s + k]);
+                const std::uint64_t bits = std::bit_cast<std::uint64_t>(d);
+                const std::uint64_t exponent = (bits >> 52) & 0x7ff;
+                // A normal double with no fraction bits; its reciprocal is normal too (d, the
+                // difference of two floats, lies between 2^-149 and 2^129 in magnitude).
+                power[j][k] = (bits & 0xfffffffffffffull) == 0 && exponent != 0 && exponent != 0x7ff;
+                divisor[j][k] = D{} + d;
+                reciprocal[j][k] = D{} + (power[j][k] ? 1.0 / d : 1.0);
+            }
+    }
+};
+
+// The groups run through tablegroup only where they leave the segment of the group before:
+// a group whose values all lie in that segment's span (no NaN among them, then) is computed
+// with the segment's nodes and divisors as they stand, its comparisons four floats or fewer
+// at a time (the same comparisons as in double, the floats being exact in double; a NaN
+// raises the invalid flag in either).
 template <int N>
 [[gnu::always_inline]] inline void tablelanes(float* x, int n, const float* a, const float* b, int pairs) {
     constexpr int M = N / 2;
     typedef typename lanes::Lanes<M>::D D;
-    typedef typename lanes::Lanes<M>::Q Counts;
+    typedef float F __attribute__((vector_size(4 * M)));
+    TableSegment<M> segment;
     int i = 0;
     for (; i + M <= n; i += M) {
-        // Each lane's place in the table as lagrangeat finds it (the first abscissa at or
-        // above the value, the table's length for a NaN), counted M lanes at a time.
-        D xv;
-        for (int l = 0; l < M; ++l) xv[l] = static_cast<double>(x[i + l]);
-        Counts above = {};
-        for (int p = 0; p < pairs; ++p) above = xv > static_cast<double>(a[p]) ? above + 1 : above;
-        int first[M];
-        bool inside[M];
-        bool alike = true;
-        int donor = -1;
-        for (int l = 0; l < M; ++l) {
-            const int k = xv[l] == xv[l] ? static_cast<int>(above[l]) : pairs;
-            inside[l] = k != 0 && k != pairs;
-            first[l] = std::min(std::max(k - 2, 0), pairs - 4);
-            if (inside[l]) donor = l;
-            alike = alike && inside[l] && first[l] == first[0];
+        F xf;
+        std::memcpy(&xf, x + i, sizeof xf);
+        bool within = false;
+        if (segment.first >= 0) {
+            if constexpr (M >= 4) {
+                within = !lanes::anyset(~((xf > segment.low) & (xf <= segment.high)));
+            } else {
+                const D xd = __builtin_convertvector(xf, D);
+                within = !lanes::anyset(~((xd > static_cast<double>(segment.low)) & (xd <= static_cast<double>(segment.high))));
+            }
         }
-        if (donor < 0) {
-            for (int l = 0; l < M; ++l) x[i + l] = static_cast<float>(xv[l] <= static_cast<double>(a[0]) ? b[0] : b[pairs - 1]);
+        if (!within) {
+            const int s = tablegroup<M>(x + i, a, b, pairs);
+            if (s >= 0 && s != segment.first) segment.set(s, a, b, pairs);
             continue;
         }
-        D av[4], bv[4];
-        if (alike) {
-            // One segment for the whole group (the usual case): its nodes in every lane.
-            for (int p = 0; p < 4; ++p) {
-                av[p] = D{} + static_cast<double>(a[first[0] + p]);
-                bv[p] = D{} + static_cast<double>(b[first[0] + p]);
-            }
-        } else {
-            alignas(64) double xs[M], as[4][M], bs[4][M];
-            for (int l = 0; l < M; ++l) {
-                const int from = inside[l] ? l : donor;
-                xs[l] = xv[from];
-                for (int p = 0; p < 4; ++p) {
-                    as[p][l] = static_cast<double>(a[first[from] + p]);
-                    bs[p][l] = static_cast<double>(b[first[from] + p]);
-                }
-            }
-            std::memcpy(&xv, xs, sizeof xv);
-            for (int p = 0; p < 4; ++p) {
-                std::memcpy(&av[p], as[p], sizeof av[p]);
-                std::memcpy(&bv[p], bs[p], sizeof bv[p]);
-            }
-        }
+        const D xv = __builtin_convertvector(xf, D);
+        D numerator[4];
+        for (int k = 0; k < 4; ++k) numerator[k] = xv - segment.av[k];
         D sum = D{} + 0.0;
         for (int j = 0; j < 4; ++j) {
-            D term = bv[j];
+            D term = segment.bv[j];
             for (int k = 0; k < 4; ++k) {
                 if (k == j) continue;
-                const D d = av[j] - av[k];
-                term *= (xv - av[k]) / d;
+                if (segment.power[j][k]) term *= numerator[k] * segment.reciprocal[j][k];
+                else term *= numerator[k] / segment.divisor[j][k];
             }
             sum += term;
         }
-        for (int l = 0; l < M; ++l) {
-            const double edge = x[i + l] <= a[0] ? b[0] : b[pairs - 1];
-            x[i + l] = static_cast<float>(inside[l] ? sum[l] : edge);
-        }
+        const F out = __builtin_convertvector(sum, F);
+        std::memcpy(x + i, &out, sizeof out);
     }
     for (; i < n; ++i) x[i] = static_cast<float>(lagrangeat(x[i], a, b, pairs));
 }
