@@ -104,6 +104,101 @@ template <int N>
 LANES_VERSIONS(windowpass, windowlanes, (const float* C, int lo, int hi, const float* X, const float* Y, float* Z),
                (C, lo, hi, X, Y, Z))
 
+// The middle windows of the indicator interpolation (those that give the sub-periods of their
+// middle period: points a..2a), L windows at a time, one window per lane (L = N floats, the
+// machine's width): windows first .. last of the source. Each lane makes, for its window, the
+// operations of the window's rule in their order (the cumulated indicator from 0, the
+// cumulated source values, then at each point those of lagrangeweights and the sum of the
+// weighted values, then the differences of the points times a), so each value has the same
+// bits as one window at a time; a window gives about a + 1 points, and a vector of windows
+// fills every lane where a window's points filled about half of them. Lanes past the last
+// window make the copy of the last one (no floating-point flag that it would not raise) and
+// are not stored. Returns -2, having stored nothing of the batch, when a window's cumulated
+// indicator values are alike (its weights undefined); the refused call's flags do not count.
+template <int N>
+[[gnu::always_inline]] inline int windowbatchlanes(const float* indicator, const float* x, int a, int first, int last,
+                                                  float* result, float* work) {
+    constexpr int L = N;
+    typedef typename lanes::Lanes<L>::F V;
+    typedef typename lanes::Lanes<L>::U U;
+    typedef typename lanes::Lanes<L>::IO IO;
+    auto get = [&](int k) { return *reinterpret_cast<const IO*>(work + static_cast<std::size_t>(k) * L); };
+    for (int batch = first; batch <= last; batch += L) {
+        int window[L];
+        for (int l = 0; l < L; ++l) window[l] = std::min(batch + l, last);
+        // The cumulated indicator of every window, sub-period by sub-period: work holds
+        // C[k] of the lanes at k * L.
+        V c = V{} + 0.0f;
+        *reinterpret_cast<IO*>(work) = c;
+        for (int k = 1; k <= 3 * a; ++k) {
+            V step;
+            for (int l = 0; l < L; ++l) step[l] = indicator[window[l] * a + k - 1];
+            c = c + step;
+            *reinterpret_cast<IO*>(work + static_cast<std::size_t>(k) * L) = c;
+        }
+        V x0, x1, x2;
+        for (int l = 0; l < L; ++l) {
+            x0[l] = x[window[l]];
+            x1[l] = x[window[l] + 1];
+            x2[l] = x[window[l] + 2];
+        }
+        const V zero = V{} + 0.0f;
+        const V X[4] = {zero, get(a), get(2 * a), get(3 * a)};
+        const V Y1 = zero + x0;
+        const V Y2 = Y1 + x1;
+        const V Y3 = Y2 + x2;
+        V d[4][4];
+        U alike = U{};
+        for (int p = 0; p < 4; ++p)
+            for (int q = 0; q < 4; ++q) {
+                if (q == p) continue;
+                d[p][q] = X[p] - X[q];
+                // 0 or -0: the bits but the sign are 0 (no comparison of floats, no flag).
+                alike |= reinterpret_cast<U>((lanes::bitsof(d[p][q]) << 1) == 0u);
+            }
+        if (lanes::anyset(alike)) return -2;
+        V previous = V{};
+        for (int k = a; k <= 2 * a; ++k) {
+            const V at = get(k);
+            V w[4];
+            for (int p = 0; p < 4; ++p) {
+                V product = V{} + 1.0f;
+                for (int q = 0; q < 4; ++q) {
+                    if (q == p) continue;
+                    product *= (at - X[q]) / d[p][q];
+                }
+                w[p] = product;
+            }
+            const V z = w[0] * zero + w[1] * Y1 + w[2] * Y2 + w[3] * Y3;
+            if (k > a) {
+                const V out = (z - previous) * static_cast<float>(a);
+                const int count = std::min(L, last - batch + 1);
+                for (int l = 0; l < count; ++l) result[static_cast<std::size_t>((batch + l) * a + k - 1)] = out[l];
+            }
+            previous = z;
+        }
+    }
+    return 0;
+}
+__attribute__((target("avx512f"))) int windowbatch16(const float* indicator, const float* x, int a, int first, int last,
+                                                     float* result, float* work) {
+    return windowbatchlanes<16>(indicator, x, a, first, last, result, work);
+}
+__attribute__((target("avx2"))) int windowbatch8(const float* indicator, const float* x, int a, int first, int last,
+                                                 float* result, float* work) {
+    return windowbatchlanes<8>(indicator, x, a, first, last, result, work);
+}
+int windowbatch4(const float* indicator, const float* x, int a, int first, int last, float* result, float* work) {
+    return windowbatchlanes<4>(indicator, x, a, first, last, result, work);
+}
+int windowbatch(const float* indicator, const float* x, int a, int first, int last, float* result,
+                std::vector<float>& work) {
+    work.resize(static_cast<std::size_t>(3 * a + 1) * 16);
+    if (lanes::width >= 16) return windowbatch16(indicator, x, a, first, last, result, work.data());
+    if (lanes::width >= 8) return windowbatch8(indicator, x, a, first, last, result, work.data());
+    return windowbatch4(indicator, x, a, first, last, result, work.data());
+}
+
 }  // namespace
 
 int ininkernel(float* x, const float* indicator, int n, int ratio) {
@@ -111,13 +206,18 @@ int ininkernel(float* x, const float* indicator, int n, int ratio) {
     int first = 0;
     int last = 0;
     if (!validspan(x, n, first, last) || last - first + 1 < 3) return -1;
-    static std::vector<float> result, C, Z;  // held between calls
+    // The windows start at first .. last - 2 and cover the sub-periods i*a .. (i+3)*a - 1,
+    // which must all lie inside the series (the last window reaches furthest).
+    if (static_cast<long long>(last + 1) * a > n) return -2;
+    static std::vector<float> result, C, Z, work;  // held between calls
     result.assign(static_cast<std::size_t>(n), 0.0f);
     C.assign(static_cast<std::size_t>(3 * a + 1), 0.0f);
     Z.assign(static_cast<std::size_t>(3 * a + 1), 0.0f);
-    for (int i = first; i < last - 1; ++i) {
-        // The window covers the sub-periods i*a .. (i+3)*a - 1, all inside the series.
-        if ((i + 3) * a > n) return -2;
+    // The first and the last window one at a time (they give the points of their first and
+    // last periods too), the windows between them many at a time.
+    const int ends[2] = {first, last - 2};
+    for (int e = 0; e < (first == last - 2 ? 1 : 2); ++e) {
+        const int i = ends[e];
         C[0] = 0.0f;
         for (int k = 1; k <= 3 * a; ++k) C[k] = C[k - 1] + indicator[i * a + k - 1];
         float Y[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -135,6 +235,7 @@ int ininkernel(float* x, const float* indicator, int n, int ratio) {
         windowpass(C.data(), lo, hi, X, Y, Z.data());
         for (int k = lo; k < hi; ++k) result[static_cast<std::size_t>(i * a + k)] = (Z[k + 1] - Z[k]) * a;
     }
+    if (last - 3 >= first + 1 && windowbatch(indicator, x, a, first + 1, last - 3, result.data(), work) != 0) return -2;
     for (int i = 0; i < n; ++i) x[i] = result[static_cast<std::size_t>(i)];
     return 0;
 }
