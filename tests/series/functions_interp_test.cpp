@@ -168,7 +168,8 @@ int ininonebyone(float* x, const float* indicator, int n, int ratio) {
 // The kernel forms the points of a window many at a time: the same bits and floating-point
 // flags as one at a time, in every version the machine runs, for quarters, months and
 // half-years, indicators of magnitudes far apart, negative and zero stretches (a window whose
-// weights are undefined is refused alike).
+// weights are undefined is refused alike), and a NaN closing the annual values (the search
+// for the last value raises the invalid flag on it).
 TEST(InterpolationKernels, IndicatorPointsManyAtATimeAreTheOneAtATimeBits) {
     std::mt19937 random(41);
     auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
@@ -179,11 +180,12 @@ TEST(InterpolationKernels, IndicatorPointsManyAtATimeAreTheOneAtATimeBits) {
         seriestest::LaneWidth lanesUsed(width);
         for (int ratio : {2, 3, 4, 12})
             for (int years : {3, 4, 7, 40})
-                for (int trial = 0; trial < 6; ++trial) {
+                for (int trial = 0; trial < 7; ++trial) {
                     SCOPED_TRACE(testing::Message() << width << " lanes, ratio " << ratio << ", " << years << " years, trial " << trial);
                     const int n = years * ratio + 3;
                     std::vector<float> x(static_cast<std::size_t>(n), M), indicator(static_cast<std::size_t>(n));
                     for (int y = 0; y < years; ++y) x[y] = 10.0f + static_cast<float>(random() % 1000) / 7.0f;
+                    if (trial == 6) x[years - 1] = NAN;
                     for (int k = 0; k < n; ++k) {
                         const int power = static_cast<int>(random() % 12) - 6;
                         float v = std::ldexp(1.0f + static_cast<float>(random() % 1000) / 999.0f, power);
