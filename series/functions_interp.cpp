@@ -120,6 +120,29 @@ template <int N>
 LANES_VERSIONS(windowpass, windowlanes, (const float* C, int lo, int hi, const float* X, const float* Y, float* Z),
                (C, lo, hi, X, Y, Z))
 
+// Eight rows of four floats as four vectors of eight: row j and row j + 4 from p (rows 4 floats
+// apart) in vector j, and the transposition of four such vectors within their halves: column
+// i of rows 0..3 and of rows 4..7 in s[i]. The same transposition turns four vectors of eight
+// back into eight rows of four (s[j] holding rows j and j + 4). Moves only, no arithmetic.
+typedef float Eight __attribute__((vector_size(32)));
+typedef float Four __attribute__((vector_size(16)));
+[[gnu::always_inline]] inline Eight pairedrows(const float* p, int j) {
+    Four low, high;
+    std::memcpy(&low, p + 4 * j, sizeof low);
+    std::memcpy(&high, p + 4 * (j + 4), sizeof high);
+    return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7);
+}
+[[gnu::always_inline]] inline void transposed8(Eight r0, Eight r1, Eight r2, Eight r3, Eight* s) {
+    const Eight t0 = __builtin_shufflevector(r0, r1, 0, 8, 1, 9, 4, 12, 5, 13);
+    const Eight t1 = __builtin_shufflevector(r0, r1, 2, 10, 3, 11, 6, 14, 7, 15);
+    const Eight t2 = __builtin_shufflevector(r2, r3, 0, 8, 1, 9, 4, 12, 5, 13);
+    const Eight t3 = __builtin_shufflevector(r2, r3, 2, 10, 3, 11, 6, 14, 7, 15);
+    s[0] = __builtin_shufflevector(t0, t2, 0, 1, 8, 9, 4, 5, 12, 13);
+    s[1] = __builtin_shufflevector(t0, t2, 2, 3, 10, 11, 6, 7, 14, 15);
+    s[2] = __builtin_shufflevector(t1, t3, 0, 1, 8, 9, 4, 5, 12, 13);
+    s[3] = __builtin_shufflevector(t1, t3, 2, 3, 10, 11, 6, 7, 14, 15);
+}
+
 // The middle windows of the indicator interpolation (those that give the sub-periods of their
 // middle period: points a..2a), L windows at a time, one window per lane (L = N floats, the
 // machine's width): windows first .. last of the source. Each lane makes, for its window, the
@@ -144,19 +167,45 @@ template <int N>
         for (int l = 0; l < L; ++l) window[l] = std::min(batch + l, last);
         // The cumulated indicator of every window, sub-period by sub-period: work holds
         // C[k] of the lanes at k * L.
+        const bool full = batch + L - 1 <= last;
+        // Quarters of eight whole windows: the indicator of each window's year (4 values)
+        // turned from rows into columns, three years a window (the years of windows b + 1 and
+        // b + 2 hold the second and third years of window b).
+        const bool quarters = L == 8 && a == 4 && full;
         V c = V{} + 0.0f;
         *reinterpret_cast<IO*>(work) = c;
-        for (int k = 1; k <= 3 * a; ++k) {
-            V step;
-            for (int l = 0; l < L; ++l) step[l] = indicator[window[l] * a + k - 1];
-            c = c + step;
-            *reinterpret_cast<IO*>(work + static_cast<std::size_t>(k) * L) = c;
+        if constexpr (L == 8) {
+            if (quarters) {
+                for (int year = 0; year < 3; ++year) {
+                    const float* from = indicator + static_cast<std::size_t>(batch + year) * 4;
+                    V s[4];
+                    transposed8(pairedrows(from, 0), pairedrows(from, 1), pairedrows(from, 2), pairedrows(from, 3), s);
+                    for (int j = 0; j < 4; ++j) {
+                        c = c + s[j];
+                        *reinterpret_cast<IO*>(work + static_cast<std::size_t>(4 * year + j + 1) * L) = c;
+                    }
+                }
+            }
+        }
+        if (!quarters) {
+            for (int k = 1; k <= 3 * a; ++k) {
+                V step;
+                for (int l = 0; l < L; ++l) step[l] = indicator[window[l] * a + k - 1];
+                c = c + step;
+                *reinterpret_cast<IO*>(work + static_cast<std::size_t>(k) * L) = c;
+            }
         }
         V x0, x1, x2;
-        for (int l = 0; l < L; ++l) {
-            x0[l] = x[window[l]];
-            x1[l] = x[window[l] + 1];
-            x2[l] = x[window[l] + 2];
+        if (full) {
+            x0 = lanes::Lanes<L>::load(x + batch);
+            x1 = lanes::Lanes<L>::load(x + batch + 1);
+            x2 = lanes::Lanes<L>::load(x + batch + 2);
+        } else {
+            for (int l = 0; l < L; ++l) {
+                x0[l] = x[window[l]];
+                x1[l] = x[window[l] + 1];
+                x2[l] = x[window[l] + 2];
+            }
         }
         const V zero = V{} + 0.0f;
         const V X[4] = {zero, get(a), get(2 * a), get(3 * a)};
@@ -174,6 +223,7 @@ template <int N>
             }
         if (lanes::anyset(alike)) return -2;
         V previous = V{};
+        V outs[4] = {};
         for (int k = a; k <= 2 * a; ++k) {
             const V at = get(k);
             V w[4];
@@ -188,10 +238,25 @@ template <int N>
             const V z = w[0] * zero + w[1] * Y1 + w[2] * Y2 + w[3] * Y3;
             if (k > a) {
                 const V out = (z - previous) * static_cast<float>(a);
-                const int count = std::min(L, last - batch + 1);
-                for (int l = 0; l < count; ++l) result[static_cast<std::size_t>((batch + l) * a + k - 1)] = out[l];
+                if (quarters) {
+                    outs[k - a - 1] = out;
+                } else {
+                    const int count = std::min(L, last - batch + 1);
+                    for (int l = 0; l < count; ++l) result[static_cast<std::size_t>((batch + l) * a + k - 1)] = out[l];
+                }
             }
             previous = z;
+        }
+        if constexpr (L == 8) {
+            if (quarters) {
+                // The four quarters of each window's middle year, columns back into rows.
+                V s[4];
+                transposed8(outs[0], outs[1], outs[2], outs[3], s);
+                for (int j = 0; j < 4; ++j) {
+                    std::memcpy(&result[static_cast<std::size_t>(batch + j + 1) * 4], &s[j], 16);
+                    std::memcpy(&result[static_cast<std::size_t>(batch + j + 5) * 4], reinterpret_cast<const char*>(&s[j]) + 16, 16);
+                }
+            }
         }
     }
     return 0;
