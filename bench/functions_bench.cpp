@@ -13,6 +13,10 @@
 // Logarithms and exponentials: the kernels of @log, @exp, @dlog, @pow and @normal on 1999
 // observations (every value correctly rounded), with the C library's logf and expf on each
 // observation as baselines in the same run.
+//
+// Interpolations: @atoqi's kernel (499 annual values over 1999 quarters, the quarterly
+// indicator the annual values interpolated) and @interp's (1999 values through a table of
+// four points), on the data of the statements' benchmark.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -26,6 +30,7 @@
 #include "banks/jexbank.h"
 #include "banks/slots.h"
 #include "core/date.h"
+#include "core/missing.h"
 #include "interp/reader.h"
 #include "interp/state.h"
 #include "platform/platform.h"
@@ -34,6 +39,7 @@
 #include "series/functions_chain.h"
 #include "series/functions_elementwise.h"
 #include "series/functions_hp.h"
+#include "series/functions_interp.h"
 #include "series/series_state.h"
 
 namespace {
@@ -294,6 +300,37 @@ void BM_RandKernel1999(benchmark::State& state) {
     runKernel(state, std::vector<float>(1999), randkernel);
 }
 
+// The statements' benchmark series: 100 + 0.8 i + 5 sin(0.07 i), i = 0..1998.
+std::vector<float> climbing(int n) {
+    std::vector<float> x(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) x[i] = static_cast<float>(100 + 0.8 * i + 5 * std::sin(0.07 * i));
+    return x;
+}
+void BM_IninKernel1999(benchmark::State& state) {
+    // The annual values in the first quarter of the span, the rest missing; the indicator is
+    // their plain interpolation to quarters.
+    std::vector<float> annual = climbing(1999);
+    std::fill(annual.begin() + 499, annual.end(), MISSING);
+    std::vector<float> indicator = annual;
+    if (interpkernel(indicator.data(), 1999, 'q', 'n') != 0) state.SkipWithError("interpolation failed");
+    runKernel(state, annual, [&](float* x, int n) {
+        if (ininkernel(x, indicator.data(), n, 4) != 0) state.SkipWithError("ininkernel failed");
+    });
+}
+void BM_TableKernel1999(benchmark::State& state) {
+    const float a[] = {0, 1, 2, 30}, b[] = {0, 100, 400, 900};
+    std::vector<float> t = climbing(1999);
+    for (float& v : t) v /= 100.0f;
+    runKernel(state, t, [&](float* x, int n) { tablekernel(x, n, a, b, 4); });
+}
+// The same through a table whose abscissae are unevenly spaced (no difference a power of two).
+void BM_TableKernelUneven1999(benchmark::State& state) {
+    const float a[] = {0, 1.5f, 3.25f, 30}, b[] = {0, 100, 400, 900};
+    std::vector<float> t = climbing(1999);
+    for (float& v : t) v /= 100.0f;
+    runKernel(state, t, [&](float* x, int n) { tablekernel(x, n, a, b, 4); });
+}
+
 BENCHMARK(BM_HpFilterKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
 BENCHMARK(BM_PrescottKernel)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999)->Complexity();
 BENCHMARK(BM_MovingSumBaseline)->Arg(250)->Arg(500)->Arg(1000)->Arg(1999);
@@ -314,5 +351,8 @@ BENCHMARK(BM_DlogKernel1999);
 BENCHMARK(BM_PowKernel1999);
 BENCHMARK(BM_NormalKernel1999);
 BENCHMARK(BM_RandKernel1999);
+BENCHMARK(BM_IninKernel1999);
+BENCHMARK(BM_TableKernel1999);
+BENCHMARK(BM_TableKernelUneven1999);
 
 BENCHMARK_MAIN();

@@ -168,7 +168,8 @@ int ininonebyone(float* x, const float* indicator, int n, int ratio) {
 // The kernel forms the points of a window many at a time: the same bits and floating-point
 // flags as one at a time, in every version the machine runs, for quarters, months and
 // half-years, indicators of magnitudes far apart, negative and zero stretches (a window whose
-// weights are undefined is refused alike).
+// weights are undefined is refused alike), and a NaN closing the annual values (the search
+// for the last value raises the invalid flag on it).
 TEST(InterpolationKernels, IndicatorPointsManyAtATimeAreTheOneAtATimeBits) {
     std::mt19937 random(41);
     auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
@@ -179,11 +180,12 @@ TEST(InterpolationKernels, IndicatorPointsManyAtATimeAreTheOneAtATimeBits) {
         seriestest::LaneWidth lanesUsed(width);
         for (int ratio : {2, 3, 4, 12})
             for (int years : {3, 4, 7, 40})
-                for (int trial = 0; trial < 6; ++trial) {
+                for (int trial = 0; trial < 7; ++trial) {
                     SCOPED_TRACE(testing::Message() << width << " lanes, ratio " << ratio << ", " << years << " years, trial " << trial);
                     const int n = years * ratio + 3;
                     std::vector<float> x(static_cast<std::size_t>(n), M), indicator(static_cast<std::size_t>(n));
                     for (int y = 0; y < years; ++y) x[y] = 10.0f + static_cast<float>(random() % 1000) / 7.0f;
+                    if (trial == 6) x[years - 1] = NAN;
                     for (int k = 0; k < n; ++k) {
                         const int power = static_cast<int>(random() % 12) - 6;
                         float v = std::ldexp(1.0f + static_cast<float>(random() % 1000) / 999.0f, power);
@@ -229,6 +231,37 @@ TEST(InterpolationKernels, TableValuesManyAtATimeAreLagrangeatsBits) {
     std::mt19937 random(5);
     const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
     auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    // Values below, at, between and above the abscissae of a table, each kind of series
+    // through the kernel and through lagrangeat: the same bits and flags.
+    auto compare = [&](const std::vector<float>& a, const std::vector<float>& b, const std::string& label) {
+        const int pairs = static_cast<int>(a.size());
+        for (int kind = 0; kind < 3; ++kind) {
+            std::vector<float> x(61);
+            for (std::size_t i = 0; i < x.size(); ++i) {
+                if (kind == 0) {  // a slow climb: whole groups in one segment
+                    x[i] = a[0] + (a[pairs - 1] - a[0]) * static_cast<float>(i) / 80.0f;
+                } else {
+                    const int pick = static_cast<int>(random() % 8);
+                    const float node = a[random() % a.size()];
+                    x[i] = pick == 0 ? node : pick == 1 ? a[0] - 5.0f : pick == 2 ? a[pairs - 1] + 1.0f
+                         : pick == 3 && kind == 2 ? (random() % 2 ? NAN : -INFINITY)
+                         : a[0] + (a[pairs - 1] - a[0]) * static_cast<float>(random() % 1000) / 1000.0f;
+                }
+            }
+            std::feclearexcept(FE_ALL_EXCEPT);
+            std::vector<float> got = x;
+            tablekernel(got.data(), static_cast<int>(got.size()), a.data(), b.data(), pairs);
+            const int raised = std::fetestexcept(faults);
+            std::feclearexcept(FE_ALL_EXCEPT);
+            std::vector<float> expected(x.size());
+            for (std::size_t i = 0; i < x.size(); ++i)
+                expected[i] = static_cast<float>(lagrangeat(x[i], a.data(), b.data(), pairs));
+            EXPECT_EQ(raised, std::fetestexcept(faults)) << label << ", kind " << kind;
+            std::feclearexcept(FE_ALL_EXCEPT);
+            for (std::size_t i = 0; i < x.size(); ++i)
+                ASSERT_EQ(bits(got[i]), bits(expected[i])) << label << ", kind " << kind << ", x " << x[i] << " at " << i;
+        }
+    };
     for (int width : {4, 8, 16}) {
         if (width > lanes::machineWidth) continue;
         seriestest::LaneWidth lanesUsed(width);
@@ -240,34 +273,21 @@ TEST(InterpolationKernels, TableValuesManyAtATimeAreLagrangeatsBits) {
                 a[k] = at;
                 b[k] = static_cast<float>(random() % 2000) / 7.0f - 100.0f;
             }
-            for (int kind = 0; kind < 3; ++kind) {
-                std::vector<float> x(61);
-                for (std::size_t i = 0; i < x.size(); ++i) {
-                    if (kind == 0) {  // a slow climb: whole groups in one segment
-                        x[i] = a[0] + (a[pairs - 1] - a[0]) * static_cast<float>(i) / 80.0f;
-                    } else {
-                        const int pick = static_cast<int>(random() % 8);
-                        const float node = a[random() % a.size()];
-                        x[i] = pick == 0 ? node : pick == 1 ? a[0] - 5.0f : pick == 2 ? a[pairs - 1] + 1.0f
-                             : pick == 3 && kind == 2 ? (random() % 2 ? NAN : -INFINITY)
-                             : a[0] + (a[pairs - 1] - a[0]) * static_cast<float>(random() % 1000) / 1000.0f;
-                    }
-                }
-                std::feclearexcept(FE_ALL_EXCEPT);
-                std::vector<float> got = x;
-                tablekernel(got.data(), static_cast<int>(got.size()), a.data(), b.data(), pairs);
-                const int raised = std::fetestexcept(faults);
-                std::feclearexcept(FE_ALL_EXCEPT);
-                std::vector<float> expected(x.size());
-                for (std::size_t i = 0; i < x.size(); ++i)
-                    expected[i] = static_cast<float>(lagrangeat(x[i], a.data(), b.data(), pairs));
-                EXPECT_EQ(raised, std::fetestexcept(faults)) << width << " lanes, " << pairs << " pairs, kind " << kind;
-                std::feclearexcept(FE_ALL_EXCEPT);
-                for (std::size_t i = 0; i < x.size(); ++i)
-                    ASSERT_EQ(bits(got[i]), bits(expected[i]))
-                        << width << " lanes, " << pairs << " pairs, kind " << kind << ", x " << x[i] << " at " << i;
-            }
+            compare(a, b, std::to_string(width) + " lanes, " + std::to_string(pairs) + " pairs");
         }
+        // Abscissae whose differences are powers of two (divisors taken as multiplications by
+        // their reciprocals) among others, with ordinates that carry the values past the
+        // largest float (overflow) and below the smallest.
+        const std::vector<std::vector<float>> spaced = {{0, 1, 2, 30},
+                                                        {-4, -2, -1, -0.5f, 0, 8, 9.5f, 1e6f},
+                                                        {0, 0.75f, 1.5f, 2.25f, 3},
+                                                        {1e-30f, 2e-30f, 3e-30f, 4e-30f, 6e-30f}};
+        const std::vector<std::vector<float>> heights = {{0, 100, 400, 900},
+                                                         {3e38f, -3e38f, 3e38f, -3e38f, 3e38f, -3e38f, 1, 2},
+                                                         {1e-40f, -1e-41f, 3e-45f, 0, 1e-44f},
+                                                         {5, -7, 1e30f, 2, 3}};
+        for (std::size_t t = 0; t < spaced.size(); ++t)
+            compare(spaced[t], heights[t], std::to_string(width) + " lanes, spaced table " + std::to_string(t));
     }
     const float a[] = {0, 2, 1, 3}, b[] = {0, 4, 1, 9};  // not ascending
     std::vector<float> x = {0.5f, 1.5f, 2.5f, -1.0f, 4.0f, 1.0f, 2.0f, 0.25f, 2.75f};
