@@ -148,7 +148,8 @@ namespace {
 // lanes::pick, which AVX-512 makes one ternary-logic instruction.
 template <class M, class V>
 [[gnu::always_inline]] inline V choose(M mask, V a, V b) {
-    if constexpr (sizeof(V) <= 32) return reinterpret_cast<typename lanes::Lanes<static_cast<int>(sizeof(V) / 4)>::I>(mask) ? a : b;
+    typedef typename lanes::Lanes<static_cast<int>(sizeof(V) / 4)>::I I;
+    if constexpr (sizeof(V) <= 32) return reinterpret_cast<I>(mask) ? a : b;
     else return lanes::pick(mask, a, b);
 }
 template <class M, class V>
