@@ -151,27 +151,47 @@ namespace {
 // safelog and safeexp on the lanes of v, none of them a NaN: the guards as masks, the function
 // taken of 1 (or 0) in the lanes they answer, so that it raises no flag the rule would not.
 // A series with a NaN is left to the rule, whose comparisons raise the invalid flag on it.
+// a where the mask is set, else b, as lanes::pick. Up to eight lanes as a vector selection
+// (one blend where the machine has it, instead of and, and-not and or); sixteen as
+// lanes::pick, which AVX-512 makes one ternary-logic instruction.
+template <class M, class V>
+[[gnu::always_inline]] inline V choose(M mask, V a, V b) {
+    typedef typename lanes::Lanes<static_cast<int>(sizeof(V) / 4)>::I I;
+    if constexpr (sizeof(V) <= 32) return reinterpret_cast<I>(mask) ? a : b;
+    else return lanes::pick(mask, a, b);
+}
+template <class M, class V>
+[[gnu::always_inline]] inline V choose(M mask, float a, V b) {
+    return choose(mask, V{} + a, b);
+}
+// The guards' bounds and answers, read once before a loop: the loop's stores could otherwise
+// be taken to change the globals, which would be read again for every vector.
+struct Guards {
+    std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    float max = floatMax, expMin = floatExpMin, logMin = floatLogMin, logOfMax = floatLogOfMax;
+    float logMax = floatLogMax, expMax = floatExpMax;
+};
 template <class V>
-[[gnu::always_inline]] inline V safelogs(V v, std::uint32_t first, std::uint32_t span) {
+[[gnu::always_inline]] inline V safelogs(V v, const Guards& g) {
     typedef lanes::BitsOf<V> U;
-    const U missing = lanes::missingmask(lanes::bitsof(v), first, span);
-    const U big = reinterpret_cast<U>(v > floatMax);
-    const U small = reinterpret_cast<U>(v <= floatExpMin);
-    V r = lanes::ln(lanes::pick(missing | big | small, 1.0f, v));
-    r = lanes::pick(small, lanes::pick(reinterpret_cast<U>(v <= 0.0f), MISSING, V{} + floatLogMin), r);
-    r = lanes::pick(big, floatLogOfMax, r);
-    return lanes::pick(missing, MISSING, r);
+    const U missing = lanes::missingmask(lanes::bitsof(v), g.first, g.span);
+    const U big = reinterpret_cast<U>(v > g.max);
+    const U small = reinterpret_cast<U>(v <= g.expMin);
+    V r = lanes::ln(choose(missing | big | small, 1.0f, v));
+    r = choose(small, choose(reinterpret_cast<U>(v <= 0.0f), MISSING, V{} + g.logMin), r);
+    r = choose(big, g.logOfMax, r);
+    return choose(missing, MISSING, r);
 }
 template <class V>
-[[gnu::always_inline]] inline V safeexps(V v, std::uint32_t first, std::uint32_t span) {
+[[gnu::always_inline]] inline V safeexps(V v, const Guards& g) {
     typedef lanes::BitsOf<V> U;
-    const U missing = lanes::missingmask(lanes::bitsof(v), first, span);
-    const U big = reinterpret_cast<U>(v >= floatLogMax);
-    const U small = reinterpret_cast<U>(v <= floatLogMin);
-    V r = lanes::exp(lanes::pick(missing | big | small, 0.0f, v));
-    r = lanes::pick(small, floatExpMin, r);
-    r = lanes::pick(big, floatExpMax, r);
-    return lanes::pick(missing, MISSING, r);
+    const U missing = lanes::missingmask(lanes::bitsof(v), g.first, g.span);
+    const U big = reinterpret_cast<U>(v >= g.logMax);
+    const U small = reinterpret_cast<U>(v <= g.logMin);
+    V r = lanes::exp(choose(missing | big | small, 0.0f, v));
+    r = choose(small, g.expMin, r);
+    r = choose(big, g.expMax, r);
+    return choose(missing, MISSING, r);
 }
 
 // A guarded function over a series, N lanes at a time: Rule::one on a value, Rule::many on
@@ -179,27 +199,27 @@ template <class V>
 template <class Rule, int N>
 [[gnu::always_inline]] inline void guardedlanes(float* x, int n) {
     typedef lanes::Lanes<N> L;
-    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    const Guards guards;
     int i = 0;
     if (lanes::anynan(x, n)) {
         for (; i < n; ++i) x[i] = Rule::one(x[i]);
         return;
     }
-    for (; i + N <= n; i += N) L::store(x + i, Rule::many(L::load(x + i), first, span));
+    for (; i + N <= n; i += N) L::store(x + i, Rule::many(L::load(x + i), guards));
     for (; i < n; ++i) x[i] = Rule::one(x[i]);
 }
 struct LogRule {
     static float one(float x) { return safelog(x); }
     template <class V>
-    [[gnu::always_inline]] static V many(V v, std::uint32_t first, std::uint32_t span) {
-        return safelogs(v, first, span);
+    [[gnu::always_inline]] static V many(V v, const Guards& g) {
+        return safelogs(v, g);
     }
 };
 struct ExpRule {
     static float one(float x) { return safeexp(x); }
     template <class V>
-    [[gnu::always_inline]] static V many(V v, std::uint32_t first, std::uint32_t span) {
-        return safeexps(v, first, span);
+    [[gnu::always_inline]] static V many(V v, const Guards& g) {
+        return safeexps(v, g);
     }
 };
 template <int N>
@@ -215,7 +235,8 @@ template <int N>
 [[gnu::always_inline]] inline void powlanes(float* x, const float* y, int n) {
     typedef lanes::Lanes<N> L;
     typedef typename L::U U;
-    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
+    const Guards guards;
+    const std::uint32_t first = guards.first, span = guards.span;
     auto rule = [&](int i) {
         if (ismissing(x[i]) || ismissing(y[i]) || x[i] < 0.0000001f) return;
         x[i] = safeexp(y[i] * safelog(x[i]));
@@ -239,12 +260,12 @@ template <int N>
             const typename L::F b = L::load(x + k), e = L::load(y + k);
             const U left = stays(b, e);
             L::store(products + (k - i),
-                     lanes::pick(left, 0.0f, e) * safelogs(lanes::pick(left, 1.0f, b), first, span));
+                     lanes::pick(left, 0.0f, e) * safelogs(lanes::pick(left, 1.0f, b), guards));
         }
         for (int k = i; k < end; k += N) {
             const typename L::F b = L::load(x + k);
             L::store(x + k, lanes::pick(stays(b, L::load(y + k)), b,
-                                        safeexps(L::load(products + (k - i)), first, span)));
+                                        safeexps(L::load(products + (k - i)), guards)));
         }
         i = end;
     }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <emmintrin.h>
 #include <type_traits>
 
 #include "core/floatmath.h"
@@ -140,6 +141,30 @@ template <class V>
     typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
     typedef std::uint64_t UQ __attribute__((vector_size(2 * sizeof(V))));
     V r = floatmath::convert<V>(y);
+    if constexpr (sizeof(V) == 32) {
+        // Eight lanes (AVX2): the doubles are two vectors of four, each tested on its own 64-bit
+        // lanes, with no narrowing of the two into one; the lanes' signs say whether any is in
+        // doubt (movmskpd is SSE2, which every x86-64 has).
+        typedef Lanes<4>::D D4;
+        typedef Lanes<4>::Q Q4;
+        typedef std::int64_t Q2 __attribute__((vector_size(16)));
+        const D4 low = __builtin_shufflevector(y, y, 0, 1, 2, 3), high = __builtin_shufflevector(y, y, 4, 5, 6, 7);
+        const Q4 signs = floatmath::doubtsign<D4, Q4>(low) | floatmath::doubtsign<D4, Q4>(high);
+        const Q2 both = __builtin_shufflevector(signs, signs, 0, 1) | __builtin_shufflevector(signs, signs, 2, 3);
+        if (_mm_movemask_pd(reinterpret_cast<__m128d>(both)) != 0) [[unlikely]] {
+            // The lanes put in arrays here only, so that the usual path keeps them in registers.
+            typedef double DIO __attribute__((vector_size(64), aligned(8), may_alias));
+            float xs[8], rs[8];
+            double ys[8];
+            L::store(xs, x);
+            L::store(rs, r);
+            *reinterpret_cast<DIO*>(ys) = y;
+            for (int k = 0; k < 8; ++k)
+                if (floatmath::indoubt<double, std::uint32_t, std::uint64_t>(ys[k])) rs[k] = slow(xs[k]);
+            r = L::load(rs);
+        }
+        return r;
+    }
     const auto doubt = floatmath::indoubt<typename L::D, typename L::U, UQ>(y);
     if (anyset(doubt)) [[unlikely]] {
         for (unsigned k = 0; k < sizeof(V) / 4; ++k)

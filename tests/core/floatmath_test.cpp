@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <random>
 
 #include "core/floatmath.h"
 #include "core/missing.h"
@@ -80,6 +81,34 @@ TEST(FloatMath, CorrectlyRoundedAcrossTheDomains) {
     for (float x : exps) EXPECT_EQ(bits(floatmath::exp(x)), bits(certified(x, true))) << std::hexfloat << x;
     EXPECT_EQ(bits(floatmath::ln(1.0f)), 0u);
     EXPECT_EQ(floatmath::exp(0.0f), 1.0f);
+}
+
+// The doubt test on 64-bit lanes (a negative result) is the same test: the window's ends and
+// the values beside them in the 29 dropped bits, under any higher bits, and random patterns.
+TEST(FloatMath, DoubtTestOnWideLanesIsTheSameTest) {
+    auto same = [](std::uint64_t b) {
+        const double y = std::bit_cast<double>(b);
+        return (floatmath::doubtsign<double, std::int64_t>(y) < 0) ==
+               floatmath::indoubt<double, std::uint32_t, std::uint64_t>(y);
+    };
+    const std::uint64_t lows[] = {0,          1,          0x0FFDFFFF, 0x0FFE0000, 0x0FFE0001, 0x0FFFFFFF,
+                                  0x10000000, 0x1001FFFF, 0x10020000, 0x10020001, 0x1FFFFFFF};
+    const std::uint64_t highs[] = {0, 0x3FF0000000000000u, 0xBFF0000000000000u, 0x7FEFFFFFE0000000u,
+                                   0xFFFFFFFFE0000000u, 0x0000000020000000u};
+    int inside = 0;
+    for (std::uint64_t high : highs)
+        for (std::uint64_t low : lows) {
+            EXPECT_TRUE(same(high | low)) << std::hex << (high | low);
+            inside += floatmath::indoubt<double, std::uint32_t, std::uint64_t>(std::bit_cast<double>(high | low));
+        }
+    EXPECT_EQ(inside, 6 * 6);  // the six from 0x0FFE0000 to 0x10020000, under every high part
+    std::mt19937_64 random(5);
+    for (int k = 0; k < 1000000; ++k) {
+        const std::uint64_t b = random();
+        ASSERT_TRUE(same(b)) << std::hex << b;
+        // Dropped bits near the window's ends.
+        ASSERT_TRUE(same((b & ~0x1FFFFFFFull) | ((0x0FFE0000u + (b & 0x7FFFF)) - 0x40000u))) << std::hex << b;
+    }
 }
 
 // Within their domains the functions raise no flag but inexact.

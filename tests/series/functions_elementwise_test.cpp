@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/floatmath.h"
 #include "core/missing.h"
 #include "core/random.h"
 #include "functions_fixture.h"
@@ -161,6 +162,40 @@ TEST(ElementwiseKernels, LogarithmsAndPowersManyAtATimeFollowTheRule) {
                 for (int i = 0; i < n; ++i)
                     ASSERT_EQ(bits(got[i]), bits(expected[i]))
                         << what << ", " << width << " lanes, " << n << " at " << i << ": " << x[i];
+            }
+        }
+    }
+}
+
+// Arguments whose double approximation is too near a point halfway between two floats (the
+// cases of core/floatmath_test.cpp) are recomputed alone: in every lane of a vector, two at a
+// time, in every version the machine runs, the kernels give the scalar function's float.
+TEST(ElementwiseKernels, ArgumentsInDoubtAreRecomputedInEveryLane) {
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const std::vector<float> logs = {0x1.6b6dfep-124f, 0x1.6580a8p-112f, 0x1.917748p-100f, 0x1.cadceap-88f};
+    const std::vector<float> exps = {-0x1.fffffap-26f, -0x1.b09b6cp-13f, 0x1.b78498p-1f, 0x1p-24f, -0x1p-25f};
+    for (float x : logs)
+        ASSERT_TRUE((floatmath::indoubt<double, std::uint32_t, std::uint64_t>(
+            floatmath::logapprox<float, std::uint32_t, std::int32_t, double>(x))))
+            << std::hexfloat << x;
+    for (float x : exps)
+        ASSERT_TRUE((floatmath::indoubt<double, std::uint32_t, std::uint64_t>(
+            floatmath::expapprox<float, double, std::int64_t>(x))))
+            << std::hexfloat << x;
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (bool exponential : {false, true}) {
+            const std::vector<float>& doubtful = exponential ? exps : logs;
+            for (int at = 0; at < 34; ++at) {
+                std::vector<float> x(40, exponential ? 0.75f : 3.0f);
+                x[at] = doubtful[at % doubtful.size()];
+                x[at + 5] = doubtful[(at + 1) % doubtful.size()];
+                const std::vector<float> got = apply(exponential ? expkernel : logkernel, x);
+                for (std::size_t i = 0; i < x.size(); ++i)
+                    ASSERT_EQ(bits(got[i]), bits(exponential ? safeexp(x[i]) : safelog(x[i])))
+                        << (exponential ? "exp " : "ln ") << width << " lanes, at " << i << ": " << std::hexfloat
+                        << x[i];
             }
         }
     }
