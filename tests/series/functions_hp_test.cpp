@@ -140,24 +140,26 @@ TEST(HodrickPrescott, KeptGainsGiveTheTrendOfFreshGains) {
     for (std::size_t i = 0; i < dense.size(); ++i) EXPECT_NEAR(fresh[i], dense[i], 1e-6 * (1 + std::fabs(dense[i])));
 }
 
+// The band solve done whole on the five bands of I + lambda K'K (hpsolve).
+[[gnu::noinline]] std::vector<double> hprule(const std::vector<double>& y, double lambda) {
+    const int n = static_cast<int>(y.size());
+    Vector<double> v(n, 1), a(n, 1), b(n - 1, 1), c(n - 2, 1);
+    for (int i = 1; i <= n; ++i) {
+        v[i] = y[i - 1];
+        a[i] = i == 1 || i == n ? 1.0 + lambda : i == 2 || i == n - 1 ? 1.0 + 5.0 * lambda : 1.0 + 6.0 * lambda;
+        if (i <= n - 1) b[i] = i == 1 || i == n - 1 ? -2.0 * lambda : -4.0 * lambda;
+        if (i <= n - 2) c[i] = lambda;
+    }
+    hpsolve(v, a, b, c);
+    std::vector<double> t(static_cast<std::size_t>(n));
+    for (int i = 1; i <= n; ++i) t[i - 1] = v[i];
+    return t;
+}
+
 // The filter keeps the elimination of its band matrix (it depends on lambda and the span
 // alone) and solves only for the right-hand side while they are the same: its trends are bit
 // for bit those of the band solve done whole (hpsolve), whatever call came before.
 TEST(HodrickPrescott, KeptEliminationGivesTheBitsOfTheWholeBandSolve) {
-    auto whole = [](const std::vector<double>& y, double lambda) {
-        const int n = static_cast<int>(y.size());
-        Vector<double> v(n, 1), a(n, 1), b(n - 1, 1), c(n - 2, 1);
-        for (int i = 1; i <= n; ++i) {
-            v[i] = y[i - 1];
-            a[i] = i == 1 || i == n ? 1.0 + lambda : i == 2 || i == n - 1 ? 1.0 + 5.0 * lambda : 1.0 + 6.0 * lambda;
-            if (i <= n - 1) b[i] = i == 1 || i == n - 1 ? -2.0 * lambda : -4.0 * lambda;
-            if (i <= n - 2) c[i] = lambda;
-        }
-        hpsolve(v, a, b, c);
-        std::vector<double> t(static_cast<std::size_t>(n));
-        for (int i = 1; i <= n; ++i) t[i - 1] = v[i];
-        return t;
-    };
     const std::vector<double> long1 = wavy(300);
     const std::vector<double> long2(long1.rbegin(), long1.rend());
     struct Call {
@@ -171,7 +173,7 @@ TEST(HodrickPrescott, KeptEliminationGivesTheBitsOfTheWholeBandSolve) {
         const std::vector<double> y(c.y->begin(), c.y->begin() + c.n);
         std::vector<double> t(y.size());
         ASSERT_EQ(hpfilterkernel(y.data(), c.n, c.lambda, t.data()), 0);
-        const std::vector<double> expected = whole(y, c.lambda);
+        const std::vector<double> expected = hprule(y, c.lambda);
         for (int i = 0; i < c.n; ++i)
             ASSERT_EQ(std::bit_cast<std::uint64_t>(t[i]), std::bit_cast<std::uint64_t>(expected[i]))
                 << "n " << c.n << " lambda " << c.lambda << " at " << i;
@@ -246,22 +248,6 @@ TEST(HodrickPrescott, KeptEliminationGivesTheBitsOfTheWholeBandSolve) {
     T[1] = M1;
     T[2] = M2;
     return std::vector<double>(T.begin() + 1, T.end());
-}
-
-// The band solve done whole on the five bands of I + lambda K'K (hpsolve).
-[[gnu::noinline]] std::vector<double> hprule(const std::vector<double>& y, double lambda) {
-    const int n = static_cast<int>(y.size());
-    Vector<double> v(n, 1), a(n, 1), b(n - 1, 1), c(n - 2, 1);
-    for (int i = 1; i <= n; ++i) {
-        v[i] = y[i - 1];
-        a[i] = i == 1 || i == n ? 1.0 + lambda : i == 2 || i == n - 1 ? 1.0 + 5.0 * lambda : 1.0 + 6.0 * lambda;
-        if (i <= n - 1) b[i] = i == 1 || i == n - 1 ? -2.0 * lambda : -4.0 * lambda;
-        if (i <= n - 2) c[i] = lambda;
-    }
-    hpsolve(v, a, b, c);
-    std::vector<double> t(static_cast<std::size_t>(n));
-    for (int i = 1; i <= n; ++i) t[i - 1] = v[i];
-    return t;
 }
 
 // The series the bit-for-bit tests filter: ragged, zero (every operation on the data exact,
