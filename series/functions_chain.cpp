@@ -735,38 +735,6 @@ int chwtkernel(const std::vector<std::vector<float>>& v, const std::vector<std::
 
 namespace {
 
-// Copies n floats from from to to, and tells whether none is the missing value or a NaN (on
-// their bits: no comparison of floats, so no flag is raised). When one is, the caller reads the
-// series again value by value, as the rule does.
-template <int N>
-[[gnu::always_inline]] inline void copyplainlanes(const float* from, int n, float* to, bool& plain) {
-    typedef lanes::Lanes<N> L;
-    typedef typename L::U U;
-    const std::uint32_t first = lanes::missingFirstBits(), span = lanes::missingSpan();
-    constexpr std::uint32_t magnitude = 0x7FFFFFFFu, infinity = 0x7F800000u;
-    U seen = U{};
-    int t = 0;
-    for (; t + N <= n; t += N) {
-        const typename L::F x = L::load(from + t);
-        const U b = lanes::bitsof(x);
-        seen |= lanes::missingmask(b, first, span) | reinterpret_cast<U>((b & magnitude) > infinity);
-        L::store(to + t, x);
-    }
-    plain = !lanes::anyset(seen);
-    for (; t < n; ++t) {
-        const std::uint32_t b = lanes::bitsof(from[t]);
-        plain = plain && !lanes::missingbits(b, first, span) && (b & magnitude) <= infinity;
-        to[t] = from[t];
-    }
-}
-LANES_VERSIONS(copyplainversions, copyplainlanes, (const float* from, int n, float* to, bool& plain),
-               (from, n, to, plain))
-bool copyplain(const float* from, int n, float* to) {
-    bool plain = false;
-    copyplainversions(from, n, to, plain);
-    return plain;
-}
-
 // What the argument list of a chain function gave.
 struct ChainList {
     std::vector<std::string> names;
@@ -981,7 +949,7 @@ int atchain(float* out, std::FILE* in, char*& text, char mode) {
         target.resize(static_cast<std::size_t>(w));
         // A series without a missing value or a NaN (whose missing test would raise the invalid
         // flag) is copied as it is, in the same pass that looks for them.
-        if (copyplain(scratch.data() + v, w, target.data())) continue;
+        if (!lanes::copymissingornan(scratch.data() + v, w, target.data())) continue;
         for (int t = 0; t < w; ++t) {
             const float x = scratch[static_cast<std::size_t>(v + t)];
             target[static_cast<std::size_t>(t)] = ismissing(x) ? 0.0f : x;
@@ -1043,7 +1011,7 @@ int atchwt(float* out, std::FILE* in, char*& text, char mode) {
         // A series without a missing value or a NaN (which the missing test below would meet
         // with a comparison that raises the invalid flag) is copied as it is, in the same pass
         // that looks for them.
-        if (copyplain(scratch.data() + start, W, target.data())) continue;
+        if (!lanes::copymissingornan(scratch.data() + start, W, target.data())) continue;
         for (int t = 0; t < W; ++t) {
             float x = scratch[static_cast<std::size_t>(start + t)];
             if (ismissing(x)) {

@@ -31,6 +31,19 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) bool anymissingorna
     return any != 0;
 }
 
+__attribute__((target_clones("avx512f", "avx2", "default"))) bool copymissingornan(const float* x, int n,
+                                                                                  float* to) {
+    const std::uint32_t first = missingFirstBits(), span = missingSpan();
+    std::uint32_t any = 0;
+    for (int i = 0; i < n; ++i) {
+        const std::uint32_t b = bitsat(x, i);
+        any |= static_cast<std::uint32_t>(missingbits(b, first, span)) |
+               static_cast<std::uint32_t>((b & 0x7fffffffu) > 0x7f800000u);
+        std::memcpy(to + i, &b, sizeof b);
+    }
+    return any != 0;
+}
+
 __attribute__((target_clones("avx512f", "avx2", "default"))) bool allfinite(const float* x, int n) {
     std::uint32_t infinite = 0;
     for (int i = 0; i < n; ++i) infinite |= static_cast<std::uint32_t>((bitsat(x, i) & 0x7f800000u) == 0x7f800000u);

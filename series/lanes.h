@@ -127,10 +127,11 @@ template <class M>
 }
 
 // Scans of n floats on their bits (no comparison of floats, so no flag is raised), in
-// series/lanes.cpp: whether any is a NaN; whether any is the missing value or a NaN; whether
-// none is an infinity or a NaN.
+// series/lanes.cpp: whether any is a NaN; whether any is the missing value or a NaN (also
+// while copying them to to, in the same pass); whether none is an infinity or a NaN.
 bool anynan(const float* x, int n);
 bool anymissingornan(const float* x, int n);
+bool copymissingornan(const float* x, int n, float* to);
 bool allfinite(const float* x, int n);
 
 // The floats of the lanes of y, the double approximation of f(x); a lane in doubt is f's
