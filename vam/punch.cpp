@@ -297,7 +297,10 @@ int matin5cmd(DataBank* b, std::FILE* in) {
         printout("Error exit from matin5 with matrix %s.\n", name);
         std::exit(1);
     }
-    const std::size_t g = static_cast<std::size_t>(2 * iw + w);
+    // Widths come from the command line: take the group's width in size_t so a huge one
+    // cannot overflow, it only makes every line too short.
+    const std::size_t fw = static_cast<std::size_t>(iw);
+    const std::size_t g = 2 * fw + static_cast<std::size_t>(w);
     auto field = [](const std::string& line, std::size_t at, std::size_t width) {
         if (at >= line.size()) return std::string();
         return line.substr(at, std::min<std::size_t>(width, 19));
@@ -320,9 +323,9 @@ int matin5cmd(DataBank* b, std::FILE* in) {
                 done = true;
                 break;
             }
-            const int row = std::atoi(field(line, at, static_cast<std::size_t>(iw)).c_str());
-            const int column = std::atoi(field(line, at + iw, static_cast<std::size_t>(iw)).c_str());
-            const float value = static_cast<float>(std::atof(field(line, at + 2 * iw, static_cast<std::size_t>(w)).c_str()));
+            const int row = std::atoi(field(line, at, fw).c_str());
+            const int column = std::atoi(field(line, at + fw, fw).c_str());
+            const float value = static_cast<float>(std::atof(field(line, at + 2 * fw, static_cast<std::size_t>(w)).c_str()));
             if (row == 0) continue;
             if (row >= 1 && row <= R && column >= 1 && column <= C) {
                 work[static_cast<std::size_t>(row - 1) * C + column - 1] = value;

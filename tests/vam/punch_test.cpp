@@ -256,6 +256,18 @@ TEST_F(Punch, Matin5ReadsFixedColumnsAndRefuses) {
         EXPECT_THAT(output(), testing::HasSubstr(c.message)) << c.text;
         EXPECT_EQ(readFile("hist.vam"), before) << c.text;
     }
+
+    // Widths near the int range: an entry's width does not overflow; every line is too short
+    // for one entry, so the data end at once and the matrix is written with no entries.
+    clearOutput();
+    ASSERT_EQ(runcommand(matin5cmd, "matin5 am 1990 2000000000 3 1111110000\n"
+                                    "am      1   1    1.000\n"
+                                    "after\n"),
+              0)
+        << output();
+    const auto huge = readFile("hist.vam");
+    EXPECT_EQ(f32at(huge, am90), 0);
+    EXPECT_EQ(nexttoken(), "after");
 }
 
 TEST_F(Punch, RefusedPunchesLeaveAnExistingFile) {
