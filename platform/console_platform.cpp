@@ -31,18 +31,16 @@ public:
     // windowed results window shows them: each becomes one plain "\n", so that no carriage
     // return reaches standard output.
     void appendResultsLine(const std::string& line) override {
-        std::string text;
-        text.reserve(line.size() + 1);
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            if (line[i] == '\r') {
-                if (i + 1 < line.size() && line[i + 1] == '\n') ++i;
-                text.push_back('\n');
-            } else {
-                text.push_back(line[i]);
-            }
+        // Most lines hold no carriage return: they are written as they are.
+        std::size_t from = 0;
+        for (std::size_t cr = line.find('\r'); cr != std::string::npos; cr = line.find('\r', from)) {
+            std::fwrite(line.data() + from, 1, cr - from, stdout);
+            std::fputc('\n', stdout);
+            from = cr + 1;
+            if (from < line.size() && line[from] == '\n') ++from;
         }
-        text.push_back('\n');
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fwrite(line.data() + from, 1, line.size() - from, stdout);
+        std::fputc('\n', stdout);
         if (holds_ == 0) std::fflush(stdout);
     }
 
