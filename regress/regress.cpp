@@ -1,5 +1,6 @@
 // The regress command and the data assembly every estimator shares: the equation read into
 // columns, the moment matrix with the intercept swept out, and the sweep that solves it.
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -115,13 +116,16 @@ int xmatrix(Equation& eq, std::FILE* in, int first, int last, int ntot) {
 namespace {
 
 // The bits of the float nearest to the negative bound b on the side that lies inside the
-// missing range (towards -0.000001): the range test of ismissing, made on floats.
-std::uint32_t floatbits(double b, bool high) {
-    float f = static_cast<float>(b);
-    if (high && static_cast<double>(f) > b) f = std::nextafter(f, -1.0f);
-    if (!high && static_cast<double>(f) < b) f = std::nextafter(f, 0.0f);
-    std::uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
+// missing range (towards -0.000001): the range test of ismissing, made on floats. Evaluated
+// when compiling: the conversion of b to float is inexact, and made at run time (on the
+// first call, by a compiler that keeps the flags of constant operations, as Clang told that
+// operations may trap does) it raised the inexact flag in that one call. A negative float's
+// neighbour towards zero has the bit pattern one below its own, away from zero one above.
+consteval std::uint32_t floatbits(double b, bool high) {
+    const float f = static_cast<float>(b);
+    std::uint32_t u = std::bit_cast<std::uint32_t>(f);
+    if (high && static_cast<double>(f) > b) ++u;
+    if (!high && static_cast<double>(f) < b) --u;
     return u;
 }
 
@@ -131,8 +135,8 @@ std::uint32_t floatbits(double b, bool high) {
 bool columnsum(const float* x, int n, double& sum) {
     // On the bits of the floats: the missing values are the negative floats from
     // missingHigh (nearest 0) to missingLow, and a non-finite value has every exponent bit.
-    static const std::uint32_t missingHigh = floatbits(-0.0000009, true);
-    static const std::uint32_t missingLow = floatbits(-0.0000011, false);
+    constexpr std::uint32_t missingHigh = floatbits(-0.0000009, true);
+    constexpr std::uint32_t missingLow = floatbits(-0.0000011, false);
     // One pass: eight floats at a time are tested on their bits and added, widened, to the
     // partial sums s[0 .. 7] (pairs of them in the lanes of sums[0 .. 3]).
     using Bits = std::uint32_t __attribute__((vector_size(16)));

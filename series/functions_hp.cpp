@@ -1,7 +1,9 @@
 #include "series/functions_hp.h"
 
+#include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 #if defined(__SSE2__) && defined(__x86_64__)
@@ -117,6 +119,12 @@ struct KeptFlags {
 #endif
 }
 
+// Whether kept work made for lambda b serves lambda a: the same double, bit for bit. 0 and -0
+// compare equal but are not the same band: -2 lambda, -4 lambda and lambda change sign with
+// it, and so do the zeros the elimination makes of them, which reach the trend of a series
+// with zeros in it (a lambda typed as -0.5 is truncated to -0).
+bool samelambda(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
 // The elimination of the five-band solve for I + lambda K'K of n entries: it depends on
 // lambda and n alone, so the last one is kept and used again while both are the same (a
 // script filters many series alike). Per entry i: the pivot Z, the H4 and HH5 that the
@@ -131,7 +139,7 @@ struct HpElimination {
     double *Z = nullptr, *H4 = nullptr, *HH5 = nullptr, *bb = nullptr, *cc = nullptr, *work = nullptr;
 
     void make(int length, double lam) {
-        if (length == n && lam == lambda) return;
+        if (length == n && samelambda(lam, lambda)) return;
         n = 0;  // incomplete until the end
         Z = heldspace(space, length, 6);
         H4 = Z + length;
@@ -231,7 +239,7 @@ struct PrescottGains {
     std::vector<Finals> pairs;  // indexed by the step k
 
     void make(int length, double lam) {
-        if (length == n && lam == lambda) return;
+        if (length == n && samelambda(lam, lambda)) return;
         n = 0;  // incomplete until the end
         const std::size_t m = static_cast<std::size_t>(length) + 1;
         if (gain.size() < m) {

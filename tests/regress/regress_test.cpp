@@ -4,8 +4,11 @@
 // statistics and series a regression leaves; and its refusals.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
+#include <cstdlib>
 
+#include "core/missing.h"
 #include "regress/regress_state.h"
 #include "regress_fixture.h"
 
@@ -313,6 +316,57 @@ TEST_F(RegressFixture, MissingValuesStopTheFitButNotTheTestPeriod) {
     output();
     EXPECT_EQ(r("y = x1, w"), -1);
     EXPECT_EQ(output(), "Missing value in variable 3. Type a key to continue\n");
+}
+
+namespace {
+
+// The moments of y on x without an intercept, n = 4: y = 1, 3, 1, 3 and x = 2, 2, 2, 2 (or
+// a column of the value given), every sum, mean, deviation and root of which is exact.
+Regression exactmoments(float x = 2.0f) {
+    Regression r;
+    r.eq.k = 1;
+    r.eq.intercept = 0;
+    r.eq.columns = {{1.0f, 3.0f, 1.0f, 3.0f}, {x, x, x, x}};
+    r.nfit = 4;
+    r.ntot = 4;
+    r.m = Moments(3);
+    return r;
+}
+
+}  // namespace
+
+// The column sums test the missing band on the floats' bits. The bounds of the bits are made
+// once: the first moments made in a process raise the flags of any later ones (here none,
+// every operation on the data being exact; the conversion of a bound to float, were it made
+// by that first call, would raise the inexact flag). The process is a fresh one, so that its
+// call is the first. And a column is refused exactly when the test in double (ismissing)
+// finds a missing value in it: the floats at and beside both bounds of the band.
+TEST_F(RegressFixture, MomentsRaiseTheSameFlagsOnTheFirstCallAndAfterAndFindTheMissingBand) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            int flags[2];
+            for (int& f : flags) {
+                Regression r = exactmoments();
+                std::feclearexcept(FE_ALL_EXCEPT);
+                const int code = xpx(r);
+                f = std::fetestexcept(FE_ALL_EXCEPT);
+                if (code != 0 || r.sd[0] != 1.0f || r.sd[1] != 0.0f) std::_Exit(3);
+            }
+            std::_Exit(flags[0] != flags[1] ? 1 : flags[0] != 0 ? 2 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+
+    for (double bound : {-0.0000011, -0.0000009}) {
+        const float f = static_cast<float>(bound);
+        const float beside[] = {std::nextafter(std::nextafter(f, -1.0f), -1.0f), std::nextafter(f, -1.0f), f,
+                                std::nextafter(f, 0.0f), std::nextafter(std::nextafter(f, 0.0f), 0.0f)};
+        for (float x : beside) {
+            Regression r = exactmoments(x);
+            EXPECT_EQ(xpx(r), ismissing(x) ? -1 : 0) << x;
+            output();
+        }
+    }
 }
 
 TEST_F(RegressFixture, PlaceZeroesValuesOutsideTheNormalFloatRange) {
