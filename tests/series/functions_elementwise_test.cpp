@@ -202,6 +202,29 @@ TEST(ElementwiseKernels, ArgumentsInDoubtAreRecomputedInEveryLane) {
     }
 }
 
+// A block of ordinary values takes the functions at once, a block with a lane for the guards
+// selects their answers: one guarded value (missing, zero, negative, beyond the limits) at
+// every place of a series of ordinary ones, in every version, gives the rule's floats.
+TEST(ElementwiseKernels, OneGuardedLaneAnywhereFollowsTheRule) {
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const float guarded[] = {M, 0.0f, -2.0f, 1e-38f, 3e38f, 100.0f, -100.0f};
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (bool exponential : {false, true}) {
+            for (int at = 0; at < 37; ++at) {
+                std::vector<float> x(37);
+                for (int i = 0; i < 37; ++i) x[i] = 0.5f + 0.37f * static_cast<float>(i);
+                x[at] = guarded[at % std::size(guarded)];
+                const std::vector<float> got = apply(exponential ? expkernel : logkernel, x);
+                for (std::size_t i = 0; i < x.size(); ++i)
+                    ASSERT_EQ(bits(got[i]), bits(exponential ? safeexp(x[i]) : safelog(x[i])))
+                        << (exponential ? "exp " : "ln ") << width << " lanes, guarded at " << at << ", " << i;
+            }
+        }
+    }
+}
+
 TEST(ElementwiseKernels, ValueFunctionsFollowTheirMissingRules) {
     struct Case {
         const char* name;
