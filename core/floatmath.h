@@ -1,20 +1,27 @@
 // The natural logarithm and the exponential of floats, correctly rounded: the result is the
 // float nearest the exact value (ties cannot occur), for every argument these functions take.
 //
-// Each is computed in double, where its error is below 2^-39 of the value, and rounded to float
-// once. That rounding can only go wrong when the exact value lies within the error of a point
-// halfway between two floats; a double whose dropped bits are that close to a half (within
-// 2^17 of its 2^29 last units, eight times the bound) is recomputed in long double (64-bit
+// Each is computed in double, where its error is below 2^-37.7 of the value (ln) or 2^-39.6
+// (e^x), and rounded to float once. That rounding can only go wrong when the exact value lies
+// within the error of a point halfway between two floats; a double whose dropped bits are that
+// close to a half (within 2^17 of its 2^29 last units, which is more than 2^-36 of the value
+// and so more than three times the larger bound) is recomputed in long double (64-bit
 // significand), which the tests compare with certified values. About one argument in 2,000
-// takes that path: the double needs no more precision than that, and a short series is fast.
+// takes that path: the double needs no more precision than that, and a short polynomial is
+// fast.
 //
 // The approximations are written once for a double and for the compiler's vectors of doubles,
 // so that a loop over a series computes many observations at a time with the same operations
-// on each lane as the scalar function: series/lanes.h has the vector forms.
+// on each lane as the scalar function: series/lanes.h has the vector forms. Their steps
+// a * b + c are taken either as a product and a sum, each rounded (the scalar functions and
+// the vectors of four lanes, which every x86-64 runs), or fused into one rounding (the vectors
+// of eight and sixteen lanes, whose processors have fused multiply-add): the doubles differ in
+// their last bits, the bounds below hold for both, and so the floats are the same.
 #pragma once
 
 #include <bit>
 #include <cstdint>
+#include <immintrin.h>  // declares the builtins of AVX2, FMA and AVX-512
 #include <type_traits>
 
 namespace floatmath {
@@ -26,84 +33,140 @@ template <class To, class From>
     else return __builtin_convertvector(x, To);
 }
 
+// a * b + c, rounded once when fused, else the product and the sum rounded each (b may be a
+// double for every lane). Fused on vectors of four doubles only in a function built for FMA,
+// on eight only in one built for AVX-512 (a register each); on a double it is fma's, exact
+// everywhere.
+template <bool fused, class D, class B>
+[[gnu::always_inline]] inline D muladd(D a, B factor, D c) {
+    D b;
+    if constexpr (std::is_same_v<B, D>) b = factor;
+    else b = D{} + factor;  // a constant, every lane
+    if constexpr (!fused) {
+        return a * b + c;
+    } else if constexpr (std::is_arithmetic_v<D>) {
+        return __builtin_fma(a, b, c);
+    } else if constexpr (sizeof(D) == 32) {
+        // The processor's own instructions, called as builtins: an intrinsic would be a
+        // function of its own, which a function not built for FMA, as this one is, may not
+        // inline; the builtin becomes the instruction in the function this one is inlined in.
+        return __builtin_ia32_vfmaddpd256(a, b, c);
+    } else {
+        static_assert(sizeof(D) == 64, "fused steps on four or eight doubles");
+        return __builtin_ia32_vfmaddpd512_mask(a, b, c, 0xFF, 4);  // every lane, the current rounding
+    }
+}
+
 // The doubles nearest ln 2 and 1 / ln 2.
 constexpr double ln2 = 6.93147180559945286227e-01;
 constexpr double invLn2 = 1.44269504088896338700e+00;
 
 // ln x in double for floats x that are positive, finite and normal (U and I: the unsigned and
-// signed 32-bit integers of the same lanes as F; D: the doubles).
+// signed 32-bit integers of the same lanes as F; D: the doubles; fused: whether the steps
+// a * b + c are rounded once).
 //
 // x = 2^k m with m in [sqrt(1/2), sqrt(2)) is split exactly on the float's bits; then
-// ln m = 2 atanh(s) = 2s + 2s^3/3 + 2s^5/5 + ... with s = (m - 1) / (m + 1), |s| <= 0.1716,
-// z = s^2 <= 0.02944. m - 1 and m + 1 are exact in double.
+// ln m = 2 atanh(s) = 2s (1 + z/3 + z^2/5 + ...) with s = (m - 1) / (m + 1), |s| <= 0.1716,
+// z = s^2 <= Z = 0.02945; m - 1 and m + 1 are exact in double. ln x = k ln 2 + s P(z).
 //
-// The error bound. Seven terms leave out 2|s|^15/15 + 2|s|^17/17 + ... < 2|s| z^7 / (15 (1 - z))
-// < 1.3e-12 * 2|s| <= 2^-39.4 |ln m|, since |ln m| = 2 |atanh s| >= 2|s|. The roundings: s is
-// within 2^-53 of its value, which moves ln m by at most 2^-53 (1 + z) |ln m|; s z p is below
-// 0.021 |s| and carries at most 8 roundings (2^-50 of itself); for k = 0 the head is 2s
-// exactly; otherwise |ln x| >= |k| ln 2 / 2 >= |ln m|, the double nearest ln 2 times k is
-// within 2^-52.9 |k ln 2| <= 2^-51.9 |ln x| of k ln 2, and the head's sum and the last sum are
-// each rounded once, relative to partial sums no larger than 1.02 |ln x| (k ln 2 + 2s is within
-// 0.004 of ln x). Together below 2^-39.4 + 2^-49 < 2^-39 of ln x (the largest error over every
-// positive normal float, checked once against long double, is 8105 units of the double's
-// last place, 2^13: the doubt window is 2^17).
-template <class F, class U, class I, class D>
-[[gnu::always_inline]] inline D logapprox(F x) {
+// The polynomial. P is the series 2 (1 + z/3 + ... + z^10/21) economised on [0, Z] down to
+// degree 4: the terms z^10, z^9, ..., z^5 taken out one after the other by subtracting
+// multiples of the shifted Chebyshev polynomials T_n(2z/Z - 1), whose size on [0, Z] is at
+// most 1 (the exact rational coefficients computed so, then rounded to the nearest doubles).
+// The multiples taken out sum to less than 8.54e-12, and the terms left out of the series
+// to less than 2 Z^11 / (23 (1 - Z)) < 2e-18: P is within 8.54e-12 of 2 atanh(s) / s, and
+// |s P(z) - ln m| < 4.27e-12 * 2|s| <= 2^-37.77 |ln m|, as |ln m| = 2 |atanh s| >= 2|s|.
+//
+// The roundings. Rounding the coefficients moves P by at most 2^-53 of it (P >= 2 and the
+// rest is below 0.03 of P); s is within 2^-53 of its value, which moves ln m by at most
+// 2^-53 / (1 - z) of it; P is about 2, its two steps of size 2 are rounded by at most 2^-52
+// each and the others, scaled by z or z^2, by less than 2^-57 in all: P within 2^-51.9 of
+// itself. For k = 0 the sum is s P rounded once (or twice, product and sum, with k ln 2 = 0).
+// Otherwise |ln x| >= |k| ln 2 / 2 >= |ln m|; the double nearest ln 2 times k is rounded, the
+// two within 2^-52.6 |k ln 2| <= 2^-51.6 |ln x| of k ln 2; the product s P (when not fused)
+// and the last sum are rounded once each. Together below 2^-37.77 + 2^-49.5 < 2^-37.7 of
+// ln x, at most 2^15.3 units of the double's last place (over every positive normal float,
+// checked once against long double, the largest error is 37,949 units, separate or fused).
+//
+// logparts splits x = 2^k m on the float's bits, logof takes ln x from m and k in double.
+template <class F, class I>
+struct LogParts {
+    F m;
+    I k;
+};
+template <class F, class U, class I>
+[[gnu::always_inline]] inline LogParts<F, I> logparts(F x) {
     const U u = std::bit_cast<U>(x);
     const I k = std::bit_cast<I>(u - 0x3F3504F3u) >> 23;  // the float bits of sqrt(1/2)
-    const F m = std::bit_cast<F>(u - (std::bit_cast<U>(k) << 23));
-    const D md = convert<D>(m);
-    const D kd = convert<D>(k);
+    return {std::bit_cast<F>(u - (std::bit_cast<U>(k) << 23)), k};
+}
+template <class D, bool fused = false>
+[[gnu::always_inline]] inline D logof(D md, D kd) {
     const D s = (md - 1.0) / (md + 1.0);
-    // The terms after 2s, s z (2/3 + 2z/5 + ... + 2z^5/13), summed in three independent pairs
-    // (Estrin's scheme), so that the chain after the division is four steps, not six.
+    // P in pairs of terms (Estrin's scheme): the chain after the division is four steps.
     const D z = s * s;
     const D z2 = z * z;
-    const D low = z * (2.0 / 5.0) + 2.0 / 3.0;
-    const D middle = z * (2.0 / 9.0) + 2.0 / 7.0;
-    const D high = z * (2.0 / 13.0) + 2.0 / 11.0;
-    const D p = (low + z2 * middle) + (z2 * z2) * high;
-    const D head = kd * ln2 + (s + s);
-    return head + (s * z) * p;
+    const D low = muladd<fused>(z, 0x1.555554dac581ep-1, D{} + 0x1.0000000004a1ep+1);
+    const D high = muladd<fused>(z, 0x1.2432b8b12f744p-2, D{} + 0x1.999a9ca9624eap-2);
+    const D top = muladd<fused>(z2, 0x1.e3b0edc79d148p-3, high);
+    const D p = muladd<fused>(z2, top, low);
+    return muladd<fused>(s, p, kd * ln2);
+}
+template <class F, class U, class I, class D, bool fused = false>
+[[gnu::always_inline]] inline D logapprox(F x) {
+    const LogParts<F, I> parts = logparts<F, U, I>(x);
+    return logof<D, fused>(convert<D>(parts.m), convert<D>(parts.k));
 }
 
 // e^x in double for floats x with |x| < 88 (so that e^x and 2^k below are normal doubles; Q:
-// the 64-bit integers of the same lanes as D).
+// the 64-bit integers of the same lanes as D; fused as for logapprox).
 //
 // x = k ln 2 + r with k the integer nearest x / ln 2 (taken from the bits of a sum with
-// 1.5 * 2^52) and |r| <= 0.3466 + 2^-40, exact but for the last rounding; e^r by its Taylor
-// series to r^10 / 10!; then the exact scaling by 2^k.
+// 1.5 * 2^52); e^r by a polynomial of degree 8 with the constant 1 exactly; then the exact
+// scaling by 2^k. |r| <= a = 0.3466: k is the integer nearest x / ln 2 or nearest a value
+// within 2^-45 of it (the product x / ln 2 rounded).
 //
-// The error bound. The rest of the series is below |r|^11 / 11! e^|r| < 2.2e-13 e^|r| <
-// 2^-41 e^r, as e^|r| / e^r <= e^0.7 < 2.02. With |k| <= 128, k times the double nearest ln 2
-// is within 128 ln 2 (2^-55.2 + 2^-53) < 2^-45.8 of k ln 2, and the subtraction adds at most
-// 2^-54.5: r is within 2^-45.7 of x - k ln 2, which moves e^r by less than 2^-45.6 of itself
-// (this sets the bound on the largest arguments); the polynomial's roundings, about
-// twenty, are each relative to a partial sum below e^|r| < 2.02 e^r, and so below 2^-47 e^r in
-// all; the scaling is exact. Together below 2^-40.9 of e^x (over every float from -87.3 to
-// 88.72, checked once against long double, the largest error is 1902 units of the double's
-// last place).
-template <class F, class D, class Q>
-[[gnu::always_inline]] inline D expapprox(F x) {
+// The polynomial. The Taylor series of e^r to r^12 economised on [-a, a] down to degree 8:
+// the terms r^12, ..., r^9 taken out by subtracting multiples of T_n(r/a) (even n: of
+// T_n(r/a) - T_n(0), which leaves the constant 1 and is at most 2 in size), exact rational
+// coefficients then rounded to doubles. The multiples taken out sum to 8.07e-13, the terms
+// past r^12 to less than 2e-16; with e^r >= e^-a > 0.707 the polynomial is within 2^-39.67 of
+// e^r, and rounding its coefficients moves it by at most 2^-53 e^a < 2^-52 e^r.
+//
+// The roundings. r: x - k times the double nearest ln 2 is rounded once when fused, else as
+// a product (|k ln 2| < 128: within 2^-47) and a difference below 0.5 (within 2^-55); k times
+// the double is within 128 * 2^-55.2 < 2^-48.2 of k ln 2; r is within 2^-46.5 of x - k ln 2,
+// which moves e^r by less than 2^-46.4 of itself. The polynomial's steps: three are of size
+// below 2 (rounded by at most 2^-53 each), the others scaled by
+// r^2 or less or below 0.36 (at most 2^-54.5 in all): below 2^-51.3, which is 2^-50.8 of
+// e^r. The scaling is exact. Together below 2^-39.6 of e^x, at most 2^13.4 units of the
+// double's last place (over every float from -87.33 to 88.72, checked once against long
+// double, the largest error is 7,153 units separate and 7,104 fused).
+template <class D, class Q, bool fused = false>
+[[gnu::always_inline]] inline D expof(D xd) {
     constexpr double shifter = 6755399441055744.0;  // 1.5 * 2^52
-    const D xd = convert<D>(x);
-    const D t = xd * invLn2 + shifter;
+    const D t = muladd<fused>(xd, invLn2, D{} + shifter);
     const D kd = t - shifter;
-    const D r = xd - kd * ln2;
-    // The polynomial in pairs of terms (Estrin's scheme): a chain of five steps, not ten.
+    const D r = muladd<fused>(kd, -ln2, xd);
+    // The polynomial in pairs of terms (Estrin's scheme): a chain of four steps after r^2.
     const D r2 = r * r;
     const D r4 = r2 * r2;
-    const D q0 = r + 1.0;
-    const D q1 = r * (1.0 / 6.0) + 0.5;
-    const D q2 = r * (1.0 / 120.0) + 1.0 / 24.0;
-    const D q3 = r * (1.0 / 5040.0) + 1.0 / 720.0;
-    const D q4 = r * (1.0 / 362880.0) + 1.0 / 40320.0;  // 1/9! and 1/8!
-    const D top = r2 * (1.0 / 3628800.0) + q4;          // 1/10!
-    const D p = ((q0 + r2 * q1) + r4 * (q2 + r2 * q3)) + (r4 * r4) * top;
+    const D q0 = muladd<fused>(r, 0x1.ffffffffd382cp-1, D{} + 1.0);
+    const D q1 = muladd<fused>(r, 0x1.555555a2796b0p-3, D{} + 0x1.ffffffffe74a5p-2);
+    const D q2 = muladd<fused>(r, 0x1.111080a037c95p-7, D{} + 0x1.55555588bf6fbp-5);
+    const D q3 = muladd<fused>(r, 0x1.a1aa91ac42e84p-13, D{} + 0x1.6c162baa3d31dp-10);
+    const D low = muladd<fused>(r2, q1, q0);
+    const D high = muladd<fused>(r2, q3, q2);
+    const D top = muladd<fused>(r4, 0x1.a17e00b4f1538p-16, high);
+    const D p = muladd<fused>(r4, top, low);
     // k sits in the low bits of t: 2^k is the double with exponent field k + 1023.
     const Q k = std::bit_cast<Q>(t) - std::bit_cast<std::int64_t>(shifter);
     const D scale = std::bit_cast<D>((k + 1023) << 52);
     return p * scale;
+}
+template <class F, class D, class Q, bool fused = false>
+[[gnu::always_inline]] inline D expapprox(F x) {
+    return expof<D, Q, fused>(convert<D>(x));
 }
 
 // Whether the float rounding of y is in doubt: the 29 bits that rounding to float drops lie

@@ -1,8 +1,8 @@
 // Observations several at a time: vectors of floats (the compiler's vector types) and the
 // bit-pattern tests that let loops over series run without branches. The missing-value test
 // on bits is exactly core/missing.h's, lane by lane. Four lanes are SSE2, which every x86-64
-// has; a loop may also be built in versions of 8 lanes (AVX2) and 16 (AVX-512), chosen when
-// the program starts (LANES_VERSIONS below).
+// has; a loop may also be built in versions of 8 lanes (AVX2 and FMA) and 16 (AVX-512),
+// chosen when the program starts (LANES_VERSIONS below).
 #pragma once
 
 #include <bit>
@@ -139,38 +139,14 @@ bool anymissingornan(const float* x, int n);
 bool copymissingornan(const float* x, int n, float* to);
 bool allfinite(const float* x, int n);
 
-// The floats of the lanes of y, the double approximation of f(x); a lane in doubt is f's
-// long double recomputation slow(x).
+// The floats of the lanes of y, the double approximation of f(x) on four lanes; a lane in
+// doubt is f's long double recomputation slow(x).
 template <class V>
 [[gnu::always_inline]] inline V roundonce(V x, typename Lanes<static_cast<int>(sizeof(V) / 4)>::D y,
                                           float (*slow)(float)) {
     typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
     typedef std::uint64_t UQ __attribute__((vector_size(2 * sizeof(V))));
     V r = floatmath::convert<V>(y);
-    if constexpr (sizeof(V) == 32) {
-        // Eight lanes (AVX2): the doubles are two vectors of four, each tested on its own 64-bit
-        // lanes, with no narrowing of the two into one; the lanes' signs say whether any is in
-        // doubt (movmskpd is SSE2, which every x86-64 has).
-        typedef Lanes<4>::D D4;
-        typedef Lanes<4>::Q Q4;
-        typedef std::int64_t Q2 __attribute__((vector_size(16)));
-        const D4 low = __builtin_shufflevector(y, y, 0, 1, 2, 3), high = __builtin_shufflevector(y, y, 4, 5, 6, 7);
-        const Q4 signs = floatmath::doubtsign<D4, Q4>(low) | floatmath::doubtsign<D4, Q4>(high);
-        const Q2 both = __builtin_shufflevector(signs, signs, 0, 1) | __builtin_shufflevector(signs, signs, 2, 3);
-        if (_mm_movemask_pd(reinterpret_cast<__m128d>(both)) != 0) [[unlikely]] {
-            // The lanes put in arrays here only, so that the usual path keeps them in registers.
-            typedef double DIO __attribute__((vector_size(64), aligned(8), may_alias));
-            float xs[8], rs[8];
-            double ys[8];
-            L::store(xs, x);
-            L::store(rs, r);
-            *reinterpret_cast<DIO*>(ys) = y;
-            for (int k = 0; k < 8; ++k)
-                if (floatmath::indoubt<double, std::uint32_t, std::uint64_t>(ys[k])) rs[k] = slow(xs[k]);
-            r = L::load(rs);
-        }
-        return r;
-    }
     const auto doubt = floatmath::indoubt<typename L::D, typename L::U, UQ>(y);
     if (anyset(doubt)) [[unlikely]] {
         for (unsigned k = 0; k < sizeof(V) / 4; ++k)
@@ -178,19 +154,103 @@ template <class V>
     }
     return r;
 }
+
+// The lower and the upper half of the lanes of a vector of 8 or 16 lanes, and the vector made
+// of two halves.
+template <class V>
+[[gnu::always_inline]] inline auto lowhalf(V x) {
+    if constexpr (sizeof(V) / sizeof(x[0]) == 8) return __builtin_shufflevector(x, x, 0, 1, 2, 3);
+    else return __builtin_shufflevector(x, x, 0, 1, 2, 3, 4, 5, 6, 7);
+}
+template <class V>
+[[gnu::always_inline]] inline auto highhalf(V x) {
+    if constexpr (sizeof(V) / sizeof(x[0]) == 8) return __builtin_shufflevector(x, x, 4, 5, 6, 7);
+    else return __builtin_shufflevector(x, x, 8, 9, 10, 11, 12, 13, 14, 15);
+}
+template <class H>
+[[gnu::always_inline]] inline auto joined(H low, H high) {
+    if constexpr (sizeof(H) == 16) {
+        return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7);
+    } else {
+        static_assert(sizeof(H) == 32, "two halves of four or eight lanes");
+        return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    }
+}
+
+// roundonce for eight or sixteen lanes, whose doubles come in two halves (low, high): vectors
+// of the machine's width, each computed on its own, so that no vector wider than a register
+// is ever put together from two (the compiler would pass it through memory).
+template <class V, class DH>
+[[gnu::always_inline]] inline V roundhalves(V x, DH low, DH high, float (*slow)(float)) {
+    typedef Lanes<static_cast<int>(sizeof(V) / 8)> H;
+    V r = joined(floatmath::convert<typename H::F>(low), floatmath::convert<typename H::F>(high));
+    bool doubt;
+    if constexpr (sizeof(V) == 32) {
+        // Eight lanes (AVX2): each half tested on its own 64-bit lanes, with no narrowing; the
+        // lanes' signs say whether any is in doubt (movmskpd is SSE2, which every x86-64 has).
+        typedef std::int64_t Q2 __attribute__((vector_size(16)));
+        const typename H::Q signs = floatmath::doubtsign<DH, typename H::Q>(low) |
+                                    floatmath::doubtsign<DH, typename H::Q>(high);
+        const Q2 both = __builtin_shufflevector(signs, signs, 0, 1) | __builtin_shufflevector(signs, signs, 2, 3);
+        doubt = _mm_movemask_pd(reinterpret_cast<__m128d>(both)) != 0;
+    } else {
+        // Sixteen (AVX-512): the test on 32-bit lanes of each half.
+        typedef std::uint64_t UQ __attribute__((vector_size(sizeof(DH))));
+        doubt = anyset(floatmath::indoubt<DH, typename H::U, UQ>(low) |
+                       floatmath::indoubt<DH, typename H::U, UQ>(high));
+    }
+    if (doubt) [[unlikely]] {
+        // The lanes put in arrays here only, so that the usual path keeps them in registers.
+        typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
+        typedef double DIO __attribute__((vector_size(sizeof(DH)), aligned(8), may_alias));
+        float xs[sizeof(V) / 4], rs[sizeof(V) / 4];
+        double ys[sizeof(V) / 4];
+        L::store(xs, x);
+        L::store(rs, r);
+        *reinterpret_cast<DIO*>(ys) = low;
+        *reinterpret_cast<DIO*>(ys + sizeof(V) / 8) = high;
+        for (unsigned k = 0; k < sizeof(V) / 4; ++k)
+            if (floatmath::indoubt<double, std::uint32_t, std::uint64_t>(ys[k])) rs[k] = slow(xs[k]);
+        r = L::load(rs);
+    }
+    return r;
+}
 // ln x and e^x of every lane, correctly rounded: core/floatmath.h's functions on all lanes at
 // once, in doubles of the same lanes; the rare lane whose rounding is in doubt is recomputed
 // alone. Every lane must lie in the scalar function's domain (a loop puts 1 or 0 in the lanes
-// it answers otherwise).
+// it answers otherwise). Eight and sixteen lanes are computed in two halves and fuse the
+// polynomials' steps (their versions are built for FMA and AVX-512): the doubles differ from
+// the scalar function's in their last bits, the floats do not.
 template <class V>
 [[gnu::always_inline]] inline V ln(V x) {
     typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
-    return roundonce(x, floatmath::logapprox<V, typename L::U, typename L::I, typename L::D>(x), floatmath::lnslow);
+    if constexpr (sizeof(V) == 16) {
+        return roundonce(x, floatmath::logapprox<V, typename L::U, typename L::I, typename L::D>(x),
+                         floatmath::lnslow);
+    } else {
+        // The split on all lanes at once, the doubles in halves.
+        typedef typename Lanes<static_cast<int>(sizeof(V) / 8)>::D DH;
+        using floatmath::convert;
+        const floatmath::LogParts<V, typename L::I> parts = floatmath::logparts<V, typename L::U, typename L::I>(x);
+        const typename L::D md = convert<typename L::D>(parts.m), kd = convert<typename L::D>(parts.k);
+        const DH low = floatmath::logof<DH, true>(lowhalf(md), lowhalf(kd));
+        const DH high = floatmath::logof<DH, true>(highhalf(md), highhalf(kd));
+        return roundhalves(x, low, high, floatmath::lnslow);
+    }
 }
 template <class V>
 [[gnu::always_inline]] inline V exp(V x) {
     typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
-    return roundonce(x, floatmath::expapprox<V, typename L::D, typename L::Q>(x), floatmath::expslow);
+    if constexpr (sizeof(V) == 16) {
+        return roundonce(x, floatmath::expapprox<V, typename L::D, typename L::Q>(x), floatmath::expslow);
+    } else {
+        typedef Lanes<static_cast<int>(sizeof(V) / 8)> H;
+        using floatmath::convert;
+        const typename L::D xd = convert<typename L::D>(x);
+        const typename H::D low = floatmath::expof<typename H::D, typename H::Q, true>(lowhalf(xd));
+        const typename H::D high = floatmath::expof<typename H::D, typename H::Q, true>(highhalf(xd));
+        return roundhalves(x, low, high, floatmath::expslow);
+    }
 }
 
 // The same on vectors. A comparison of vectors wider than the machine's is made lane by lane
@@ -210,7 +270,7 @@ namespace lanes {
 inline int detectwidth() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f")) return 16;
-    if (__builtin_cpu_supports("avx2")) return 8;
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return 8;
     return 4;
 }
 inline const int machineWidth = detectwidth();
@@ -219,14 +279,15 @@ inline int width = machineWidth;
 }  // namespace lanes
 
 // Three versions of a function that runs kernel<N>(args...): 4 lanes for every x86-64, 8 where
-// the processor has AVX2 and 16 where it has AVX-512, chosen by lanes::width at each call.
-// Every lane is the same IEEE operation on the same floats in each version, and the project
-// is compiled with -ffp-contract=off (no multiply and add fused into one rounding), so the
-// versions give the same bits. kernel must be always inlined, so that it takes the instruction
-// set of the version it is in.
+// the processor has AVX2 and FMA and 16 where it has AVX-512, chosen by lanes::width at each
+// call. Every lane is the same IEEE operation on the same floats in each version, and the
+// project is compiled with -ffp-contract=off (no multiply and add fused into one rounding
+// unless the code asks for it, as ln and exp above do where their floats stay the same), so
+// the versions give the same bits. kernel must be always inlined, so that it takes the
+// instruction set of the version it is in.
 #define LANES_VERSIONS(name, kernel, params, args)                              \
     __attribute__((target("avx512f"))) void name##16 params { kernel<16> args; } \
-    __attribute__((target("avx2"))) void name##8 params { kernel<8> args; }      \
+    __attribute__((target("avx2,fma"))) void name##8 params { kernel<8> args; }  \
     void name##4 params { kernel<4> args; }                                      \
     void name params {                                                          \
         if (lanes::width >= 16) name##16 args;                                   \

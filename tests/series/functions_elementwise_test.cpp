@@ -112,14 +112,15 @@ TEST(ElementwiseKernels, SquareRootsOfNegativesRaiseNothing) {
 // The logarithms, exponentials, log differences and powers many lanes at a time: bit for bit
 // the rule written out with the scalar functions, and flag for flag, in every version the
 // machine runs. The values mix the guards' edges (missing, zero, negatives, the limits and the
-// floats beside them, infinities, NaN) with floats of every exponent, so that every lane of a
-// block meets both.
+// floats beside them, infinities, NaN, the tiniest floats, whose exponentials must raise no
+// underflow) with floats of every exponent, so that every lane of a block meets both.
 TEST(ElementwiseKernels, LogarithmsAndPowersManyAtATimeFollowTheRule) {
     const std::vector<float> edges = {M, 0.0f, -0.0f, -3.0f, 1.0f, 0.5f, 2.0f, 1e-30f, 1e-7f, 9e-8f,
                                       floatExpMin, std::nextafter(floatExpMin, 1.0f), floatMax,
                                       INFINITY, -INFINITY, std::nanf(""), floatLogMax,
                                       std::nextafter(floatLogMax, 0.0f), floatLogMin,
-                                      std::nextafter(floatLogMin, 0.0f), -87.0f, 87.0f, 88.0f};
+                                      std::nextafter(floatLogMin, 0.0f), -87.0f, 87.0f, 88.0f,
+                                      FLT_TRUE_MIN, -FLT_TRUE_MIN, FLT_MIN, -0x1.2p-126f};
     auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
     auto bad = [](float v) { return ismissing(v) || belowtiny(v) || v < 0.0f; };
     std::mt19937 random(31);
@@ -130,7 +131,7 @@ TEST(ElementwiseKernels, LogarithmsAndPowersManyAtATimeFollowTheRule) {
         // Mostly of a size whose exponential is a number, of either sign.
         return random() % 2 ? f : std::fmod(f, 90.0f);
     };
-    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
     for (int width : {4, 8, 16}) {
         if (width > lanes::machineWidth) continue;
         seriestest::LaneWidth lanesUsed(width);
@@ -196,6 +197,29 @@ TEST(ElementwiseKernels, ArgumentsInDoubtAreRecomputedInEveryLane) {
                     ASSERT_EQ(bits(got[i]), bits(exponential ? safeexp(x[i]) : safelog(x[i])))
                         << (exponential ? "exp " : "ln ") << width << " lanes, at " << i << ": " << std::hexfloat
                         << x[i];
+            }
+        }
+    }
+}
+
+// A block of ordinary values takes the functions at once, a block with a lane for the guards
+// selects their answers: one guarded value (missing, zero, negative, beyond the limits) at
+// every place of a series of ordinary ones, in every version, gives the rule's floats.
+TEST(ElementwiseKernels, OneGuardedLaneAnywhereFollowsTheRule) {
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const float guarded[] = {M, 0.0f, -2.0f, 1e-38f, 3e38f, 100.0f, -100.0f};
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (bool exponential : {false, true}) {
+            for (int at = 0; at < 37; ++at) {
+                std::vector<float> x(37);
+                for (int i = 0; i < 37; ++i) x[i] = 0.5f + 0.37f * static_cast<float>(i);
+                x[at] = guarded[at % std::size(guarded)];
+                const std::vector<float> got = apply(exponential ? expkernel : logkernel, x);
+                for (std::size_t i = 0; i < x.size(); ++i)
+                    ASSERT_EQ(bits(got[i]), bits(exponential ? safeexp(x[i]) : safelog(x[i])))
+                        << (exponential ? "exp " : "ln ") << width << " lanes, guarded at " << at << ", " << i;
             }
         }
     }
