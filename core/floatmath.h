@@ -143,7 +143,7 @@ template <class F, class D, class Q>
 // last sum rounds once more, by 2^-53 of |y| <= 1.0001 |sin r|. Together below 2^-44.37 +
 // 2^-47.9 + 2^-51.9 + 2^-53 < 2^-44 of sin x: the doubt test's window of 2^17 units, at least
 // 2^-36 of y, holds it with room to spare (over every float from 2^-12 to 2^24 of either sign,
-// checked once against long double, the largest error is 395 units of the double's last
+// checked once against long double, the largest error is 394 units of the double's last
 // place). Nothing underflows: |r| >= 2^-26.8, so z^4 >= 2^-215 and r z^7 / 17! >= 2^-427.
 //
 // The reduction and the series are two functions, so that a loop may take them apart.
