@@ -10,9 +10,9 @@
 // Chain indexes: 700 quantity-price pairs over 100 and over 1999 periods, chain form and
 // nominal form; baseline: one pass computing the four sums of products of every link.
 //
-// Logarithms and exponentials: the kernels of @log, @exp, @dlog, @pow and @normal on 1999
-// observations (every value correctly rounded), with the C library's logf and expf on each
-// observation as baselines in the same run.
+// Logarithms, exponentials and sines: the kernels of @log, @exp, @dlog, @pow, @normal and @sin
+// on 1999 observations (every value correctly rounded), with the C library's logf, expf and
+// sinf on each observation as baselines in the same run.
 //
 // Interpolations: @atoqi's kernel (499 annual values over 1999 quarters, the quarterly
 // indicator the annual values interpolated) and @interp's (1999 values through a table of
@@ -306,6 +306,13 @@ std::vector<float> climbing(int n) {
     for (int i = 0; i < n; ++i) x[i] = static_cast<float>(100 + 0.8 * i + 5 * std::sin(0.07 * i));
     return x;
 }
+// The sines of the statements' series (95 to 1704: the reduction by multiples of pi matters).
+void BM_SinKernel1999(benchmark::State& state) { runKernel(state, climbing(1999), sinkernel); }
+void BM_LibmSinBaseline1999(benchmark::State& state) {
+    runKernel(state, climbing(1999), [](float* x, int n) {
+        for (int i = 0; i < n; ++i) x[i] = sinf(x[i]);
+    });
+}
 void BM_IninKernel1999(benchmark::State& state) {
     // The annual values in the first quarter of the span, the rest missing; the indicator is
     // their plain interpolation to quarters.
@@ -351,6 +358,8 @@ BENCHMARK(BM_DlogKernel1999);
 BENCHMARK(BM_PowKernel1999);
 BENCHMARK(BM_NormalKernel1999);
 BENCHMARK(BM_RandKernel1999);
+BENCHMARK(BM_SinKernel1999);
+BENCHMARK(BM_LibmSinBaseline1999);
 BENCHMARK(BM_IninKernel1999);
 BENCHMARK(BM_TableKernel1999);
 BENCHMARK(BM_TableKernelUneven1999);

@@ -1,14 +1,15 @@
-// The natural logarithm and the exponential of floats, correctly rounded: the result is the
-// float nearest the exact value (ties cannot occur), for every argument these functions take.
+// The natural logarithm, the exponential and the sine of floats, correctly rounded: the result
+// is the float nearest the exact value (ties cannot occur), for every argument these functions
+// take.
 //
-// Each is computed in double, where its error is below 2^-37.7 of the value (ln) or 2^-39.6
-// (e^x), and rounded to float once. That rounding can only go wrong when the exact value lies
-// within the error of a point halfway between two floats; a double whose dropped bits are that
-// close to a half (within 2^17 of its 2^29 last units, which is more than 2^-36 of the value
-// and so more than three times the larger bound) is recomputed in long double (64-bit
-// significand), which the tests compare with certified values. About one argument in 2,000
-// takes that path: the double needs no more precision than that, and a short polynomial is
-// fast.
+// Each is computed in double, where its error is below 2^-37.7 of the value (ln), 2^-39.6
+// (e^x) or 2^-44 (sin), and rounded to float once. That rounding can only go wrong when the
+// exact value lies within the error of a point halfway between two floats; a double whose
+// dropped bits are that close to a half (within 2^17 of its 2^29 last units, which is more than
+// 2^-36 of the value and so more than three times the largest bound) is recomputed in long
+// double (64-bit significand), which the tests compare with certified values. About one
+// argument in 2,000 takes that path: the double needs no more precision than that, and a short
+// polynomial is fast.
 //
 // The approximations are written once for a double and for the compiler's vectors of doubles,
 // so that a loop over a series computes many observations at a time with the same operations
@@ -55,6 +56,14 @@ template <bool fused, class D, class B>
         static_assert(sizeof(D) == 64, "fused steps on four or eight doubles");
         return __builtin_ia32_vfmaddpd512_mask(a, b, c, 0xFF, 4);  // every lane, the current rounding
     }
+}
+
+// The bits of a scalar or a vector as another type of the same size. A vector is reinterpreted
+// in place: std::bit_cast of a vector wider than the machine's registers goes through memory.
+template <class To, class From>
+[[gnu::always_inline]] inline To bitsas(From x) {
+    if constexpr (std::is_arithmetic_v<From>) return std::bit_cast<To>(x);
+    else return reinterpret_cast<To>(x);
 }
 
 // The doubles nearest ln 2 and 1 / ln 2.
@@ -169,6 +178,71 @@ template <class F, class D, class Q, bool fused = false>
     return expof<D, Q, fused>(convert<D>(x));
 }
 
+// sin x in double for floats x with 2^-12 <= |x| < 2^24 (Q: the 64-bit integers of the same
+// lanes as D); also 0 for 0, with no flag.
+//
+// x = k pi + r with k the integer nearest x / pi (taken from the bits of a sum with 1.5 * 2^52,
+// as in expapprox) and |r| <= pi/2 + 2^-28; sin x = sin((-1)^k r), the sign put on r by a
+// product with +-1 (exact). r = ((x - k P1) - k P2) - k P3 (Cody and Waite) with pi = P1 + P2 +
+// P3 + e: P1 and P2 of 30 significant bits, so that with |k| < 2^23 the products k P1 and k P2
+// are exact, and x - k P1 is exact too (x and k P1 are within a factor of two, Sterbenz); P1 is
+// pi rounded down and P2 the rest rounded down, |P3| < 2^-59.7 and 0 < e < 2^-113.1. sin r by
+// its Taylor series to r^17 / 17!: sin r = r + r z p(z), z = r^2, which as computed is odd in r
+// (every rounding is to nearest, symmetric about 0), so that the sign may go on r first.
+//
+// The error bound. Reduction: k e is below 2^22.4 * 2^-113.1 = 2^-90.7, the rounding of k P3
+// below 2^-53 * 2^22.4 * 2^-59.7 = 2^-90.3, and the two subtractions round each once, by 2^-53
+// of their results, which differ from r by at most k P3 < 2^-37.3: r is within 2^-52 |r| +
+// 2^-88.8 of x - k pi. For k = 0, r = x exactly; otherwise |r| >= 2^-26.8, the least distance
+// of a float below 2^24 from a multiple of pi other than 0 (found by going through every such
+// float), so that r's relative error is below 2^-51.9; it moves sin r by at most as much
+// relative to itself, as |r cos r| <= |sin r| for |r| <= pi/2. The series alternates with
+// decreasing terms, so the first term left out bounds the rest: |r|^19 / 19! <= 2^-44.37
+// |sin r| (the worst is |r| = pi/2, where sin r = 1; sin r >= 2r/pi). The polynomial: p lies
+// in [-1/6, -0.146] and the sum of its terms' magnitudes is below 0.19, so its fourteen
+// roundings (each 2^-53 of a partial sum no larger than 0.19; those of z^2 and z^4 move only
+// terms below 2^-12 of p) leave it within 2^-47.5 of itself; z, r z and (r z) p add three
+// more; |r z p| <= 0.571 |sin r| (at r = pi/2), so its error is below 2^-47.9 |sin r|; the
+// last sum rounds once more, by 2^-53 of |y| <= 1.0001 |sin r|. Together below 2^-44.37 +
+// 2^-47.9 + 2^-51.9 + 2^-53 < 2^-44 of sin x: the doubt test's window of 2^17 units, at least
+// 2^-36 of y, holds it with room to spare (over every float from 2^-12 to 2^24 of either sign,
+// checked once against long double, the largest error is 394 units of the double's last
+// place). Nothing underflows: |r| >= 2^-26.8, so z^4 >= 2^-215 and r z^7 / 17! >= 2^-427.
+//
+// The reduction and the series are two functions, so that a loop may take them apart.
+template <class D, class Q>
+[[gnu::always_inline]] inline D sinreduce(D xd) {
+    constexpr double shifter = 6755399441055744.0;  // 1.5 * 2^52
+    constexpr double invPi = 3.18309886183790691216e-01;
+    constexpr double pi1 = 0x1.921fb54p+1, pi2 = 0x1.10b46118p-29, pi3 = 0x1.313198a2e037p-60;
+    const D t = xd * invPi + shifter;
+    const D kd = t - shifter;
+    const D r = ((xd - kd * pi1) - kd * pi2) - kd * pi3;
+    // k sits in the low bits of t: its lowest bit, put in the sign bit of 1, gives (-1)^k (a
+    // product rather than a change of the sign bit of r: the bits of a vector wider than the
+    // machine's registers would go through memory, in the chain of every lane).
+    const Q odd = bitsas<Q>(t) << 63;
+    return r * bitsas<D>(odd | 0x3FF0000000000000);
+}
+template <class D>
+[[gnu::always_inline]] inline D sinseries(D r) {
+    // p(z) = -1/3! + z/5! - ... + z^7/17!: pairs of terms, then pairs of pairs (Estrin's
+    // scheme): a chain of five steps after z, not fourteen.
+    const D z = r * r;
+    const D z2 = z * z;
+    const D z4 = z2 * z2;
+    const D q0 = z * (1.0 / 120.0) - 1.0 / 6.0;
+    const D q1 = z * (1.0 / 362880.0) - 1.0 / 5040.0;
+    const D q2 = z * (1.0 / 6227020800.0) - 1.0 / 39916800.0;
+    const D q3 = z * (1.0 / 355687428096000.0) - 1.0 / 1307674368000.0;
+    const D p = (q0 + z2 * q1) + z4 * (q2 + z2 * q3);
+    return r + (r * z) * p;
+}
+template <class F, class D, class Q>
+[[gnu::always_inline]] inline D sinapprox(F x) {
+    return sinseries(sinreduce<D, Q>(convert<D>(x)));
+}
+
 // Whether the float rounding of y is in doubt: the 29 bits that rounding to float drops lie
 // within 2^17 units of half their range. They lie in the low 32 bits of the double, which are
 // taken as 32-bit integers (U: the unsigned 32-bit integers of the lanes of D; UQ: the 64-bit
@@ -193,6 +267,7 @@ template <class D, class Q>
 // The recomputation in long double of the arguments in doubt.
 float lnslow(float x);
 float expslow(float x);
+float sinslow(float x);
 
 // ln x, correctly rounded, for x positive, finite and normal.
 inline float ln(float x) {
@@ -203,6 +278,30 @@ inline float ln(float x) {
 inline float exp(float x) {
     const double y = expapprox<float, double, std::int64_t>(x);
     return indoubt<double, std::uint32_t, std::uint64_t>(y) ? expslow(x) : static_cast<float>(y);
+}
+
+// The bits of the floats 2^-12 and 2^24, the ends of sinapprox's part of the sine's domain,
+// and of the least normal float.
+constexpr std::uint32_t sinTinyBits = 0x39800000u, sinBoundBits = 0x4B800000u, normalBits = 0x00800000u;
+
+// sin x, correctly rounded, for every float: sinapprox from 2^-12 to 2^24 in magnitude, long
+// double for larger values, infinities, NaN and the values in doubt.
+//
+// Below 2^-12 the sine rounds to x itself: |x - sin x| < |x|^3 / 6 < 2^-26.5 |x|, less than
+// half the gap between x and its neighbours (at least 2^-25 |x|). It is x - w w, with w = x
+// for a subnormal x and 0 otherwise (both zeros included), which raises the flags the C
+// library's sinf raised there and no other: none for a normal x (so that a series of
+// missing values raises nothing), and underflow and inexact for a subnormal one, whose
+// square underflows to 0.
+inline float sin(float x) {
+    const std::uint32_t magnitude = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+    if (magnitude < sinTinyBits) {
+        const float w = magnitude < normalBits ? x : 0.0f;
+        return x - w * w;
+    }
+    if (magnitude >= sinBoundBits) return sinslow(x);
+    const double y = sinapprox<float, double, std::int64_t>(x);
+    return indoubt<double, std::uint32_t, std::uint64_t>(y) ? sinslow(x) : static_cast<float>(y);
 }
 
 }  // namespace floatmath

@@ -15,6 +15,8 @@ void sqrtkernel(float* x, int n);
 // Value by value through fnlog and fnexp, many lanes at a time (the same bits and flags).
 void logkernel(float* x, int n);
 void expkernel(float* x, int n);
+// Value by value through fnsin, many lanes at a time (the same bits and flags).
+void sinkernel(float* x, int n);
 
 // The value functions of mapkernel.
 float fnexp(float x);    // safeexp; missing stays missing
@@ -23,7 +25,7 @@ float fnsqrt(float x);   // negative (the missing value too) gives 0
 float fnsq(float x);     // x * x; missing stays missing
 float fnfabs(float x);   // |x|; missing stays missing
 float fnsign(float x);   // -1 below 0, else 1 (no missing test)
-float fnsin(float x);    // sin x (no missing test)
+float fnsin(float x);    // sin x correctly rounded (no missing test: the missing value's sine is itself)
 float fnifpos(float x);  // 1 above 0, else 0
 float fnpos(float x);    // x at or above 0, else 0; missing stays missing
 float fnzero(float x);   // missing becomes 0

@@ -253,6 +253,50 @@ template <class V>
     }
 }
 
+// sin x of every lane, correctly rounded, for any floats: core/floatmath.h's sine, its tests
+// made on the bits (which raise no flag). A lane that sinapprox does not take (below 2^-12 or
+// from 2^24 in magnitude, infinities, NaN) takes the sine of 0 instead, which raises no flag;
+// then a tiny lane is x - w w as in floatmath::sin, and the rare lane outside is recomputed
+// alone in long double, with the lanes in doubt. In two steps, which a loop may take for many
+// vectors in turn (each step's chain of operations is then short enough for the processor to
+// overlap those of several vectors): sinreduced, sinapprox's reduction, and sinfinish.
+template <class V>
+[[gnu::always_inline]] inline typename Lanes<static_cast<int>(sizeof(V) / 4)>::D sinreduced(V x) {
+    typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
+    typedef typename L::U U;
+    // The magnitudes' bits are below 2^31: signed comparisons, which every width has.
+    const typename L::I magnitude = std::bit_cast<typename L::I>(bitsof(x) & 0x7FFFFFFFu);
+    const U tiny = reinterpret_cast<U>(magnitude < static_cast<std::int32_t>(floatmath::sinTinyBits));
+    const U outside = reinterpret_cast<U>(magnitude >= static_cast<std::int32_t>(floatmath::sinBoundBits));
+    const V y = pick(tiny | outside, 0.0f, x);
+    return floatmath::sinreduce<typename L::D, typename L::Q>(floatmath::convert<typename L::D>(y));
+}
+template <class V>
+[[gnu::always_inline]] inline V sinfinish(V x, typename Lanes<static_cast<int>(sizeof(V) / 4)>::D reduced) {
+    typedef Lanes<static_cast<int>(sizeof(V) / 4)> L;
+    typedef typename L::U U;
+    const typename L::I magnitude = std::bit_cast<typename L::I>(bitsof(x) & 0x7FFFFFFFu);
+    const U tiny = reinterpret_cast<U>(magnitude < static_cast<std::int32_t>(floatmath::sinTinyBits));
+    const U subnormal = reinterpret_cast<U>(magnitude < static_cast<std::int32_t>(floatmath::normalBits));
+    const U outside = reinterpret_cast<U>(magnitude >= static_cast<std::int32_t>(floatmath::sinBoundBits));
+    V r = roundonce(x, floatmath::sinseries(reduced), floatmath::sinslow);
+    if (anyset(outside)) [[unlikely]] {
+        // The lanes put in arrays here only, so that the usual path keeps them in registers.
+        float xs[sizeof(V) / 4], rs[sizeof(V) / 4];
+        L::store(xs, x);
+        L::store(rs, r);
+        for (unsigned k = 0; k < sizeof(V) / 4; ++k)
+            if ((bitsof(xs[k]) & 0x7FFFFFFFu) >= floatmath::sinBoundBits) rs[k] = floatmath::sinslow(xs[k]);
+        r = L::load(rs);
+    }
+    const V w = pick(subnormal, x, 0.0f);
+    return pick(tiny, x - w * w, r);
+}
+template <class V>
+[[gnu::always_inline]] inline V sin(V x) {
+    return sinfinish(x, sinreduced(x));
+}
+
 // The same on vectors. A comparison of vectors wider than the machine's is made lane by lane
 // in scalar code: a loop of N lanes is built only where the machine has N-lane vectors
 // (LANES_VERSIONS).

@@ -132,6 +132,113 @@ TEST(FloatMath, DoubtTestOnWideLanesIsTheSameTest) {
     }
 }
 
+// The certified sine: MPFR's, correctly rounded at float precision (ties cannot occur).
+float certifiedsin(float x) {
+    mpfr_t a, r;
+    mpfr_init2(a, 24);
+    mpfr_init2(r, 24);
+    mpfr_set_flt(a, x, MPFR_RNDN);
+    mpfr_sin(r, a, MPFR_RNDN);
+    const float f = mpfr_get_flt(r, MPFR_RNDN);
+    mpfr_clear(a);
+    mpfr_clear(r);
+    return f;
+}
+double sinapprox(float x) { return floatmath::sinapprox<float, double, std::int64_t>(x); }
+
+// Arguments whose double sine lies so near a point halfway between two floats that it cannot
+// decide the rounding: they take the long double path and give the certified float (the
+// values written here were computed with MPFR; the C library's sinf rounds every one of them
+// the other way). For the first two even rounding the double once would give the wrong float.
+TEST(FloatMath, SineArgumentsNearAHalfwayPointAreRecomputed) {
+    struct Case {
+        float x, sine;
+    };
+    const Case cases[] = {
+        {0x1.33333p+13f, -0x1.63f4bap-2f}, {0x1.f83c38p+20f, 0x1.fe11ap-1f},  {0x1.250cp-11f, 0x1.250bfep-11f},
+        {0x1.333b2cp-2f, 0x1.2ea476p-2f},  {0x1.000064p+0f, 0x1.aed5b4p-1f},  {0x1.8044bp+1f, 0x1.1cc35cp-3f},
+        {0x1.90056cp+6f, -0x1.00eafcp-1f}, {0x1.34b7c8p+10f, -0x1.ca41f4p-3f}, {0x1.117044p+16f, -0x1.4a9372p-1f},
+        {0x1.315bfep+22f, 0x1.6c6adap-1f}, {-0x1.0006e2p+1f, -0x1.d183fap-1f}, {-0x1.906204p+8f, 0x1.f89a5ap-1f},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE((floatmath::indoubt<double, std::uint32_t, std::uint64_t>(sinapprox(c.x)))) << std::hexfloat << c.x;
+        EXPECT_EQ(bits(floatmath::sin(c.x)), bits(c.sine)) << std::hexfloat << c.x;
+        EXPECT_EQ(bits(certifiedsin(c.x)), bits(c.sine)) << std::hexfloat << c.x;
+    }
+    EXPECT_NE(bits(static_cast<float>(sinapprox(0x1.33333p+13f))), bits(-0x1.63f4bap-2f));
+    EXPECT_NE(bits(static_cast<float>(sinapprox(0x1.f83c38p+20f))), bits(0x1.fe11ap-1f));
+}
+
+// Every 2011th float below 2^24 of either sign (the double path and its doubt test), a
+// stride through the larger floats (long double), and the arguments where the reduction is
+// hardest: the floats nearest multiples of pi, in several binades, whose remainder is as
+// small as 2^-26.8. Then the ends of the double path's domain, subnormals and both zeros.
+TEST(FloatMath, SineCorrectlyRoundedForEveryKindOfArgument) {
+    for (std::uint32_t u = 0; u < floatmath::sinBoundBits; u += 2011) {
+        for (float x : {std::bit_cast<float>(u), -std::bit_cast<float>(u)}) {
+            ASSERT_EQ(bits(floatmath::sin(x)), bits(certifiedsin(x))) << std::hexfloat << x;
+        }
+    }
+    for (std::uint32_t u = floatmath::sinBoundBits; u < 0x7f800000u; u += 100003) {
+        const float x = std::bit_cast<float>(u);
+        ASSERT_EQ(bits(floatmath::sin(x)), bits(certifiedsin(x))) << std::hexfloat << x;
+        ASSERT_EQ(bits(floatmath::sin(-x)), bits(certifiedsin(-x))) << std::hexfloat << -x;
+    }
+    const float nearpi[] = {0x1.921fb6p+1f, 0x1.921fb6p+2f, 0x1.2d97c8p+3f, 0x1.2d97c8p+7f, 0x1.f9cbe2p+8f,
+                            0x1.f9cbe2p+11f, 0x1.17cc5p+15f, 0x1.9a48dep+16f, 0x1.04ccbcp+21f, 0x1.4ac55cp+22f,
+                            0x1.4ac55cp+23f};
+    for (float x : nearpi) {
+        // These arguments are that near a multiple of pi: their sines are below 2^-19.
+        EXPECT_LT(std::fabs(certifiedsin(x)), 0x1p-19f) << std::hexfloat << x;
+        EXPECT_EQ(bits(floatmath::sin(x)), bits(certifiedsin(x))) << std::hexfloat << x;
+        EXPECT_EQ(bits(floatmath::sin(-x)), bits(certifiedsin(-x))) << std::hexfloat << -x;
+    }
+    const float ends[] = {0x1p24f, std::nextafter(0x1p24f, 0.0f), std::nextafter(0x1p24f, 0x1p25f), FLT_MAX,
+                          0x1p-149f, 0x1.fffffcp-127f, FLT_MIN, 1e-30f, 0x1p-12f, 0x1.6a09e6p-12f, 1.5707964f,
+                          3.1415927f, 1e6f};
+    for (float x : ends) {
+        EXPECT_EQ(bits(floatmath::sin(x)), bits(certifiedsin(x))) << std::hexfloat << x;
+        EXPECT_EQ(bits(floatmath::sin(-x)), bits(certifiedsin(-x))) << std::hexfloat << -x;
+    }
+    // A tiny argument is its own sine, the missing value included; zeros keep their sign.
+    EXPECT_EQ(bits(floatmath::sin(MISSING)), bits(MISSING));
+    EXPECT_EQ(bits(floatmath::sin(0.0f)), 0u);
+    EXPECT_EQ(bits(floatmath::sin(-0.0f)), 0x80000000u);
+}
+
+// The sine of an infinity is a NaN and raises the invalid flag, as the C library's does; a
+// quiet NaN passes through without it. Finite arguments raise no flag but inexact; a tiny one
+// (the missing value among them) is its own sine with no flag at all, and a subnormal one
+// raises underflow, as the C library's sinf did.
+TEST(FloatMath, SineFlags) {
+    for (float x : {INFINITY, -INFINITY}) {
+        std::feclearexcept(FE_ALL_EXCEPT);
+        EXPECT_TRUE(std::isnan(floatmath::sin(x)));
+        EXPECT_TRUE(std::fetestexcept(FE_INVALID));
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
+    EXPECT_TRUE(std::isnan(floatmath::sin(std::nanf(""))));
+    EXPECT_EQ(std::fetestexcept(FE_INVALID), 0);
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    float sink = 0;
+    for (float x : {FLT_MIN, 1e-30f, MISSING, 0.0f, 0.5f, 0x1.33333p+13f, 3.1415927f, 1e7f, 1e30f, FLT_MAX})
+        sink += floatmath::sin(x) + floatmath::sin(-x);
+    EXPECT_EQ(std::fetestexcept(faults), 0);
+    EXPECT_TRUE(std::isfinite(sink));
+    for (float x : {MISSING, -0x1.fffffep-13f, 1e-30f, FLT_MIN, 0.0f, -0.0f}) {
+        std::feclearexcept(FE_ALL_EXCEPT);
+        EXPECT_EQ(bits(floatmath::sin(x)), bits(x)) << std::hexfloat << x;
+        EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0) << std::hexfloat << x;
+    }
+    for (float x : {0x1p-149f, -0x1.fffffcp-127f}) {
+        std::feclearexcept(FE_ALL_EXCEPT);
+        EXPECT_EQ(bits(floatmath::sin(x)), bits(x)) << std::hexfloat << x;
+        EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_UNDERFLOW | FE_INEXACT) << std::hexfloat << x;
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
+
 // Within their domains the functions raise no flag but inexact, and not even that where the
 // result is exact (ln 1 = 0, e^0 = 1): also for the tiniest arguments of e^x, whose powers in
 // the polynomial would underflow if formed (no power above the fourth is), and with the steps
