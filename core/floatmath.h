@@ -47,6 +47,14 @@ template <bool fused, class D, class B>
         return a * b + c;
     } else if constexpr (std::is_arithmetic_v<D>) {
         return __builtin_fma(a, b, c);
+#if defined(__clang__)
+    } else if constexpr (true) {
+        // Clang checks a builtin's target in the template itself: lane by lane there (the same
+        // single rounding, so the same bits).
+        D r;
+        for (int i = 0; i < static_cast<int>(sizeof(D) / sizeof(double)); ++i) r[i] = __builtin_fma(a[i], b[i], c[i]);
+        return r;
+#else
     } else if constexpr (sizeof(D) == 32) {
         // The processor's own instructions, called as builtins: an intrinsic would be a
         // function of its own, which a function not built for FMA, as this one is, may not
@@ -55,6 +63,7 @@ template <bool fused, class D, class B>
     } else {
         static_assert(sizeof(D) == 64, "fused steps on four or eight doubles");
         return __builtin_ia32_vfmaddpd512_mask(a, b, c, 0xFF, 4);  // every lane, the current rounding
+#endif
     }
 }
 
