@@ -747,9 +747,52 @@ template <int N>
         ni[t] = static_cast<float>(nominal[t]);
     }
 }
-LANES_VERSIONS(chwtresults, chwtresultslanes,
-               (const double* Q, const double* nominal, int n, float* qi, float* pi, float* ni),
-               (Q, nominal, n, qi, pi, ni))
+// The same four periods at a time for AVX2, written as its instructions: each lane makes the
+// operations of chwtresultslanes (the gap test on the index rounded to float, the price divided
+// by 1 in a gap and not kept). On the first Zen the divider and the conversions between double
+// and float share a unit, and the compiler's form of this loop took as long as four divisions
+// for each period (its conversions and lane shuffles went through it as well).
+__attribute__((target("avx2"))) void chwtresults8(const double* Q, const double* nominal, int n, float* qi, float* pi,
+                                                  float* ni) {
+    const __m128i first = _mm_set1_epi32(static_cast<int>(lanes::missingFirstBits()));
+    const __m128i span = _mm_set1_epi32(static_cast<int>(lanes::missingSpan()));
+    const __m128 missing = _mm_set1_ps(MISSING);
+    const __m256d one = _mm256_set1_pd(1.0);
+    int t = 0;
+    for (; t + 4 <= n; t += 4) {
+        const __m256d q = _mm256_loadu_pd(Q + t), nominalSum = _mm256_loadu_pd(nominal + t);
+        const __m128 qf = _mm256_cvtpd_ps(q);
+        // A gap's bits less first are at most span (as unsigned): the least of them and span is
+        // themselves.
+        const __m128i shifted = _mm_sub_epi32(_mm_castps_si128(qf), first);
+        const __m128i gap = _mm_cmpeq_epi32(_mm_min_epu32(shifted, span), shifted);
+        const __m256d gapDouble = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(gap));
+        const __m256d price =
+            _mm256_andnot_pd(gapDouble, _mm256_div_pd(nominalSum, _mm256_blendv_pd(q, one, gapDouble)));
+        const __m128 gapFloat = _mm_castsi128_ps(gap);
+        _mm_storeu_ps(qi + t, _mm_blendv_ps(qf, missing, gapFloat));
+        _mm_storeu_ps(pi + t, _mm_blendv_ps(_mm256_cvtpd_ps(price), missing, gapFloat));
+        _mm_storeu_ps(ni + t, _mm256_cvtpd_ps(nominalSum));
+    }
+    for (; t < n; ++t) {
+        const bool gap = ismissing(static_cast<float>(Q[t]));
+        qi[t] = gap ? MISSING : static_cast<float>(Q[t]);
+        pi[t] = gap ? MISSING : static_cast<float>(nominal[t] / Q[t]);
+        ni[t] = static_cast<float>(nominal[t]);
+    }
+}
+__attribute__((target("avx512f"))) void chwtresults16(const double* Q, const double* nominal, int n, float* qi,
+                                                      float* pi, float* ni) {
+    chwtresultslanes<16>(Q, nominal, n, qi, pi, ni);
+}
+void chwtresults4(const double* Q, const double* nominal, int n, float* qi, float* pi, float* ni) {
+    chwtresultslanes<4>(Q, nominal, n, qi, pi, ni);
+}
+void chwtresults(const double* Q, const double* nominal, int n, float* qi, float* pi, float* ni) {
+    if (lanes::width >= 16) chwtresults16(Q, nominal, n, qi, pi, ni);
+    else if (lanes::width >= 8) chwtresults8(Q, nominal, n, qi, pi, ni);
+    else chwtresults4(Q, nominal, n, qi, pi, ni);
+}
 
 }  // namespace
 
