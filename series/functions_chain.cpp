@@ -1,6 +1,7 @@
 #include "series/functions_chain.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -149,7 +150,7 @@ template <int N>
     // The links of the block of periods from t: the sums (from 0, each pair's products added in
     // pair order), then the quotients and roots; the status of a period only where it is not 0
     // (the array holds 0 before).
-    auto links = [&](int t, V& ql, V& pl) [[gnu::always_inline]] {
+    auto links = [&](int t, V& ql, V& pl) __attribute__((always_inline)) {
         V a, b, c, d;
         if (inRegisters) {
             a = b = c = d = zero;
@@ -196,7 +197,7 @@ template <int N>
             for (int k = 0; k < M; ++k) status[t + k] = none[k] ? 1 : negative[k] ? 2 : 0;
         }
     };
-    auto chain = [&](int t, V ql, V pl) [[gnu::always_inline]] {
+    auto chain = [&](int t, V ql, V pl) __attribute__((always_inline)) {
         for (int k = 0; k < M; ++k) {
             runningQuantity = static_cast<float>(runningQuantity * ql[k]);
             runningPrice = static_cast<float>(runningPrice * pl[k]);
@@ -248,6 +249,118 @@ LANES_VERSIONS(chainlinks, chainlinkslanes,
                 float* quantityIndex, float* priceIndex),
                (q, p, w, r, quantityIndex, priceIndex))
 
+// The links and the indexes of a chain whose periods all take the plain rule (no sum zero, no
+// product negative or undefined): each period's quotients, products and roots made without the
+// tests and selects of chainlinkslanes. Up to pairsInRegisters pairs, two periods at a time.
+// Were a period not plain, its link would not be finite (a zero sum gives a quotient that is
+// infinite or undefined, and so does its product; a negative or undefined product has an
+// undefined root), and a running product that meets a link that is not finite stays so to the
+// end (times a root, 0 or more, it is infinite or undefined; rounded to float it stays so).
+// So the indexes are those of the rule when both running products end finite, which this
+// returns; when not, the caller makes the chain again with chainlinks (a running product that
+// overflows to infinity with finite links takes that way too, to the same result).
+// The steps of a period are made in a software pipeline, for a processor whose divider takes
+// as long as the chain of products and whose scheduler holds few operations: in one pass of the
+// loop, the sums of the periods three blocks ahead, the quotients of those two blocks ahead,
+// the products and roots of the next block, and the running products of this one; each takes
+// what the pass before made, so that none waits for the long operations of its own pass. The
+// two running products share one vector (quantity, price): widened, multiplied by the links and
+// rounded to float lane by lane, which are the operations of the rule on each.
+template <int N>
+[[gnu::always_inline]] inline bool chainplainlanes(const std::vector<std::vector<float>>& q,
+                                                   const std::vector<std::vector<float>>& p, int w,
+                                                   float* __restrict quantityIndex, float* __restrict priceIndex) {
+    constexpr int M = 2;
+    typedef DoubleLanes<M> L;
+    typedef typename L::V V;
+    const std::size_t pairs = q.size();
+    const float* qs[pairsInRegisters];
+    const float* ps[pairsInRegisters];
+    for (std::size_t k = 0; k < pairs; ++k) {
+        qs[k] = q[k].data();
+        ps[k] = p[k].data();
+    }
+    struct Sums {
+        V a, b, c, d;
+    };
+    struct Quotients {
+        V ab, dc, cb, da;
+    };
+    // The four sums of the block from t, from 0, the pairs' products added in pair order.
+    auto sums = [&](int t) __attribute__((always_inline)) {
+        Sums s;
+        s.a = s.b = s.c = s.d = V{};
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const V q0 = L::widen(qs[k] + t - 1), q1 = L::widen(qs[k] + t);
+            const V p0 = L::widen(ps[k] + t - 1), p1 = L::widen(ps[k] + t);
+            s.a = s.a + p0 * q1;
+            s.b = s.b + p0 * q0;
+            s.c = s.c + p1 * q0;
+            s.d = s.d + p1 * q1;
+        }
+        return s;
+    };
+    auto divide = [](const Sums& s) __attribute__((always_inline)) {
+        return Quotients{s.a / s.b, s.d / s.c, s.c / s.b, s.d / s.a};
+    };
+    __m128 running = _mm_set1_ps(1.0f);
+    auto chain = [&](int t, const Quotients& x) __attribute__((always_inline)) {
+        const V ql = lanes::sqrt(x.ab * x.dc), pl = lanes::sqrt(x.cb * x.da);
+        typedef double Pair __attribute__((vector_size(16)));
+        auto step = [&](int k, Pair links) __attribute__((always_inline)) {
+            running = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(running), reinterpret_cast<__m128d>(links)));
+            quantityIndex[t + k] = running[0];
+            priceIndex[t + k] = running[1];
+        };
+        step(0, __builtin_shufflevector(ql, pl, 0, 2));
+        step(1, __builtin_shufflevector(ql, pl, 1, 3));
+    };
+    int t = 1;
+    // The blocks from t, t + M and t + 2 M are whole.
+    if (t + 3 * M <= w) {
+        Sums twoAhead = sums(t + 2 * M);
+        Quotients next = divide(sums(t + M));
+        Quotients now = divide(sums(t));
+        for (; t + 4 * M <= w; t += M) {
+            const Sums threeAhead = sums(t + 3 * M);
+            const Quotients twoAheadQuotients = divide(twoAhead);
+            chain(t, now);
+            now = next;
+            next = twoAheadQuotients;
+            twoAhead = threeAhead;
+        }
+        chain(t, now);
+        chain(t + M, next);
+        chain(t + 2 * M, divide(twoAhead));
+        t += 3 * M;
+    }
+    float runningQuantity = running[0], runningPrice = running[1];
+    for (; t < w; ++t) {
+        double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
+        for (std::size_t k = 0; k < pairs; ++k) {
+            const double q0 = qs[k][t - 1], q1 = qs[k][t], p0 = ps[k][t - 1], p1 = ps[k][t];
+            a += p0 * q1;
+            b += p0 * q0;
+            c += p1 * q0;
+            d += p1 * q1;
+        }
+        runningQuantity = static_cast<float>(runningQuantity * std::sqrt((a / b) * (d / c)));
+        runningPrice = static_cast<float>(runningPrice * std::sqrt((c / b) * (d / a)));
+        quantityIndex[t] = runningQuantity;
+        priceIndex[t] = runningPrice;
+    }
+    return std::isfinite(runningQuantity) && std::isfinite(runningPrice);
+}
+__attribute__((target("avx2,fma"))) bool chainplain8(const std::vector<std::vector<float>>& q,
+                                                     const std::vector<std::vector<float>>& p, int w,
+                                                     float* quantityIndex, float* priceIndex) {
+    return chainplainlanes<8>(q, p, w, quantityIndex, priceIndex);
+}
+bool chainplain4(const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w,
+                 float* quantityIndex, float* priceIndex) {
+    return chainplainlanes<4>(q, p, w, quantityIndex, priceIndex);
+}
+
 }  // namespace
 
 int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std::vector<float>>& p, int w, int u,
@@ -259,12 +372,25 @@ int chainkernel(const std::vector<std::vector<float>>& q, const std::vector<std:
     quantity[0] = price[0] = 1.0f;
     static ChainLinks links;
     const std::size_t width = static_cast<std::size_t>(w);
-    // The arrays of sums only where the pairs are summed into them.
-    if (pairs > pairsInRegisters)
-        for (std::vector<double>* sums : {&links.A, &links.B, &links.C, &links.D}) sums->assign(width, 0.0);
-    links.status.assign(width, 0);
     links.flagged = false;
-    chainlinks(q, p, w, links, quantity.data(), price.data());
+    // First the plain rule (the machines with AVX-512 take chainlinks, whose tests cost little
+    // there); when some period is not plain, the floating-point flags as they were before it
+    // and the chain again with the tests.
+    bool plain = false;
+    if (pairs <= pairsInRegisters && lanes::width < 16) {
+        std::fexcept_t flags;
+        std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+        plain = lanes::width >= 8 ? chainplain8(q, p, w, quantity.data(), price.data())
+                                  : chainplain4(q, p, w, quantity.data(), price.data());
+        if (!plain) std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+    }
+    if (!plain) {
+        // The arrays of sums only where the pairs are summed into them.
+        if (pairs > pairsInRegisters)
+            for (std::vector<double>* sums : {&links.A, &links.B, &links.C, &links.D}) sums->assign(width, 0.0);
+        links.status.assign(width, 0);
+        chainlinks(q, p, w, links, quantity.data(), price.data());
+    }
     for (int t = 1; links.flagged && t < w; ++t) {
         const std::size_t s = static_cast<std::size_t>(t);
         if (links.status[s] == 1)
@@ -621,9 +747,52 @@ template <int N>
         ni[t] = static_cast<float>(nominal[t]);
     }
 }
-LANES_VERSIONS(chwtresults, chwtresultslanes,
-               (const double* Q, const double* nominal, int n, float* qi, float* pi, float* ni),
-               (Q, nominal, n, qi, pi, ni))
+// The same four periods at a time for AVX2, written as its instructions: each lane makes the
+// operations of chwtresultslanes (the gap test on the index rounded to float, the price divided
+// by 1 in a gap and not kept). On the first Zen the divider and the conversions between double
+// and float share a unit, and the compiler's form of this loop took as long as four divisions
+// for each period (its conversions and lane shuffles went through it as well).
+__attribute__((target("avx2"))) void chwtresults8(const double* Q, const double* nominal, int n, float* qi, float* pi,
+                                                  float* ni) {
+    const __m128i first = _mm_set1_epi32(static_cast<int>(lanes::missingFirstBits()));
+    const __m128i span = _mm_set1_epi32(static_cast<int>(lanes::missingSpan()));
+    const __m128 missing = _mm_set1_ps(MISSING);
+    const __m256d one = _mm256_set1_pd(1.0);
+    int t = 0;
+    for (; t + 4 <= n; t += 4) {
+        const __m256d q = _mm256_loadu_pd(Q + t), nominalSum = _mm256_loadu_pd(nominal + t);
+        const __m128 qf = _mm256_cvtpd_ps(q);
+        // A gap's bits less first are at most span (as unsigned): the least of them and span is
+        // themselves.
+        const __m128i shifted = _mm_sub_epi32(_mm_castps_si128(qf), first);
+        const __m128i gap = _mm_cmpeq_epi32(_mm_min_epu32(shifted, span), shifted);
+        const __m256d gapDouble = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(gap));
+        const __m256d price =
+            _mm256_andnot_pd(gapDouble, _mm256_div_pd(nominalSum, _mm256_blendv_pd(q, one, gapDouble)));
+        const __m128 gapFloat = _mm_castsi128_ps(gap);
+        _mm_storeu_ps(qi + t, _mm_blendv_ps(qf, missing, gapFloat));
+        _mm_storeu_ps(pi + t, _mm_blendv_ps(_mm256_cvtpd_ps(price), missing, gapFloat));
+        _mm_storeu_ps(ni + t, _mm256_cvtpd_ps(nominalSum));
+    }
+    for (; t < n; ++t) {
+        const bool gap = ismissing(static_cast<float>(Q[t]));
+        qi[t] = gap ? MISSING : static_cast<float>(Q[t]);
+        pi[t] = gap ? MISSING : static_cast<float>(nominal[t] / Q[t]);
+        ni[t] = static_cast<float>(nominal[t]);
+    }
+}
+__attribute__((target("avx512f"))) void chwtresults16(const double* Q, const double* nominal, int n, float* qi,
+                                                      float* pi, float* ni) {
+    chwtresultslanes<16>(Q, nominal, n, qi, pi, ni);
+}
+void chwtresults4(const double* Q, const double* nominal, int n, float* qi, float* pi, float* ni) {
+    chwtresultslanes<4>(Q, nominal, n, qi, pi, ni);
+}
+void chwtresults(const double* Q, const double* nominal, int n, float* qi, float* pi, float* ni) {
+    if (lanes::width >= 16) chwtresults16(Q, nominal, n, qi, pi, ni);
+    else if (lanes::width >= 8) chwtresults8(Q, nominal, n, qi, pi, ni);
+    else chwtresults4(Q, nominal, n, qi, pi, ni);
+}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cfenv>
 #include <cmath>
@@ -224,6 +225,82 @@ TEST(ChainKernels, ManyPeriodsAtATimeAreThePeriodByPeriodRule) {
                     ASSERT_EQ(bits(price[t]), bits(want.price[t])) << "price at " << t;
                 }
             }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+// Chains whose periods are all plain (no zero sum, no negative product) are made without the
+// tests of each period, and a chain with one irregular period is made again with them; both
+// must be the rule bit for bit, with its warnings and flags, and flags raised before the call
+// kept. Lengths around the blocks of periods (two at a time, three blocks ahead) and up to 8
+// pairs (more take the arrays of sums); one irregular period of each kind placed first, in the
+// blocks, in the last whole block and among the last periods; and a chain whose index grows
+// past the largest float although every link is finite.
+TEST(ChainKernels, PlainChainsAndOneIrregularPeriodAreThePeriodByPeriodRule) {
+    platform::ScopedScriptedPlatform screen;
+    std::mt19937 random(31);
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
+    enum Irregular { none, zeroQuantities, zeroPrice, negativePrice, undefinedValue, growing };
+    struct Case {
+        Irregular kind;
+        int where;  // the period: from the start if 0 or more, else from the end (-1 the last)
+    };
+    const Case cases[] = {{none, 0},          {zeroQuantities, 1}, {zeroQuantities, -1}, {zeroPrice, 0},
+                          {zeroPrice, 6},     {negativePrice, 2},  {negativePrice, -2},  {undefinedValue, 5},
+                          {undefinedValue, -3}, {growing, 0}};
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (const Case& c : cases)
+            for (int pairs : {1, 2, 8})
+                for (int w : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 23, 1999}) {
+                    const int at = c.where >= 0 ? c.where : w + c.where;
+                    if (c.kind != none && c.kind != growing && (at < 0 || at >= w)) continue;
+                    SCOPED_TRACE(testing::Message() << width << " lanes, case " << c.kind << " at " << at << ", "
+                                                    << pairs << " pairs, " << w << " periods");
+                    Table q(static_cast<std::size_t>(pairs), std::vector<float>(static_cast<std::size_t>(w)));
+                    Table p = q;
+                    for (int t = 0; t < w; ++t)
+                        for (int k = 0; k < pairs; ++k) {
+                            const int power = static_cast<int>(random() % 20) - 10;
+                            q[k][t] = std::ldexp(1.0f + static_cast<float>(random() % 1000) / 999.0f, power);
+                            p[k][t] = 1.0f + static_cast<float>(random() % 1000) / 250.0f;
+                            // Quantities from 2^-140 growing 2^5 a period up to 2^120: the
+                            // quantity index passes the largest float after some 26 periods.
+                            if (c.kind == growing) q[k][t] = std::ldexp(q[k][t], std::min(-140 + 5 * t, 120) - power);
+                        }
+                    if (c.kind == zeroQuantities)
+                        for (int k = 0; k < pairs; ++k) q[k][at] = 0.0f;
+                    if (c.kind == zeroPrice)
+                        for (int k = 0; k < pairs; ++k) p[k][at] = 0.0f;
+                    if (c.kind == negativePrice) p[0][at] = -p[0][at];
+                    if (c.kind == undefinedValue) q[pairs - 1][at] = std::nanf("");
+                    const int u = static_cast<int>(random() % static_cast<unsigned>(w));
+                    // A flag raised before the call stays raised, the others are the rule's.
+                    const int before = pairs == 2 ? FE_UNDERFLOW : 0;
+                    std::feclearexcept(FE_ALL_EXCEPT);
+                    std::feraiseexcept(before);
+                    const PeriodByPeriod want = periodbyperiod(q, p, w, u);
+                    const int wantFlags = std::fetestexcept(faults);
+                    screen.platform.lines.clear();
+                    clearPendingLine();
+                    std::feclearexcept(FE_ALL_EXCEPT);
+                    std::feraiseexcept(before);
+                    std::vector<float> quantity, price;
+                    const int code = chainkernel(q, p, w, u, quantity, price);
+                    const int gotFlags = std::fetestexcept(faults);
+                    std::string printed = screen.platform.text() + pendingLine();
+                    clearPendingLine();
+                    ASSERT_EQ(code, want.code);
+                    EXPECT_EQ(gotFlags, wantFlags);
+                    if (code != 0) continue;
+                    ASSERT_EQ(printed, want.warnings);
+                    for (int t = 0; t < w; ++t) {
+                        ASSERT_EQ(bits(quantity[t]), bits(want.quantity[t])) << "quantity at " << t;
+                        ASSERT_EQ(bits(price[t]), bits(want.price[t])) << "price at " << t;
+                    }
+                }
     }
     std::feclearexcept(FE_ALL_EXCEPT);
 }
