@@ -1,5 +1,9 @@
 // The scans of series/lanes.h: loops over the bits of the floats, which the compiler makes
-// loops of vectors, built for the widest instruction set the processor has.
+// loops of vectors, built for AVX-512, for AVX2 and for every x86-64 and chosen by
+// lanes::width at each call, as the LANES_VERSIONS functions are. (Not by target_clones: Clang
+// builds only the first target of a function declared before without the attribute, whose
+// instructions fault on a processor without AVX-512, and with the attribute on the declaration
+// too the calls from other files go wrong in both compilers.)
 #include "series/lanes.h"
 
 #include <algorithm>
@@ -29,22 +33,22 @@ struct MissingOrNanScan {
     bool found() const { return least <= span || greatest > 0x7f800000; }
 };
 
-}  // namespace
-
-__attribute__((target_clones("avx512f", "avx2", "default"))) bool anynan(const float* x, int n) {
+template <int>
+[[gnu::always_inline]] inline bool anynanscan(const float* x, int n) {
     std::uint32_t any = 0;
     for (int i = 0; i < n; ++i) any |= static_cast<std::uint32_t>((bitsat(x, i) & 0x7fffffffu) > 0x7f800000u);
     return any != 0;
 }
 
-__attribute__((target_clones("avx512f", "avx2", "default"))) bool anymissingornan(const float* x, int n) {
+template <int>
+[[gnu::always_inline]] inline bool anymissingornanscan(const float* x, int n) {
     MissingOrNanScan scan;
     for (int i = 0; i < n; ++i) scan.take(bitsat(x, i));
     return scan.found();
 }
 
-__attribute__((target_clones("avx512f", "avx2", "default"))) bool copymissingornan(const float* x, int n,
-                                                                                  float* to) {
+template <int>
+[[gnu::always_inline]] inline bool copymissingornanscan(const float* x, int n, float* to) {
     MissingOrNanScan scan;
     for (int i = 0; i < n; ++i) {
         const std::uint32_t b = bitsat(x, i);
@@ -54,10 +58,37 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) bool copymissingorn
     return scan.found();
 }
 
-__attribute__((target_clones("avx512f", "avx2", "default"))) bool allfinite(const float* x, int n) {
+template <int>
+[[gnu::always_inline]] inline bool allfinitescan(const float* x, int n) {
     std::uint32_t infinite = 0;
     for (int i = 0; i < n; ++i) infinite |= static_cast<std::uint32_t>((bitsat(x, i) & 0x7f800000u) == 0x7f800000u);
     return infinite == 0;
 }
+
+// The three builds of a scan.
+#define SCAN_VERSIONS(name, params, args)                                                    \
+    __attribute__((target("avx512f"))) bool name##16 params { return name##scan<16> args; } \
+    __attribute__((target("avx2,fma"))) bool name##8 params { return name##scan<8> args; }  \
+    bool name##4 params { return name##scan<4> args; }
+
+SCAN_VERSIONS(anynan, (const float* x, int n), (x, n))
+SCAN_VERSIONS(anymissingornan, (const float* x, int n), (x, n))
+SCAN_VERSIONS(copymissingornan, (const float* x, int n, float* to), (x, n, to))
+SCAN_VERSIONS(allfinite, (const float* x, int n), (x, n))
+
+}  // namespace
+
+// The build the processor runs (or a test asks for).
+#define SCAN_CHOICE(name, params, args)        \
+    bool name params {                         \
+        if (width >= 16) return name##16 args; \
+        if (width >= 8) return name##8 args;   \
+        return name##4 args;                   \
+    }
+
+SCAN_CHOICE(anynan, (const float* x, int n), (x, n))
+SCAN_CHOICE(anymissingornan, (const float* x, int n), (x, n))
+SCAN_CHOICE(copymissingornan, (const float* x, int n, float* to), (x, n, to))
+SCAN_CHOICE(allfinite, (const float* x, int n), (x, n))
 
 }  // namespace lanes

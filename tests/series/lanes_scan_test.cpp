@@ -8,6 +8,7 @@
 
 #include "core/missing.h"
 #include "series/lanes.h"
+#include "series_fixture.h"
 
 namespace lanes_scan_test {
 
@@ -50,25 +51,50 @@ std::vector<float> probes() {
 // The scans for a missing value or a NaN find one probe among ordinary values, wherever it lies
 // in a series of any length (so in the vector loop or in its remainder), exactly where the
 // missing test (in double) or the NaN test holds; the copying scan also copies every bit.
+// Every build of the scans this processor runs (4, 8, 16 lanes) is checked.
 TEST(LaneScans, MissingOrNanFoundWhereverItLies) {
-    for (float probe : probes()) {
-        const bool expected = std::isnan(probe) || ismissing(probe);
-        for (int n : {1, 2, 7, 8, 9, 15, 16, 17, 31, 33, 64, 100})
-            for (int at : {0, n / 2, n - 1}) {
-                SCOPED_TRACE(testing::Message() << "bits " << std::hex << std::bit_cast<std::uint32_t>(probe) << std::dec
-                                                << ", " << n << " values, at " << at);
-                std::vector<float> x(static_cast<std::size_t>(n));
-                for (int i = 0; i < n; ++i) x[i] = i % 3 == 0 ? -1.5e30f : i % 3 == 1 ? 2.0f + i : -0.000002f;
-                x[at] = probe;
-                EXPECT_EQ(lanes::anymissingornan(x.data(), n), expected);
-                std::vector<float> copy(static_cast<std::size_t>(n), 7.0f);
-                EXPECT_EQ(lanes::copymissingornan(x.data(), n, copy.data()), expected);
-                for (int i = 0; i < n; ++i)
-                    ASSERT_EQ(std::bit_cast<std::uint32_t>(copy[i]), std::bit_cast<std::uint32_t>(x[i])) << i;
-            }
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (float probe : probes()) {
+            const bool expected = std::isnan(probe) || ismissing(probe);
+            for (int n : {1, 2, 7, 8, 9, 15, 16, 17, 31, 33, 64, 100})
+                for (int at : {0, n / 2, n - 1}) {
+                    SCOPED_TRACE(testing::Message() << width << " lanes, bits " << std::hex
+                                                    << std::bit_cast<std::uint32_t>(probe) << std::dec << ", " << n
+                                                    << " values, at " << at);
+                    std::vector<float> x(static_cast<std::size_t>(n));
+                    for (int i = 0; i < n; ++i) x[i] = i % 3 == 0 ? -1.5e30f : i % 3 == 1 ? 2.0f + i : -0.000002f;
+                    x[at] = probe;
+                    EXPECT_EQ(lanes::anymissingornan(x.data(), n), expected);
+                    std::vector<float> copy(static_cast<std::size_t>(n), 7.0f);
+                    EXPECT_EQ(lanes::copymissingornan(x.data(), n, copy.data()), expected);
+                    for (int i = 0; i < n; ++i)
+                        ASSERT_EQ(std::bit_cast<std::uint32_t>(copy[i]), std::bit_cast<std::uint32_t>(x[i])) << i;
+                }
+        }
+        // No value at all: nothing found.
+        EXPECT_FALSE(lanes::anymissingornan(nullptr, 0));
     }
-    // No value at all: nothing found.
-    EXPECT_FALSE(lanes::anymissingornan(nullptr, 0));
+}
+
+// The scans for a NaN alone and for an infinity or a NaN, likewise in every build.
+TEST(LaneScans, NanAndNonFiniteFoundWhereverTheyLie) {
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        for (float probe : probes())
+            for (int n : {1, 8, 9, 17, 33, 100})
+                for (int at : {0, n / 2, n - 1}) {
+                    SCOPED_TRACE(testing::Message() << width << " lanes, bits " << std::hex
+                                                    << std::bit_cast<std::uint32_t>(probe) << std::dec << ", " << n
+                                                    << " values, at " << at);
+                    std::vector<float> x(static_cast<std::size_t>(n), 3.25f);
+                    x[at] = probe;
+                    EXPECT_EQ(lanes::anynan(x.data(), n), std::isnan(probe));
+                    EXPECT_EQ(lanes::allfinite(x.data(), n), std::isfinite(probe));
+                }
+    }
 }
 
 }  // namespace lanes_scan_test
