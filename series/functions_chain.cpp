@@ -105,6 +105,19 @@ inline unsigned char periodlink(double A, double B, double C, double D, double& 
     if (pp >= 0.0) price = std::sqrt(pp);
     return status;
 }
+// The four sums of period t, the pairs' products added in pair order into a, b, c, d (the
+// series of pair k are q[k] and p[k]: vectors, or pointers to their values).
+template <class Series>
+[[gnu::always_inline]] inline void periodsums(const Series& q, const Series& p, std::size_t pairs, int t, double& a,
+                                              double& b, double& c, double& d) {
+    for (std::size_t k = 0; k < pairs; ++k) {
+        const double q0 = q[k][t - 1], q1 = q[k][t], p0 = p[k][t - 1], p1 = p[k][t];
+        a += p0 * q1;
+        b += p0 * q0;
+        c += p1 * q0;
+        d += p1 * q1;
+    }
+}
 // Up to this many pairs, a block's sums are added in registers (the pairs' values of the block
 // read together); with more, each pair's series is added into the arrays of sums in one pass of
 // its own, which reads every series once in order.
@@ -222,13 +235,7 @@ template <int N>
     for (; t < w; ++t) {
         double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
         if (inRegisters) {
-            for (std::size_t k = 0; k < pairs; ++k) {
-                const double q0 = q[k][t - 1], q1 = q[k][t], p0 = p[k][t - 1], p1 = p[k][t];
-                a += p0 * q1;
-                b += p0 * q0;
-                c += p1 * q0;
-                d += p1 * q1;
-            }
+            periodsums(q, p, pairs, t, a, b, c, d);
         } else {
             a = A[t];
             b = B[t];
@@ -337,13 +344,7 @@ template <int N>
     float runningQuantity = running[0], runningPrice = running[1];
     for (; t < w; ++t) {
         double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
-        for (std::size_t k = 0; k < pairs; ++k) {
-            const double q0 = qs[k][t - 1], q1 = qs[k][t], p0 = ps[k][t - 1], p1 = ps[k][t];
-            a += p0 * q1;
-            b += p0 * q0;
-            c += p1 * q0;
-            d += p1 * q1;
-        }
+        periodsums(qs, ps, pairs, t, a, b, c, d);
         runningQuantity = static_cast<float>(runningQuantity * std::sqrt((a / b) * (d / c)));
         runningPrice = static_cast<float>(runningPrice * std::sqrt((c / b) * (d / a)));
         quantityIndex[t] = runningQuantity;

@@ -176,6 +176,36 @@ PeriodByPeriod periodbyperiod(const Table& q, const Table& p, int w, int u) {
     return r;
 }
 
+// chainkernel against the rule above on the same pairs, each with the flags `before` raised
+// first: the code, the fault flags (those raised before stay raised, the others are the
+// rule's), the warnings in order and every bit of both indexes.
+void expectTheRule(platform::ScopedScriptedPlatform& screen, const Table& q, const Table& p, int w, int u,
+                   int before) {
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    std::feraiseexcept(before);
+    const PeriodByPeriod want = periodbyperiod(q, p, w, u);
+    const int wantFlags = std::fetestexcept(faults);
+    screen.platform.lines.clear();
+    clearPendingLine();
+    std::feclearexcept(FE_ALL_EXCEPT);
+    std::feraiseexcept(before);
+    std::vector<float> quantity, price;
+    const int code = chainkernel(q, p, w, u, quantity, price);
+    const int gotFlags = std::fetestexcept(faults);
+    const std::string printed = screen.platform.text() + pendingLine();
+    clearPendingLine();
+    ASSERT_EQ(code, want.code);
+    EXPECT_EQ(gotFlags, wantFlags);
+    if (code != 0) return;
+    ASSERT_EQ(printed, want.warnings);
+    for (int t = 0; t < w; ++t) {
+        ASSERT_EQ(bits(quantity[t]), bits(want.quantity[t])) << "quantity at " << t;
+        ASSERT_EQ(bits(price[t]), bits(want.price[t])) << "price at " << t;
+    }
+}
+
 // The kernel forms the links of many periods at a time: bit for bit the rule above, with its
 // warnings in the same order and the same floating-point flags, in every version the machine
 // runs; over lengths that leave each version a remainder, periods whose sums are zero (a
@@ -183,8 +213,6 @@ PeriodByPeriod periodbyperiod(const Table& q, const Table& p, int w, int u) {
 TEST(ChainKernels, ManyPeriodsAtATimeAreThePeriodByPeriodRule) {
     platform::ScopedScriptedPlatform screen;
     std::mt19937 random(23);
-    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
-    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
     for (int width : {4, 8, 16}) {
         if (width > lanes::machineWidth) continue;
         seriestest::LaneWidth lanesUsed(width);
@@ -205,25 +233,7 @@ TEST(ChainKernels, ManyPeriodsAtATimeAreThePeriodByPeriodRule) {
                     }
                 }
                 const int u = static_cast<int>(random() % static_cast<unsigned>(w));
-                std::feclearexcept(FE_ALL_EXCEPT);
-                const PeriodByPeriod want = periodbyperiod(q, p, w, u);
-                const int wantFlags = std::fetestexcept(faults);
-                screen.platform.lines.clear();
-                clearPendingLine();
-                std::feclearexcept(FE_ALL_EXCEPT);
-                std::vector<float> quantity, price;
-                const int code = chainkernel(q, p, w, u, quantity, price);
-                const int gotFlags = std::fetestexcept(faults);
-                std::string printed = screen.platform.text() + pendingLine();
-                clearPendingLine();
-                ASSERT_EQ(code, want.code);
-                EXPECT_EQ(gotFlags, wantFlags);
-                if (code != 0) continue;
-                ASSERT_EQ(printed, want.warnings);
-                for (int t = 0; t < w; ++t) {
-                    ASSERT_EQ(bits(quantity[t]), bits(want.quantity[t])) << "quantity at " << t;
-                    ASSERT_EQ(bits(price[t]), bits(want.price[t])) << "price at " << t;
-                }
+                expectTheRule(screen, q, p, w, u, 0);
             }
     }
     std::feclearexcept(FE_ALL_EXCEPT);
@@ -239,8 +249,6 @@ TEST(ChainKernels, ManyPeriodsAtATimeAreThePeriodByPeriodRule) {
 TEST(ChainKernels, PlainChainsAndOneIrregularPeriodAreThePeriodByPeriodRule) {
     platform::ScopedScriptedPlatform screen;
     std::mt19937 random(31);
-    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
-    const int faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
     enum Irregular { none, zeroQuantities, zeroPrice, negativePrice, undefinedValue, growing };
     struct Case {
         Irregular kind;
@@ -278,28 +286,7 @@ TEST(ChainKernels, PlainChainsAndOneIrregularPeriodAreThePeriodByPeriodRule) {
                     if (c.kind == undefinedValue) q[pairs - 1][at] = std::nanf("");
                     const int u = static_cast<int>(random() % static_cast<unsigned>(w));
                     // A flag raised before the call stays raised, the others are the rule's.
-                    const int before = pairs == 2 ? FE_UNDERFLOW : 0;
-                    std::feclearexcept(FE_ALL_EXCEPT);
-                    std::feraiseexcept(before);
-                    const PeriodByPeriod want = periodbyperiod(q, p, w, u);
-                    const int wantFlags = std::fetestexcept(faults);
-                    screen.platform.lines.clear();
-                    clearPendingLine();
-                    std::feclearexcept(FE_ALL_EXCEPT);
-                    std::feraiseexcept(before);
-                    std::vector<float> quantity, price;
-                    const int code = chainkernel(q, p, w, u, quantity, price);
-                    const int gotFlags = std::fetestexcept(faults);
-                    std::string printed = screen.platform.text() + pendingLine();
-                    clearPendingLine();
-                    ASSERT_EQ(code, want.code);
-                    EXPECT_EQ(gotFlags, wantFlags);
-                    if (code != 0) continue;
-                    ASSERT_EQ(printed, want.warnings);
-                    for (int t = 0; t < w; ++t) {
-                        ASSERT_EQ(bits(quantity[t]), bits(want.quantity[t])) << "quantity at " << t;
-                        ASSERT_EQ(bits(price[t]), bits(want.price[t])) << "price at " << t;
-                    }
+                    expectTheRule(screen, q, p, w, u, pairs == 2 ? FE_UNDERFLOW : 0);
                 }
     }
     std::feclearexcept(FE_ALL_EXCEPT);
