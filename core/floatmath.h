@@ -317,9 +317,11 @@ inline double sinlargereduce(float x) {
     const U128 product = static_cast<U128>(m) * w.low;
     const std::uint64_t low = static_cast<std::uint64_t>(product);
     const std::uint64_t high = static_cast<std::uint64_t>(product >> 64) + m * w.high;
-    const unsigned negative = (u >> 31) ^ static_cast<unsigned>(high >> 63) ^ static_cast<unsigned>(high >> 62 & 1);
+    // The top bit of high ^ (high << 1) is the parity of k.
+    const std::uint64_t twice = high << 1;
+    const unsigned negative = (u >> 31) ^ static_cast<unsigned>((high ^ twice) >> 63);
     // S's high half (signed) and the 53 bits below it.
-    const double shigh = static_cast<double>(static_cast<std::int64_t>(high << 1 | low >> 63));
+    const double shigh = static_cast<double>(static_cast<std::int64_t>(twice | low >> 63));
     const double below = static_cast<double>(static_cast<std::int64_t>((low << 1) >> 11));
     return shigh * sinLargeScales[negative][0] + below * sinLargeScales[negative][1];
 }

@@ -172,9 +172,10 @@ TEST(FloatMath, SineArgumentsNearAHalfwayPointAreRecomputed) {
 }
 
 // Every 2011th float below 2^24 of either sign (the double path and its doubt test), a
-// stride through the larger floats (long double), and the arguments where the reduction is
-// hardest: the floats nearest multiples of pi, in several binades, whose remainder is as
-// small as 2^-26.8. Then the ends of the double path's domain, subnormals and both zeros.
+// stride through the larger floats (the reduction on integers), and the arguments where the
+// Cody-Waite reduction is hardest: the floats nearest multiples of pi, in several binades,
+// whose remainder is as small as 2^-26.8. Then the ends of the double path's domain,
+// subnormals and both zeros.
 TEST(FloatMath, SineCorrectlyRoundedForEveryKindOfArgument) {
     for (std::uint32_t u = 0; u < floatmath::sinBoundBits; u += 2011) {
         for (float x : {std::bit_cast<float>(u), -std::bit_cast<float>(u)}) {

@@ -229,9 +229,10 @@ TEST(ElementwiseKernels, OneGuardedLaneAnywhereFollowsTheRule) {
 
 // The sines many lanes at a time: bit for bit fnsin's and flag for flag (inexact included),
 // in every version the machine runs, over lengths that leave each a remainder. The values
-// mix the long double path's (infinities, NaN, 2^24 and beyond, arguments in doubt) with the
-// double path's (floats of every size below 2^24) and the tiny ones (the missing value, both
-// zeros, subnormals), so that every lane of a block meets all three. Only an infinity or a
+// mix the long double path's (infinities, NaN, arguments in doubt) and the reduction on
+// integers (2^24 and beyond) with the double path's (floats of every size below 2^24) and the
+// tiny ones (the missing value, both zeros, subnormals), so that every lane of a block meets
+// them all. Only an infinity or a
 // signalling NaN raises the invalid flag, as the C library's sinf did; a series of missing
 // values, zeros and infinities raises no inexact flag either (the evaluator reports the flags'
 // word: 16 before, 16 still).
@@ -319,7 +320,7 @@ TEST(ElementwiseKernels, SineLanesLeavingTheDoublePathAreRecomputed) {
     }
 }
 
-// The sine from 2^24 on, many lanes at a time (each such lane is handed to floatmath::sinlarge):
+// The sine from 2^24 on, many lanes at a time (each such lane is reduced alone on integers):
 // a float in every binade up to FLT_MAX, the floats nearest a multiple of pi and those whose
 // sine is nearest a halfway point, of either sign, against MPFR's sine rounded to float, in
 // every version the machine runs. First all in a row, so that whole vectors take that path
