@@ -295,7 +295,9 @@ struct InvPiWindow {
     std::uint64_t high, low;
 };
 struct InvPiWindows {
-    InvPiWindow at[104];
+    // By the float's exponent field, 150 + e; zeros for the others, so that a float below 2^24,
+    // an infinity or a NaN reduces to 0, exactly and with no flag.
+    InvPiWindow at[256];
 };
 inline constexpr InvPiWindows invPiWindows = [] {
     InvPiWindows t{};
@@ -304,7 +306,7 @@ inline constexpr InvPiWindows invPiWindows = [] {
         auto from = [&](int k) {
             return shift == 0 ? invPiBits[k] : invPiBits[k] << shift | invPiBits[k + 1] >> (64 - shift);
         };
-        t.at[e - 1] = {from(word), from(word + 1)};
+        t.at[150 + e] = {from(word), from(word + 1)};
     }
     return t;
 }();
@@ -312,7 +314,7 @@ inline double sinlargereduce(float x) {
     __extension__ typedef unsigned __int128 U128;
     const std::uint32_t u = std::bit_cast<std::uint32_t>(x);
     const std::uint64_t m = (u & 0x007FFFFFu) | 0x00800000u;
-    const InvPiWindow w = invPiWindows.at[((u >> 23) & 0xFFu) - 151];
+    const InvPiWindow w = invPiWindows.at[(u >> 23) & 0xFFu];
     // R in two halves: m times the low word, and the low half of m times the high word.
     const U128 product = static_cast<U128>(m) * w.low;
     const std::uint64_t low = static_cast<std::uint64_t>(product);

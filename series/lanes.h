@@ -283,22 +283,25 @@ template <class V>
     const V w = pick(subnormal, x, 0.0f);
     if (anyset(outside)) [[unlikely]] {
         // The lanes put in arrays here only, so that the usual path keeps them in registers.
-        // A finite lane outside is reduced alone on integers (floatmath::sinlargereduce), then
-        // the series and the rounding are taken on all lanes, the same operations as
-        // floatmath::sinlarge's on each; an infinity or a NaN is recomputed in long double.
+        // Every lane is reduced alone on integers (floatmath::sinlargereduce, straight code
+        // with no test: a lane below 2^24, an infinity or a NaN gives 0, exactly and with no
+        // flag) and the lanes outside take that reduction; then the series and the rounding
+        // are taken on all lanes, the same operations as floatmath::sinlarge's on each. An
+        // infinity or a NaN is recomputed in long double.
         float xs[sizeof(V) / 4];
         double reductions[sizeof(V) / 4];
         L::store(xs, x);
-        std::memcpy(reductions, &reduced, sizeof(reductions));
         bool nonfinite = false;
         for (unsigned k = 0; k < sizeof(V) / 4; ++k) {
-            const std::uint32_t size = bitsof(xs[k]) & 0x7FFFFFFFu;
-            if (size >= floatmath::sinBoundBits) {
-                if (size < 0x7F800000u) reductions[k] = floatmath::sinlargereduce(xs[k]);
-                else nonfinite = true;
-            }
+            reductions[k] = floatmath::sinlargereduce(xs[k]);
+            nonfinite |= (bitsof(xs[k]) & 0x7FFFFFFFu) >= 0x7F800000u;
         }
-        std::memcpy(&reduced, reductions, sizeof(reductions));
+        typename L::D large;
+        std::memcpy(&large, reductions, sizeof(reductions));
+        typedef typename L::Q Q;
+        const Q wide = floatmath::convert<Q>(std::bit_cast<typename L::I>(outside));
+        reduced = floatmath::bitsas<typename L::D>((wide & floatmath::bitsas<Q>(large)) |
+                                                   (~wide & floatmath::bitsas<Q>(reduced)));
         V r = roundonce(x, floatmath::sinseries(reduced), floatmath::sinslow);
         if (nonfinite) {
             float rs[sizeof(V) / 4];
