@@ -30,6 +30,7 @@
 #include "banks/jexbank.h"
 #include "banks/slots.h"
 #include "core/date.h"
+#include "core/floatmath.h"
 #include "core/missing.h"
 #include "interp/reader.h"
 #include "interp/state.h"
@@ -313,6 +314,26 @@ void BM_LibmSinBaseline1999(benchmark::State& state) {
         for (int i = 0; i < n; ++i) x[i] = sinf(x[i]);
     });
 }
+// Large arguments: the statements' series scaled by 2^18 ... 2^116 in turn, from 2^24.6 to
+// 2^126.7 (every binade from 2^25 on, both signs): the reduction by pi on integers. The
+// long double sine of the same values (how the kernel took each of them before) and the C
+// library's sinf beside it.
+std::vector<float> largeangles(int n) {
+    std::vector<float> x = climbing(n);
+    for (int i = 0; i < n; ++i) x[i] = std::ldexp(i % 2 ? -x[i] : x[i], 18 + i % 99);
+    return x;
+}
+void BM_SinKernelLarge1999(benchmark::State& state) { runKernel(state, largeangles(1999), sinkernel); }
+void BM_SinLongDoubleLarge1999(benchmark::State& state) {
+    runKernel(state, largeangles(1999), [](float* x, int n) {
+        for (int i = 0; i < n; ++i) x[i] = floatmath::sinslow(x[i]);
+    });
+}
+void BM_LibmSinLargeBaseline1999(benchmark::State& state) {
+    runKernel(state, largeangles(1999), [](float* x, int n) {
+        for (int i = 0; i < n; ++i) x[i] = sinf(x[i]);
+    });
+}
 void BM_IninKernel1999(benchmark::State& state) {
     // The annual values in the first quarter of the span, the rest missing; the indicator is
     // their plain interpolation to quarters.
@@ -360,6 +381,9 @@ BENCHMARK(BM_NormalKernel1999);
 BENCHMARK(BM_RandKernel1999);
 BENCHMARK(BM_SinKernel1999);
 BENCHMARK(BM_LibmSinBaseline1999);
+BENCHMARK(BM_SinKernelLarge1999);
+BENCHMARK(BM_SinLongDoubleLarge1999);
+BENCHMARK(BM_LibmSinLargeBaseline1999);
 BENCHMARK(BM_IninKernel1999);
 BENCHMARK(BM_TableKernel1999);
 BENCHMARK(BM_TableKernelUneven1999);

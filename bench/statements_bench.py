@@ -82,6 +82,8 @@ CASES = [
     ("@fabs", "f lx = @fabs(g)", "lx", "series lx = abs(g)"),
     ("@sign", "f lx = @sign(g)", "lx", "series lx = sgn(g)"),
     ("@sin", "f lx = @sin(x)", "lx", "series lx = sin(x)"),
+    # Arguments from 2^25 to 2^118 (the reduction by pi on integers).
+    ("@sin large", "f lx = @sin(z)", "lx", None, "f z = @exp(x / 25) * 1000000"),
     ("@round", "f lx = @round(x, 2)", "lx", "series lx = round(x * 100) / 100"),
     ("@if", "f lx = @if(x > 500, x, 0)", "lx", "series lx = x > 500 ? x : 0"),
     ("@ifpos", "f lx = @ifpos(g)", "lx", "series lx = g > 0"),

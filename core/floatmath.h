@@ -252,6 +252,83 @@ template <class F, class D, class Q>
     return sinseries(sinreduce<D, Q>(convert<D>(x)));
 }
 
+// sin x in double for finite floats x with 2^24 <= |x| < 2^128, where Cody and Waite's
+// reduction would need more parts of pi than a double holds: an exact reduction on integers
+// (Payne and Hanek's), then sinseries.
+//
+// x = m 2^e with m the float's 24-bit significand and 1 <= e <= 104. With b_i the bits of 1/pi
+// (1/pi = sum b_i 2^-i), x/pi = sum m b_i 2^(e-i); the terms with i < e are even integers and
+// do not change sin x = sin(pi (x/pi mod 2)). The 128 bits b_e ... b_(e+127), an integer W,
+// give x/pi mod 2 = R 2^-127 with R = m W mod 2^128 (two products of 64-bit integers), less
+// the bits left out, whose share of x/pi is below 2^24 2^e 2^-(e+127) = 2^-103. R shifted left
+// by one, as a signed 128-bit integer S, is f 2^128 with f = x/pi - k in [-1/2, 1/2) for k an
+// integer nearest x/pi, odd when the top two bits of R differ; sin |x| = (-1)^k sin(pi f).
+// r = +-pi f, the sign of x and (-1)^k put on by the choice of the scales: r = H c1 + L c2,
+// with H the high 64 bits of S (signed), L the 53 bits below them, and c1, c2 the double
+// nearest pi times 2^-64 and 2^-117 (or their opposites).
+//
+// The error bound. The least distance of a float x with 2^24 <= |x| < 2^128 from a multiple of
+// pi is 2^-28.2 (at x = 0x1.f37c8ap+96; found by going through every such float with a
+// reduction of 192 bits, the least of each binade checked against MPFR), so |f| >= 2^-29.86
+// and |S| >= 2^98. The bits of 1/pi left out make f smaller by less than 2^-103, at most
+// 2^-73.1 of |f|; the 11 bits of S below L lose less than 2^11, 2^-87 of |S|; H and L are
+// exact integers, of which H is rounded to a double by 2^-53 of itself (|H| 2^64 <= |S| + 2^64
+// <= (1 + 2^-34) |S|) and L not at all (below 2^53); the double nearest pi is within 2^-54.5
+// of pi; the two products round by 2^-53 each, and the term L c2, below 2^-62.3, is at most
+// 2^-34 of |r| >= 2^-28.3; the sum rounds by 2^-53. r is within 3.4 2^-53 < 2^-51.2 of pi |f|
+// relative to it, and |r| <= pi/2 + 2^-28. So sinapprox's bound holds with 2^-51.2 for
+// 2^-51.9: 2^-44.37 + 2^-47.9 + 2^-51.2 + 2^-53 < 2^-44.2 of sin x, and the doubt test's window
+// holds it; nothing underflows (|r| >= 2^-28.3). Over every such float of either sign, checked
+// once against sinslow, the result rounded to float is sinslow's wherever the doubt test lets
+// it be, and raises the inexact flag alone, as sinslow does. The reduction and the series are
+// two functions, as for sinapprox: a vector loop reduces its lanes one by one and takes the
+// series on all of them at once.
+//
+// The bits of 1/pi from b_1, four 64-bit words (computed with MPFR; the tests check them), and
+// the window W for each e: its high and low 64 bits.
+constexpr std::uint64_t invPiBits[4] = {0x517cc1b727220a94u, 0xfe13abe8fa9a6ee0u, 0x6db14acc9e21c820u,
+                                        0xff28b1d5ef5de2b0u};
+// The scales c1 and c2 (the double nearest pi times 2^-64 and 2^-117), then their opposites.
+constexpr double sinLargeScales[2][2] = {{0x1.921fb54442d18p+1 * 0x1p-64, 0x1.921fb54442d18p+1 * 0x1p-117},
+                                         {-0x1.921fb54442d18p+1 * 0x1p-64, -0x1.921fb54442d18p+1 * 0x1p-117}};
+struct InvPiWindow {
+    std::uint64_t high, low;
+};
+struct InvPiWindows {
+    // By the float's exponent field, 150 + e; zeros for the others, so that a float below 2^24,
+    // an infinity or a NaN reduces to 0, exactly and with no flag.
+    InvPiWindow at[256];
+};
+inline constexpr InvPiWindows invPiWindows = [] {
+    InvPiWindows t{};
+    for (int e = 1; e <= 104; ++e) {
+        const int word = (e - 1) / 64, shift = (e - 1) % 64;
+        auto from = [&](int k) {
+            return shift == 0 ? invPiBits[k] : invPiBits[k] << shift | invPiBits[k + 1] >> (64 - shift);
+        };
+        t.at[150 + e] = {from(word), from(word + 1)};
+    }
+    return t;
+}();
+inline double sinlargereduce(float x) {
+    __extension__ typedef unsigned __int128 U128;
+    const std::uint32_t u = std::bit_cast<std::uint32_t>(x);
+    const std::uint64_t m = (u & 0x007FFFFFu) | 0x00800000u;
+    const InvPiWindow w = invPiWindows.at[(u >> 23) & 0xFFu];
+    // R in two halves: m times the low word, and the low half of m times the high word.
+    const U128 product = static_cast<U128>(m) * w.low;
+    const std::uint64_t low = static_cast<std::uint64_t>(product);
+    const std::uint64_t high = static_cast<std::uint64_t>(product >> 64) + m * w.high;
+    // The top bit of high ^ (high << 1) is the parity of k.
+    const std::uint64_t twice = high << 1;
+    const unsigned negative = (u >> 31) ^ static_cast<unsigned>((high ^ twice) >> 63);
+    // S's high half (signed) and the 53 bits below it.
+    const double shigh = static_cast<double>(static_cast<std::int64_t>(twice | low >> 63));
+    const double below = static_cast<double>(static_cast<std::int64_t>((low << 1) >> 11));
+    return shigh * sinLargeScales[negative][0] + below * sinLargeScales[negative][1];
+}
+inline double sinlargeapprox(float x) { return sinseries(sinlargereduce(x)); }
+
 // Whether the float rounding of y is in doubt: the 29 bits that rounding to float drops lie
 // within 2^17 units of half their range. They lie in the low 32 bits of the double, which are
 // taken as 32-bit integers (U: the unsigned 32-bit integers of the lanes of D; UQ: the 64-bit
@@ -277,6 +354,9 @@ template <class D, class Q>
 float lnslow(float x);
 float expslow(float x);
 float sinslow(float x);
+// sin x, correctly rounded, for |x| >= 2^24, infinities and NaN: sinlargeapprox for the finite
+// values, long double for the others and the values in doubt.
+float sinlarge(float x);
 
 // ln x, correctly rounded, for x positive, finite and normal.
 inline float ln(float x) {
@@ -293,8 +373,9 @@ inline float exp(float x) {
 // and of the least normal float.
 constexpr std::uint32_t sinTinyBits = 0x39800000u, sinBoundBits = 0x4B800000u, normalBits = 0x00800000u;
 
-// sin x, correctly rounded, for every float: sinapprox from 2^-12 to 2^24 in magnitude, long
-// double for larger values, infinities, NaN and the values in doubt.
+// sin x, correctly rounded, for every float: sinapprox from 2^-12 to 2^24 in magnitude,
+// sinlarge from there on (sinlargeapprox for finite values), long double for infinities, NaN
+// and the values in doubt.
 //
 // Below 2^-12 the sine rounds to x itself: |x - sin x| < |x|^3 / 6 < 2^-26.5 |x|, less than
 // half the gap between x and its neighbours (at least 2^-25 |x|). It is x - w w, with w = x
@@ -308,7 +389,7 @@ inline float sin(float x) {
         const float w = magnitude < normalBits ? x : 0.0f;
         return x - w * w;
     }
-    if (magnitude >= sinBoundBits) return sinslow(x);
+    if (magnitude >= sinBoundBits) return sinlarge(x);
     const double y = sinapprox<float, double, std::int64_t>(x);
     return indoubt<double, std::uint32_t, std::uint64_t>(y) ? sinslow(x) : static_cast<float>(y);
 }

@@ -256,8 +256,9 @@ template <class V>
 // sin x of every lane, correctly rounded, for any floats: core/floatmath.h's sine, its tests
 // made on the bits (which raise no flag). A lane that sinapprox does not take (below 2^-12 or
 // from 2^24 in magnitude, infinities, NaN) takes the sine of 0 instead, which raises no flag;
-// then a tiny lane is x - w w as in floatmath::sin, and the rare lane outside is recomputed
-// alone in long double, with the lanes in doubt. In two steps, which a loop may take for many
+// then a tiny lane is x - w w as in floatmath::sin, a finite lane from 2^24 on is reduced
+// alone as in floatmath::sinlarge, and the rare lanes in doubt, infinities and NaN are
+// recomputed alone in long double. In two steps, which a loop may take for many
 // vectors in turn (each step's chain of operations is then short enough for the processor to
 // overlap those of several vectors): sinreduced, sinapprox's reduction, and sinfinish.
 template <class V>
@@ -279,18 +280,39 @@ template <class V>
     const U tiny = reinterpret_cast<U>(magnitude < static_cast<std::int32_t>(floatmath::sinTinyBits));
     const U subnormal = reinterpret_cast<U>(magnitude < static_cast<std::int32_t>(floatmath::normalBits));
     const U outside = reinterpret_cast<U>(magnitude >= static_cast<std::int32_t>(floatmath::sinBoundBits));
-    V r = roundonce(x, floatmath::sinseries(reduced), floatmath::sinslow);
+    const V w = pick(subnormal, x, 0.0f);
     if (anyset(outside)) [[unlikely]] {
         // The lanes put in arrays here only, so that the usual path keeps them in registers.
-        float xs[sizeof(V) / 4], rs[sizeof(V) / 4];
+        // Every lane is reduced alone on integers (floatmath::sinlargereduce, straight code
+        // with no test: a lane below 2^24, an infinity or a NaN gives 0, exactly and with no
+        // flag) and the lanes outside take that reduction; then the series and the rounding
+        // are taken on all lanes, the same operations as floatmath::sinlarge's on each. An
+        // infinity or a NaN is recomputed in long double.
+        float xs[sizeof(V) / 4];
+        double reductions[sizeof(V) / 4];
         L::store(xs, x);
-        L::store(rs, r);
-        for (unsigned k = 0; k < sizeof(V) / 4; ++k)
-            if ((bitsof(xs[k]) & 0x7FFFFFFFu) >= floatmath::sinBoundBits) rs[k] = floatmath::sinslow(xs[k]);
-        r = L::load(rs);
+        bool nonfinite = false;
+        for (unsigned k = 0; k < sizeof(V) / 4; ++k) {
+            reductions[k] = floatmath::sinlargereduce(xs[k]);
+            nonfinite |= (bitsof(xs[k]) & 0x7FFFFFFFu) >= 0x7F800000u;
+        }
+        typename L::D large;
+        std::memcpy(&large, reductions, sizeof(reductions));
+        typedef typename L::Q Q;
+        const Q wide = floatmath::convert<Q>(std::bit_cast<typename L::I>(outside));
+        reduced = floatmath::bitsas<typename L::D>((wide & floatmath::bitsas<Q>(large)) |
+                                                   (~wide & floatmath::bitsas<Q>(reduced)));
+        V r = roundonce(x, floatmath::sinseries(reduced), floatmath::sinslow);
+        if (nonfinite) {
+            float rs[sizeof(V) / 4];
+            L::store(rs, r);
+            for (unsigned k = 0; k < sizeof(V) / 4; ++k)
+                if ((bitsof(xs[k]) & 0x7FFFFFFFu) >= 0x7F800000u) rs[k] = floatmath::sinslow(xs[k]);
+            r = L::load(rs);
+        }
+        return pick(tiny, x - w * w, r);
     }
-    const V w = pick(subnormal, x, 0.0f);
-    return pick(tiny, x - w * w, r);
+    return pick(tiny, x - w * w, roundonce(x, floatmath::sinseries(reduced), floatmath::sinslow));
 }
 template <class V>
 [[gnu::always_inline]] inline V sin(V x) {

@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "core/floatmath.h"
 #include "core/missing.h"
+#include "largesines.h"
 
 namespace floatmath_test {
 
@@ -170,9 +172,10 @@ TEST(FloatMath, SineArgumentsNearAHalfwayPointAreRecomputed) {
 }
 
 // Every 2011th float below 2^24 of either sign (the double path and its doubt test), a
-// stride through the larger floats (long double), and the arguments where the reduction is
-// hardest: the floats nearest multiples of pi, in several binades, whose remainder is as
-// small as 2^-26.8. Then the ends of the double path's domain, subnormals and both zeros.
+// stride through the larger floats (the reduction on integers), and the arguments where the
+// Cody-Waite reduction is hardest: the floats nearest multiples of pi, in several binades,
+// whose remainder is as small as 2^-26.8. Then the ends of the double path's domain,
+// subnormals and both zeros.
 TEST(FloatMath, SineCorrectlyRoundedForEveryKindOfArgument) {
     for (std::uint32_t u = 0; u < floatmath::sinBoundBits; u += 2011) {
         for (float x : {std::bit_cast<float>(u), -std::bit_cast<float>(u)}) {
@@ -204,6 +207,85 @@ TEST(FloatMath, SineCorrectlyRoundedForEveryKindOfArgument) {
     EXPECT_EQ(bits(floatmath::sin(MISSING)), bits(MISSING));
     EXPECT_EQ(bits(floatmath::sin(0.0f)), 0u);
     EXPECT_EQ(bits(floatmath::sin(-0.0f)), 0x80000000u);
+}
+
+// The constants of the reduction from 2^24 on: the first 256 bits of 1/pi, the window of 128
+// of them for each binade (bits e to e + 127 for the floats m 2^e) and the scales by pi,
+// against MPFR's pi in 400 bits.
+TEST(FloatMath, LargeSineReductionHoldsTheBitsOfPi) {
+    mpfr_t v, wrap;
+    mpfr_init2(v, 400);
+    mpfr_init2(wrap, 400);
+    mpfr_set_ui_2exp(wrap, 1, 64, MPFR_RNDN);
+    // The 64-bit integer whose bits are those of weights 2^-from to 2^-(from + 63) in 1/pi.
+    auto bitsof = [&](int from) {
+        mpfr_const_pi(v, MPFR_RNDN);
+        mpfr_ui_div(v, 1, v, MPFR_RNDN);
+        mpfr_mul_2si(v, v, from + 63, MPFR_RNDN);
+        mpfr_floor(v, v);
+        mpfr_fmod(v, v, wrap, MPFR_RNDN);
+        return static_cast<std::uint64_t>(mpfr_get_ui(v, MPFR_RNDN));
+    };
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(floatmath::invPiBits[k], bitsof(64 * k + 1)) << k;
+    for (int e = 1; e <= 104; ++e) {
+        EXPECT_EQ(floatmath::invPiWindows.at[150 + e].high, bitsof(e)) << e;
+        EXPECT_EQ(floatmath::invPiWindows.at[150 + e].low, bitsof(e + 64)) << e;
+    }
+    mpfr_const_pi(v, MPFR_RNDN);
+    const double pi = mpfr_get_d(v, MPFR_RNDN);
+    for (int negative : {0, 1}) {
+        EXPECT_EQ(floatmath::sinLargeScales[negative][0], (negative ? -pi : pi) * 0x1p-64) << negative;
+        EXPECT_EQ(floatmath::sinLargeScales[negative][1], (negative ? -pi : pi) * 0x1p-117) << negative;
+    }
+    mpfr_clear(v);
+    mpfr_clear(wrap);
+}
+
+// The sine from 2^24 on (the reduction on integers): in every binade up to FLT_MAX and of
+// either sign, the binade's ends and random floats in it; then the floats nearest a multiple
+// of pi and those whose sine is nearest a halfway point. The double is within 2^-44 of the
+// sine (MPFR's in 160 bits: the bound the doubt test relies on), the halfway ones are in doubt,
+// and the float is MPFR's, with the inexact flag alone raised.
+TEST(FloatMath, SineOfLargeArgumentsWithinTheBound) {
+    std::vector<float> xs;
+    std::mt19937 random(24);
+    for (std::uint32_t exponent = 151; exponent <= 254; ++exponent) {
+        const std::uint32_t first = exponent << 23;
+        for (std::uint32_t u : {first, first + 1, first + 0x7FFFFFu})
+            xs.push_back(std::bit_cast<float>(u));
+        for (int k = 0; k < 30; ++k)
+            xs.push_back(std::bit_cast<float>(first + static_cast<std::uint32_t>(random() & 0x7FFFFFu)));
+    }
+    xs.insert(xs.end(), std::begin(largesines::nearpi), std::end(largesines::nearpi));
+    xs.insert(xs.end(), std::begin(largesines::halfway), std::end(largesines::halfway));
+    mpfr_t a, sine, error;
+    mpfr_init2(a, 24);
+    mpfr_init2(sine, 160);
+    mpfr_init2(error, 160);
+    for (float magnitude : xs) {
+        for (float x : {magnitude, -magnitude}) {
+            const double y = floatmath::sinlargeapprox(x);
+            mpfr_set_flt(a, x, MPFR_RNDN);
+            mpfr_sin(sine, a, MPFR_RNDN);
+            mpfr_sub_d(error, sine, y, MPFR_RNDN);
+            mpfr_abs(error, error, MPFR_RNDN);
+            mpfr_div(error, error, sine, MPFR_RNDN);
+            mpfr_abs(error, error, MPFR_RNDN);
+            ASSERT_LT(mpfr_get_d(error, MPFR_RNDU), 0x1p-44) << std::hexfloat << x;
+            std::feclearexcept(FE_ALL_EXCEPT);
+            const float got = floatmath::sin(x);
+            ASSERT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_INEXACT) << std::hexfloat << x;
+            ASSERT_EQ(bits(got), bits(certifiedsin(x))) << std::hexfloat << x;
+        }
+    }
+    for (float x : largesines::nearpi) EXPECT_LT(std::fabs(certifiedsin(x)), 0x1p-21f) << std::hexfloat << x;
+    for (float x : largesines::halfway) {
+        EXPECT_TRUE((floatmath::indoubt<double, std::uint32_t, std::uint64_t>(floatmath::sinlargeapprox(x))))
+            << std::hexfloat << x;
+    }
+    mpfr_clear(a);
+    mpfr_clear(sine);
+    mpfr_clear(error);
 }
 
 // The sine of an infinity is a NaN and raises the invalid flag, as the C library's does; a

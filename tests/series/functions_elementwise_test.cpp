@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <mpfr.h>
 
 #include <bit>
 #include <cfenv>
@@ -12,6 +13,7 @@
 #include "core/floatmath.h"
 #include "core/missing.h"
 #include "core/random.h"
+#include "../core/largesines.h"
 #include "functions_fixture.h"
 #include "series/functions_common.h"
 #include "series/functions_elementwise.h"
@@ -227,9 +229,10 @@ TEST(ElementwiseKernels, OneGuardedLaneAnywhereFollowsTheRule) {
 
 // The sines many lanes at a time: bit for bit fnsin's and flag for flag (inexact included),
 // in every version the machine runs, over lengths that leave each a remainder. The values
-// mix the long double path's (infinities, NaN, 2^24 and beyond, arguments in doubt) with the
-// double path's (floats of every size below 2^24) and the tiny ones (the missing value, both
-// zeros, subnormals), so that every lane of a block meets all three. Only an infinity or a
+// mix the long double path's (infinities, NaN, arguments in doubt) and the reduction on
+// integers (2^24 and beyond) with the double path's (floats of every size below 2^24) and the
+// tiny ones (the missing value, both zeros, subnormals), so that every lane of a block meets
+// them all. Only an infinity or a
 // signalling NaN raises the invalid flag, as the C library's sinf did; a series of missing
 // values, zeros and infinities raises no inexact flag either (the evaluator reports the flags'
 // word: 16 before, 16 still).
@@ -313,6 +316,59 @@ TEST(ElementwiseKernels, SineLanesLeavingTheDoublePathAreRecomputed) {
                                                                            : fnsin(2.0f);
                 ASSERT_EQ(bits(got[i]), bits(want)) << width << " lanes, at " << i << ": " << std::hexfloat << x[i];
             }
+        }
+    }
+}
+
+// The sine from 2^24 on, many lanes at a time (each such lane is reduced alone on integers):
+// a float in every binade up to FLT_MAX, the floats nearest a multiple of pi and those whose
+// sine is nearest a halfway point, of either sign, against MPFR's sine rounded to float, in
+// every version the machine runs. First all in a row, so that whole vectors take that path
+// and raise the inexact flag alone; then one or two at a time among ordinary values, so that
+// each falls in every lane.
+TEST(ElementwiseKernels, SinesOfLargeArgumentsManyAtATime) {
+    auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    auto certified = [](float x) {
+        mpfr_t a;
+        mpfr_init2(a, 24);
+        mpfr_set_flt(a, x, MPFR_RNDN);
+        mpfr_sin(a, a, MPFR_RNDN);
+        const float f = mpfr_get_flt(a, MPFR_RNDN);
+        mpfr_clear(a);
+        return f;
+    };
+    std::vector<float> large;
+    for (std::uint32_t exponent = 151; exponent <= 254; ++exponent)
+        large.push_back(std::bit_cast<float>(exponent << 23 | ((exponent * 0x9E3779u) & 0x7FFFFFu)));
+    large.insert(large.end(), std::begin(largesines::nearpi), std::end(largesines::nearpi));
+    large.insert(large.end(), std::begin(largesines::halfway), std::end(largesines::halfway));
+    large.push_back(FLT_MAX);
+    const std::size_t count = large.size();
+    for (std::size_t i = 0; i < count; ++i) large.push_back(-large[i]);
+    std::vector<float> want(large.size());
+    for (std::size_t i = 0; i < large.size(); ++i) want[i] = certified(large[i]);
+    for (int width : {4, 8, 16}) {
+        if (width > lanes::machineWidth) continue;
+        seriestest::LaneWidth lanesUsed(width);
+        std::feclearexcept(FE_ALL_EXCEPT);
+        const std::vector<float> got = apply(sinkernel, large);
+        EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_INEXACT) << width << " lanes";
+        for (std::size_t i = 0; i < large.size(); ++i)
+            ASSERT_EQ(bits(got[i]), bits(want[i])) << width << " lanes: " << std::hexfloat << large[i];
+        for (int gap : {1, 2, 3, 5, 7, 9, 13, 17}) {
+            std::vector<float> x, expected;
+            for (std::size_t i = 0; i < large.size(); ++i) {
+                x.push_back(large[i]);
+                expected.push_back(want[i]);
+                for (int k = 0; k < gap; ++k) {
+                    x.push_back(0.5f + static_cast<float>(k));
+                    expected.push_back(certified(x.back()));
+                }
+            }
+            const std::vector<float> mixed = apply(sinkernel, x);
+            for (std::size_t i = 0; i < x.size(); ++i)
+                ASSERT_EQ(bits(mixed[i]), bits(expected[i]))
+                    << width << " lanes, gap " << gap << ": " << std::hexfloat << x[i];
         }
     }
 }
