@@ -716,6 +716,14 @@ template <int N>
 }
 LANES_VERSIONS(scalegaps, scalegapslanes, (double* x, int n, double factor), (x, n, factor))
 
+// The results of period t alone, as the rule reads: what the vector forms make lane by lane.
+inline void chwtresult(const double* Q, const double* nominal, int t, float* qi, float* pi, float* ni) {
+    const bool gap = ismissing(static_cast<float>(Q[t]));
+    qi[t] = gap ? MISSING : static_cast<float>(Q[t]);
+    pi[t] = gap ? MISSING : static_cast<float>(nominal[t] / Q[t]);
+    ni[t] = static_cast<float>(nominal[t]);
+}
+
 // The three series of the chain-weighted index from its index and nominal sums over n periods:
 // the quantity index and the price index (nominal / quantity) missing where the index is a gap,
 // the nominal sum. A gap's price is divided by 1 and not kept, so it raises no flag.
@@ -741,12 +749,7 @@ template <int N>
         std::memcpy(pi + t, &pr, sizeof pr);
         std::memcpy(ni + t, &nf, sizeof nf);
     }
-    for (; t < n; ++t) {
-        const bool gap = ismissing(static_cast<float>(Q[t]));
-        qi[t] = gap ? MISSING : static_cast<float>(Q[t]);
-        pi[t] = gap ? MISSING : static_cast<float>(nominal[t] / Q[t]);
-        ni[t] = static_cast<float>(nominal[t]);
-    }
+    for (; t < n; ++t) chwtresult(Q, nominal, t, qi, pi, ni);
 }
 // The same four periods at a time for AVX2, written as its instructions: each lane makes the
 // operations of chwtresultslanes (the gap test on the index rounded to float, the price divided
@@ -775,12 +778,7 @@ __attribute__((target("avx2"))) void chwtresults8(const double* Q, const double*
         _mm_storeu_ps(pi + t, _mm_blendv_ps(_mm256_cvtpd_ps(price), missing, gapFloat));
         _mm_storeu_ps(ni + t, _mm256_cvtpd_ps(nominalSum));
     }
-    for (; t < n; ++t) {
-        const bool gap = ismissing(static_cast<float>(Q[t]));
-        qi[t] = gap ? MISSING : static_cast<float>(Q[t]);
-        pi[t] = gap ? MISSING : static_cast<float>(nominal[t] / Q[t]);
-        ni[t] = static_cast<float>(nominal[t]);
-    }
+    for (; t < n; ++t) chwtresult(Q, nominal, t, qi, pi, ni);
 }
 __attribute__((target("avx512f"))) void chwtresults16(const double* Q, const double* nominal, int n, float* qi,
                                                       float* pi, float* ni) {
