@@ -134,18 +134,7 @@ TEST(FloatMath, DoubtTestOnWideLanesIsTheSameTest) {
     }
 }
 
-// The certified sine: MPFR's, correctly rounded at float precision (ties cannot occur).
-float certifiedsin(float x) {
-    mpfr_t a, r;
-    mpfr_init2(a, 24);
-    mpfr_init2(r, 24);
-    mpfr_set_flt(a, x, MPFR_RNDN);
-    mpfr_sin(r, a, MPFR_RNDN);
-    const float f = mpfr_get_flt(r, MPFR_RNDN);
-    mpfr_clear(a);
-    mpfr_clear(r);
-    return f;
-}
+using largesines::certifiedsin;
 double sinapprox(float x) { return floatmath::sinapprox<float, double, std::int64_t>(x); }
 
 // Arguments whose double sine lies so near a point halfway between two floats that it cannot

@@ -1,8 +1,23 @@
-// Arguments from 2^24 on where the float sine is hardest, shared by the tests of the scalar
-// function and of its vector forms.
+// Arguments from 2^24 on where the float sine is hardest, and the certified sine, shared by the
+// tests of the scalar function and of its vector forms.
 #pragma once
 
+#include <mpfr.h>
+
 namespace largesines {
+
+// The certified sine: MPFR's, correctly rounded at float precision (ties cannot occur).
+inline float certifiedsin(float x) {
+    mpfr_t a, r;
+    mpfr_init2(a, 24);
+    mpfr_init2(r, 24);
+    mpfr_set_flt(a, x, MPFR_RNDN);
+    mpfr_sin(r, a, MPFR_RNDN);
+    const float f = mpfr_get_flt(r, MPFR_RNDN);
+    mpfr_clear(a);
+    mpfr_clear(r);
+    return f;
+}
 
 // The floats nearest a multiple of pi, the least in several binades (found by going through
 // every float from 2^24 on; the first is the nearest of all, 2^-28.2 from one).
